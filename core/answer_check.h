@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace skyrill {
+
+class JsonDocument;
+
+// The outcome of checking an answer.
+enum class AnswerCheck {
+  Ok,            // the first record has a time
+  NoAnswer,      // empty text: network trouble
+  NotJson,       // a text that does not parse, e.g. an error page
+  ServiceError,  // JSON without records but with an "error" member
+  NoRecords,     // JSON without records and without an error
+};
+
+// Title of every failure message of a run.
+inline constexpr std::string_view kFailureTitle = "未能获取数据";
+
+struct CheckedAnswer {
+  AnswerCheck outcome = AnswerCheck::Ok;
+  std::string message;  // empty for Ok; lines separated by "\r\n"
+};
+
+// Decides the outcome of an answer text already parsed into the document.
+CheckedAnswer checkAnswer(std::string_view text, bool parsed, const JsonDocument& document,
+                          std::string_view prefix);
+
+}  // namespace skyrill

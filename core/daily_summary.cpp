@@ -1,0 +1,1 @@
+#include "core/daily_summary.h"

@@ -1,0 +1,1 @@
+#include "core/day_series.h"

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/query_types.h"
+
+namespace skyrill {
+
+class JsonDocument;
+
+// One hour slot: the observation texts as the service sent them, with the
+// class labels attached. An empty text marks a missing value.
+struct HourlyRecord {
+  std::string timeText;       // shifted time, YYYY/MM/DD HH:MM:SS
+  std::string temperature;    // °C
+  std::string pressure;       // hPa
+  std::string humidity;       // %
+  std::string windDirection;  // degrees
+  std::string windSpeed;      // m/s, with its wind-force label
+  std::string precipitation;  // mm, with its intensity label once drawn
+  std::string visibility;     // km, with its visibility-class label
+  std::string snowDepth;      // cm
+
+  bool operator==(const HourlyRecord&) const = default;
+};
+
+inline constexpr int kSlotCount = 24;
+
+// The day's 24 hour slots, numbered 1 to 24.
+struct DaySeries {
+  std::array<HourlyRecord, kSlotCount> slots{};
+  int maxVisibilityClass = 0;  // highest visibility class met while extracting
+
+  HourlyRecord& slot(int number) { return slots[static_cast<std::size_t>(number - 1)]; }
+  const HourlyRecord& slot(int number) const {
+    return slots[static_cast<std::size_t>(number - 1)];
+  }
+};
+
+using LocalSeconds = std::chrono::local_seconds;
+
+// The cell text of record `index` (0-based) for one key: the value's text,
+// followed by " {acc}" when the record's "acc" object has a text for the key.
+std::string readCell(const JsonDocument& document, std::string_view prefix, int index,
+                     std::string_view key);
+
+// A record time as shown: upper-case "T" becomes a space, the text is read as
+// year-month-day hour:minute[:second] and 8 hours are added. Empty when the
+// text does not read as a valid date and time.
+std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime);
+// YYYY/MM/DD HH:MM:SS.
+std::string formatShownTime(LocalSeconds time);
+
+// Rebuilds the series from the records of the mode's array: History fills
+// from slot 1 upwards, Today from slot 24 downwards, gaps in whole hours.
+// A record whose slot would fall outside 1..24 is skipped.
+void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
+                      VisibilityVariant visibilityVariant, DaySeries& series);
+
+// Appends to each slot's precipitation text the hourly intensity label of its
+// amount, by the slot's temperature (done once per display, before drawing).
+void attachPrecipitationLabels(DaySeries& series);
+
+}  // namespace skyrill

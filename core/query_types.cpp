@@ -1,0 +1,1 @@
+#include "core/query_types.h"

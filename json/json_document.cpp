@@ -1,0 +1,1 @@
+#include "json/json_document.h"
