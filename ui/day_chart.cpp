@@ -1,0 +1,1 @@
+#include "ui/day_chart.h"

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QImage>
+
+#include "core/day_series.h"
+
+namespace skyrill {
+
+// Size of the chart canvas's drawing area.
+inline constexpr int kChartWidth = 500;
+inline constexpr int kChartHeight = 440;
+
+// The combined chart of the day (bars, squares, lines, marks, hour labels and
+// scales) on a #ECECEC background, anti-aliased. Reads the precipitation
+// texts with their intensity labels already attached.
+QImage drawDayChart(const DaySeries& series);
+
+}  // namespace skyrill

@@ -1,0 +1,1 @@
+#include "ui/wind_strip.h"

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QImage>
+
+#include "core/day_series.h"
+
+namespace skyrill {
+
+// Size of the wind strip's drawing area.
+inline constexpr int kStripWidth = 500;
+inline constexpr int kStripHeight = 20;
+
+// One wind-barb icon per hour on a #ECECEC background, turned by the wind
+// direction.
+QImage drawWindStrip(const DaySeries& series);
+
+}  // namespace skyrill
