@@ -32,12 +32,12 @@ inline constexpr int kSlotCount = 24;
 
 // The day's 24 hour slots, numbered 1 to 24.
 struct DaySeries {
-  std::array<HourlyRecord, kSlotCount> slots{};
+  std::array<HourlyRecord, kSlotCount> hours{};  // slot n is hours[n - 1]
   int maxVisibilityClass = 0;  // highest visibility class met while extracting
 
-  HourlyRecord& slot(int number) { return slots[static_cast<std::size_t>(number - 1)]; }
+  HourlyRecord& slot(int number) { return hours[static_cast<std::size_t>(number - 1)]; }
   const HourlyRecord& slot(int number) const {
-    return slots[static_cast<std::size_t>(number - 1)];
+    return hours[static_cast<std::size_t>(number - 1)];
   }
 };
 
