@@ -1,1 +1,47 @@
 #include "core/answer_check.h"
+
+#include <string>
+
+#include "core/encoding.h"
+#include "json/json_document.h"
+
+namespace skyrill {
+namespace {
+
+constexpr std::string_view kNoAnswerMessage =
+    "获取失败！可能的原因：\r\n获取数据时本地网络或目标服务器出现问题。";
+constexpr std::string_view kNotJsonMessage =
+    "获取失败！可能的原因：\r\n1. 获取数据时数据源需要提供密钥，但未设置密钥或密钥无效。\r\n"
+    "2. 获取数据时本地网络或目标服务器出现问题。\r\n";
+constexpr std::string_view kServiceErrorMessage = "获取失败！错误报告：\r\n";
+constexpr std::string_view kNoRecordsMessage =
+    "获取失败！可能由以下几种原因造成：\r\n1. 获取数据时所选择的日期超出范围或尚未更新。\r\n"
+    "2. 获取数据时气象站号不存在或不被网站所记录。";
+
+// How much of a non-JSON answer the message shows, in GB18030 bytes.
+constexpr std::size_t kShownAnswerBytes = 1024;
+
+}  // namespace
+
+std::string decodeAnswer(std::string_view bytes) {
+  return sanitizeUtf8(bytes.substr(0, bytes.find('\0')));
+}
+
+CheckedAnswer checkAnswer(std::string_view text, bool parsed, const JsonDocument& document,
+                          std::string_view prefix) {
+  if (!parsed) {
+    if (text.empty()) return {AnswerCheck::NoAnswer, std::string(kNoAnswerMessage)};
+    return {AnswerCheck::NotJson,
+            std::string(kNotJsonMessage) + gb18030Prefix(text, kShownAnswerBytes)};
+  }
+  std::string firstTimePath(prefix);
+  firstTimePath += "[0].time";
+  if (!document.getText(firstTimePath).empty()) return {AnswerCheck::Ok, {}};
+  std::string error = document.getText("error");
+  if (!error.empty()) {
+    return {AnswerCheck::ServiceError, std::string(kServiceErrorMessage) + error};
+  }
+  return {AnswerCheck::NoRecords, std::string(kNoRecordsMessage)};
+}
+
+}  // namespace skyrill

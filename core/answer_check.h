@@ -24,6 +24,10 @@ struct CheckedAnswer {
   std::string message;  // empty for Ok; lines separated by "\r\n"
 };
 
+// The answer bytes as program text: invalid UTF-8 sequences become U+FFFD
+// and the text ends at the first NUL byte.
+std::string decodeAnswer(std::string_view bytes);
+
 // Decides the outcome of an answer text already parsed into the document.
 CheckedAnswer checkAnswer(std::string_view text, bool parsed, const JsonDocument& document,
                           std::string_view prefix);

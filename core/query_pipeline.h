@@ -90,10 +90,10 @@ class QueryPipeline {
   // A variant was chosen: re-shows the held text, when there is one.
   void redisplay();
 
-  // Shows the text of an opened observation file. The mode comes from the
+  // Shows an opened observation file from its bytes. The mode comes from the
   // file name; a name carrying a mode other than 0 or 1 is refused with a
   // message and drops the held text.
-  bool openDayText(std::string text, std::string_view fileName, bool realtimeTicked);
+  bool openDayText(std::string_view fileBytes, std::string_view fileName, bool realtimeTicked);
 
   const QueryState& state() const { return state_; }
   QueryState& state() { return state_; }
@@ -102,6 +102,7 @@ class QueryPipeline {
 
  private:
   bool failRun(const UserMessage& message);
+  void present(const QueryRequest& request, QueryMode mode, bool fetched);
 
   QueryView& view_;
   AnswerSource* source_;
