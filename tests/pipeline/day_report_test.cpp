@@ -1,0 +1,60 @@
+#include "tools/skyrill-day/day_report.h"
+
+#include <gtest/gtest.h>
+
+#include "tools/skyrill-day/options.h"
+
+namespace skyrill {
+namespace {
+
+TEST(DayReport, titleLinesThenPanelsInBarOrderThenSlots) {
+  std::array<StatusLine, kStatusLineCount> lines = initialStatusLines();
+  std::reverse(lines.begin(), lines.end());  // writing order differs from bar order
+  DaySeries series;
+  series.slot(1) = {"2019/07/05 08:00:00", "23.4", "", "", "", "", "", "", ""};
+  const std::string report = formatDayReport("历史天气\r\n2019-07-05\r\n郑州 57083", lines, &series);
+  const std::string expectedStart =
+      "历史天气\n2019-07-05\n郑州 57083\n"
+      "最高气温：\n最低气温：\n降水量：\n最大小时雨强：\n"
+      "平均气温：\n最高风速：\n最高气压：\n最低气压：\n"
+      "平均气压：\n最低能见度：\n数据获取时间：\n"
+      "2019/07/05 08:00:00\t23.4\t\t\t\t\t\t\t\n"
+      "\t\t\t\t\t\t\t\t\n";
+  EXPECT_EQ(report.substr(0, expectedStart.size()), expectedStart);
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 3 + 11 + 24);
+}
+
+TEST(DayOptions, parsesBothFormsAndRefusesBadOnes) {
+  std::string error;
+  auto file = parseDayOptions({"--wind", "2", "--visibility", "2", "--slots", "a.json"}, error);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->wind, WindVariant::TwoMinuteMean);
+  EXPECT_EQ(file->visibility, VisibilityVariant::Reported);
+  EXPECT_TRUE(file->slots);
+  EXPECT_EQ(file->file, "a.json");
+
+  auto fetch = parseDayOptions({"--station", "58453", "--date", "2019-7-5", "--key", "k"}, error);
+  ASSERT_TRUE(fetch);
+  QueryRequest request;
+  ASSERT_TRUE(splitDateText(fetch->date, request));
+  EXPECT_EQ(request.year + "|" + request.month + "|" + request.day, "2019|7|5");
+
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"--wind", "4", "a.json"},
+      {"--visibility"},
+      {"--station", "1"},
+      {"--station", "1", "--today", "--date", "2019-7-5"},
+      {"--station", "1", "--date", "20190705"},
+      {"--bogus", "a.json"},
+      {"a.json", "b.json"},
+  };
+  for (const auto& args : bad) {
+    error.clear();
+    EXPECT_FALSE(parseDayOptions(args, error));
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace
+}  // namespace skyrill

@@ -1,0 +1,99 @@
+// skyrill-day: the display path of Skyrill without a window. Shows one
+// station-day, from a saved observation file or fetched from the data service,
+// as the title, the status-bar panels and optionally the hour slots.
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "core/query_pipeline.h"
+#include "net/data_service.h"
+#include "store/observation_files.h"
+#include "tools/skyrill-day/day_report.h"
+#include "tools/skyrill-day/headless_view.h"
+#include "tools/skyrill-day/options.h"
+#include "ui/day_chart.h"
+#include "ui/wind_strip.h"
+
+namespace skyrill {
+namespace {
+
+QueryRequest inputsOf(const DayOptions& options) {
+  QueryRequest request;
+  request.windVariant = options.wind;
+  request.visibilityVariant = options.visibility;
+  request.stationNumber = options.station;
+  if (!options.today && !options.date.empty()) splitDateText(options.date, request);
+  request.advancedSource = options.advanced;
+  request.apiKey = options.key;
+  request.proxyEnabled = !options.proxy.empty();
+  request.proxyAddress = options.proxy;
+  return request;
+}
+
+// Writes the pictures the window would show; false when one cannot be saved.
+bool savePictures(const DayOptions& options, const DaySeries& series) {
+  if (options.chartFile.empty() && options.stripFile.empty()) return true;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  int argc = 1;
+  char name[] = "skyrill-day";
+  char* argv[] = {name, nullptr};
+  QGuiApplication app(argc, argv);
+  bool saved = true;
+  if (!options.chartFile.empty()) {
+    saved &= drawDayChart(series).save(QString::fromStdString(options.chartFile), "PNG");
+  }
+  if (!options.stripFile.empty()) {
+    saved &= drawWindStrip(series).save(QString::fromStdString(options.stripFile), "PNG");
+  }
+  if (!saved) std::cerr << "skyrill-day: cannot write a picture\n";
+  return saved;
+}
+
+int run(const DayOptions& options) {
+  HeadlessView view(inputsOf(options));
+  DataService service(options.server.empty() ? defaultServerAddress() : options.server);
+  QueryPipeline pipeline(view, &service, nullptr);
+
+  bool shown = false;
+  if (options.fetches()) {
+    shown = pipeline.runQuery(options.today ? QueryMode::Today : QueryMode::History, true, false);
+    if (shown && !options.saveFile.empty() &&
+        !writeFileWhole(options.saveFile, pipeline.state().responseBytes)) {
+      std::cerr << "skyrill-day: cannot write " << options.saveFile << '\n';
+      return 1;
+    }
+  } else {
+    shown = pipeline.openDayText(readDayFile(options.file), fileNameOfPath(options.file),
+                                 options.realtime);
+  }
+  if (!shown) {
+    if (view.lastMessage()) std::cerr << plainLines(view.lastMessage()->text) << '\n';
+    return 2;
+  }
+  std::cout << formatDayReport(view.title(), view.statusLines(),
+                               options.slots ? &pipeline.state().series : nullptr);
+  return savePictures(options, pipeline.state().series) ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace skyrill
+
+int main(int argc, char** argv) {
+  std::string error;
+  const auto options =
+      skyrill::parseDayOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) {
+    std::cerr << "skyrill-day: " << error << "\n\n" << skyrill::kDayUsage;
+    return 1;
+  }
+  if (options->help) {
+    std::cout << skyrill::kDayUsage;
+    return 0;
+  }
+  return skyrill::run(*options);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/query_types.h"
+
+namespace skyrill {
+
+// The command line of skyrill-day.
+struct DayOptions {
+  bool realtime = false;
+  WindVariant wind = WindVariant::MaxInstant;
+  VisibilityVariant visibility = VisibilityVariant::TenMinuteMean;
+  bool slots = false;
+  std::string file;  // an observation file to show
+
+  // Fetching instead of a file.
+  std::string station;
+  std::string date;  // Y-M-D
+  bool today = false;
+  bool advanced = false;
+  std::string key;
+  std::string proxy;
+  std::string server;
+  std::string saveFile;
+
+  std::string chartFile;  // PNG of the chart canvas
+  std::string stripFile;  // PNG of the wind strip
+
+  bool help = false;
+  bool fetches() const { return !station.empty(); }
+};
+
+// Parses the arguments (without the program name); an error text on failure.
+std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
+                                          std::string& error);
+
+// Splits "Y-M-D" into the request's year, month and day texts.
+bool splitDateText(const std::string& date, QueryRequest& out);
+
+extern const char* const kDayUsage;
+
+}  // namespace skyrill
