@@ -1,0 +1,109 @@
+// Runs the skyrill-day program on small answer files and compares what it
+// prints with the expected reports.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kDayData = fs::path(SKYRILL_TEST_DATA_DIR) / "day";
+
+std::string readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome runDay(const std::string& args) {
+  const fs::path dir = fs::temp_directory_path() / ("skyrill-day-test-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const std::string command = std::string(SKYRILL_DAY_PROGRAM) + " " + args + " > " +
+                              (dir / "out").string() + " 2> " + (dir / "err").string();
+  Outcome outcome;
+  const int raw = std::system(command.c_str());
+  outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  outcome.out = readAll(dir / "out");
+  outcome.err = readAll(dir / "err");
+  fs::remove_all(dir);
+  return outcome;
+}
+
+std::string dayFile(const std::string& name) { return (kDayData / name).string(); }
+
+TEST(SkyrillDay, printsTheReportsOfSavedDays) {
+  struct Case {
+    std::string args;
+    std::string reference;
+  } cases[] = {
+      // Gaps, a duplicate hour, an acc value, a skipped time, tolerance edges.
+      {dayFile("0_57083_0_20190705.json"), "0_57083_0_20190705.ref"},
+      {"--slots " + dayFile("0_57083_0_20190705.json"), "0_57083_0_20190705.slots.ref"},
+      // Variants whose keys the records lack: no wind, no visibility.
+      {"--wind 2 --visibility 2 " + dayFile("0_57083_0_20190705.json"),
+       "0_57083_0_20190705.wind2-vis2.ref"},
+      // The current day fills the slots from 24 down.
+      {"--slots " + dayFile("1_57083_0_20190705_130500.json"),
+       "1_57083_0_20190705_130500.slots.ref"},
+      // A name without a mode opens in the mode of the realtime box.
+      {"--realtime " + dayFile("today_without_mode.json"), "1_57083_0_20190705_130500.ref"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = runDay(c.args);
+    EXPECT_EQ(outcome.status, 0) << c.args << "\n" << outcome.err;
+    EXPECT_EQ(outcome.out, readAll(kDayData / c.reference)) << c.args;
+  }
+}
+
+TEST(SkyrillDay, failedChecksGoToStandardErrorWithStatus2) {
+  struct Case {
+    std::string file;
+    std::string message;
+  } cases[] = {
+      {"0_empty.json", "获取失败！可能的原因：\n获取数据时本地网络或目标服务器出现问题。\n"},
+      {"does_not_exist.json", "获取失败！可能的原因：\n获取数据时本地网络或目标服务器出现问题。\n"},
+      {"0_service_error.json", "获取失败！错误报告：\n未知站点\n"},
+      {"0_no_records.json",
+       "获取失败！可能由以下几种原因造成：\n1. 获取数据时所选择的日期超出范围或尚未更新。\n"
+       "2. 获取数据时气象站号不存在或不被网站所记录。\n"},
+      {"0_not_json.json",
+       "获取失败！可能的原因：\n1. 获取数据时数据源需要提供密钥，但未设置密钥或密钥无效。\n"
+       "2. 获取数据时本地网络或目标服务器出现问题。\n<html><body>401 Unauthorized</body></html>\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = runDay(dayFile(c.file));
+    EXPECT_EQ(outcome.status, 2) << c.file;
+    EXPECT_EQ(outcome.out, "") << c.file;
+    EXPECT_EQ(outcome.err, c.message) << c.file;
+  }
+}
+
+TEST(SkyrillDay, refusesAFileWhoseNameCarriesAnUnknownMode) {
+  const Outcome outcome = runDay(dayFile("5_57083_0_20190705.json"));
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_FALSE(outcome.err.empty());
+}
+
+TEST(SkyrillDay, usageErrorsAndHelp) {
+  EXPECT_EQ(runDay("").status, 1);
+  EXPECT_EQ(runDay("--wind 7 x.json").status, 1);
+  const Outcome help = runDay("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--slots"), std::string::npos);
+}
+
+}  // namespace
