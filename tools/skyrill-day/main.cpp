@@ -63,7 +63,7 @@ int run(const DayOptions& options) {
   if (options.fetches()) {
     shown = pipeline.runQuery(options.today ? QueryMode::Today : QueryMode::History, true, false);
     if (shown && !options.saveFile.empty() &&
-        !writeFileWhole(options.saveFile, pipeline.state().responseBytes)) {
+        !writeDayFile(options.saveFile, pipeline.state().responseBytes)) {
       std::cerr << "skyrill-day: cannot write " << options.saveFile << '\n';
       return 1;
     }
