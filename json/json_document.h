@@ -13,18 +13,21 @@ namespace skyrill {
 // "res[0].name" starts at a member of a root object. After the first step,
 // ".name" selects a member and "[n]" an element. A path is unresolved when a
 // step finds nothing; unresolved paths read as "" or 0, never as an error.
+// A path whose last step lands on null reads like an unresolved one.
 //
 // Texts are UTF-8. Numbers read as their shortest round-trip decimal form.
+// Nothing here throws.
 class JsonDocument {
  public:
-  // Deepest nesting a parsed text may have; deeper texts fail to parse.
+  // Deepest nesting a parsed text may have; deeper texts fail to parse, and
+  // no write makes the document deeper.
   static constexpr int kMaxDepth = 512;
 
   JsonDocument();  // holds an empty object
   ~JsonDocument();
   JsonDocument(const JsonDocument& other);
   JsonDocument& operator=(const JsonDocument& other);
-  JsonDocument(JsonDocument&&) noexcept;
+  JsonDocument(JsonDocument&&) noexcept;  // the moved-from document reads as empty
   JsonDocument& operator=(JsonDocument&&) noexcept;
 
   // Replaces the root with the parsed text. True when the text is one JSON
@@ -38,50 +41,66 @@ class JsonDocument {
 
   // The root becomes an empty object.
   void clear();
-  // The whole document as compact JSON.
+  // The whole document as compact JSON; "" when the root is null.
   std::string toText() const;
-  // The value at the path as compact JSON; "" when unresolved.
+  // The value at the path as compact JSON; "" when unresolved or null.
   std::string jsonTextAt(std::string_view path) const;
   // True when the path resolves to a value other than null.
   bool exists(std::string_view path) const;
   // 1 boolean, 2 number, 4 object, 5 array, 6 string; 0 when the last step
-  // finds null or nothing; -1 when an earlier step already finds nothing.
+  // finds null or nothing; -1 when an earlier step already finds nothing or
+  // the path is malformed.
   int kindOf(std::string_view path) const;
   // Member names of the object at the path, in order.
   std::vector<std::string> memberNames(std::string_view path) const;
-  // The value as a double: numeric strings convert, anything else gives 0.
+  // The value as a double: a number as is, a string by the decimal number at
+  // its start; anything else gives 0.
   double getNumber(std::string_view path) const;
 
-  // The value at the path becomes the string text (the last member created
-  // when absent).
-  void setText(std::string_view path, std::string_view text);
-  void setNumber(std::string_view path, double number);
-  // The value at the path becomes the parsed JSON text; with merge, an object
-  // is merged member by member into an existing object. False when the text
-  // does not parse.
+  // The writes below change the value at the path, creating the last member
+  // when it is absent from an existing object. They return false, changing
+  // nothing, when the path leads nowhere or the value cannot be stored.
+
+  // The value becomes the string text; each backslash is kept as U+2400 so
+  // that getText and toText hand it back as one plain backslash.
+  bool setText(std::string_view path, std::string_view text);
+  // The value becomes the number; a NaN or infinity becomes null.
+  bool setNumber(std::string_view path, double number);
+  // The value becomes the parsed JSON text; with merge, an object is merged
+  // member by member into an existing object (nested objects merged, arrays
+  // appended, anything else replaced).
   bool setJson(std::string_view path, std::string_view jsonText, bool merge = false);
   // Adds a value (a string when asText, else parsed JSON) at the end or the
-  // front of the array at the path, making it an array first when needed.
-  void append(std::string_view path, std::string_view value, bool asText = true,
+  // front of the array at the path, making it an empty array first when it
+  // is something else.
+  bool append(std::string_view path, std::string_view value, bool asText = true,
               bool atFront = false);
   // Element n of the array at the path becomes the value.
-  void setElement(std::string_view path, int n, std::string_view value, bool asText = true);
+  bool setElement(std::string_view path, int n, std::string_view value, bool asText = true);
   // Removes element n of the array at the path.
-  void removeElement(std::string_view path, int n);
-  // Removes the member at the path.
-  void remove(std::string_view path);
-  // A new document holding a copy of the value at the path.
+  bool removeElement(std::string_view path, int n);
+  // Removes the member (or element) at the path.
+  bool remove(std::string_view path);
+
+  // A new document holding a copy of the value at the path; its root is null
+  // when the path is unresolved.
   JsonDocument subDocument(std::string_view path) const;
   // The strings, numbers and booleans inside the object or array at the
-  // path, in order; with recursive, nested values depth first.
+  // path, in order; with recursive, nested values depth first. A value that
+  // contains the separator "[2020年7月20日20时0分0秒]" comes back as the pieces
+  // between its separators.
   std::vector<std::string> leafValues(std::string_view path, bool recursive = false) const;
 
  private:
   struct Impl;
+  const Impl& impl() const;
+  Impl& impl();
+
   std::unique_ptr<Impl> impl_;
 };
 
-// The shortest round-trip text of a number: 23.4, 100, 1e-7, 1e+21, 0 for -0.
+// The shortest round-trip text of a number: 23.4, 100, 1e-7, 1e+21, 0 for -0;
+// "" for NaN and infinities.
 std::string formatJsonNumber(double value);
 
 }  // namespace skyrill
