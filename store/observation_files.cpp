@@ -1,0 +1,83 @@
+#include "store/observation_files.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <system_error>
+
+#include "core/numeric_text.h"
+#include "store/whole_file.h"
+
+namespace skyrill {
+namespace {
+
+// A text as one part of a file path: a folder separator in it would move the
+// file out of its folder.
+std::string nameField(std::string_view text) {
+  std::string field(text);
+  std::replace_if(
+      field.begin(), field.end(), [](char c) { return c == '/' || c == '\\'; }, '_');
+  return field;
+}
+
+std::string dateStamp(const QueryRequest& request, std::chrono::system_clock::time_point now) {
+  char stamp[64];
+  if (request.mode == QueryMode::Today) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  } else {
+    std::snprintf(stamp, sizeof stamp, "%04lld%02lld%02lld", integerValue(request.year),
+                  integerValue(request.month), integerValue(request.day));
+  }
+  return stamp;
+}
+
+}  // namespace
+
+std::string makeSuggestedFileName(const QueryRequest& request,
+                                  std::chrono::system_clock::time_point now) {
+  const char* modeDigit = request.mode == QueryMode::Today ? "1" : "0";
+  const char* advancedFlag = request.advancedSource ? "1" : "0";
+  return std::string(modeDigit) + "_" + nameField(request.stationNumber) + "_" + advancedFlag +
+         "_" + dateStamp(request, now) + ".json";
+}
+
+std::string fileNameOfPath(std::string_view path) {
+  const std::size_t separator = path.find_last_of("/\\");
+  return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
+bool ensureFolderPath(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  return std::filesystem::is_directory(folder, error);
+}
+
+std::filesystem::path historyFolder(const std::filesystem::path& programDir) {
+  return programDir / "History";
+}
+
+bool writeDayFile(const std::filesystem::path& path, std::string_view bytes) {
+  return !bytes.empty() && writeWholeFile(path, bytes);
+}
+
+bool autoSaveDay(const std::filesystem::path& programDir, std::string_view yearText,
+                 std::string_view fileName, std::string_view bytes) {
+  if (bytes.empty() || fileName.empty()) return false;
+  const std::filesystem::path folder = historyFolder(programDir) / nameField(yearText);
+  ensureFolderPath(folder);
+  return writeDayFile(folder / nameField(fileName), bytes);
+}
+
+bool canSaveDay(const QueryState& state) {
+  return !state.suggestedFileName.empty() && !state.responseBytes.empty();
+}
+
+std::string readDayFile(const std::filesystem::path& path) {
+  return readWholeFile(path).value_or(std::string());
+}
+
+}  // namespace skyrill

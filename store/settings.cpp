@@ -1,0 +1,100 @@
+#include "store/settings.h"
+
+#include <climits>
+#include <system_error>
+
+#include "store/ini_file.h"
+#include "store/program_paths.h"
+#include "store/whole_file.h"
+
+namespace skyrill {
+namespace {
+
+constexpr std::string_view kMainSection = "Stormbook";
+constexpr std::string_view kProxySection = "Proxy";
+constexpr std::string_view kApiSection = "Api";
+
+// The integer a stored text stands for, as atoi reads it: blanks, an optional
+// sign and the digits that follow; 0 when the text does not start that way.
+long long storedInteger(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    if (value < INT_MAX) value = value * 10 + (c - '0');  // large enough never to wrap
+  }
+  return negative ? -value : value;
+}
+
+bool readFlag(const IniFile& file, std::string_view section, std::string_view key) {
+  return storedInteger(file.read(section, key, "0")) > 0;
+}
+
+WindVariant windVariantOf(long long stored) {
+  if (stored == 2) return WindVariant::TwoMinuteMean;
+  if (stored == 3) return WindVariant::HourlyInstant;
+  return WindVariant::MaxInstant;
+}
+
+VisibilityVariant visibilityVariantOf(long long stored) {
+  return stored == 2 ? VisibilityVariant::Reported : VisibilityVariant::TenMinuteMean;
+}
+
+std::string flagText(bool value) {
+  return value ? "1" : "0";
+}
+
+std::string inQuotes(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+}  // namespace
+
+std::filesystem::path settingsPath() {
+  return programDirectory() / "Stormbook.ini";
+}
+
+Settings loadSettings(const std::filesystem::path& path) {
+  const IniFile file = IniFile::load(path);
+  Settings settings;
+  settings.stationNumber = file.read(kMainSection, "Site", "58453");
+  settings.realtime = readFlag(file, kMainSection, "Realtime");
+  settings.windVariant = windVariantOf(storedInteger(file.read(kMainSection, "Wind", "1")));
+  settings.visibilityVariant =
+      visibilityVariantOf(storedInteger(file.read(kMainSection, "Visibility", "1")));
+  settings.proxyAddress = file.read(kProxySection, "Address", "");
+  // A proxy without an address cannot be switched on.
+  settings.proxyEnabled =
+      !settings.proxyAddress.empty() && readFlag(file, kProxySection, "Activate");
+  settings.apiKey = file.read(kApiSection, "ApiKey", "");
+  settings.autoSave = readFlag(file, kMainSection, "AutoSave");
+  settings.serverAddress = file.read(kApiSection, "Server", "");
+  return settings;
+}
+
+bool saveSettings(const std::filesystem::path& path, const Settings& settings) {
+  std::optional<std::string> old = readWholeFile(path);
+  std::error_code error;
+  // A file that is there but cannot be read is not replaced: its other lines would be lost.
+  if (!old && std::filesystem::exists(path, error)) return false;
+
+  IniFile file(old.value_or(""));
+  file.write(kMainSection, "Site", settings.stationNumber);
+  file.write(kMainSection, "Realtime", flagText(settings.realtime));
+  file.write(kMainSection, "Wind", std::to_string(static_cast<int>(settings.windVariant)));
+  file.write(kMainSection, "Visibility",
+             std::to_string(static_cast<int>(settings.visibilityVariant)));
+  // Quoted so that leading and trailing blanks survive the next read.
+  file.write(kProxySection, "Address", inQuotes(settings.proxyAddress));
+  file.write(kProxySection, "Activate", flagText(settings.proxyEnabled));
+  file.write(kApiSection, "ApiKey", inQuotes(settings.apiKey));
+  file.write(kMainSection, "AutoSave", flagText(settings.autoSave));
+  return writeWholeFile(path, file.bytes());
+}
+
+}  // namespace skyrill

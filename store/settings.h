@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "core/query_types.h"
+
+namespace skyrill {
+
+// The user settings kept in "Stormbook.ini" beside the program.
+struct Settings {
+  std::string stationNumber = "58453";
+  bool realtime = false;  // today mode instead of a past day
+  WindVariant windVariant = WindVariant::MaxInstant;
+  VisibilityVariant visibilityVariant = VisibilityVariant::TenMinuteMean;
+  std::string proxyAddress;  // host:port
+  bool proxyEnabled = false;
+  std::string apiKey;
+  bool autoSave = false;
+  // Base address of the data service when set by hand ("Api" / "Server");
+  // empty for the built-in one. Read only: saving leaves the key as it is.
+  std::string serverAddress;
+};
+
+// The program's directory + "/Stormbook.ini".
+std::filesystem::path settingsPath();
+
+// The settings in the file; each missing or unreadable key gives its default.
+Settings loadSettings(const std::filesystem::path& path);
+
+// Writes the eight settings into the file, keeping every other line. False
+// when the file could not be written; the old file is then left as it was.
+bool saveSettings(const std::filesystem::path& path, const Settings& settings);
+
+}  // namespace skyrill

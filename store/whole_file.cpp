@@ -1,0 +1,97 @@
+#include "store/whole_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+namespace skyrill {
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() { close(); }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now; false when the close reports an error.
+  bool close() {
+    if (fd_ < 0) return true;
+    const bool ok = ::close(fd_) == 0;
+    fd_ = -1;
+    return ok;
+  }
+
+ private:
+  int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Opens a new file beside the target with a name nobody else uses; its path
+// is returned in tempPath. -1 on failure.
+int createTempBeside(const std::filesystem::path& target, std::string& tempPath) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".tmp-%08x", static_cast<unsigned>(random()));
+    tempPath = target.string() + suffix;
+    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Gives the new file the permissions of the file it replaces.
+bool copyPermissions(const std::filesystem::path& target, int fd) {
+  struct stat info {};
+  if (::stat(target.c_str(), &info) != 0) return true;  // no old file: keep the default
+  return ::fchmod(fd, info.st_mode & 07777) == 0;
+}
+
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+    if (count == 0) return bytes;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;  // a folder, or a read error
+    }
+    bytes.append(buffer, static_cast<std::size_t>(count));
+  }
+}
+
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::string tempPath;
+  FileDescriptor fd(createTempBeside(path, tempPath));
+  if (!fd.valid()) return false;
+  bool ok = writeAll(fd.get(), bytes) && copyPermissions(path, fd.get()) && ::fsync(fd.get()) == 0;
+  ok = fd.close() && ok;
+  ok = ok && std::rename(tempPath.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(tempPath.c_str());
+  return ok;
+}
+
+}  // namespace skyrill

@@ -1,0 +1,199 @@
+#include "store/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "store/program_paths.h"
+#include "temp_folder.h"
+
+namespace skyrill {
+namespace {
+
+using testing::readBytes;
+using testing::TempFolder;
+using testing::writeBytes;
+
+void expectDefaults(const Settings& s) {
+  EXPECT_EQ(s.stationNumber, "58453");
+  EXPECT_FALSE(s.realtime);
+  EXPECT_EQ(s.windVariant, WindVariant::MaxInstant);
+  EXPECT_EQ(s.visibilityVariant, VisibilityVariant::TenMinuteMean);
+  EXPECT_EQ(s.proxyAddress, "");
+  EXPECT_FALSE(s.proxyEnabled);
+  EXPECT_EQ(s.apiKey, "");
+  EXPECT_FALSE(s.autoSave);
+  EXPECT_EQ(s.serverAddress, "");
+}
+
+TEST(Settings, PathIsBesideTheProgram) {
+  EXPECT_EQ(programFilePath().filename(), "store_tests");
+  EXPECT_EQ(settingsPath(), programDirectory() / "Stormbook.ini");
+}
+
+TEST(Settings, loadMissingOrUnreadableFile_usesDefaults) {
+  TempFolder folder;
+  expectDefaults(loadSettings(folder / "Stormbook.ini"));
+  expectDefaults(loadSettings(folder / "no-such-folder" / "Stormbook.ini"));
+  expectDefaults(loadSettings(folder.path()));  // a folder where the file should be
+}
+
+TEST(Settings, loadGarbage_usesDefaultsForWhatItCannotFind) {
+  TempFolder folder;
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 37 + 11) % 256);
+  writeBytes(folder / "Stormbook.ini", garbage + "\n[Stormbook]\nWind=3\n" + garbage);
+  const Settings s = loadSettings(folder / "Stormbook.ini");
+  EXPECT_EQ(s.windVariant, WindVariant::HourlyInstant);
+  EXPECT_EQ(s.stationNumber, "58453");
+}
+
+TEST(Settings, firstSave_createsAllEightKeysInThreeSections) {
+  TempFolder folder;
+  EXPECT_TRUE(saveSettings(folder / "Stormbook.ini", Settings{}));
+  EXPECT_EQ(readBytes(folder / "Stormbook.ini"),
+            "[Stormbook]\nSite=58453\nRealtime=0\nWind=1\nVisibility=1\nAutoSave=0\n"
+            "\n[Proxy]\nAddress=\"\"\nActivate=0\n"
+            "\n[Api]\nApiKey=\"\"\n");
+}
+
+TEST(Settings, saveThenLoad_roundTrip) {
+  TempFolder folder;
+  Settings saved;
+  saved.stationNumber = "站123";
+  saved.realtime = true;
+  saved.windVariant = WindVariant::TwoMinuteMean;
+  saved.visibilityVariant = VisibilityVariant::Reported;
+  saved.proxyAddress = " 127.0.0.1:7890 ";
+  saved.proxyEnabled = true;
+  saved.apiKey = "\tkey with blanks ";
+  saved.autoSave = true;
+  ASSERT_TRUE(saveSettings(folder / "Stormbook.ini", saved));
+
+  const Settings loaded = loadSettings(folder / "Stormbook.ini");
+  EXPECT_EQ(loaded.stationNumber, saved.stationNumber);
+  EXPECT_TRUE(loaded.realtime);
+  EXPECT_EQ(loaded.windVariant, WindVariant::TwoMinuteMean);
+  EXPECT_EQ(loaded.visibilityVariant, VisibilityVariant::Reported);
+  EXPECT_EQ(loaded.proxyAddress, saved.proxyAddress);
+  EXPECT_TRUE(loaded.proxyEnabled);
+  EXPECT_EQ(loaded.apiKey, saved.apiKey);
+  EXPECT_TRUE(loaded.autoSave);
+  // The file holds GB18030, not UTF-8.
+  EXPECT_NE(readBytes(folder / "Stormbook.ini")
+                .find("Site=\xD5\xBE"
+                      "123\n"),
+            std::string::npos);
+}
+
+TEST(Settings, emptyStationIsSavedAndLoadedEmpty) {
+  TempFolder folder;
+  Settings saved;
+  saved.stationNumber = "";
+  ASSERT_TRUE(saveSettings(folder / "Stormbook.ini", saved));
+  EXPECT_EQ(loadSettings(folder / "Stormbook.ini").stationNumber, "");
+}
+
+struct StoredCase {
+  const char* stored;
+  WindVariant wind;
+  VisibilityVariant visibility;
+  bool flag;  // as Realtime and as AutoSave
+};
+
+TEST(Settings, storedNumbersMapToVariantsAndFlags) {
+  using W = WindVariant;
+  using V = VisibilityVariant;
+  const StoredCase cases[] = {
+      {"1", W::MaxInstant, V::TenMinuteMean, true},
+      {"2", W::TwoMinuteMean, V::Reported, true},
+      {"3", W::HourlyInstant, V::TenMinuteMean, true},
+      {"0", W::MaxInstant, V::TenMinuteMean, false},
+      {"4", W::MaxInstant, V::TenMinuteMean, true},
+      {"-1", W::MaxInstant, V::TenMinuteMean, false},
+      {"-3", W::MaxInstant, V::TenMinuteMean, false},
+      {"+2", W::TwoMinuteMean, V::Reported, true},
+      {"2abc", W::TwoMinuteMean, V::Reported, true},
+      {"\" 3 \"", W::HourlyInstant, V::TenMinuteMean, true},
+      {"abc", W::MaxInstant, V::TenMinuteMean, false},
+      {"", W::MaxInstant, V::TenMinuteMean, false},
+      {"99999999999999999999", W::MaxInstant, V::TenMinuteMean, true},
+      {"-99999999999999999999", W::MaxInstant, V::TenMinuteMean, false},
+  };
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  for (const StoredCase& c : cases) {
+    const std::string v = c.stored;
+    writeBytes(path, "[Stormbook]\nWind=" + v + "\nVisibility=" + v + "\nRealtime=" + v +
+                         "\nAutoSave=" + v + "\n");
+    const Settings s = loadSettings(path);
+    EXPECT_EQ(s.windVariant, c.wind) << c.stored;
+    EXPECT_EQ(s.visibilityVariant, c.visibility) << c.stored;
+    EXPECT_EQ(s.realtime, c.flag) << c.stored;
+    EXPECT_EQ(s.autoSave, c.flag) << c.stored;
+  }
+}
+
+TEST(Settings, activateIsReadOnlyWithAnAddress) {
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path, "[Proxy]\nAddress=\"\"\nActivate=1\n");
+  EXPECT_FALSE(loadSettings(path).proxyEnabled);
+  writeBytes(path, "[Proxy]\nAddress=h:1\nActivate=1\n");
+  EXPECT_TRUE(loadSettings(path).proxyEnabled);
+  writeBytes(path, "[Proxy]\nAddress=h:1\n");
+  EXPECT_FALSE(loadSettings(path).proxyEnabled);
+}
+
+TEST(Settings, serverIsReadAndNeverWritten) {
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path, "[api]\r\nserver = \"https://example.test:8443\" \r\n");
+  Settings s = loadSettings(path);
+  EXPECT_EQ(s.serverAddress, "https://example.test:8443");
+  s.serverAddress = "changed";
+  ASSERT_TRUE(saveSettings(path, s));
+  EXPECT_EQ(loadSettings(path).serverAddress, "https://example.test:8443");
+}
+
+TEST(Settings, saveKeepsForeignLinesAndTheFileLineEnds) {
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path,
+             "; my notes\r\n[STORMBOOK]\r\nsite=1\r\nColour=blue\r\n\r\n[Other]\r\nx=\xC4\xE3\r\n");
+  Settings s;
+  s.stationNumber = "2";
+  ASSERT_TRUE(saveSettings(path, s));
+  EXPECT_EQ(readBytes(path),
+            "; my notes\r\n[STORMBOOK]\r\nsite=2\r\nColour=blue\r\nRealtime=0\r\nWind=1\r\n"
+            "Visibility=1\r\nAutoSave=0\r\n\r\n[Other]\r\nx=\xC4\xE3\r\n"
+            "\r\n[Proxy]\r\nAddress=\"\"\r\nActivate=0\r\n"
+            "\r\n[Api]\r\nApiKey=\"\"\r\n");
+}
+
+TEST(Settings, failedSave_leavesTheOldFile) {
+  TempFolder folder;
+  // A folder in place of the file: it can be neither read nor replaced.
+  std::filesystem::create_directory(folder / "Stormbook.ini");
+  writeBytes(folder / "Stormbook.ini" / "inside", "x");
+  EXPECT_FALSE(saveSettings(folder / "Stormbook.ini", Settings{}));
+  EXPECT_EQ(readBytes(folder / "Stormbook.ini" / "inside"), "x");
+
+  EXPECT_FALSE(saveSettings(folder / "missing" / "Stormbook.ini", Settings{}));
+  EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
+  EXPECT_EQ(testing::entryCount(folder.path()), 1);  // no temporary file left behind
+}
+
+TEST(Settings, saveIntoReadOnlyFolder_leavesTheOldFile) {
+  if (testing::runningAsRoot()) GTEST_SKIP() << "root may write into a read-only folder";
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path, "[Stormbook]\nSite=1\n");
+  std::filesystem::permissions(
+      folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  Settings s;
+  s.stationNumber = "2";
+  EXPECT_FALSE(saveSettings(path, s));
+  EXPECT_EQ(readBytes(path), "[Stormbook]\nSite=1\n");
+}
+
+}  // namespace
+}  // namespace skyrill

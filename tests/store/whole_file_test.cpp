@@ -1,0 +1,41 @@
+#include "store/whole_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "temp_folder.h"
+
+namespace skyrill {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(WholeFile, ReplacesTheFileAndLeavesNoTemporaryFile) {
+  testing::TempFolder folder;
+  const auto path = folder / "f";
+  EXPECT_TRUE(writeWholeFile(path, "one"));
+  EXPECT_TRUE(writeWholeFile(path, std::string(1 << 20, 'x')));
+  EXPECT_EQ(readWholeFile(path), std::string(1 << 20, 'x'));
+  EXPECT_EQ(testing::entryCount(folder.path()), 1);
+}
+
+TEST(WholeFile, ReplacementKeepsThePermissions) {
+  testing::TempFolder folder;
+  const auto path = folder / "f";
+  testing::writeBytes(path, "old");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_TRUE(writeWholeFile(path, "new"));
+  EXPECT_EQ(fs::status(path).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST(WholeFile, ReadFailsForMissingFilesAndFolders) {
+  testing::TempFolder folder;
+  EXPECT_EQ(readWholeFile(folder / "missing"), std::nullopt);
+  EXPECT_EQ(readWholeFile(folder.path()), std::nullopt);
+  testing::writeBytes(folder / "empty", "");
+  EXPECT_EQ(readWholeFile(folder / "empty"), "");
+}
+
+}  // namespace
+}  // namespace skyrill
