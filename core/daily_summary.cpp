@@ -1,1 +1,97 @@
 #include "core/daily_summary.h"
+
+#include "core/classifications.h"
+#include "core/numeric_text.h"
+
+namespace skyrill {
+
+namespace {
+
+// Notes whether the slot has the element; gives its cleaned text.
+std::string coverText(std::string_view slotText, ElementCoverage& coverage) {
+  std::string cleaned = cleanSlotText(slotText);
+  (cleaned.empty() ? coverage.incomplete : coverage.present) = true;
+  return cleaned;
+}
+
+// Sums stay finite however large the values read, so no mean turns into
+// inf or NaN.
+void addTo(double& sum, double value) {
+  sum = clampFinite(sum + value);
+}
+
+// Extremes keep the first of equal values: only a clearly greater (or
+// less) value replaces them.
+void addToRange(double value, double& max, double& min, double& sum, int& count) {
+  if (isGreater(value, max)) max = value;
+  if (isLess(value, min)) min = value;
+  addTo(sum, value);
+  ++count;
+}
+
+void addPrecipitation(DailySummary& summary, std::string_view text, std::size_t index) {
+  const double amount = numericValue(coverText(text, summary.precipitationCoverage));
+  if (isGreater(amount, 0)) {
+    addTo(summary.totalPrecipitation, amount);
+    summary.wetSlots[index] = true;
+  }
+  if (isGreater(amount, summary.maxHourlyPrecipitation)) summary.maxHourlyPrecipitation = amount;
+}
+
+void addTemperature(DailySummary& summary, std::string_view text, std::size_t index) {
+  const std::string cleaned = coverText(text, summary.temperatureCoverage);
+  if (cleaned.empty()) return;
+  const double temperature = numericValue(cleaned);
+  addToRange(temperature, summary.maxTemperature, summary.minTemperature, summary.temperatureSum,
+             summary.temperatureCount);
+  if (summary.wetSlots[index]) {
+    addTo(summary.wetTemperatureSum, temperature);
+    ++summary.wetTemperatureCount;
+  }
+}
+
+void addPressure(DailySummary& summary, std::string_view text) {
+  const std::string cleaned = coverText(text, summary.pressureCoverage);
+  if (cleaned.empty()) return;
+  addToRange(numericValue(cleaned), summary.maxPressure, summary.minPressure, summary.pressureSum,
+             summary.pressureCount);
+}
+
+void addVisibility(DailySummary& summary, std::string_view text) {
+  const std::string cleaned = coverText(text, summary.visibilityCoverage);
+  if (cleaned.empty()) return;
+  const double visibility = numericValue(cleaned);
+  // A negative visibility is a mark, not a distance.
+  if (isAtLeast(visibility, 0) && isLess(visibility, summary.minVisibility)) {
+    summary.minVisibility = visibility;
+  }
+}
+
+void addWindSpeed(DailySummary& summary, std::string_view text) {
+  const double speed = numericValue(coverText(text, summary.windSpeedCoverage));
+  if (isGreater(speed, summary.maxWindSpeed)) summary.maxWindSpeed = speed;
+}
+
+}  // namespace
+
+DailySummary computeDailySummary(const DaySeries& series) {
+  DailySummary summary;
+  for (std::size_t i = 0; i < series.hours.size(); ++i) {
+    const HourlyRecord& hour = series.hours[i];
+    // Precipitation first: it decides which temperatures are wet ones.
+    addPrecipitation(summary, hour.precipitation, i);
+    addTemperature(summary, hour.temperature, i);
+    addPressure(summary, hour.pressure);
+    addVisibility(summary, hour.visibility);
+    addWindSpeed(summary, hour.windSpeed);
+  }
+  if (summary.wetTemperatureCount > 0) {
+    const double wetMean = summary.wetTemperatureSum / summary.wetTemperatureCount;
+    summary.dayPrecipitationLabel = dailyPrecipitationLabel(summary.totalPrecipitation, wetMean);
+    summary.maxHourlyLabel = hourlyPrecipitationLabel(summary.maxHourlyPrecipitation, "");
+  }
+  summary.maxWindForceLabel = windForceLabel(summary.maxWindSpeed);
+  return summary;
+}
+
+}  // namespace skyrill

@@ -9,16 +9,27 @@ namespace skyrill {
 // Tolerance of every numeric comparison of the analysis.
 inline constexpr double compareTolerance = 0.0000001;
 
-inline bool isGreater(double a, double b) { return a - b > compareTolerance; }
-inline bool isLess(double a, double b) { return a - b < -compareTolerance; }
-inline bool isAtLeast(double a, double b) { return a - b >= -compareTolerance; }
-inline bool isAtMost(double a, double b) { return a - b <= compareTolerance; }
+inline bool isGreater(double a, double b) {
+  return a - b > compareTolerance;
+}
+inline bool isLess(double a, double b) {
+  return a - b < -compareTolerance;
+}
+inline bool isAtLeast(double a, double b) {
+  return a - b >= -compareTolerance;
+}
+inline bool isAtMost(double a, double b) {
+  return a - b <= compareTolerance;
+}
 
-// The decimal number at the start of a text (leading spaces skipped; sign,
-// digits, point, exponent; full-width digits, signs and points count as
-// ASCII); 0 when the text does not start with a number.
+// The decimal number at the start of a UTF-8 text: leading spaces and tabs
+// skipped, then the longest prefix of sign, digits, point and digits, and an
+// exponent ("5." is 5, ".5" is 0.5); full-width digits, signs and points
+// count as ASCII. 0 when the text does not start with a number. A number too
+// large for a double reads as the largest finite one (sign kept), one too
+// small as 0; the result is never inf, NaN or -0.
 double numericValue(std::string_view text);
-// numericValue with its fraction dropped.
+// numericValue with its fraction dropped, held within the long long range.
 long long integerValue(std::string_view text);
 
 // The text with every ASCII "(" and ")" removed.
@@ -26,9 +37,13 @@ std::string cleanSlotText(std::string_view text);
 // numericValue of the cleaned text.
 double slotNumber(std::string_view text);
 
-// x rounded to n decimals, halves away from zero.
+// x rounded to n decimals, halves away from zero (2.25 -> 2.3, -2.25 -> -2.3).
+// A value too large to hold a fraction comes back unchanged.
 double roundHalfAway(double x, int n);
-// printf "%.Nf" of x.
+// x within the finite range: inf becomes the largest finite double, NaN 0.
+double clampFinite(double x);
+// printf "%.Nf" of x in the C locale, whatever the process locale; a
+// non-finite x is clamped first, so the text is never "inf" or "nan".
 std::string formatFixed(double x, int decimals);
 
 }  // namespace skyrill
