@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/query_pipeline.h"
+#include "core/query_types.h"
+#include "net/web_client.h"
+
+namespace skyrill {
+
+// The data service's base address built into the program.
+std::string defaultServerAddress();
+
+// The host name of a base address, e.g. "127.0.0.1" for "http://127.0.0.1:8765".
+std::string serverHostName(std::string_view baseAddress);
+
+// "history" or "today", with "2" for the advanced source.
+std::string endpointName(QueryMode mode, bool advancedSource);
+
+// The request URL of a station-day, pieces joined as they are held; empty
+// for a mode that has no endpoint.
+std::string buildQueryUrl(std::string_view baseAddress, const QueryRequest& request);
+
+// The answer bytes of one GET of the URL, through the proxy when one is given;
+// empty on network failure.
+std::string fetchAnswer(std::string_view url, std::string_view proxy, const WebLimits& limits = {});
+
+// The data service at one base address.
+class DataService : public AnswerSource {
+ public:
+  explicit DataService(std::string baseAddress, WebLimits limits = {})
+      : baseAddress_(std::move(baseAddress)), limits_(limits) {}
+
+  std::string fetch(const QueryRequest& request) override;
+
+ private:
+  std::string baseAddress_;
+  WebLimits limits_;
+};
+
+}  // namespace skyrill

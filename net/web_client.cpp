@@ -1,0 +1,206 @@
+#include "net/web_client.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "net/ascii_text.h"
+#include "net/url_parts.h"
+
+namespace skyrill {
+namespace {
+
+constexpr std::array<const char*, 8> kVerbs = {"GET",     "POST",   "HEAD",  "PUT",
+                                               "OPTIONS", "DELETE", "TRACE", "CONNECT"};
+
+bool containsNoCase(std::string_view text, std::string_view part) {
+  return lowerCaseAscii(text).find(lowerCaseAscii(part)) != std::string::npos;
+}
+
+std::string_view trim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::vector<std::string_view> splitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find("\r\n", start), text.size());
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// Each "-"-separated word of a header name starts with a capital letter.
+std::string capitalizedName(std::string_view name) {
+  std::string result(name);
+  for (std::size_t i = 0; i < result.size(); ++i) {
+    if (i == 0 || result[i - 1] == '-') {
+      result[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(result[i])));
+    }
+  }
+  return result;
+}
+
+// The header lines that carry a name, names capitalized word by word.
+std::vector<std::string> normalizedHeaderLines(std::string_view headers) {
+  std::vector<std::string> lines;
+  for (std::string_view line : splitLines(headers)) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    lines.push_back(capitalizedName(line.substr(0, colon)) + std::string(line.substr(colon)));
+  }
+  return lines;
+}
+
+bool hasHeader(const std::vector<std::string>& lines, std::string_view name) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& line) { return containsNoCase(line, name); });
+}
+
+// Adds the lines every request carries unless the caller gave them.
+void completeHeaderLines(std::vector<std::string>& lines, std::string_view url, HttpMethod method) {
+  if (!hasHeader(lines, "Accept:")) lines.push_back("Accept: */*");
+  if (!hasHeader(lines, "Referer:")) lines.push_back("Referer: " + std::string(url));
+  if (!hasHeader(lines, "Accept-Language:")) lines.push_back("Accept-Language: zh-cn");
+  if (method == HttpMethod::Post && !hasHeader(lines, "Content-Type:")) {
+    lines.push_back("Content-Type: application/x-www-form-urlencoded");
+  }
+}
+
+// The agent named by a "User-Agent:" line, which then leaves the lines;
+// the default agent when there is none.
+std::string takeUserAgent(std::vector<std::string>& lines) {
+  const auto line = std::find_if(lines.begin(), lines.end(), [](const std::string& text) {
+    return lowerCaseAscii(text).starts_with("user-agent:");
+  });
+  if (line == lines.end()) return std::string(kDefaultUserAgent);
+  std::string agent(trim(std::string_view(*line).substr(line->find(':') + 1)));
+  lines.erase(line);
+  return agent;
+}
+
+// The proxy list as the named-proxy convention writes it: the proxy itself
+// serves every scheme; "http=" restricts it to plain requests.
+std::string proxyList(bool secure, std::string_view proxy) {
+  if (proxy.empty()) return {};
+  return secure ? std::string(proxy) : "http=" + std::string(proxy);
+}
+
+// The entry of a proxy list that serves the scheme: a "scheme=address" entry
+// for it, else the first entry without a scheme; "" when none serves it.
+std::string proxyForScheme(std::string_view list, bool secure) {
+  const std::string wanted = secure ? "https=" : "http=";
+  std::string anyScheme;
+  std::size_t start = list.find_first_not_of("; \t");
+  while (start != std::string_view::npos) {
+    const std::size_t end = std::min(list.find_first_of("; \t", start), list.size());
+    const std::string_view entry = list.substr(start, end - start);
+    if (lowerCaseAscii(entry).starts_with(wanted)) return std::string(entry.substr(wanted.size()));
+    if (anyScheme.empty() && entry.find('=') == std::string_view::npos) anyScheme = entry;
+    start = list.find_first_not_of("; \t", end);
+  }
+  return anyScheme;
+}
+
+// The address curl connects to: the analysed host, port and path.
+std::string curlUrl(const UrlParts& parts) {
+  const int defaultPort = parts.secure ? 443 : 80;
+  std::string url = parts.secure ? "https://" : "http://";
+  url += parts.host;
+  if (parts.port != defaultPort && parts.port != 0) url += ":" + std::to_string(parts.port);
+  return url + parts.path;
+}
+
+struct BodySink {
+  std::string bytes;
+  std::size_t maxBytes = 0;
+};
+
+// Keeps the body up to the cap; a body beyond it ends the transfer.
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* sink) {
+  auto& body = *static_cast<BodySink*>(sink);
+  const std::size_t length = size * count;
+  const std::size_t room = body.maxBytes - body.bytes.size();
+  body.bytes.append(data, std::min(length, room));
+  return length <= room ? length : 0;
+}
+
+struct CurlDeleter {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+void initCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+void setMethod(CURL* curl, HttpMethod method) {
+  if (method == HttpMethod::Head) {
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+  } else if (method != HttpMethod::Get) {
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, kVerbs[static_cast<std::size_t>(method)]);
+  }
+}
+
+void setLimits(CURL* curl, const WebLimits& limits) {
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTimeout.count()));
+}
+
+// Any certificate is accepted; redirects between plain and secure are followed.
+void setTransport(CURL* curl, const std::string& proxy) {
+  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+  // An empty proxy also keeps curl from taking one from the environment.
+  curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+}
+
+}  // namespace
+
+std::string WebClient::request(std::string_view url, const WebRequest& options) const {
+  initCurlOnce();
+  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  if (!curl) return {};
+
+  const UrlParts parts = analyzeUrl(url);
+  std::vector<std::string> lines = normalizedHeaderLines(options.extraHeaders);
+  const std::string agent = takeUserAgent(lines);
+  completeHeaderLines(lines, url, options.method);
+  std::unique_ptr<curl_slist, CurlDeleter> headers;
+  for (const std::string& line : lines) {
+    headers.reset(curl_slist_append(headers.release(), line.c_str()));
+  }
+  const std::string address = curlUrl(parts);
+  const std::string proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
+  BodySink body{{}, limits_.maxBodyBytes};
+
+  curl_easy_setopt(curl.get(), CURLOPT_URL, address.c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, agent.c_str());
+  curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, appendBody);
+  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &body);
+  setMethod(curl.get(), options.method);
+  setLimits(curl.get(), limits_);
+  setTransport(curl.get(), proxy);
+  // A transfer that breaks off keeps what was read before.
+  curl_easy_perform(curl.get());
+  return std::move(body.bytes);
+}
+
+}  // namespace skyrill

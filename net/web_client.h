@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace skyrill {
+
+enum class HttpMethod { Get, Post, Head, Put, Options, Delete, Trace, Connect };
+
+// What one request sends besides the URL.
+struct WebRequest {
+  HttpMethod method = HttpMethod::Get;
+  std::string extraHeaders;  // header lines separated by "\r\n"
+  std::string proxy;         // e.g. "127.0.0.1:8080"; empty for a direct connection
+};
+
+// Bounds that keep a stalled or endless exchange from blocking the caller forever.
+struct WebLimits {
+  std::chrono::seconds connectTimeout{60};
+  // The exchange is given up when less than one byte a second arrives for this long.
+  std::chrono::seconds stallTimeout{60};
+  // Bytes of a body beyond this are not read.
+  std::size_t maxBodyBytes = 64 * 1024 * 1024;
+};
+
+// The default user agent and the header lines every request carries unless
+// the extra headers name them.
+inline constexpr std::string_view kDefaultUserAgent =
+    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
+
+// One synchronous HTTP exchange at a time, nothing kept between calls.
+class WebClient {
+ public:
+  explicit WebClient(WebLimits limits = {}) : limits_(limits) {}
+
+  // The response body whatever the status code: the bytes read until the
+  // body ended, the connection broke or the limits stopped it; empty when
+  // the host cannot be resolved or reached or the request cannot be sent.
+  // Any server certificate is accepted and redirects are followed.
+  std::string request(std::string_view url, const WebRequest& options = {}) const;
+
+ private:
+  WebLimits limits_;
+};
+
+}  // namespace skyrill

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "core/answer_check.h"
+#include "net/web_client.h"
+#include "raw_server.h"
+#include "server_thread.h"
+#include "tls_identity.h"
+
+namespace skyrill {
+namespace {
+
+using sample::ServerThread;
+using testing::RawServer;
+
+// What a client sent, without the entries httplib adds about the socket.
+std::string receivedHeaders(const httplib::Request& request) {
+  std::string lines;
+  for (const auto& [name, value] : request.headers) {
+    if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
+        name == "LOCAL_PORT") {
+      continue;
+    }
+    lines += name + ": " + value + "\n";
+  }
+  return lines;
+}
+
+std::unique_ptr<httplib::Server> httpsServer() {
+  const sample::TlsIdentity identity = sample::makeSelfSignedIdentity();
+  return std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get());
+}
+
+// Echoes the header lines it received; answers "/missing" with a 404 page.
+void addEchoRoutes(httplib::Server& server) {
+  server.Get("/echo/.*", [](const httplib::Request& request, httplib::Response& response) {
+    response.set_content(request.method + " " + request.target + "\n" + receivedHeaders(request),
+                         "text/plain");
+  });
+  server.Get("/missing", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+    response.set_content("<html>not here</html>", "text/html");
+  });
+  server.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect("/echo/after-move");
+  });
+}
+
+class EchoServers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    addEchoRoutes(http_.server());
+    addEchoRoutes(https_.server());
+    httpPort_ = http_.start("127.0.0.1", 0);
+    httpsPort_ = https_.start("127.0.0.1", 0);
+    ASSERT_GT(httpPort_, 0);
+    ASSERT_GT(httpsPort_, 0);
+  }
+  std::string httpUrl(const std::string& path) {
+    return "http://127.0.0.1:" + std::to_string(httpPort_) + path;
+  }
+  std::string httpsUrl(const std::string& path) {
+    return "https://127.0.0.1:" + std::to_string(httpsPort_) + path;
+  }
+
+  ServerThread http_{std::make_unique<httplib::Server>()};
+  ServerThread https_{httpsServer()};
+  int httpPort_ = 0;
+  int httpsPort_ = 0;
+};
+
+TEST(WebClient, plainGetSendsExactlyTheStandardHeaderLines) {
+  RawServer server([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}");
+  });
+  const std::string target = "/api/weather/58453/history/?key=K&date=2019-7-5";
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + target;
+  EXPECT_EQ(WebClient().request(url), "{}");
+  ASSERT_EQ(server.requestHeads().size(), 1u);
+  EXPECT_EQ(server.requestHeads()[0],
+            "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) +
+                "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\r\n"
+                "Accept: */*\r\nReferer: " +
+                url + "\r\nAccept-Language: zh-cn\r\n\r\n");
+}
+
+// httplib lists the received header lines by name.
+TEST_F(EchoServers, secureGetAcceptsASelfSignedCertificate) {
+  const std::string target = "/echo/today/?key=K";
+  const std::string url = httpsUrl(target);
+  EXPECT_EQ(WebClient().request(url),
+            "GET " + target + "\nAccept: */*\nAccept-Language: zh-cn\nHost: 127.0.0.1:" +
+                std::to_string(httpsPort_) + "\nReferer: " + url +
+                "\nUser-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\n");
+}
+
+TEST_F(EchoServers, errorPageBodyIsReturned) {
+  EXPECT_EQ(WebClient().request(httpUrl("/missing")), "<html>not here</html>");
+  EXPECT_EQ(WebClient().request(httpsUrl("/missing")), "<html>not here</html>");
+}
+
+TEST_F(EchoServers, redirectIsFollowed) {
+  EXPECT_TRUE(WebClient().request(httpUrl("/moved")).starts_with("GET /echo/after-move\n"));
+}
+
+TEST_F(EchoServers, extraHeaderLinesAreNormalizedAndCompleteTheStandardOnes) {
+  WebRequest options;
+  options.extraHeaders =
+      "x-custom-name: 1\r\nno colon here\r\nuser-agent:  Probe/1.0 \r\naccept: text/plain";
+  const std::string echo = WebClient().request(httpUrl("/echo/x"), options);
+  EXPECT_NE(echo.find("User-Agent: Probe/1.0\n"), std::string::npos) << echo;
+  EXPECT_NE(echo.find("X-Custom-Name: 1\n"), std::string::npos) << echo;
+  EXPECT_NE(echo.find("Accept: text/plain\n"), std::string::npos) << echo;
+  EXPECT_EQ(echo.find("no colon"), std::string::npos) << echo;
+  EXPECT_EQ(echo.find("Accept: */*"), std::string::npos) << echo;
+}
+
+TEST(WebClient, unreachablePortGivesEmptyResult) {
+  const std::string url = "http://127.0.0.1:" + std::to_string(testing::unusedPort()) + "/x";
+  EXPECT_EQ(WebClient().request(url), "");
+  EXPECT_EQ(WebClient().request("https://127.0.0.1:" + url.substr(17)), "");
+}
+
+std::string rawUrl(const RawServer& server, const std::string& path = "/x") {
+  return "http://127.0.0.1:" + std::to_string(server.port()) + path;
+}
+
+TEST(WebClient, bodyCutShortKeepsTheBytesReceived) {
+  RawServer server([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n{\"res\":[{\"time\"");
+  });
+  EXPECT_EQ(WebClient().request(rawUrl(server)), "{\"res\":[{\"time\"");
+}
+
+TEST(WebClient, bodyBeyondTheCapIsCutAtTheCap) {
+  constexpr std::size_t kCap = 256 * 1024;
+  RawServer server([](int socket, const std::string&) {
+    const std::string body(4 * kCap, 'x');
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                                 "\r\n\r\n" + body);
+  });
+  WebLimits limits;
+  limits.maxBodyBytes = kCap;
+  EXPECT_EQ(WebClient(limits).request(rawUrl(server)), std::string(kCap, 'x'));
+}
+
+TEST(WebClient, bodyBytesArriveUnchangedAndDecodeStopsAtNul) {
+  const std::string body("{\"a\":\"\xE6\xB5\x8B\xFF\xC3\"}\0tail", 17);
+  RawServer server([&](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 17\r\n\r\n" + body);
+  });
+  const std::string bytes = WebClient().request(rawUrl(server));
+  EXPECT_EQ(bytes, body);
+  EXPECT_EQ(decodeAnswer(bytes), "{\"a\":\"测\xEF\xBF\xBD\xEF\xBF\xBD\"}");
+}
+
+TEST(WebClient, silentServerIsGivenUpAfterTheStallLimit) {
+  RawServer server([](int socket, const std::string&) { testing::waitForClose(socket); });
+  WebLimits limits;
+  limits.stallTimeout = std::chrono::seconds(1);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(WebClient(limits).request(rawUrl(server)), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(WebClient, stalledBodyKeepsWhatArrivedBeforeTheStall) {
+  RawServer server([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npart");
+    testing::waitForClose(socket);
+  });
+  WebLimits limits;
+  limits.stallTimeout = std::chrono::seconds(1);
+  EXPECT_EQ(WebClient(limits).request(rawUrl(server)), "part");
+}
+
+// A proxy that records what it is asked and answers every request the same way.
+RawServer cannedProxy(std::string answer) {
+  return RawServer([answer](int socket, const std::string&) { testing::sendAll(socket, answer); });
+}
+
+std::string firstLine(const std::string& head) {
+  return head.substr(0, head.find("\r\n"));
+}
+
+TEST(WebClient, plainRequestGoesToTheProxyInAbsoluteForm) {
+  RawServer proxy = cannedProxy("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nfrom proxy");
+  WebRequest options;
+  options.proxy = "127.0.0.1:" + std::to_string(proxy.port());
+  const std::string url = "http://svc.invalid:8765/api/weather/58453/today/?key=K";
+  EXPECT_EQ(WebClient().request(url, options), "from proxy");
+  ASSERT_EQ(proxy.requestHeads().size(), 1u);
+  const std::string head = proxy.requestHeads()[0];
+  EXPECT_EQ(firstLine(head), "GET " + url + " HTTP/1.1");
+  EXPECT_NE(head.find("\r\nReferer: " + url + "\r\n"), std::string::npos) << head;
+}
+
+TEST(WebClient, secureRequestTunnelsThroughTheProxy) {
+  RawServer proxy = cannedProxy("HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n");
+  WebRequest options;
+  options.proxy = "127.0.0.1:" + std::to_string(proxy.port());
+  EXPECT_EQ(WebClient().request("https://svc.invalid/api/weather/58453/today/?key=K", options), "");
+  ASSERT_EQ(proxy.requestHeads().size(), 1u);
+  EXPECT_EQ(firstLine(proxy.requestHeads()[0]), "CONNECT svc.invalid:443 HTTP/1.1");
+}
+
+}  // namespace
+}  // namespace skyrill

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+// Synthetic hourly observations for the sample data service. The same
+// station and day always give the same weather.
+namespace skyrill::sample {
+
+// Five ASCII digits not starting with "0".
+bool isKnownStation(std::string_view station);
+
+// The station's Chinese name; "测站" + number for stations without one.
+std::string stationName(std::string_view station);
+
+// The first hourCount hourly records (at most 24) of a Beijing day, oldest
+// first, each with its time in UTC as "YYYY-MM-DDTHH:MM:SS".
+nlohmann::ordered_json sampleRecords(std::string_view station, std::chrono::sys_days beijingDay,
+                                     int hourCount);
+
+}  // namespace skyrill::sample

@@ -1,0 +1,29 @@
+#include "server_thread.h"
+
+#include <chrono>
+
+namespace skyrill::sample {
+
+int ServerThread::start(const std::string& host, int port) {
+  const int bound =
+      port == 0 ? server_->bind_to_any_port(host) : (server_->bind_to_port(host, port) ? port : -1);
+  if (bound < 0) return -1;
+  listening_ = true;
+  thread_ = std::thread([this] {
+    server_->listen_after_bind();
+    listening_ = false;
+  });
+  // stop() only reaches a server that has begun listening.
+  while (listening_ && !server_->is_running()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return bound;
+}
+
+void ServerThread::stop() {
+  if (!thread_.joinable()) return;
+  server_->stop();
+  thread_.join();
+}
+
+}  // namespace skyrill::sample

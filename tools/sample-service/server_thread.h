@@ -1,0 +1,34 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <httplib.h>
+
+namespace skyrill::sample {
+
+// Runs one httplib server on a thread of its own until stopped or destroyed.
+class ServerThread {
+ public:
+  explicit ServerThread(std::unique_ptr<httplib::Server> server) : server_(std::move(server)) {}
+  ~ServerThread() { stop(); }
+  ServerThread(const ServerThread&) = delete;
+  ServerThread& operator=(const ServerThread&) = delete;
+
+  // Binds to the host and port (0: any free port) and starts serving; the
+  // port bound, or -1 when binding failed.
+  int start(const std::string& host, int port);
+  // Stops serving and waits for the thread; does nothing when not serving.
+  void stop();
+
+  httplib::Server& server() { return *server_; }
+
+ private:
+  std::unique_ptr<httplib::Server> server_;
+  std::atomic<bool> listening_ = false;
+  std::thread thread_;
+};
+
+}  // namespace skyrill::sample
