@@ -47,9 +47,11 @@ class PathReader {
 
  private:
   bool readName(PathStep& step) {
-    step = {rest_.substr(0, rest_.find_first_of(".[")), 0, false};
-    rest_.remove_prefix(step.name.size());
-    return !step.name.empty();
+    std::size_t end = 0;  // a plain loop: find_first_of calls memchr per character
+    while (end < rest_.size() && rest_[end] != '.' && rest_[end] != '[') ++end;
+    step = {rest_.substr(0, end), 0, false};
+    rest_.remove_prefix(end);
+    return end > 0;
   }
 
   // "[n]" with n a decimal number without sign.
@@ -86,7 +88,7 @@ const Json* childOf(const Json& container, const PathStep& step) {
   }
   if (!container.is_object()) return nullptr;
   for (const auto& member : container.get_ref<const Json::object_t&>()) {
-    if (member.first == step.name) return &member.second;
+    if (std::string_view(member.first) == step.name) return &member.second;
   }
   return nullptr;
 }
@@ -95,18 +97,13 @@ Location locate(const Json& root, std::string_view path) {
   Location where;
   where.value = &root;
   PathReader reader(path);
-  while (!reader.atEnd()) {
-    PathStep step;
-    if (!reader.next(step)) return {nullptr, nullptr, {}, where.steps, true};
+  while (!reader.atEnd() && where.value != nullptr) {
+    if (!reader.next(where.lastStep)) return {nullptr, nullptr, {}, where.steps, true};
     where.parent = where.value;
-    where.lastStep = step;
+    where.value = childOf(*where.parent, where.lastStep);
     ++where.steps;
-    where.value = childOf(*where.parent, step);
-    if (where.value == nullptr) {
-      if (!reader.atEnd()) return {nullptr, nullptr, {}, where.steps, true};
-      return where;
-    }
   }
+  if (!reader.atEnd()) return {nullptr, nullptr, {}, where.steps, true};
   return where;
 }
 
