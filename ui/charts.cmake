@@ -1,5 +1,16 @@
-# skyrill_charts: the chart and wind-strip drawing library.
-add_library(skyrill_charts STATIC day_chart.cpp wind_strip.cpp)
+# skyrill_charts: the chart and wind-strip drawing library (QtGui only).
+qt_add_resources(SKYRILL_BARB_RESOURCES ${PROJECT_SOURCE_DIR}/resources/barbs.qrc)
+add_library(skyrill_charts STATIC
+  barb_icons.cpp
+  barb_icons.h
+  barb_table.h
+  chart_colours.h
+  day_chart.cpp
+  day_chart.h
+  wind_strip.cpp
+  wind_strip.h
+  ${SKYRILL_BARB_RESOURCES}
+)
 target_include_directories(skyrill_charts PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(skyrill_charts PUBLIC skyrill_core Qt6::Gui)
 skyrill_warnings(skyrill_charts)

@@ -1,1 +1,68 @@
 #include "ui/wind_strip.h"
+
+#include <QPainter>
+#include <QTransform>
+
+#include <cmath>
+
+#include "core/numeric_text.h"
+#include "ui/barb_icons.h"
+#include "ui/barb_table.h"
+#include "ui/chart_colours.h"
+
+namespace skyrill {
+namespace {
+
+// The leading integer of the cleaned direction text, within one turn
+// (0 when the text has no number).
+int directionDegrees(const std::string& windDirection) {
+  return static_cast<int>(integerValue(cleanSlotText(windDirection)) % 360);
+}
+
+// The icon turned clockwise by the angle about its centre (at 0 the staff
+// points up, at 90 to the right), on an image grown to the box around the
+// turned square with the uncovered corners in the background colour.
+QImage turnedIcon(const QImage& icon, int degrees) {
+  if (degrees == 0) return icon;
+  const QTransform turn = QTransform().rotate(degrees);
+  const QSizeF box = turn.mapRect(QRectF(icon.rect())).size();
+  // Guard the exact quarter turns against rounding noise in the box.
+  const int width = static_cast<int>(std::ceil(box.width() - 1e-6));
+  const int height = static_cast<int>(std::ceil(box.height() - 1e-6));
+
+  QImage turned = plainCanvas(width, height);
+  QPainter painter(&turned);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.translate(width / 2.0, height / 2.0);
+  painter.setTransform(turn, true);
+  painter.drawImage(QPointF(-icon.width() / 2.0, -icon.height() / 2.0), icon);
+  return turned;
+}
+
+}  // namespace
+
+QImage drawWindStrip(const DaySeries& series) {
+  QImage strip = plainCanvas(kStripWidth, kStripHeight);
+  QPainter painter(&strip);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  for (int i = 1; i <= kSlotCount; ++i) {
+    const HourlyRecord& hour = series.slot(i);
+    if (cleanSlotText(hour.windSpeed).empty()) continue;
+    const int k = barbSpeed(slotNumber(hour.windSpeed));
+    if (k < 0) continue;
+    const int icon = barbIconIndex(k);
+    const QImage picture = icon == kCalmIcon
+                               ? barbIcon(icon)
+                               : turnedIcon(barbIcon(icon), directionDegrees(hour.windDirection));
+    // A turned icon is larger than the cell and is scaled down into it; the
+    // cell runs one pixel past the strip's bottom edge.
+    const QRectF cell(20.0 * i - 10, 1, kBarbIconSize, kBarbIconSize);
+    painter.drawImage(cell, picture.size() == cell.size().toSize()
+                                ? picture
+                                : picture.scaled(cell.size().toSize(), Qt::IgnoreAspectRatio,
+                                                 Qt::SmoothTransformation));
+  }
+  return strip;
+}
+
+}  // namespace skyrill

@@ -1,0 +1,135 @@
+// Draws the twenty wind-barb icons into a folder (resources/barbs in the
+// source tree): skyrill-barb-icons <folder>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "ui/barb_table.h"
+
+namespace {
+
+using skyrill::BarbGlyph;
+
+// The station sits at the centre so that turning about the centre keeps it in
+// place; the staff runs from there to near the top edge.
+constexpr QPointF kStation(10.0, 10.0);
+constexpr double kStaffTopY = 2.0;
+constexpr double kLineWidth = 1.2;
+constexpr double kStationRadius = 1.2;
+constexpr double kLongBarb = 8.0;
+constexpr double kShortBarb = 4.5;
+constexpr double kBarbRise = 0.15;  // rise per unit of barb length, toward the tip
+constexpr double kPennantBase = 3.5;
+constexpr double kCrowdedPennantBase = 2.5;  // when more than two barbs follow
+constexpr double kBarbSpacing = 2.2;
+constexpr double kLowestBarbY = 8.8;  // barbs stay above the station dot
+
+QPen glyphPen(QRgb colour) {
+  QPen pen{QColor::fromRgba(colour), kLineWidth};
+  pen.setCapStyle(Qt::FlatCap);
+  pen.setJoinStyle(Qt::MiterJoin);
+  return pen;
+}
+
+// A barb of the given length leaving the staff at height y.
+void drawBarb(QPainter& painter, double y, double length) {
+  painter.drawLine(QPointF(kStation.x(), y),
+                   QPointF(kStation.x() + length, y - length * kBarbRise));
+}
+
+// A filled triangle on the staff from y down to y + base, outlined so that it
+// stays solid when the icon is turned and scaled down.
+void drawPennant(QPainter& painter, double y, double base) {
+  QPainterPath path;
+  path.moveTo(kStation.x(), y);
+  path.lineTo(kStation.x() + kLongBarb, y);
+  path.lineTo(kStation.x(), y + base);
+  path.closeSubpath();
+  painter.drawPath(path);
+}
+
+void drawBarbGlyph(QPainter& painter, const BarbGlyph& glyph) {
+  const int pennants = glyph.value / 50;
+  const int longBarbs = glyph.value % 50 / 10;
+  const bool shortBarb = glyph.value % 10 == 5;
+  const int barbs = longBarbs + (shortBarb ? 1 : 0);
+
+  painter.setPen(glyphPen(glyph.colour));
+  painter.drawLine(kStation, QPointF(kStation.x(), kStaffTopY));
+  painter.setBrush(QColor::fromRgba(glyph.colour));
+  painter.drawEllipse(kStation, kStationRadius, kStationRadius);
+
+  double y = kStaffTopY;
+  if (pennants > 0) {
+    const double base = barbs > 2 ? kCrowdedPennantBase : kPennantBase;
+    drawPennant(painter, y, base);
+    y += base;
+  }
+  // Tight spacing for the crowded glyphs, so their last barb stays above the
+  // station.
+  const double first = pennants > 0 ? y + 1.0 : y;
+  double spacing = kBarbSpacing;
+  if (barbs > 1) spacing = std::min(kBarbSpacing, (kLowestBarbY - first) / (barbs - 1));
+  y = first;
+  // A lone short barb sits one step below the tip, as on weather maps.
+  if (barbs == 1 && shortBarb && pennants == 0) y += spacing;
+  for (int i = 0; i < longBarbs; ++i, y += spacing) drawBarb(painter, y, kLongBarb);
+  if (shortBarb) drawBarb(painter, y, kShortBarb);
+}
+
+void drawOverRangeCross(QPainter& painter) {
+  QPen pen = glyphPen(skyrill::kBarbRed);
+  pen.setWidthF(1.5);
+  painter.setPen(pen);
+  painter.drawLine(QPointF(1.5, 1.5), QPointF(6.5, 6.5));
+  painter.drawLine(QPointF(1.5, 6.5), QPointF(6.5, 1.5));
+}
+
+void drawCalmRing(QPainter& painter) {
+  QPen pen = glyphPen(skyrill::kCalmGrey);
+  pen.setWidthF(1.5);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawEllipse(kStation, 4.5, 4.5);
+}
+
+QImage drawIcon(int icon) {
+  QImage image(skyrill::kBarbIconSize, skyrill::kBarbIconSize, QImage::Format_RGB32);
+  image.fill(skyrill::kCanvasBackground);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (icon == skyrill::kCalmIcon) {
+    drawCalmRing(painter);
+  } else {
+    const BarbGlyph& glyph = skyrill::kBarbGlyphs[static_cast<std::size_t>(icon)];
+    drawBarbGlyph(painter, glyph);
+    if (glyph.overRange) drawOverRangeCross(painter);
+  }
+  return image;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: skyrill-barb-icons <folder>\n");
+    return 2;
+  }
+  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  for (int icon = 0; icon < skyrill::kBarbIconCount; ++icon) {
+    const QString path = folder.filePath(skyrill::barbIconFileName(icon));
+    if (!drawIcon(icon).save(path, "PNG")) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      return 1;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QRgb>
+
+// Colours (ARGB) of the day's chart and wind strip.
+namespace skyrill {
+
+inline constexpr QRgb kCanvasBackground = 0xFFECECEC;
+
+// A plain image in the background colour, ready to paint on.
+inline QImage plainCanvas(int width, int height) {
+  QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+  image.fill(kCanvasBackground);
+  return image;
+}
+
+struct ChartColours {
+  QRgb pen;
+  QRgb brush;
+};
+
+inline constexpr ChartColours kRainBar{0xFF0088FF, 0xFF00E080};
+inline constexpr ChartColours kSleetBar{0xFFFF5080, 0xFFFF8000};
+inline constexpr ChartColours kSnowBar{0xFF606060, 0xFFC0C0C0};
+inline constexpr QRgb kGridPen = 0xBF000000;
+inline constexpr ChartColours kVisibilitySquare{0xFF9000FF, 0xFF00FFFF};
+inline constexpr ChartColours kTemperatureLine{0xBFFF0000, 0xFFFF0000};
+inline constexpr ChartColours kPressureLine{0xBF0000FF, 0xFF0000FF};
+inline constexpr ChartColours kHumidityLine{0xBF008000, 0xFF008000};
+inline constexpr QRgb kSnowDepthPen = 0xBF606060;
+inline constexpr QRgb kHourLabelColour = 0xFF000000;
+
+}  // namespace skyrill
