@@ -129,7 +129,8 @@ Json* writable(const Location& where) {
 
 // True when the brackets of a JSON text, outside its strings, nest no deeper
 // than maxDepth and the text holds no NUL byte (the parser would take one for
-// the end of the text). Runs before the parser, which recurses on copies.
+// the end of the text). Runs before the parser: it would build any depth, but
+// copying and writing a value recurse and overflow the stack when deep.
 bool isShallowEnough(std::string_view text, int maxDepth) {
   int depth = 0;
   bool inString = false;
