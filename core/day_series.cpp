@@ -1,1 +1,197 @@
 #include "core/day_series.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "core/classifications.h"
+#include "core/numeric_text.h"
+#include "json/json_document.h"
+
+namespace skyrill {
+
+namespace {
+
+using std::chrono::days;
+using std::chrono::hours;
+using std::chrono::minutes;
+using std::chrono::seconds;
+
+// Only the first 24 records of an answer are read.
+constexpr int kRecordsRead = 24;
+constexpr hours kServiceToShownTime{8};
+
+std::string recordPath(std::string_view prefix, int index) {
+  return std::string(prefix) + "[" + std::to_string(index) + "]";
+}
+
+// Reads the date-and-time fields of a record time one number at a time.
+class TimeReader {
+ public:
+  explicit TimeReader(std::string_view text) : text_(text) {}
+
+  // A run of 1 to maxDigits ASCII digits, after any separators.
+  std::optional<int> number(std::size_t maxDigits, std::size_t minDigits = 1) {
+    skipSeparators();
+    std::size_t digits = 0;
+    int value = 0;
+    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') {
+      value = value * 10 + (text_[pos_] - '0');
+      ++pos_;
+      if (++digits > maxDigits) return std::nullopt;
+    }
+    if (digits < minDigits) return std::nullopt;
+    return value;
+  }
+
+  // True when a number follows the separators here (the optional seconds).
+  bool numberFollows() {
+    std::size_t pos = pos_;
+    while (pos < text_.size() && isSeparator(text_[pos])) ++pos;
+    return pos < text_.size() && text_[pos] >= '0' && text_[pos] <= '9';
+  }
+
+ private:
+  static bool isSeparator(char c) { return c == '-' || c == ':' || c == ' ' || c == '/'; }
+  void skipSeparators() {
+    while (pos_ < text_.size() && isSeparator(text_[pos_])) ++pos_;
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+std::optional<LocalSeconds> readServiceTime(std::string_view text) {
+  TimeReader reader(text);
+  const auto year = reader.number(4, 4);
+  const auto month = reader.number(2);
+  const auto day = reader.number(2);
+  const auto hour = reader.number(2);
+  const auto minute = reader.number(2);
+  if (!year || !month || !day || !hour || !minute) return std::nullopt;
+  std::optional<int> second = 0;
+  if (reader.numberFollows()) second = reader.number(2);
+  if (!second || *hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
+  const std::chrono::year_month_day date{std::chrono::year(*year),
+                                         std::chrono::month(static_cast<unsigned>(*month)),
+                                         std::chrono::day(static_cast<unsigned>(*day))};
+  if (!date.ok()) return std::nullopt;
+  return std::chrono::local_days(date) + hours(*hour) + minutes(*minute) + seconds(*second);
+}
+
+// The two keys of the wind variant: direction, then speed.
+std::pair<const char*, const char*> windKeys(WindVariant variant) {
+  switch (variant) {
+    case WindVariant::TwoMinuteMean:
+      return {"WD2m", "WS2m"};
+    case WindVariant::HourlyInstant:
+      return {"WD0m", "WS0m"};
+    case WindVariant::MaxInstant:
+      break;
+  }
+  return {"WD0mMAX1h", "WS0mMAX1h"};
+}
+
+const char* visibilityKey(VisibilityVariant variant) {
+  return variant == VisibilityVariant::Reported ? "V" : "V10m";
+}
+
+// The record's texts with their labels; raises the day's largest visibility
+// class when the record has a visibility.
+HourlyRecord readRecord(const JsonDocument& document, std::string_view prefix, int index,
+                        LocalSeconds shownTime, WindVariant windVariant,
+                        VisibilityVariant visibilityVariant, int& maxVisibilityClass) {
+  const auto cell = [&](std::string_view key) { return readCell(document, prefix, index, key); };
+  const auto [directionKey, speedKey] = windKeys(windVariant);
+  HourlyRecord record;
+  record.timeText = formatShownTime(shownTime);
+  record.temperature = cell("T");
+  record.pressure = cell("P");
+  record.humidity = cell("RH");
+  record.windDirection = cell(directionKey);
+  record.windSpeed = cell(speedKey);
+  if (!record.windSpeed.empty()) record.windSpeed += windForceLabel(numericValue(record.windSpeed));
+  record.precipitation = cell("R1h");
+  record.visibility = cell(visibilityKey(visibilityVariant));
+  if (!record.visibility.empty()) {
+    const int visibility =
+        visibilityClass(numericValue(record.visibility), integerValue(record.humidity));
+    record.visibility += visibilityClassLabel(visibility);
+    maxVisibilityClass = std::max(maxVisibilityClass, visibility);
+  }
+  record.snowDepth = cell("SD");
+  return record;
+}
+
+}  // namespace
+
+std::string readCell(const JsonDocument& document, std::string_view prefix, int index,
+                     std::string_view key) {
+  const std::string record = recordPath(prefix, index);
+  const std::string acc = document.getText(record + ".acc." + std::string(key));
+  std::string value = document.getText(record + "." + std::string(key));
+  if (!acc.empty()) value += " {" + acc + "}";
+  return value;
+}
+
+std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime) {
+  std::string text(serviceTime);
+  for (char& c : text) {
+    if (c == 'T') c = ' ';
+  }
+  const auto time = readServiceTime(text);
+  if (!time) return std::nullopt;
+  const LocalSeconds shifted = *time + kServiceToShownTime;
+  // Keep the shown year to four digits.
+  if (std::chrono::year_month_day(std::chrono::floor<days>(shifted)).year() >
+      std::chrono::year(9999)) {
+    return std::nullopt;
+  }
+  return shifted;
+}
+
+std::string formatShownTime(LocalSeconds time) {
+  const auto date = std::chrono::floor<days>(time);
+  const std::chrono::year_month_day ymd(date);
+  const std::chrono::hh_mm_ss clock(time - date);
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%04d/%02u/%02u %02d:%02d:%02d",
+                static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                static_cast<unsigned>(ymd.day()), static_cast<int>(clock.hours().count()),
+                static_cast<int>(clock.minutes().count()),
+                static_cast<int>(clock.seconds().count()));
+  return buffer;
+}
+
+void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
+                      VisibilityVariant visibilityVariant, DaySeries& series) {
+  series = DaySeries{};
+  const std::string_view prefix = recordPrefix(mode);
+  // A record that has no time, or whose slot falls outside 1..24, is left
+  // out and the next gap is measured from the last record placed, so the
+  // counter always starts from a slot of the day.
+  int slot = mode == QueryMode::Today ? kSlotCount : 1;
+  std::optional<LocalSeconds> previous;
+  for (int index = 0; index < kRecordsRead; ++index) {
+    const auto time = shiftedRecordTime(document.getText(recordPath(prefix, index) + ".time"));
+    if (!time) continue;
+    // Today's records run newest first, so its counter moves down by the
+    // hours back in time: both modes move it by the signed whole hours.
+    long long target = slot;
+    if (previous) target += std::chrono::duration_cast<hours>(*time - *previous).count();
+    if (target < 1 || target > kSlotCount) continue;
+    slot = static_cast<int>(target);
+    previous = time;
+    series.slot(slot) = readRecord(document, prefix, index, *time, windVariant, visibilityVariant,
+                                   series.maxVisibilityClass);
+  }
+}
+
+void attachPrecipitationLabels(DaySeries& series) {
+  for (HourlyRecord& hour : series.hours) {
+    hour.precipitation +=
+        hourlyPrecipitationLabel(numericValue(hour.precipitation), cleanSlotText(hour.temperature));
+  }
+}
+
+}  // namespace skyrill

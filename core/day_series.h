@@ -33,12 +33,10 @@ inline constexpr int kSlotCount = 24;
 // The day's 24 hour slots, numbered 1 to 24.
 struct DaySeries {
   std::array<HourlyRecord, kSlotCount> hours{};  // slot n is hours[n - 1]
-  int maxVisibilityClass = 0;  // highest visibility class met while extracting
+  int maxVisibilityClass = 0;                    // highest visibility class met while extracting
 
   HourlyRecord& slot(int number) { return hours[static_cast<std::size_t>(number - 1)]; }
-  const HourlyRecord& slot(int number) const {
-    return hours[static_cast<std::size_t>(number - 1)];
-  }
+  const HourlyRecord& slot(int number) const { return hours[static_cast<std::size_t>(number - 1)]; }
 };
 
 using LocalSeconds = std::chrono::local_seconds;
@@ -49,15 +47,20 @@ std::string readCell(const JsonDocument& document, std::string_view prefix, int 
                      std::string_view key);
 
 // A record time as shown: upper-case "T" becomes a space, the text is read as
-// year-month-day hour:minute[:second] and 8 hours are added. Empty when the
-// text does not read as a valid date and time.
+// year-month-day hour:minute[:second] and 8 hours are added. The numbers are
+// ASCII digits (a four-digit year, one or two digits for the others) with
+// any run of "-", "/", ":" or spaces between them; whatever follows the last
+// number without a digit (a "Z", "+00:00", ".000") is ignored. Empty when the
+// text does not read as a valid date and time, or when the shifted year
+// passes 9999.
 std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime);
 // YYYY/MM/DD HH:MM:SS.
 std::string formatShownTime(LocalSeconds time);
 
-// Rebuilds the series from the records of the mode's array: History fills
-// from slot 1 upwards, Today from slot 24 downwards, gaps in whole hours.
-// A record whose slot would fall outside 1..24 is skipped.
+// Rebuilds the series from the first 24 records of the mode's array: History
+// fills from slot 1 upwards, Today from slot 24 downwards, gaps in whole
+// hours. A record whose slot would fall outside 1..24 is skipped like one
+// without a time: the next gap is measured from the last record placed.
 void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
                       VisibilityVariant visibilityVariant, DaySeries& series);
 
