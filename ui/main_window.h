@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+#include "core/query_pipeline.h"
+#include "ui/date_lists.h"
+#include "ui/hover_readout.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace skyrill {
+
+class Canvas;
+class StationField;
+class StatusStrip;
+
+// Size of the client area below the menu bar.
+inline constexpr int kClientWidth = 632;
+inline constexpr int kClientHeight = 560;
+
+// The fixed-size main window: mode, date and station on top, the chart and
+// the wind strip on the left, the hour readout on the right and three status
+// bars at the bottom. Every element sits at a fixed place.
+class MainWindow : public QMainWindow, public QueryView {
+  Q_OBJECT
+
+ public:
+  // The clock gives today's local date (for the date lists).
+  explicit MainWindow(DateLists::Clock clock = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // The pipeline the fetch button and the variant menus drive.
+  void setPipeline(QueryPipeline* pipeline) { pipeline_ = pipeline; }
+
+  // QueryView
+  QueryRequest readRequest() override;
+  void setFetchEnabled(bool enabled) override;
+  void showMessage(const UserMessage& message) override;
+  void showVariantCaptions(const std::string& windCaption,
+                           const std::string& visibilityCaption) override;
+  void drawDay(const DaySeries& series) override;
+  void showTitle(const std::string& title) override;
+  void showStatusLines(const std::array<StatusLine, kStatusLineCount>& lines) override;
+
+  // Start-up values (from the settings).
+  void setStationNumber(const QString& number);
+  void setRealtime(bool ticked);
+  void setAutoSave(bool on);
+  void setApiKey(const QString& key);
+  // An empty address greys out and unticks the proxy switch.
+  void setProxyAddress(const QString& address);
+  void setProxyEnabled(bool on);
+  void setVariants(WindVariant wind, VisibilityVariant visibility);
+  // The caption without the indicator marks.
+  void setBaseTitle(const QString& title);
+  // Caption := base title + the marks of auto-save, proxy and advanced source.
+  void refreshTitle();
+
+  DateLists& dateLists() { return *dateLists_; }
+  Canvas& chartCanvas() { return *chartCanvas_; }
+  Canvas& stripCanvas() { return *stripCanvas_; }
+  // Panel `panel` (from 0) of status bar `bar` (1 to 3).
+  QLabel* statusPanel(int bar, int panel) const;
+
+ public slots:
+  void fetch();
+  void chooseStation();
+  void chooseWindVariant(WindVariant variant);
+  void chooseVisibilityVariant(VisibilityVariant variant);
+  void toggleAdvancedSource();
+  // The hour readout: marks the hour under the pointer and shows its texts.
+  void onChartMouseMove(int x, int y);
+
+ private:
+  void buildTopRow(QWidget* client);
+  void buildChartArea(QWidget* client);
+  void buildReadoutColumn(QWidget* client);
+  void buildStatusBars(QWidget* client);
+  void buildMenus();
+  void setFocusOrder();
+  // Ticks the item of the variant and unticks the others.
+  void tickWindVariant(WindVariant variant);
+  void tickVisibilityVariant(VisibilityVariant variant);
+
+  QueryPipeline* pipeline_ = nullptr;
+
+  QCheckBox* realtimeBox_ = nullptr;
+  QComboBox* yearList_ = nullptr;
+  QComboBox* monthList_ = nullptr;
+  QComboBox* dayList_ = nullptr;
+  StationField* stationField_ = nullptr;
+  QPushButton* chooseStationButton_ = nullptr;
+  QPushButton* fetchButton_ = nullptr;
+  Canvas* chartCanvas_ = nullptr;
+  Canvas* stripCanvas_ = nullptr;
+  std::array<QLineEdit*, kReadoutCount> readoutBoxes_{};
+  QLabel* titleLabel_ = nullptr;
+  std::array<StatusStrip*, 3> statusBars_{};
+  std::unique_ptr<DateLists> dateLists_;
+
+  QAction* openAction_ = nullptr;
+  QAction* saveAction_ = nullptr;
+  QAction* autoSaveAction_ = nullptr;
+  QAction* showTableAction_ = nullptr;
+  QAction* apiKeyAction_ = nullptr;
+  QAction* advancedSourceAction_ = nullptr;
+  QAction* proxyEnableAction_ = nullptr;
+  QAction* proxyConfigureAction_ = nullptr;
+  QMenu* windMenu_ = nullptr;
+  QMenu* visibilityMenu_ = nullptr;
+  std::array<QAction*, 3> windActions_{};
+  std::array<QAction*, 2> visibilityActions_{};
+
+  QString apiKey_;
+  QString proxyAddress_;
+  QString baseTitle_;
+};
+
+}  // namespace skyrill

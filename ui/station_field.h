@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace skyrill {
+
+// The station number field. Typing stops at a length limit, but a longer
+// number set by code is kept whole; getting the focus selects all the text
+// so that typing replaces the old number.
+class StationField : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit StationField(int typedLimit, QWidget* parent = nullptr);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  // Length of the text after `inserted` replaces the selection.
+  qsizetype lengthAfterTyping(const QString& inserted) const;
+
+  int typedLimit_;
+};
+
+}  // namespace skyrill
