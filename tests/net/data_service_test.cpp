@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "core/answer_check.h"
+#include "json/json_document.h"
+#include "net/data_service.h"
+#include "raw_server.h"
+#include "server_thread.h"
+#include "tls_identity.h"
+#include "weather_routes.h"
+
+namespace skyrill {
+namespace {
+
+using sample::ServerThread;
+
+std::unique_ptr<httplib::Server> sslServer() {
+  const sample::TlsIdentity identity = sample::makeSelfSignedIdentity();
+  return std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get());
+}
+
+// The sample service over HTTP and HTTPS on free ports.
+class SampleServiceRequests : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (ServerThread* listener : {&http_, &https_}) {
+      sample::addWeatherRoutes(listener->server(), {}, false);
+    }
+    httpBase_ = "http://127.0.0.1:" + std::to_string(http_.start("127.0.0.1", 0));
+    httpsBase_ = "https://127.0.0.1:" + std::to_string(https_.start("127.0.0.1", 0));
+  }
+
+  static QueryRequest request(QueryMode mode, std::string station = "58453",
+                              std::string key = "demo", std::string year = "2019") {
+    QueryRequest result;
+    result.mode = mode;
+    result.stationNumber = std::move(station);
+    result.year = std::move(year);
+    result.month = "7";
+    result.day = "5";
+    result.apiKey = std::move(key);
+    return result;
+  }
+
+  static AnswerCheck outcomeOf(const std::string& base, const QueryRequest& query) {
+    const std::string text = decodeAnswer(DataService(base).fetch(query));
+    JsonDocument document;
+    const bool parsed = document.parse(text);
+    return checkAnswer(text, parsed, document, recordPrefix(query.mode)).outcome;
+  }
+
+  ServerThread http_{std::make_unique<httplib::Server>()};
+  ServerThread https_{sslServer()};
+  std::string httpBase_;
+  std::string httpsBase_;
+};
+
+TEST_F(SampleServiceRequests, eachAnswerCheckOutcomeIsReachedOverHttpAndHttps) {
+  const std::string unreachable = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  struct Case {
+    QueryRequest request;
+    AnswerCheck outcome;
+  } cases[] = {
+      {request(QueryMode::History), AnswerCheck::Ok},
+      {request(QueryMode::Today), AnswerCheck::Ok},
+      {request(QueryMode::History, "58453", "wrong"), AnswerCheck::NotJson},
+      {request(QueryMode::Today, "58453", ""), AnswerCheck::NotJson},
+      {request(QueryMode::History, "05845"), AnswerCheck::ServiceError},
+      {request(QueryMode::History, "58453", "demo", "2012"), AnswerCheck::NoRecords},
+  };
+  for (const std::string& base : {httpBase_, httpsBase_}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(buildQueryUrl(base, c.request));
+      EXPECT_EQ(outcomeOf(base, c.request), c.outcome);
+    }
+  }
+  EXPECT_EQ(outcomeOf(unreachable, request(QueryMode::History)), AnswerCheck::NoAnswer);
+  EXPECT_EQ(outcomeOf("https" + unreachable.substr(4), request(QueryMode::Today)),
+            AnswerCheck::NoAnswer);
+}
+
+TEST_F(SampleServiceRequests, proxyIsUsedOnlyWhenEnabledAndGiven) {
+  testing::RawServer proxy([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\n{\"proxy\":1}\n");
+  });
+  QueryRequest query = request(QueryMode::Today);
+  query.proxyAddress = "127.0.0.1:" + std::to_string(proxy.port());
+  EXPECT_EQ(DataService(httpBase_).fetch(query).substr(0, 8), "{\"date\":");
+  query.proxyEnabled = true;
+  EXPECT_EQ(DataService(httpBase_).fetch(query), "{\"proxy\":1}\n");
+  query.proxyAddress.clear();
+  EXPECT_EQ(DataService(httpBase_).fetch(query).substr(0, 8), "{\"date\":");
+  ASSERT_EQ(proxy.requestHeads().size(), 1u);
+  EXPECT_TRUE(proxy.requestHeads()[0].starts_with("GET " + httpBase_ + "/api/weather/"));
+}
+
+}  // namespace
+}  // namespace skyrill

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+#include <cstdio>
+#include <regex>
+
+#include "net/web_client.h"
+
+namespace skyrill {
+namespace {
+
+// The sample service as its own process, its standard error read through a pipe.
+class ServiceProcess {
+ public:
+  explicit ServiceProcess(std::vector<std::string> args) {
+    args.insert(args.begin(), SKYRILL_SAMPLE_SERVICE);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    int pipeEnds[2];
+    ::pipe(pipeEnds);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    errors_ = ::fdopen(pipeEnds[0], "r");
+  }
+  ~ServiceProcess() {
+    if (pid_ > 0) stop();
+    std::fclose(errors_);
+  }
+
+  // The next line the service writes to standard error.
+  std::string nextLine() {
+    char line[512];
+    return std::fgets(line, sizeof line, errors_) ? line : "";
+  }
+  // Sends the signal and gives the exit status.
+  int stop(int signal = SIGTERM) {
+    ::kill(pid_, signal);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = 0;
+    return status;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  std::FILE* errors_ = nullptr;
+};
+
+int portIn(const std::string& line, const std::string& scheme) {
+  std::smatch match;
+  const std::regex pattern("serving " + scheme + "://127\\.0\\.0\\.1:(\\d+)\n");
+  return std::regex_match(line, match, pattern) ? std::stoi(match[1]) : -1;
+}
+
+TEST(SampleServiceProcess, servesBothSchemesLogsRequestsAndStopsCleanly) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    ServiceProcess service({"--port", "0", "--https-port", "0", "--key", "k1"});
+    const int httpPort = portIn(service.nextLine(), "http");
+    const int httpsPort = portIn(service.nextLine(), "https");
+    ASSERT_GT(httpPort, 0);
+    ASSERT_GT(httpsPort, 0);
+    const std::string path = "/api/weather/58453/history/?key=k1&date=2019-7-5";
+    const std::string plain =
+        WebClient().request("http://127.0.0.1:" + std::to_string(httpPort) + path);
+    EXPECT_TRUE(plain.starts_with("{\"date\":\"2019-07-05\""));
+    EXPECT_EQ(WebClient().request("https://127.0.0.1:" + std::to_string(httpsPort) + path), plain);
+    EXPECT_EQ(service.nextLine(), "GET /api/weather/58453/history/ date=2019-7-5 -> 200, " +
+                                      std::to_string(plain.size()) + " bytes\n");
+    const int status = service.stop(signal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+}
+
+}  // namespace
+}  // namespace skyrill
