@@ -93,6 +93,9 @@ std::string windForceLabel(double speedMps) {
 }
 
 int visibilityClass(double visibilityKm, long long humidityPercent) {
+  // A negative visibility is a mark, not a distance (the statistics and the
+  // chart skip it too): it must not read as the thickest fog.
+  if (isLess(visibilityKm, 0)) return 0;
   const long long humidity = humidityPercent <= 0 ? 100 : humidityPercent;
   for (const VisibilityRule& rule : kVisibilityRules) {
     const bool humidityHolds = rule.humidityBelow == 0 || humidity < rule.humidityBelow;

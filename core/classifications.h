@@ -15,7 +15,8 @@ int windForceLevel(double speedMps);
 std::string windForceLabel(double speedMps);
 
 // Fog, haze and dust class 0 to 12 of a visibility in km with the relative
-// humidity in whole percent (0 or less counts as 100).
+// humidity in whole percent (0 or less counts as 100). A negative
+// visibility has class 0.
 int visibilityClass(double visibilityKm, long long humidityPercent);
 // "" for class 0, "（轻雾）" for 1 ... "（特强沙尘暴）" for 12.
 std::string visibilityClassLabel(int visibilityClass);

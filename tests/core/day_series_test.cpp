@@ -287,6 +287,12 @@ TEST(ExtractDaySeries, overwrittenRecordStillCountsForTheWorstVisibility) {
   EXPECT_EQ(series.maxVisibilityClass, 11);
 }
 
+TEST(ExtractDaySeries, negativeVisibilityGetsNoClass) {
+  const DaySeries series = extract(answer({record("2019-07-05 00:00", R"("V10m":-1,"RH":30)")}));
+  EXPECT_EQ(series.slot(1).visibility, "-1");
+  EXPECT_EQ(series.maxVisibilityClass, 0);
+}
+
 TEST(ExtractDaySeries, answersWithoutUsableRecordsGiveAnEmptyDay) {
   for (const char* text : {R"({"res":{"time":"2019-07-05 00:00"}})", R"({"res":[null,1,"x",[]]})",
                            R"({"today":[{"time":"2019-07-05 00:00"}]})", R"([1,2])"}) {
@@ -305,7 +311,7 @@ TEST(ExtractDaySeries, hugeAndNanLikeTextsNeverShowInfOrNan) {
       "T":"-1e999","P":"1e400","WS0mMAX1h":"nan","R1h":"1e999","V10m":"1e-999")")}));
   EXPECT_EQ(series.slot(1).windSpeed, "1e999（17级以上）");
   EXPECT_EQ(series.slot(2).windSpeed, "nan（0级）");
-  EXPECT_EQ(series.slot(1).visibility, "-inf（特强浓雾）");
+  EXPECT_EQ(series.slot(1).visibility, "-inf（特强浓雾）");  // no number: 0 km
   DaySeries labelled = series;
   attachPrecipitationLabels(labelled);
   const DailySummary summary = computeDailySummary(labelled);
