@@ -30,7 +30,7 @@ class TimeReader {
  public:
   explicit TimeReader(std::string_view text) : text_(text) {}
 
-  // A run of 1 to maxDigits ASCII digits, after any separators.
+  // A run of minDigits to maxDigits ASCII digits, after any separators.
   std::optional<int> number(std::size_t maxDigits, std::size_t minDigits = 1) {
     skipSeparators();
     std::size_t digits = 0;

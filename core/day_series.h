@@ -49,10 +49,10 @@ std::string readCell(const JsonDocument& document, std::string_view prefix, int 
 // A record time as shown: upper-case "T" becomes a space, the text is read as
 // year-month-day hour:minute[:second] and 8 hours are added. The numbers are
 // ASCII digits (a four-digit year, one or two digits for the others) with
-// any run of "-", "/", ":" or spaces between them; whatever follows the last
-// number without a digit (a "Z", "+00:00", ".000") is ignored. Empty when the
-// text does not read as a valid date and time, or when the shifted year
-// passes 9999.
+// any run of "-", "/", ":" or spaces between them. Text after the seconds,
+// or after the minutes when no number follows, is ignored (a "Z", "+00:00",
+// ".000"); a zone is not applied. Empty when the text does not read as a
+// valid date and time, or when the shifted year passes 9999.
 std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime);
 // YYYY/MM/DD HH:MM:SS.
 std::string formatShownTime(LocalSeconds time);
