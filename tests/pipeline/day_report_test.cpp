@@ -30,7 +30,7 @@ TEST(DayOptions, parsesBothFormsAndRefusesBadOnes) {
   ASSERT_TRUE(file);
   EXPECT_EQ(file->wind, WindVariant::TwoMinuteMean);
   EXPECT_EQ(file->visibility, VisibilityVariant::Reported);
-  EXPECT_TRUE(file->slots);
+  EXPECT_TRUE(file->printSlots);
   EXPECT_EQ(file->file, "a.json");
 
   auto fetch = parseDayOptions({"--station", "58453", "--date", "2019-7-5", "--key", "k"}, error);

@@ -76,7 +76,7 @@ int run(const DayOptions& options) {
     return 2;
   }
   std::cout << formatDayReport(view.title(), view.statusLines(),
-                               options.slots ? &pipeline.state().series : nullptr);
+                               options.printSlots ? &pipeline.state().series : nullptr);
   return savePictures(options, pipeline.state().series) ? 0 : 1;
 }
 

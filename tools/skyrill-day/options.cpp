@@ -56,7 +56,7 @@ std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
                                           std::string& error) {
   DayOptions options;
   const std::map<std::string, bool*> flags = {{"--realtime", &options.realtime},
-                                              {"--slots", &options.slots},
+                                              {"--slots", &options.printSlots},
                                               {"--today", &options.today},
                                               {"--advanced", &options.advanced},
                                               {"--help", &options.help},

@@ -13,7 +13,7 @@ struct DayOptions {
   bool realtime = false;
   WindVariant wind = WindVariant::MaxInstant;
   VisibilityVariant visibility = VisibilityVariant::TenMinuteMean;
-  bool slots = false;
+  bool printSlots = false;
   std::string file;  // an observation file to show
 
   // Fetching instead of a file.
