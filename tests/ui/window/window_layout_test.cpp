@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -219,6 +220,12 @@ TEST_F(WindowLayoutTest, StationFieldRefusesASixthTypedCharacter) {
   EXPECT_EQ(field->text(), "1234567");
   QTest::keyClick(field, Qt::Key_Backspace);
   EXPECT_EQ(field->text(), "123456");  // deleting still works
+
+  // A pasted number fills the field up to the limit.
+  field->clear();
+  QGuiApplication::clipboard()->setText(QStringLiteral("9876543"));
+  QTest::keySequence(field, QKeySequence::Paste);
+  EXPECT_EQ(field->text(), "98765");
 }
 
 TEST_F(WindowLayoutTest, StationFieldSelectsAllOnFocus) {
