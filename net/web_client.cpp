@@ -111,13 +111,33 @@ std::string proxyForScheme(std::string_view list, bool secure) {
   return anyScheme;
 }
 
+// Bytes a request line cannot carry (spaces, controls) as %XX; the rest as given.
+std::string escapeUnsendable(std::string_view path) {
+  std::string escaped;
+  for (const unsigned char c : path) {
+    if (c > 0x20 && c != 0x7F) {
+      escaped += static_cast<char>(c);
+      continue;
+    }
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    escaped += '%';
+    escaped += kHex[c >> 4];
+    escaped += kHex[c & 0xF];
+  }
+  return escaped;
+}
+
 // The address curl connects to: the analysed host, port and path.
 std::string curlUrl(const UrlParts& parts) {
   const int defaultPort = parts.secure ? 443 : 80;
   std::string url = parts.secure ? "https://" : "http://";
   url += parts.host;
-  if (parts.port != defaultPort && parts.port != 0) url += ":" + std::to_string(parts.port);
-  return url + parts.path;
+  if (parts.port != defaultPort && parts.port != 0) {
+    url += ':';
+    url += std::to_string(parts.port);
+  }
+  url += escapeUnsendable(parts.path);
+  return url;
 }
 
 struct BodySink {
@@ -138,6 +158,12 @@ struct CurlDeleter {
   void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
+
+std::unique_ptr<curl_slist, CurlDeleter> curlHeaderList(const std::vector<std::string>& lines) {
+  std::unique_ptr<curl_slist, CurlDeleter> list;
+  for (const std::string& line : lines) list.reset(curl_slist_append(list.release(), line.c_str()));
+  return list;
+}
 
 void initCurlOnce() {
   static std::once_flag once;
@@ -182,10 +208,7 @@ std::string WebClient::request(std::string_view url, const WebRequest& options) 
   std::vector<std::string> lines = normalizedHeaderLines(options.extraHeaders);
   const std::string agent = takeUserAgent(lines);
   completeHeaderLines(lines, url, options.method);
-  std::unique_ptr<curl_slist, CurlDeleter> headers;
-  for (const std::string& line : lines) {
-    headers.reset(curl_slist_append(headers.release(), line.c_str()));
-  }
+  const auto headers = curlHeaderList(lines);
   const std::string address = curlUrl(parts);
   const std::string proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
   BodySink body{{}, limits_.maxBodyBytes};

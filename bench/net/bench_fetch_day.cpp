@@ -5,17 +5,11 @@
 
 #include "net/data_service.h"
 #include "server_thread.h"
-#include "tls_identity.h"
 #include "weather_routes.h"
 
 namespace {
 
 using skyrill::sample::ServerThread;
-
-std::unique_ptr<httplib::Server> sslServer() {
-  const skyrill::sample::TlsIdentity identity = skyrill::sample::makeSelfSignedIdentity();
-  return std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get());
-}
 
 // A service that lives for the whole program; gives its base address.
 std::string startService(ServerThread& service, const char* scheme) {
@@ -53,7 +47,7 @@ void BM_FetchDayHttp(benchmark::State& state) {
 }
 
 void BM_FetchDayHttps(benchmark::State& state) {
-  static ServerThread service(sslServer());
+  static ServerThread service(skyrill::sample::makeHttpsServer());
   static const std::string base = startService(service, "https");
   fetchDay(state, base);
 }

@@ -5,18 +5,12 @@
 #include "net/data_service.h"
 #include "raw_server.h"
 #include "server_thread.h"
-#include "tls_identity.h"
 #include "weather_routes.h"
 
 namespace skyrill {
 namespace {
 
 using sample::ServerThread;
-
-std::unique_ptr<httplib::Server> sslServer() {
-  const sample::TlsIdentity identity = sample::makeSelfSignedIdentity();
-  return std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get());
-}
 
 // The sample service over HTTP and HTTPS on free ports.
 class SampleServiceRequests : public ::testing::Test {
@@ -49,7 +43,7 @@ class SampleServiceRequests : public ::testing::Test {
   }
 
   ServerThread http_{std::make_unique<httplib::Server>()};
-  ServerThread https_{sslServer()};
+  ServerThread https_{sample::makeHttpsServer()};
   std::string httpBase_;
   std::string httpsBase_;
 };

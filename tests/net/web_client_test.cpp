@@ -7,7 +7,6 @@
 #include "net/web_client.h"
 #include "raw_server.h"
 #include "server_thread.h"
-#include "tls_identity.h"
 
 namespace skyrill {
 namespace {
@@ -26,11 +25,6 @@ std::string receivedHeaders(const httplib::Request& request) {
     lines += name + ": " + value + "\n";
   }
   return lines;
-}
-
-std::unique_ptr<httplib::Server> httpsServer() {
-  const sample::TlsIdentity identity = sample::makeSelfSignedIdentity();
-  return std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get());
 }
 
 // Echoes the header lines it received; answers "/missing" with a 404 page.
@@ -66,10 +60,14 @@ class EchoServers : public ::testing::Test {
   }
 
   ServerThread http_{std::make_unique<httplib::Server>()};
-  ServerThread https_{httpsServer()};
+  ServerThread https_{sample::makeHttpsServer()};
   int httpPort_ = 0;
   int httpsPort_ = 0;
 };
+
+std::string rawUrl(const RawServer& server, const std::string& path = "/x") {
+  return "http://127.0.0.1:" + std::to_string(server.port()) + path;
+}
 
 TEST(WebClient, plainGetSendsExactlyTheStandardHeaderLines) {
   RawServer server([](int socket, const std::string&) {
@@ -84,6 +82,16 @@ TEST(WebClient, plainGetSendsExactlyTheStandardHeaderLines) {
                 "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\r\n"
                 "Accept: */*\r\nReferer: " +
                 url + "\r\nAccept-Language: zh-cn\r\n\r\n");
+}
+
+TEST(WebClient, bytesARequestLineCannotCarryTravelEscaped) {
+  RawServer server([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+  });
+  WebClient().request(rawUrl(server, "/today/?key=de mo\t&x=测"));
+  ASSERT_EQ(server.requestHeads().size(), 1u);
+  EXPECT_TRUE(server.requestHeads()[0].starts_with("GET /today/?key=de%20mo%09&x=测 HTTP/1.1\r\n"))
+      << server.requestHeads()[0];
 }
 
 // httplib lists the received header lines by name.
@@ -121,10 +129,6 @@ TEST(WebClient, unreachablePortGivesEmptyResult) {
   const std::string url = "http://127.0.0.1:" + std::to_string(testing::unusedPort()) + "/x";
   EXPECT_EQ(WebClient().request(url), "");
   EXPECT_EQ(WebClient().request("https://127.0.0.1:" + url.substr(17)), "");
-}
-
-std::string rawUrl(const RawServer& server, const std::string& path = "/x") {
-  return "http://127.0.0.1:" + std::to_string(server.port()) + path;
 }
 
 TEST(WebClient, bodyCutShortKeepsTheBytesReceived) {

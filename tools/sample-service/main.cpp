@@ -1,5 +1,6 @@
 // skyrill-sample-service: a local stand-in for the hourly data service.
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +11,6 @@
 #include <pthread.h>
 
 #include "server_thread.h"
-#include "tls_identity.h"
 #include "weather_routes.h"
 
 namespace {
@@ -128,8 +128,9 @@ sigset_t blockStopSignals() {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   Options options;
-  for (const std::string& arg : args) {
-    if (arg == "--help") return std::fputs(kUsage, stdout) < 0;
+  if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
   if (!parseOptions(args, options)) return 2;
   if (!options.httpPort && !options.httpsPort) {

@@ -5,6 +5,8 @@
 namespace skyrill::sample {
 
 int ServerThread::start(const std::string& host, int port) {
+  // Without it the small handshake records wait for delayed acknowledgements.
+  server_->set_tcp_nodelay(true);
   const int bound =
       port == 0 ? server_->bind_to_any_port(host) : (server_->bind_to_port(host, port) ? port : -1);
   if (bound < 0) return -1;
@@ -24,6 +26,10 @@ void ServerThread::stop() {
   if (!thread_.joinable()) return;
   server_->stop();
   thread_.join();
+}
+
+std::unique_ptr<httplib::Server> makeHttpsServer(const TlsIdentity& identity) {
+  return std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get());
 }
 
 }  // namespace skyrill::sample

@@ -7,6 +7,8 @@
 
 #include <httplib.h>
 
+#include "tls_identity.h"
+
 namespace skyrill::sample {
 
 // Runs one httplib server on a thread of its own until stopped or destroyed.
@@ -30,5 +32,9 @@ class ServerThread {
   std::atomic<bool> listening_ = false;
   std::thread thread_;
 };
+
+// An HTTPS server with the identity; the identity may be freed afterwards.
+std::unique_ptr<httplib::Server> makeHttpsServer(
+    const TlsIdentity& identity = makeSelfSignedIdentity());
 
 }  // namespace skyrill::sample
