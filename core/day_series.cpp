@@ -1,7 +1,7 @@
 #include "core/day_series.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "core/classifications.h"
@@ -21,9 +21,44 @@ using std::chrono::seconds;
 constexpr int kRecordsRead = 24;
 constexpr hours kServiceToShownTime{8};
 
-std::string recordPath(std::string_view prefix, int index) {
-  return std::string(prefix) + "[" + std::to_string(index) + "]";
-}
+constexpr int kObjectKind = 4;
+
+// Reads the texts of one record, reusing one path buffer. A record without an
+// "acc" object skips the acc lookups: they could only give "".
+class RecordReader {
+ public:
+  RecordReader(const JsonDocument& document, std::string_view prefix, int index)
+      : document_(document) {
+    path_.reserve(prefix.size() + 24);
+    path_.append(prefix).append("[").append(std::to_string(index)).append("]");
+    base_ = path_.size();
+    hasAcc_ = document.kindOf(pathTo(".acc", "")) == kObjectKind;
+  }
+
+  std::string text(std::string_view key) { return document_.getText(pathTo(".", key)); }
+
+  // The value's text, followed by " {acc}" when the acc object has a text
+  // for the key.
+  std::string cell(std::string_view key) {
+    std::string value = text(key);
+    if (!hasAcc_) return value;
+    const std::string acc = document_.getText(pathTo(".acc.", key));
+    if (!acc.empty()) value.append(" {").append(acc).append("}");
+    return value;
+  }
+
+ private:
+  const std::string& pathTo(std::string_view middle, std::string_view key) {
+    path_.resize(base_);
+    path_.append(middle).append(key);
+    return path_;
+  }
+
+  const JsonDocument& document_;
+  std::string path_;
+  std::size_t base_ = 0;
+  bool hasAcc_ = false;
+};
 
 // Reads the date-and-time fields of a record time one number at a time.
 class TimeReader {
@@ -98,10 +133,9 @@ const char* visibilityKey(VisibilityVariant variant) {
 
 // The record's texts with their labels; raises the day's largest visibility
 // class when the record has a visibility.
-HourlyRecord readRecord(const JsonDocument& document, std::string_view prefix, int index,
-                        LocalSeconds shownTime, WindVariant windVariant,
+HourlyRecord readRecord(RecordReader& reader, LocalSeconds shownTime, WindVariant windVariant,
                         VisibilityVariant visibilityVariant, int& maxVisibilityClass) {
-  const auto cell = [&](std::string_view key) { return readCell(document, prefix, index, key); };
+  const auto cell = [&](std::string_view key) { return reader.cell(key); };
   const auto [directionKey, speedKey] = windKeys(windVariant);
   HourlyRecord record;
   record.timeText = formatShownTime(shownTime);
@@ -127,11 +161,7 @@ HourlyRecord readRecord(const JsonDocument& document, std::string_view prefix, i
 
 std::string readCell(const JsonDocument& document, std::string_view prefix, int index,
                      std::string_view key) {
-  const std::string record = recordPath(prefix, index);
-  const std::string acc = document.getText(record + ".acc." + std::string(key));
-  std::string value = document.getText(record + "." + std::string(key));
-  if (!acc.empty()) value += " {" + acc + "}";
-  return value;
+  return RecordReader(document, prefix, index).cell(key);
 }
 
 std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime) {
@@ -154,13 +184,18 @@ std::string formatShownTime(LocalSeconds time) {
   const auto date = std::chrono::floor<days>(time);
   const std::chrono::year_month_day ymd(date);
   const std::chrono::hh_mm_ss clock(time - date);
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04d/%02u/%02u %02d:%02d:%02d",
-                static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                static_cast<unsigned>(ymd.day()), static_cast<int>(clock.hours().count()),
-                static_cast<int>(clock.minutes().count()),
-                static_cast<int>(clock.seconds().count()));
-  return buffer;
+  // Written digit by digit: this runs for every record of every display.
+  std::string text = "0000/00/00 00:00:00";
+  const auto put = [&text](std::size_t end, int value, int width) {
+    for (int i = 1; i <= width; ++i, value /= 10) text[end - i] = static_cast<char>('0' + value % 10);
+  };
+  put(4, static_cast<int>(ymd.year()), 4);
+  put(7, static_cast<int>(static_cast<unsigned>(ymd.month())), 2);
+  put(10, static_cast<int>(static_cast<unsigned>(ymd.day())), 2);
+  put(13, static_cast<int>(clock.hours().count()), 2);
+  put(16, static_cast<int>(clock.minutes().count()), 2);
+  put(19, static_cast<int>(clock.seconds().count()), 2);
+  return text;
 }
 
 void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
@@ -173,7 +208,8 @@ void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant 
   int slot = mode == QueryMode::Today ? kSlotCount : 1;
   std::optional<LocalSeconds> previous;
   for (int index = 0; index < kRecordsRead; ++index) {
-    const auto time = shiftedRecordTime(document.getText(recordPath(prefix, index) + ".time"));
+    RecordReader reader(document, prefix, index);
+    const auto time = shiftedRecordTime(reader.text("time"));
     if (!time) continue;
     // Today's records run newest first, so its counter moves down by the
     // hours back in time: both modes move it by the signed whole hours.
@@ -182,8 +218,8 @@ void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant 
     if (target < 1 || target > kSlotCount) continue;
     slot = static_cast<int>(target);
     previous = time;
-    series.slot(slot) = readRecord(document, prefix, index, *time, windVariant, visibilityVariant,
-                                   series.maxVisibilityClass);
+    series.slot(slot) =
+        readRecord(reader, *time, windVariant, visibilityVariant, series.maxVisibilityClass);
   }
 }
 

@@ -91,6 +91,12 @@ std::string sanitizeUtf8(std::string_view bytes) {
   out.reserve(bytes.size());
   std::size_t i = 0;
   while (i < bytes.size()) {
+    // Plain ASCII runs are copied at once.
+    std::size_t ascii = i;
+    while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
+    out.append(bytes.substr(i, ascii - i));
+    i = ascii;
+    if (i == bytes.size()) break;
     const std::size_t length = validSequenceLength(bytes, i);
     if (length == 0) {
       out.append(kReplacementCharacter);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -188,6 +189,25 @@ void restoreBackslashes(std::string& text) {
 }
 
 // The text of a value without the backslash rule; arrays joined with ",".
+// Integers that a double holds exactly are written as they are; larger ones
+// read as the double they round to, like every other number.
+void appendIntegerText(const Json& value, std::string& out) {
+  constexpr std::int64_t kExactLimit = std::int64_t{1} << 53;
+  const bool isSigned = value.is_number_integer();
+  const std::int64_t integer = isSigned ? value.get<std::int64_t>() : 0;
+  const std::uint64_t magnitude = isSigned ? 0 : value.get<std::uint64_t>();
+  const bool exact = isSigned ? (integer >= -kExactLimit && integer <= kExactLimit)
+                              : magnitude <= static_cast<std::uint64_t>(kExactLimit);
+  if (!exact) {
+    out += formatJsonNumber(value.get<double>());
+    return;
+  }
+  char buffer[24];
+  const auto written = isSigned ? std::to_chars(buffer, buffer + sizeof buffer, integer)
+                                : std::to_chars(buffer, buffer + sizeof buffer, magnitude);
+  out.append(buffer, written.ptr);
+}
+
 void appendValueText(const Json& value, std::string& out) {
   switch (value.type()) {
     case Json::value_t::string:
@@ -198,6 +218,8 @@ void appendValueText(const Json& value, std::string& out) {
       break;
     case Json::value_t::number_integer:
     case Json::value_t::number_unsigned:
+      appendIntegerText(value, out);
+      break;
     case Json::value_t::number_float:
       out += formatJsonNumber(value.get<double>());
       break;
