@@ -187,7 +187,8 @@ std::string formatShownTime(LocalSeconds time) {
   // Written digit by digit: this runs for every record of every display.
   std::string text = "0000/00/00 00:00:00";
   const auto put = [&text](std::size_t end, int value, int width) {
-    for (int i = 1; i <= width; ++i, value /= 10) text[end - i] = static_cast<char>('0' + value % 10);
+    for (int i = 1; i <= width; ++i, value /= 10)
+      text[end - i] = static_cast<char>('0' + value % 10);
   };
   put(4, static_cast<int>(ymd.year()), 4);
   put(7, static_cast<int>(static_cast<unsigned>(ymd.month())), 2);

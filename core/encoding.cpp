@@ -109,7 +109,9 @@ std::string sanitizeUtf8(std::string_view bytes) {
   return out;
 }
 
-std::size_t gb18030Length(std::string_view utf8) { return utf8ToGb18030(utf8).size(); }
+std::size_t gb18030Length(std::string_view utf8) {
+  return utf8ToGb18030(utf8).size();
+}
 
 std::string gb18030Prefix(std::string_view utf8, std::size_t maxBytes) {
   const std::string gb = utf8ToGb18030(utf8);

@@ -11,7 +11,9 @@ namespace {
 constexpr std::string_view kUnknownModeMessage = "无法识别文件名中的数据模式，未打开该文件。";
 constexpr std::string_view kOpenFileTitle = "打开文件";
 
-bool isKnownMode(int modeNumber) { return modeNumber == 0 || modeNumber == 1; }
+bool isKnownMode(int modeNumber) {
+  return modeNumber == 0 || modeNumber == 1;
+}
 
 }  // namespace
 
@@ -26,9 +28,10 @@ std::string formatLocalTime(std::chrono::system_clock::time_point time) {
 }
 
 QueryPipeline::QueryPipeline(QueryView& view, AnswerSource* source, DayArchive* archive)
-    : view_(view), source_(source), archive_(archive), clock_([] {
-        return std::chrono::system_clock::now();
-      }) {}
+    : view_(view),
+      source_(source),
+      archive_(archive),
+      clock_([] { return std::chrono::system_clock::now(); }) {}
 
 bool QueryPipeline::runQuery(QueryMode mode, bool rememberMode, bool displayOnly) {
   view_.setFetchEnabled(false);
@@ -108,8 +111,8 @@ bool QueryPipeline::openDayText(std::string_view fileBytes, std::string_view fil
     // No request and no record prefix exist for such a mode.
     view_.setFetchEnabled(false);
     state_.busy = true;
-    return failRun({std::string(kUnknownModeMessage), std::string(kOpenFileTitle),
-                    MessageIcon::Warning});
+    return failRun(
+        {std::string(kUnknownModeMessage), std::string(kOpenFileTitle), MessageIcon::Warning});
   }
   return runQuery(static_cast<QueryMode>(modeNumber), true, true);
 }

@@ -15,12 +15,12 @@ namespace skyrill {
 // What survives between runs.
 struct QueryState {
   QueryMode rememberedMode = QueryMode::History;  // mode of the last run allowed to set it
-  std::string responseBytes;  // last fetched body exactly as received
-  std::string responseText;   // the text being shown; non-empty means a day is loaded
-  JsonDocument document;      // parse of responseText
+  std::string responseBytes;                      // last fetched body exactly as received
+  std::string responseText;  // the text being shown; non-empty means a day is loaded
+  JsonDocument document;     // parse of responseText
   DaySeries series;
-  bool busy = false;            // true while a run is under way
-  std::string sourceLabel;      // fetch time YYYY/MM/DD HH:MM:SS, or "本地文件"
+  bool busy = false;        // true while a run is under way
+  std::string sourceLabel;  // fetch time YYYY/MM/DD HH:MM:SS, or "本地文件"
   QueryMode displayedMode = QueryMode::History;
   std::string suggestedFileName;  // set by fetching runs, emptied by display-only runs
 };

@@ -16,9 +16,12 @@ int modeNumberFromFileName(std::string_view fileName, bool realtimeTicked) {
 
 std::string windMenuCaption(WindVariant variant) {
   switch (variant) {
-    case WindVariant::TwoMinuteMean: return "&W.上小时2分钟平均风";
-    case WindVariant::HourlyInstant: return "&W.整点瞬时风";
-    case WindVariant::MaxInstant: break;
+    case WindVariant::TwoMinuteMean:
+      return "&W.上小时2分钟平均风";
+    case WindVariant::HourlyInstant:
+      return "&W.整点瞬时风";
+    case WindVariant::MaxInstant:
+      break;
   }
   return "&W.上小时最大瞬时风";
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <utility>
 

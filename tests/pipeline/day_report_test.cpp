@@ -12,7 +12,8 @@ TEST(DayReport, titleLinesThenPanelsInBarOrderThenSlots) {
   std::reverse(lines.begin(), lines.end());  // writing order differs from bar order
   DaySeries series;
   series.slot(1) = {"2019/07/05 08:00:00", "23.4", "", "", "", "", "", "", ""};
-  const std::string report = formatDayReport("历史天气\r\n2019-07-05\r\n郑州 57083", lines, &series);
+  const std::string report =
+      formatDayReport("历史天气\r\n2019-07-05\r\n郑州 57083", lines, &series);
   const std::string expectedStart =
       "历史天气\n2019-07-05\n郑州 57083\n"
       "最高气温：\n最低气温：\n降水量：\n最大小时雨强：\n"

@@ -17,7 +17,9 @@ TEST(Encoding, chineseTextRoundTripsThroughGb18030) {
 }
 
 TEST(Encoding, invalidInputIsReplacedNotDropped) {
-  EXPECT_EQ(utf8ToGb18030("a\xFF" "b"), "a?b");
+  EXPECT_EQ(utf8ToGb18030("a\xFF"
+                          "b"),
+            "a?b");
   EXPECT_EQ(gb18030ToUtf8("a\x81"), "a\xEF\xBF\xBD");  // cut two-byte character
 }
 
@@ -28,10 +30,13 @@ TEST(Encoding, sanitizeUtf8ReplacesEachInvalidByte) {
   } cases[] = {
       {"plain", "plain"},
       {"温度", "温度"},
-      {"a\xFF" "b", "a\uFFFD" "b"},
-      {"\xC0\xAF", "\uFFFD\uFFFD"},          // overlong "/"
-      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},  // surrogate
-      {"\xE6\xB8", "\uFFFD\uFFFD"},          // cut at the end
+      {"a\xFF"
+       "b",
+       "a\uFFFD"
+       "b"},
+      {"\xC0\xAF", "\uFFFD\uFFFD"},                      // overlong "/"
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},            // surrogate
+      {"\xE6\xB8", "\uFFFD\uFFFD"},                      // cut at the end
       {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
       {std::string("a\0b", 3), std::string("a\0b", 3)},
   };
@@ -43,8 +48,8 @@ TEST(Encoding, gb18030PrefixNeverSplitsACharacter) {
   struct Case {
     std::size_t bytes;
     std::string expected;
-  } cases[] = {{0, ""}, {1, "a"}, {2, "a"}, {3, "a获"}, {4, "a获"}, {5, "a获取"}, {6, text},
-               {100, text}};
+  } cases[] = {{0, ""},    {1, "a"},     {2, "a"},  {3, "a获"},
+               {4, "a获"}, {5, "a获取"}, {6, text}, {100, text}};
   for (const Case& c : cases) EXPECT_EQ(gb18030Prefix(text, c.bytes), c.expected) << c.bytes;
 }
 

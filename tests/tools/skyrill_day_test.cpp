@@ -42,7 +42,9 @@ Outcome runDay(const std::string& args) {
   return outcome;
 }
 
-std::string dayFile(const std::string& name) { return (kDayData / name).string(); }
+std::string dayFile(const std::string& name) {
+  return (kDayData / name).string();
+}
 
 TEST(SkyrillDay, printsTheReportsOfSavedDays) {
   struct Case {

@@ -6,9 +6,9 @@ namespace skyrill {
 namespace {
 
 std::string slotLine(const HourlyRecord& r) {
-  const std::string* fields[] = {&r.timeText,      &r.temperature, &r.pressure,
+  const std::string* fields[] = {&r.timeText,      &r.temperature,   &r.pressure,
                                  &r.humidity,      &r.windDirection, &r.windSpeed,
-                                 &r.precipitation, &r.visibility,  &r.snowDepth};
+                                 &r.precipitation, &r.visibility,    &r.snowDepth};
   std::string line;
   for (const std::string* field : fields) {
     if (field != fields[0]) line += '\t';

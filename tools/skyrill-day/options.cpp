@@ -55,12 +55,10 @@ bool splitDateText(const std::string& date, QueryRequest& out) {
 std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
                                           std::string& error) {
   DayOptions options;
-  const std::map<std::string, bool*> flags = {{"--realtime", &options.realtime},
-                                              {"--slots", &options.printSlots},
-                                              {"--today", &options.today},
-                                              {"--advanced", &options.advanced},
-                                              {"--help", &options.help},
-                                              {"-h", &options.help}};
+  const std::map<std::string, bool*> flags = {
+      {"--realtime", &options.realtime}, {"--slots", &options.printSlots},
+      {"--today", &options.today},       {"--advanced", &options.advanced},
+      {"--help", &options.help},         {"-h", &options.help}};
   const std::map<std::string, std::string*> values = {
       {"--station", &options.station}, {"--date", &options.date},
       {"--key", &options.key},         {"--proxy", &options.proxy},
@@ -111,9 +109,12 @@ std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
 
   if (options.fetches()) {
     QueryRequest date;
-    if (!options.file.empty()) error = "give either FILE or --station, not both";
-    else if (options.today == !options.date.empty()) error = "give either --date or --today";
-    else if (!options.today && !splitDateText(options.date, date)) error = "--date takes Y-M-D";
+    if (!options.file.empty())
+      error = "give either FILE or --station, not both";
+    else if (options.today == !options.date.empty())
+      error = "give either --date or --today";
+    else if (!options.today && !splitDateText(options.date, date))
+      error = "--date takes Y-M-D";
   } else if (options.file.empty()) {
     error = "give a FILE or --station";
   }

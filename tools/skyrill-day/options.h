@@ -34,8 +34,7 @@ struct DayOptions {
 };
 
 // Parses the arguments (without the program name); an error text on failure.
-std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
-                                          std::string& error);
+std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args, std::string& error);
 
 // Splits "Y-M-D" into the request's year, month and day texts.
 bool splitDateText(const std::string& date, QueryRequest& out);
