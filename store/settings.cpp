@@ -50,7 +50,10 @@ std::string flagText(bool value) {
 }
 
 std::string inQuotes(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted.append(1, '"').append(text).append(1, '"');
+  return quoted;
 }
 
 }  // namespace

@@ -148,11 +148,11 @@ void checkRecord(const ordered_json& record, Survey& survey) {
   within("V", 0.01, 32);
   ++survey.records;
   survey.corrections += record.contains("acc");
-  const std::string weather = record["WX"];
-  survey.fog |= weather == "雾";
-  survey.haze |= weather == "霾";
-  survey.rain |= weather == "雨";
-  survey.snow |= weather == "雪" && record["SD"].is_number();
+  const int weather = record["WX"];
+  survey.fog |= weather == kFogCode;
+  survey.haze |= weather == kHazeCode;
+  survey.rain |= weather == kRainCode;
+  survey.snow |= weather == kSnowCode && record["SD"].is_number();
   survey.storm |= record.contains("WS0mMAX1h") && record["WS0mMAX1h"].is_number() &&
                   record["WS0mMAX1h"].get<double>() >= 24.5;
 }

@@ -156,12 +156,14 @@ double visibilityKm(const DayWeather& weather, Random& random, int hour, bool we
   }
 }
 
-std::string phenomena(const DayWeather& weather, bool wetHour, double visibilityKm) {
-  if (wetHour) return weather.sky == Sky::Snow ? "雪" : "雨";
-  if (weather.sky == Sky::Fog && visibilityKm < 1) return "雾";
-  if (weather.sky == Sky::Haze) return "霾";
-  if (weather.storm) return "大风";
-  return "";
+// The hour's weather as a present-weather code number: 0 none, 5 haze,
+// 18 squalls, 45 fog, 61 rain, 71 snow.
+int phenomena(const DayWeather& weather, bool wetHour, double visibilityKm) {
+  if (wetHour) return weather.sky == Sky::Snow ? kSnowCode : kRainCode;
+  if (weather.sky == Sky::Fog && visibilityKm < 1) return kFogCode;
+  if (weather.sky == Sky::Haze) return kHazeCode;
+  if (weather.storm) return kSquallCode;
+  return 0;
 }
 
 std::string utcTimeText(std::chrono::sys_days day, int hour) {

@@ -10,6 +10,13 @@
 // station and day always give the same weather.
 namespace skyrill::sample {
 
+// Present-weather code numbers of the "WX" key.
+inline constexpr int kHazeCode = 5;
+inline constexpr int kSquallCode = 18;
+inline constexpr int kFogCode = 45;
+inline constexpr int kRainCode = 61;
+inline constexpr int kSnowCode = 71;
+
 // Five ASCII digits not starting with "0".
 bool isKnownStation(std::string_view station);
 
