@@ -1,9 +1,13 @@
 // Skyrill: one weather station's hourly observations for one day.
+#include <QAction>
 #include <QApplication>
 #include <QScreen>
 
 #include "core/query_pipeline.h"
 #include "net/data_service.h"
+#include "store/history_archive.h"
+#include "store/observation_files.h"
+#include "store/program_paths.h"
 #include "store/settings.h"
 #include "ui/main_window.h"
 
@@ -46,9 +50,14 @@ int main(int argc, char* argv[]) {
 
   skyrill::MainWindow window;
   skyrill::DataService service(serverAddress);
-  skyrill::QueryPipeline pipeline(window, &service, nullptr);
+  skyrill::HistoryArchive archive(skyrill::programDirectory());
+  skyrill::QueryPipeline pipeline(window, &service, &archive);
   window.setPipeline(&pipeline);
+  QObject::connect(&window.autoSaveAction(), &QAction::toggled,
+                   [&archive](bool on) { archive.setAutoSave(on); });
   applySettings(window, settings);
+  archive.setAutoSave(settings.autoSave);
+  skyrill::ensureFolderPath(skyrill::historyFolder(skyrill::programDirectory()));
   window.setBaseTitle(baseTitle(serverAddress));
 
   window.adjustSize();

@@ -64,6 +64,9 @@ class MainWindow : public QMainWindow, public QueryView {
   // Caption := base title + the marks of auto-save, proxy and advanced source.
   void refreshTitle();
 
+  // The "&A.自动保存" tick; it toggles when the user chooses the item.
+  QAction& autoSaveAction() { return *autoSaveAction_; }
+
   DateLists& dateLists() { return *dateLists_; }
   Canvas& chartCanvas() { return *chartCanvas_; }
   Canvas& stripCanvas() { return *stripCanvas_; }
