@@ -1,17 +1,36 @@
 #include "core/query_types.h"
 
+#include "core/numeric_text.h"
+
 namespace skyrill {
 
 std::string_view recordPrefix(QueryMode mode) {
   return mode == QueryMode::Today ? "today" : "res";
 }
 
+namespace {
+
+// Bytes of the UTF-8 character whose lead byte is `lead`.
+std::size_t utf8CharLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+}  // namespace
+
 int modeNumberFromFileName(std::string_view fileName, bool realtimeTicked) {
-  if (fileName.size() < 2 || fileName[1] != '_') return realtimeTicked ? 1 : 0;
-  // The integer value of the first two characters, whose second is "_":
-  // a digit gives itself, anything else (a sign alone included) gives 0.
-  const char first = fileName[0];
-  return (first >= '0' && first <= '9') ? first - '0' : 0;
+  // Only the name counts, not the folders before it.
+  const std::size_t folderEnd = fileName.find_last_of("/\\");
+  if (folderEnd != std::string_view::npos) fileName.remove_prefix(folderEnd + 1);
+  // The second character, not the second byte: the first may be a Chinese one.
+  const std::size_t second =
+      fileName.empty() ? 0 : utf8CharLength(static_cast<unsigned char>(fileName[0]));
+  if (second >= fileName.size() || fileName[second] != '_') return realtimeTicked ? 1 : 0;
+  // The integer value of the first two characters: a digit (ASCII or
+  // full-width) gives itself, anything else gives 0.
+  return static_cast<int>(integerValue(fileName.substr(0, second + 1)));
 }
 
 std::string windMenuCaption(WindVariant variant) {

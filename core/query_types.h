@@ -43,7 +43,8 @@ struct QueryRequest {
 std::string_view recordPrefix(QueryMode mode);
 
 // The mode number an opened file carries in its name: the integer value of
-// the first two characters when the second is "_", else the realtime tick.
+// the first two characters of the name (folders dropped) when the second
+// character is "_", else the realtime tick.
 // May give numbers other than 0 and 1; callers refuse those.
 int modeNumberFromFileName(std::string_view fileName, bool realtimeTicked);
 

@@ -214,6 +214,32 @@ TEST_F(QueryPipelineTest, openedFileTakesItsModeFromTheName) {
   EXPECT_EQ(source.requests.size(), 1u);
 }
 
+TEST(ModeFromFileName, readsTheFirstTwoCharactersOfTheNameAlone) {
+  const struct {
+    const char* name;
+    bool realtimeTicked;
+    int mode;
+  } cases[] = {
+      {"1_57083.json", false, 1},
+      {"0_57083.json", true, 0},
+      {"5_57083.json", false, 5},
+      {"x_57083.json", true, 0},
+      {"-_57083.json", true, 0},
+      {"１_57083.json", false, 1},  // a full-width digit
+      {"中_57083.json", true, 0},   // second character, not second byte
+      {"中文.json", true, 1},
+      {"History/2019/1_57083.json", false, 1},
+      {"1_dir/0_57083.json", false, 0},
+      {"C:\\data\\1_57083.json", false, 1},
+      {"0_dir/day.json", true, 1},
+      {"1", false, 0},
+      {"", true, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(modeNumberFromFileName(c.name, c.realtimeTicked), c.mode) << c.name;
+  }
+}
+
 TEST_F(QueryPipelineTest, fileWithAnUnknownModeIsRefused) {
   ASSERT_TRUE(pipeline.openDayText(kHistoryAnswer, "0_57083.json", false));
   const std::string shownTitle = view.title;
