@@ -15,6 +15,8 @@
 namespace skyrill {
 namespace {
 
+constexpr long kMaxRedirects = 30;
+
 constexpr std::array<const char*, 8> kVerbs = {"GET",     "POST",   "HEAD",  "PUT",
                                                "OPTIONS", "DELETE", "TRACE", "CONNECT"};
 
@@ -111,11 +113,13 @@ std::string proxyForScheme(std::string_view list, bool secure) {
   return anyScheme;
 }
 
-// Bytes a request line cannot carry (spaces, controls) as %XX; the rest as given.
+// Bytes a request line cannot carry (spaces, controls) and "#", which would
+// end the address for curl and drop the rest of the query, as %XX; the rest
+// as given.
 std::string escapeUnsendable(std::string_view path) {
   std::string escaped;
   for (const unsigned char c : path) {
-    if (c > 0x20 && c != 0x7F) {
+    if (c > 0x20 && c != 0x7F && c != '#') {
       escaped += static_cast<char>(c);
       continue;
     }
@@ -191,6 +195,8 @@ void setTransport(CURL* curl, const std::string& proxy) {
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  // This curl follows a redirect loop forever unless told otherwise.
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
   // An empty proxy also keeps curl from taking one from the environment.
