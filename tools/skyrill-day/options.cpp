@@ -39,8 +39,9 @@ const char* const kDayUsage =
     "  --strip FILE.png  write the wind strip picture (500 x 20)\n"
     "  --help            show this text\n"
     "\n"
-    "Exit status: 0 shown, 1 usage error, 2 the answer check failed (the message is\n"
-    "written to standard error).\n";
+    "Exit status: 0 shown, 1 usage error or a file that cannot be written (--save,\n"
+    "--chart, --strip), 2 the answer check failed (the message is written to\n"
+    "standard error).\n";
 
 bool splitDateText(const std::string& date, QueryRequest& out) {
   const auto first = date.find('-');
