@@ -149,6 +149,15 @@ void checkRecord(const ordered_json& record, Survey& survey) {
   ++survey.records;
   survey.corrections += record.contains("acc");
   const int weather = record["WX"];
+  if (record.contains("T") && record["T"].is_number()) {
+    const double temperature = record["T"].get<double>();
+    if (weather == kRainCode) {
+      EXPECT_GE(temperature, -3) << "rain in hard frost " << record.dump();
+    }
+    if (weather == kSnowCode) {
+      EXPECT_LE(temperature, 4) << "snow in warmth " << record.dump();
+    }
+  }
   survey.fog |= weather == kFogCode;
   survey.haze |= weather == kHazeCode;
   survey.rain |= weather == kRainCode;
