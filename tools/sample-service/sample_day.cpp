@@ -78,7 +78,9 @@ Sky pickSky(Random& random, double meanC) {
   const std::array<std::pair<Sky, double>, 6> weights = {{
       {Sky::Snow, meanC < 2 ? 0.18 : 0.0},
       // Rain only when the day is not frozen; near freezing it is rare.
-      {Sky::Rain, meanC < 0 ? 0.0 : meanC < 2 ? 0.03 : 0.12 + 0.18 * summer},
+      {Sky::Rain, meanC < 0   ? 0.0
+                  : meanC < 2 ? 0.03
+                              : 0.12 + 0.18 * summer},
       {Sky::Fog, 0.05},
       {Sky::Haze, 0.05 + 0.08 * (1 - summer)},
       {Sky::Windy, 0.08},
