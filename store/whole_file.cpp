@@ -68,8 +68,12 @@ bool copyPermissions(const std::filesystem::path& target, int fd) {
 }  // namespace
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Only regular files: a pipe or a device such as /dev/zero would block the
+  // open or never end. O_NONBLOCK keeps the open of a pipe from waiting.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (!fd.valid()) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   std::string bytes;
   char buffer[65536];
   for (;;) {

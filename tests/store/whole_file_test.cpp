@@ -29,10 +29,13 @@ TEST(WholeFile, ReplacementKeepsThePermissions) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-TEST(WholeFile, ReadFailsForMissingFilesAndFolders) {
+TEST(WholeFile, ReadFailsForWhatIsNoRegularFile) {
   testing::TempFolder folder;
   EXPECT_EQ(readWholeFile(folder / "missing"), std::nullopt);
   EXPECT_EQ(readWholeFile(folder.path()), std::nullopt);
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(readWholeFile(folder / "pipe"), std::nullopt);  // no writer: would wait for ever
+  EXPECT_EQ(readWholeFile("/dev/zero"), std::nullopt);      // would never end
   testing::writeBytes(folder / "empty", "");
   EXPECT_EQ(readWholeFile(folder / "empty"), "");
 }
