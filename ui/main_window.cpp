@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -153,8 +154,6 @@ void MainWindow::buildTopRow(QWidget* client) {
   dateLabel->setBuddy(yearList_);
   stationLabel->setBuddy(stationField_);
 
-  // Outside a dialog the default button does not take Enter by itself.
-  connect(stationField_, &QLineEdit::returnPressed, fetchButton_, &QPushButton::click);
   connect(fetchButton_, &QPushButton::clicked, this, &MainWindow::fetch);
   connect(chooseStationButton_, &QPushButton::clicked, this, &MainWindow::chooseStation);
 }
@@ -216,6 +215,18 @@ void MainWindow::setFocusOrder() {
   }
 }
 
+// Outside a dialog Qt gives the default button no Enter of its own: an Enter
+// that no element used clicks the focused push button, or else the default one.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  auto* focused = qobject_cast<QPushButton*>(focusWidget());
+  (focused ? focused : fetchButton_)->click();
+  event->accept();
+}
+
 QLabel* MainWindow::statusPanel(int bar, int panel) const {
   return statusBars_.at(static_cast<std::size_t>(bar - 1))->panel(panel);
 }
@@ -246,7 +257,10 @@ QueryRequest MainWindow::readRequest() {
 }
 
 void MainWindow::setFetchEnabled(bool enabled) {
+  // Qt moves the focus off a button it disables; give it back after the run.
+  if (!enabled) fetchHadFocus_ = fetchButton_->hasFocus();
   fetchButton_->setEnabled(enabled);
+  if (enabled && fetchHadFocus_) fetchButton_->setFocus();
 }
 
 void MainWindow::showMessage(const UserMessage& message) {

@@ -82,6 +82,9 @@ class MainWindow : public QMainWindow, public QueryView {
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void buildTopRow(QWidget* client);
   void buildChartArea(QWidget* client);
@@ -122,6 +125,7 @@ class MainWindow : public QMainWindow, public QueryView {
   std::array<QAction*, 3> windActions_{};
   std::array<QAction*, 2> visibilityActions_{};
 
+  bool fetchHadFocus_ = false;  // the fetch button had the focus when a run began
   QString apiKey_;
   QString proxyAddress_;
   QString baseTitle_;

@@ -239,19 +239,25 @@ TEST_F(WindowLayoutTest, StationFieldSelectsAllOnFocus) {
   EXPECT_EQ(field->selectedText(), "58453");
 }
 
-TEST_F(WindowLayoutTest, EnterInTheStationFieldFetchesAndEscKeepsTheWindow) {
+TEST_F(WindowLayoutTest, EnterClicksTheDefaultButtonAndEscKeepsTheWindow) {
   source.answer = R"({"res":[{"time":"2019-07-05T00:00:00","T":20}]})";
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  auto* field = child<QLineEdit>(QStringLiteral("编辑框1"));
-  field->setFocus();
-  QTest::keyClick(field, Qt::Key_Return);
-  EXPECT_EQ(source.requests.size(), 1u);
-  QTest::keyClick(field, Qt::Key_Enter);
-  EXPECT_EQ(source.requests.size(), 2u);
+  // Wherever the focus is, Enter fetches once and leaves the focus in place.
+  const char* focused[] = {"编辑框1", "选择框1", "组合框1", "组合框3", "编辑框2", "获取按钮"};
+  for (const char* name : focused) {
+    QWidget* widget = child(QString::fromUtf8(name));
+    widget->setFocus();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+      const std::size_t before = source.requests.size();
+      QTest::keyClick(widget, key);
+      EXPECT_EQ(source.requests.size(), before + 1) << name << " key " << key;
+      EXPECT_EQ(QApplication::focusWidget(), widget) << name;
+    }
+  }
   EXPECT_EQ(source.requests.back().stationNumber, "58453");
 
-  QTest::keyClick(field, Qt::Key_Escape);
+  QTest::keyClick(child(QStringLiteral("编辑框1")), Qt::Key_Escape);
   QTest::keyClick(&window, Qt::Key_Escape);
   EXPECT_TRUE(window.isVisible());
 }
