@@ -68,10 +68,40 @@ bool hasHeader(const std::vector<std::string>& lines, std::string_view name) {
                      [&](const std::string& line) { return containsNoCase(line, name); });
 }
 
+// The text with the bytes that `escape` picks written as %XX.
+template <typename Predicate>
+std::string percentEscaped(std::string_view text, Predicate escape) {
+  std::string escaped;
+  for (const unsigned char c : text) {
+    if (!escape(c)) {
+      escaped += static_cast<char>(c);
+      continue;
+    }
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    escaped += '%';
+    escaped += kHex[c >> 4];
+    escaped += kHex[c & 0xF];
+  }
+  return escaped;
+}
+
+// Bytes a request line cannot carry (spaces, controls) and "#", which would
+// end the address for curl and drop the rest of the query, as %XX; the rest
+// as given.
+std::string escapeUnsendable(std::string_view path) {
+  return percentEscaped(path, [](unsigned char c) { return c <= 0x20 || c == 0x7F || c == '#'; });
+}
+
+// A header value keeps to its line: line breaks would start header lines of
+// their own, and a NUL would cut the value short.
+std::string escapeLineBreaks(std::string_view value) {
+  return percentEscaped(value, [](unsigned char c) { return c == '\r' || c == '\n' || c == 0; });
+}
+
 // Adds the lines every request carries unless the caller gave them.
 void completeHeaderLines(std::vector<std::string>& lines, std::string_view url, HttpMethod method) {
   if (!hasHeader(lines, "Accept:")) lines.push_back("Accept: */*");
-  if (!hasHeader(lines, "Referer:")) lines.push_back("Referer: " + std::string(url));
+  if (!hasHeader(lines, "Referer:")) lines.push_back("Referer: " + escapeLineBreaks(url));
   if (!hasHeader(lines, "Accept-Language:")) lines.push_back("Accept-Language: zh-cn");
   if (method == HttpMethod::Post && !hasHeader(lines, "Content-Type:")) {
     lines.push_back("Content-Type: application/x-www-form-urlencoded");
@@ -111,24 +141,6 @@ std::string proxyForScheme(std::string_view list, bool secure) {
     start = list.find_first_not_of("; \t", end);
   }
   return anyScheme;
-}
-
-// Bytes a request line cannot carry (spaces, controls) and "#", which would
-// end the address for curl and drop the rest of the query, as %XX; the rest
-// as given.
-std::string escapeUnsendable(std::string_view path) {
-  std::string escaped;
-  for (const unsigned char c : path) {
-    if (c > 0x20 && c != 0x7F && c != '#') {
-      escaped += static_cast<char>(c);
-      continue;
-    }
-    constexpr std::string_view kHex = "0123456789ABCDEF";
-    escaped += '%';
-    escaped += kHex[c >> 4];
-    escaped += kHex[c & 0xF];
-  }
-  return escaped;
 }
 
 // The address curl connects to: the analysed host, port and path.

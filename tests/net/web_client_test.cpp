@@ -88,11 +88,13 @@ TEST(WebClient, bytesARequestLineCannotCarryTravelEscaped) {
   RawServer server([](int socket, const std::string&) {
     testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
   });
-  WebClient().request(rawUrl(server, "/today/?key=de mo\t#1&x=测"));
+  WebClient().request(rawUrl(server, "/today/?key=de mo\t#1&x=测\r\nX-Injected: 1"));
   ASSERT_EQ(server.requestHeads().size(), 1u);
+  const std::string head = server.requestHeads()[0];
   EXPECT_TRUE(
-      server.requestHeads()[0].starts_with("GET /today/?key=de%20mo%09%231&x=测 HTTP/1.1\r\n"))
-      << server.requestHeads()[0];
+      head.starts_with("GET /today/?key=de%20mo%09%231&x=测%0D%0AX-Injected:%201 HTTP/1.1\r\n"))
+      << head;
+  EXPECT_EQ(head.find("\r\nX-Injected"), std::string::npos) << head;
 }
 
 // httplib lists the received header lines by name.
