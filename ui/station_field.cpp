@@ -22,6 +22,10 @@ bool isTypedText(const QKeyEvent& event) {
 StationField::StationField(int typedLimit, QWidget* parent)
     : QLineEdit(parent), typedLimit_(typedLimit) {}
 
+qsizetype StationField::room() const {
+  return std::max<qsizetype>(typedLimit_ - (text().size() - selectedText().size()), 0);
+}
+
 qsizetype StationField::lengthAfterTyping(const QString& inserted) const {
   return text().size() - selectedText().size() + inserted.size();
 }
@@ -35,13 +39,24 @@ void StationField::keyPressEvent(QKeyEvent* event) {
     }
   } else if (event->matches(QKeySequence::Paste)) {
     // Pasting fills the field up to the limit and drops the rest.
-    const QString pasted = QGuiApplication::clipboard()->text();
-    const qsizetype room = typedLimit_ - (text().size() - selectedText().size());
-    insert(pasted.left(std::max<qsizetype>(room, 0)));
+    insert(QGuiApplication::clipboard()->text().left(room()));
     event->accept();
     return;
   }
   QLineEdit::keyPressEvent(event);
+}
+
+void StationField::inputMethodEvent(QInputMethodEvent* event) {
+  // Text committed by an input method (digits typed with an IME on) obeys the
+  // same limit as typed keys.
+  if (event->commitString().size() <= room()) {
+    QLineEdit::inputMethodEvent(event);
+    return;
+  }
+  QInputMethodEvent trimmed(event->preeditString(), event->attributes());
+  trimmed.setCommitString(event->commitString().left(room()), event->replacementStart(),
+                          event->replacementLength());
+  QLineEdit::inputMethodEvent(&trimmed);
 }
 
 void StationField::focusInEvent(QFocusEvent* event) {

@@ -16,8 +16,11 @@ class StationField : public QLineEdit {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
+  // Characters that may still be typed in place of the selection.
+  qsizetype room() const;
   // Length of the text after `inserted` replaces the selection.
   qsizetype lengthAfterTyping(const QString& inserted) const;
 

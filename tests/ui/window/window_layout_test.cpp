@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -226,6 +227,14 @@ TEST_F(WindowLayoutTest, StationFieldRefusesASixthTypedCharacter) {
   QGuiApplication::clipboard()->setText(QStringLiteral("9876543"));
   QTest::keySequence(field, QKeySequence::Paste);
   EXPECT_EQ(field->text(), "98765");
+
+  // So does text committed by an input method.
+  field->setText(QStringLiteral("123"));
+  field->end(false);
+  QInputMethodEvent commit;
+  commit.setCommitString(QStringLiteral("4567"));
+  QApplication::sendEvent(field, &commit);
+  EXPECT_EQ(field->text(), "12345");
 }
 
 TEST_F(WindowLayoutTest, StationFieldSelectsAllOnFocus) {
