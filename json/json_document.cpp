@@ -519,6 +519,17 @@ std::string formatJsonNumber(double value) {
   if (!std::isfinite(value)) return {};
   if (value == 0) return "0";  // minus zero too
 
+  // Below 1e15 every double's plain form shows its shortest digits, so the
+  // library's shortest form is the text wanted whenever it chose plain digits
+  // (it does for most values). Larger whole numbers would show all their
+  // exact digits instead of the shortest ones followed by zeros.
+  const double magnitude = std::fabs(value);
+  if (magnitude >= 1e-6 && magnitude < 1e15) {
+    char plain[32];
+    const auto end = std::to_chars(plain, plain + sizeof plain, value).ptr;
+    if (std::find(plain, end, 'e') == end) return std::string(plain, end);
+  }
+
   // Shortest round-trip digits and the decimal exponent of the first one.
   char buffer[32];
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),

@@ -1,7 +1,9 @@
 #include "json/json_document.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,39 @@ TEST(FormatJsonNumber, writesShortestRoundTripFormLikeJavaScript) {
       {-std::numeric_limits<double>::infinity(), ""},
   };
   for (const auto& c : cases) EXPECT_EQ(formatJsonNumber(c.value), c.text) << c.text;
+}
+
+// Across magnitudes: the text reads back to the same double, with no more
+// significant digits than the shortest form, in the notation of its range.
+TEST(FormatJsonNumber, roundTripsWithShortestDigitsAtEveryMagnitude) {
+  std::mt19937_64 random(20190705);
+  std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-12, 25);
+  for (int i = 0; i < 20000; ++i) {
+    const double value = (i % 2 ? -1 : 1) * mantissa(random) * std::pow(10.0, exponent(random));
+    const std::string text = formatJsonNumber(value);
+    double back = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
+    ASSERT_TRUE(error == std::errc() && end == text.data() + text.size()) << text;
+    EXPECT_EQ(back, value) << text;
+    char shortest[32];
+    const auto written =
+        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific);
+    const std::string_view digits(shortest, static_cast<std::size_t>(written.ptr - shortest));
+    const auto significant = [](std::string_view t) {
+      t = t.substr(0, t.find('e'));
+      std::string d;
+      for (char c : t) {
+        if (c >= '0' && c <= '9') d += c;
+      }
+      d.erase(0, d.find_first_not_of('0'));
+      d.erase(d.find_last_not_of('0') + 1);
+      return d;
+    };
+    EXPECT_EQ(significant(text), significant(digits)) << text;
+    const bool exponentForm = text.find('e') != std::string::npos;
+    EXPECT_EQ(exponentForm, std::fabs(value) < 1e-6 || std::fabs(value) >= 1e21) << text;
+  }
 }
 
 TEST(JsonDocumentRead, numbersReadAsDoublesInTheirShortestForm) {
