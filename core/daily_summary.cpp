@@ -1,5 +1,7 @@
 #include "core/daily_summary.h"
 
+#include <algorithm>
+
 #include "core/classifications.h"
 #include "core/numeric_text.h"
 
@@ -7,11 +9,21 @@ namespace skyrill {
 
 namespace {
 
-// Notes whether the slot has the element; gives its cleaned text.
-std::string coverText(std::string_view slotText, ElementCoverage& coverage) {
-  std::string cleaned = cleanSlotText(slotText);
-  (cleaned.empty() ? coverage.incomplete : coverage.present) = true;
-  return cleaned;
+// A slot's element: whether its cleaned text is non-empty, and its number.
+struct SlotValue {
+  bool present = false;
+  double number = 0;
+};
+
+// Reads the slot's text and notes whether the slot has the element.
+SlotValue readSlot(std::string_view slotText, ElementCoverage& coverage) {
+  // Most texts hold no ASCII bracket and are their own cleaned text.
+  const bool plain =
+      std::none_of(slotText.begin(), slotText.end(), [](char c) { return c == '(' || c == ')'; });
+  const std::string cleaned = plain ? std::string() : cleanSlotText(slotText);
+  const std::string_view text = plain ? slotText : std::string_view(cleaned);
+  (text.empty() ? coverage.incomplete : coverage.present) = true;
+  return {!text.empty(), numericValue(text)};
 }
 
 // Sums stay finite however large the values read, so no mean turns into
@@ -30,7 +42,7 @@ void addToRange(double value, double& max, double& min, double& sum, int& count)
 }
 
 void addPrecipitation(DailySummary& summary, std::string_view text, std::size_t index) {
-  const double amount = numericValue(coverText(text, summary.precipitationCoverage));
+  const double amount = readSlot(text, summary.precipitationCoverage).number;
   if (isGreater(amount, 0)) {
     addTo(summary.totalPrecipitation, amount);
     summary.wetSlots[index] = true;
@@ -39,9 +51,9 @@ void addPrecipitation(DailySummary& summary, std::string_view text, std::size_t 
 }
 
 void addTemperature(DailySummary& summary, std::string_view text, std::size_t index) {
-  const std::string cleaned = coverText(text, summary.temperatureCoverage);
-  if (cleaned.empty()) return;
-  const double temperature = numericValue(cleaned);
+  const SlotValue slot = readSlot(text, summary.temperatureCoverage);
+  if (!slot.present) return;
+  const double temperature = slot.number;
   addToRange(temperature, summary.maxTemperature, summary.minTemperature, summary.temperatureSum,
              summary.temperatureCount);
   if (summary.wetSlots[index]) {
@@ -51,16 +63,16 @@ void addTemperature(DailySummary& summary, std::string_view text, std::size_t in
 }
 
 void addPressure(DailySummary& summary, std::string_view text) {
-  const std::string cleaned = coverText(text, summary.pressureCoverage);
-  if (cleaned.empty()) return;
-  addToRange(numericValue(cleaned), summary.maxPressure, summary.minPressure, summary.pressureSum,
+  const SlotValue slot = readSlot(text, summary.pressureCoverage);
+  if (!slot.present) return;
+  addToRange(slot.number, summary.maxPressure, summary.minPressure, summary.pressureSum,
              summary.pressureCount);
 }
 
 void addVisibility(DailySummary& summary, std::string_view text) {
-  const std::string cleaned = coverText(text, summary.visibilityCoverage);
-  if (cleaned.empty()) return;
-  const double visibility = numericValue(cleaned);
+  const SlotValue slot = readSlot(text, summary.visibilityCoverage);
+  if (!slot.present) return;
+  const double visibility = slot.number;
   // A negative visibility is a mark, not a distance.
   if (isAtLeast(visibility, 0) && isLess(visibility, summary.minVisibility)) {
     summary.minVisibility = visibility;
@@ -68,7 +80,7 @@ void addVisibility(DailySummary& summary, std::string_view text) {
 }
 
 void addWindSpeed(DailySummary& summary, std::string_view text) {
-  const double speed = numericValue(coverText(text, summary.windSpeedCoverage));
+  const double speed = readSlot(text, summary.windSpeedCoverage).number;
   if (isGreater(speed, summary.maxWindSpeed)) summary.maxWindSpeed = speed;
 }
 
