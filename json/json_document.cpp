@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -20,6 +21,44 @@ using Json = nlohmann::ordered_json;
 constexpr std::string_view kStoredBackslash = "\xE2\x90\x80";
 constexpr std::string_view kLeafSeparator = "[2020年7月20日20时0分0秒]";
 constexpr std::string_view kObjectText = "[object Object]";
+
+// ---- The tree -------------------------------------------------------------
+
+// One value. Every number is kept as a double: that is how the document reads
+// them. An object keeps its member names in names, parallel to children.
+struct Node {
+  enum class Kind : std::uint8_t { Null, Boolean, Number, String, Array, Object };
+
+  Kind kind = Kind::Null;
+  bool boolean = false;
+  double number = 0;
+  std::string text;
+  std::vector<Node> children;      // array elements or member values
+  std::vector<std::string> names;  // member names, objects only
+
+  bool isNull() const { return kind == Kind::Null; }
+  bool isArray() const { return kind == Kind::Array; }
+  bool isObject() const { return kind == Kind::Object; }
+  bool isContainer() const { return isArray() || isObject(); }
+
+  static Node ofKind(Kind kind) {
+    Node node;
+    node.kind = kind;
+    return node;
+  }
+  static Node ofText(std::string text) {
+    Node node = ofKind(Kind::String);
+    node.text = std::move(text);
+    return node;
+  }
+
+  // The position of a member; size() when absent.
+  std::size_t memberIndex(std::string_view name) const {
+    std::size_t i = 0;
+    while (i < names.size() && std::string_view(names[i]) != name) ++i;
+    return i;
+  }
+};
 
 // ---- Paths ----------------------------------------------------------------
 
@@ -75,26 +114,24 @@ class PathReader {
 
 // Where a path leads.
 struct Location {
-  const Json* value = nullptr;   // null when unresolved
-  const Json* parent = nullptr;  // where the last step looked; null when an earlier step failed
+  const Node* value = nullptr;   // null when unresolved
+  const Node* parent = nullptr;  // where the last step looked; null when an earlier step failed
   PathStep lastStep;
   int steps = 0;  // the containers above the value
   bool earlierStepFailed = false;
 };
 
-const Json* childOf(const Json& container, const PathStep& step) {
+const Node* childOf(const Node& container, const PathStep& step) {
   if (step.isIndex) {
-    if (!container.is_array() || step.index >= container.size()) return nullptr;
-    return &container[step.index];
+    if (!container.isArray() || step.index >= container.children.size()) return nullptr;
+    return &container.children[step.index];
   }
-  if (!container.is_object()) return nullptr;
-  for (const auto& member : container.get_ref<const Json::object_t&>()) {
-    if (std::string_view(member.first) == step.name) return &member.second;
-  }
-  return nullptr;
+  if (!container.isObject()) return nullptr;
+  const std::size_t i = container.memberIndex(step.name);
+  return i < container.children.size() ? &container.children[i] : nullptr;
 }
 
-Location locate(const Json& root, std::string_view path) {
+Location locate(const Node& root, std::string_view path) {
   Location where;
   where.value = &root;
   PathReader reader(path);
@@ -109,69 +146,145 @@ Location locate(const Json& root, std::string_view path) {
 }
 
 // The value at the path for reading: null when unresolved or null.
-const Json* readable(const Json& root, std::string_view path) {
-  const Json* value = locate(root, path).value;
-  return value != nullptr && !value->is_null() ? value : nullptr;
+const Node* readable(const Node& root, std::string_view path) {
+  const Node* value = locate(root, path).value;
+  return value != nullptr && !value->isNull() ? value : nullptr;
 }
 
 // The value at a located path for writing, the last member created when it is
 // absent from an object; null when the path leads nowhere.
-Json* writable(const Location& where) {
+Node* writable(const Location& where) {
   // The tree belongs to a non-const document; locate() only reads it.
-  if (where.value != nullptr) return const_cast<Json*>(where.value);
-  if (where.parent == nullptr || !where.parent->is_object() || where.lastStep.isIndex) {
+  if (where.value != nullptr) return const_cast<Node*>(where.value);
+  if (where.parent == nullptr || !where.parent->isObject() || where.lastStep.isIndex) {
     return nullptr;
   }
-  Json& parent = const_cast<Json&>(*where.parent);
-  return &parent[std::string(where.lastStep.name)];
+  Node& parent = const_cast<Node&>(*where.parent);
+  parent.names.emplace_back(where.lastStep.name);
+  return &parent.children.emplace_back();
 }
 
 // ---- Parsing --------------------------------------------------------------
 
-// True when the brackets of a JSON text, outside its strings, nest no deeper
-// than maxDepth and the text holds no NUL byte (the parser would take one for
-// the end of the text). Runs before the parser: it would build any depth, but
-// copying and writing a value recurse and overflow the stack when deep.
-bool isShallowEnough(std::string_view text, int maxDepth) {
-  int depth = 0;
-  bool inString = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\0') return false;
-    if (inString) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '[' || c == '{') {
-      if (++depth > maxDepth) return false;
-    } else if ((c == ']' || c == '}') && depth > 0) {
-      --depth;
-    }
+// Builds the tree from the parser's events, refusing containers nested deeper
+// than maxDepth: copying and writing a value recurse.
+class TreeBuilder {
+ public:
+  TreeBuilder(Node& root, int maxDepth) : root_(root), maxDepth_(maxDepth) {}
+
+  bool null() {
+    slot();
+    return true;
   }
-  return true;
-}
+  bool boolean(bool value) {
+    Node& node = slot();
+    node.kind = Node::Kind::Boolean;
+    node.boolean = value;
+    return true;
+  }
+  bool number_integer(Json::number_integer_t value) { return number(static_cast<double>(value)); }
+  bool number_unsigned(Json::number_unsigned_t value) { return number(static_cast<double>(value)); }
+  bool number_float(Json::number_float_t value, const std::string&) { return number(value); }
+  bool string(std::string& value) {
+    Node& node = slot();
+    node.kind = Node::Kind::String;
+    node.text = std::move(value);
+    return true;
+  }
+  bool binary(Json::binary_t&) { return false; }  // never sent for JSON text
+
+  bool start_object(std::size_t) { return open(Node::Kind::Object); }
+  bool start_array(std::size_t) { return open(Node::Kind::Array); }
+  bool end_object() { return close(); }
+  bool end_array() { return close(); }
+
+  // A repeated member keeps its first position and takes the last value.
+  bool key(std::string& name) {
+    Node& object = *open_.back();
+    const std::size_t i = object.memberIndex(name);
+    if (i < object.names.size()) {
+      repeatedMember_ = i;
+    } else {
+      object.names.push_back(std::move(name));
+    }
+    return true;
+  }
+
+  bool parse_error(std::size_t, const std::string&, const nlohmann::json::exception&) {
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kNoMember = SIZE_MAX;
+
+  // The node the next value goes into.
+  Node& slot() {
+    if (open_.empty()) return root_;
+    Node& container = *open_.back();
+    if (repeatedMember_ != kNoMember) {
+      Node& member = container.children[std::exchange(repeatedMember_, kNoMember)];
+      member = Node();
+      return member;
+    }
+    return container.children.emplace_back();
+  }
+
+  bool number(double value) {
+    Node& node = slot();
+    node.kind = Node::Kind::Number;
+    node.number = value;
+    return true;
+  }
+
+  bool open(Node::Kind kind) {
+    const std::size_t depth = open_.size();
+    if (static_cast<int>(depth) >= maxDepth_) return false;
+    Node& node = slot();
+    node.kind = kind;
+    // Records side by side tend to have the same size: start at the size of
+    // the last container closed at this depth rather than regrow each one.
+    if (depth < sizeHints_.size()) {
+      node.children.reserve(sizeHints_[depth]);
+      if (kind == Node::Kind::Object) node.names.reserve(sizeHints_[depth]);
+    }
+    open_.push_back(&node);  // its siblings wait until it is closed: the address holds
+    return true;
+  }
+
+  bool close() {
+    const std::size_t depth = open_.size() - 1;
+    if (depth >= sizeHints_.size()) sizeHints_.resize(depth + 1);
+    sizeHints_[depth] = open_.back()->children.size();
+    open_.pop_back();
+    return true;
+  }
+
+  Node& root_;
+  int maxDepth_;
+  std::vector<Node*> open_;             // the containers being filled, innermost last
+  std::vector<std::size_t> sizeHints_;  // by depth
+  std::size_t repeatedMember_ = kNoMember;
+};
 
 // The value of a strict JSON text nesting at most maxDepth deep; nothing when
 // the text is not one such value.
-std::optional<Json> parseJson(std::string_view text, int maxDepth) {
-  if (maxDepth < 0 || !isShallowEnough(text, maxDepth)) return std::nullopt;
+std::optional<Node> parseJson(std::string_view text, int maxDepth) {
+  // The parser would take a NUL byte for the end of the text.
+  if (maxDepth < 0 || text.find('\0') != std::string_view::npos) return std::nullopt;
+  Node root;
+  TreeBuilder builder(root, maxDepth);
   try {
-    Json value = Json::parse(text.begin(), text.end(), nullptr, false);
-    if (value.is_discarded()) return std::nullopt;
-    return value;
+    if (!Json::sax_parse(text.begin(), text.end(), &builder)) return std::nullopt;
   } catch (const Json::exception&) {
     return std::nullopt;
   }
+  return root;
 }
 
 // The value a write stores: a string, or the parsed JSON text when asText is
 // false; nothing when the text does not parse within maxDepth.
-std::optional<Json> valueToStore(std::string_view value, bool asText, int maxDepth) {
-  if (asText) return Json(std::string(value));
+std::optional<Node> valueToStore(std::string_view value, bool asText, int maxDepth) {
+  if (asText) return Node::ofText(std::string(value));
   return parseJson(value, maxDepth);
 }
 
@@ -189,61 +302,88 @@ void restoreBackslashes(std::string& text) {
 }
 
 // The text of a value without the backslash rule; arrays joined with ",".
-// Integers that a double holds exactly are written as they are; larger ones
-// read as the double they round to, like every other number.
-void appendIntegerText(const Json& value, std::string& out) {
-  constexpr std::int64_t kExactLimit = std::int64_t{1} << 53;
-  const bool isSigned = value.is_number_integer();
-  const std::int64_t integer = isSigned ? value.get<std::int64_t>() : 0;
-  const std::uint64_t magnitude = isSigned ? 0 : value.get<std::uint64_t>();
-  const bool exact = isSigned ? (integer >= -kExactLimit && integer <= kExactLimit)
-                              : magnitude <= static_cast<std::uint64_t>(kExactLimit);
-  if (!exact) {
-    out += formatJsonNumber(value.get<double>());
-    return;
-  }
-  char buffer[24];
-  const auto written = isSigned ? std::to_chars(buffer, buffer + sizeof buffer, integer)
-                                : std::to_chars(buffer, buffer + sizeof buffer, magnitude);
-  out.append(buffer, written.ptr);
-}
-
-void appendValueText(const Json& value, std::string& out) {
-  switch (value.type()) {
-    case Json::value_t::string:
-      out += value.get_ref<const std::string&>();
+void appendValueText(const Node& value, std::string& out) {
+  switch (value.kind) {
+    case Node::Kind::String:
+      out += value.text;
       break;
-    case Json::value_t::boolean:
-      out += value.get<bool>() ? "true" : "false";
+    case Node::Kind::Boolean:
+      out += value.boolean ? "true" : "false";
       break;
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned:
-      appendIntegerText(value, out);
+    case Node::Kind::Number:
+      out += formatJsonNumber(value.number);
       break;
-    case Json::value_t::number_float:
-      out += formatJsonNumber(value.get<double>());
-      break;
-    case Json::value_t::object:
+    case Node::Kind::Object:
       out += kObjectText;
       break;
-    case Json::value_t::array:
-      for (std::size_t i = 0; i < value.size(); ++i) {
+    case Node::Kind::Array:
+      for (std::size_t i = 0; i < value.children.size(); ++i) {
         if (i > 0) out += ',';
-        appendValueText(value[i], out);
+        appendValueText(value.children[i], out);
       }
       break;
-    default:  // null
+    case Node::Kind::Null:
       break;
   }
 }
 
-// Compact JSON; invalid UTF-8 in strings written as U+FFFD.
-std::string dumpJson(const Json& value) {
+// A JSON string literal; invalid UTF-8 written as U+FFFD.
+void appendJsonString(std::string_view text, std::string& out) {
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
+  });
+  if (plain) {
+    out += '"';
+    out += text;
+    out += '"';
+    return;
+  }
+  // Escapes and UTF-8 checks are the library's.
+  out += nlohmann::json(std::string(text))
+             .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// Compact JSON, without the backslash rule.
+void appendJson(const Node& value, std::string& out) {
+  switch (value.kind) {
+    case Node::Kind::Null:
+      out += "null";
+      break;
+    case Node::Kind::Boolean:
+      out += value.boolean ? "true" : "false";
+      break;
+    case Node::Kind::Number:
+      out += formatJsonNumber(value.number);  // stored numbers are always finite
+      break;
+    case Node::Kind::String:
+      appendJsonString(value.text, out);
+      break;
+    case Node::Kind::Array:
+    case Node::Kind::Object: {
+      const bool object = value.isObject();
+      out += object ? '{' : '[';
+      for (std::size_t i = 0; i < value.children.size(); ++i) {
+        if (i > 0) out += ',';
+        if (object) {
+          appendJsonString(value.names[i], out);
+          out += ':';
+        }
+        appendJson(value.children[i], out);
+      }
+      out += object ? '}' : ']';
+      break;
+    }
+  }
+}
+
+std::string dumpJson(const Node& value) {
   try {
-    std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    std::string text;
+    appendJson(value, text);
     restoreBackslashes(text);
     return text;
-  } catch (const Json::exception&) {
+  } catch (const nlohmann::json::exception&) {
     return {};
   }
 }
@@ -270,29 +410,34 @@ double leadingNumber(std::string_view text) {
 
 // Merges the members of source into target: nested objects merged, arrays
 // appended, anything else replaced.
-void mergeObject(Json& target, Json&& source) {
-  for (auto& [name, value] : source.get_ref<Json::object_t&>()) {
-    auto found = target.find(name);
-    if (found == target.end()) {
-      target[name] = std::move(value);
-    } else if (found->is_object() && value.is_object()) {
-      mergeObject(*found, std::move(value));
-    } else if (found->is_array() && value.is_array()) {
-      for (Json& element : value) found->push_back(std::move(element));
+void mergeObject(Node& target, Node&& source) {
+  for (std::size_t i = 0; i < source.children.size(); ++i) {
+    Node& value = source.children[i];
+    const std::size_t at = target.memberIndex(source.names[i]);
+    if (at == target.children.size()) {
+      target.names.push_back(std::move(source.names[i]));
+      target.children.push_back(std::move(value));
+      continue;
+    }
+    Node& found = target.children[at];
+    if (found.isObject() && value.isObject()) {
+      mergeObject(found, std::move(value));
+    } else if (found.isArray() && value.isArray()) {
+      std::move(value.children.begin(), value.children.end(), std::back_inserter(found.children));
     } else {
-      *found = std::move(value);
+      found = std::move(value);
     }
   }
 }
 
 // The array at a located path, when its element index n exists.
-Json* elementArray(const Location& where, int n) {
-  const Json* array = where.value;
-  if (array == nullptr || !array->is_array() || n < 0 ||
-      static_cast<std::size_t>(n) >= array->size()) {
+Node* elementArray(const Location& where, int n) {
+  const Node* array = where.value;
+  if (array == nullptr || !array->isArray() || n < 0 ||
+      static_cast<std::size_t>(n) >= array->children.size()) {
     return nullptr;
   }
-  return const_cast<Json*>(array);
+  return const_cast<Node*>(array);
 }
 
 void splitLeaf(std::string_view text, std::vector<std::string>& out) {
@@ -304,11 +449,11 @@ void splitLeaf(std::string_view text, std::vector<std::string>& out) {
   out.emplace_back(text);
 }
 
-void gatherLeaves(const Json& container, bool recursive, std::vector<std::string>& out) {
-  for (const Json& item : container) {
-    if (item.is_structured()) {
+void gatherLeaves(const Node& container, bool recursive, std::vector<std::string>& out) {
+  for (const Node& item : container.children) {
+    if (item.isContainer()) {
       if (recursive) gatherLeaves(item, true, out);
-    } else if (!item.is_null()) {
+    } else if (!item.isNull()) {
       std::string text;
       appendValueText(item, text);
       splitLeaf(text, out);
@@ -321,10 +466,11 @@ void gatherLeaves(const Json& container, bool recursive, std::vector<std::string
 // ---- The document ---------------------------------------------------------
 
 struct JsonDocument::Impl {
-  Json root;
+  Node root;
 };
 
-JsonDocument::JsonDocument() : impl_(std::make_unique<Impl>(Impl{Json::object()})) {}
+JsonDocument::JsonDocument()
+    : impl_(std::make_unique<Impl>(Impl{Node::ofKind(Node::Kind::Object)})) {}
 JsonDocument::~JsonDocument() = default;
 JsonDocument::JsonDocument(const JsonDocument& other)
     : impl_(std::make_unique<Impl>(other.impl())) {}
@@ -346,16 +492,16 @@ JsonDocument::Impl& JsonDocument::impl() {
 }
 
 bool JsonDocument::parse(std::string_view text) {
-  Json& root = impl().root;
-  root = nullptr;
-  std::optional<Json> parsed = parseJson(text, kMaxDepth);
+  Node& root = impl().root;
+  root = Node();
+  std::optional<Node> parsed = parseJson(text, kMaxDepth);
   if (!parsed) return false;
   root = std::move(*parsed);
-  return !root.is_null();
+  return !root.isNull();
 }
 
 std::string JsonDocument::getText(std::string_view path) const {
-  const Json* value = readable(impl().root, path);
+  const Node* value = readable(impl().root, path);
   if (value == nullptr) return {};
   std::string text;
   appendValueText(*value, text);
@@ -364,13 +510,13 @@ std::string JsonDocument::getText(std::string_view path) const {
 }
 
 int JsonDocument::count(std::string_view path) const {
-  const Json* value = readable(impl().root, path);
-  if (value == nullptr || !value->is_array()) return 0;
-  return static_cast<int>(std::min<std::size_t>(value->size(), INT_MAX));
+  const Node* value = readable(impl().root, path);
+  if (value == nullptr || !value->isArray()) return 0;
+  return static_cast<int>(std::min<std::size_t>(value->children.size(), INT_MAX));
 }
 
 void JsonDocument::clear() {
-  impl().root = Json::object();
+  impl().root = Node::ofKind(Node::Kind::Object);
 }
 
 std::string JsonDocument::toText() const {
@@ -378,7 +524,7 @@ std::string JsonDocument::toText() const {
 }
 
 std::string JsonDocument::jsonTextAt(std::string_view path) const {
-  const Json* value = readable(impl().root, path);
+  const Node* value = readable(impl().root, path);
   return value != nullptr ? dumpJson(*value) : std::string();
 }
 
@@ -390,63 +536,65 @@ int JsonDocument::kindOf(std::string_view path) const {
   const Location where = locate(impl().root, path);
   if (where.earlierStepFailed) return -1;
   if (where.value == nullptr) return 0;
-  switch (where.value->type()) {
-    case Json::value_t::boolean:
+  switch (where.value->kind) {
+    case Node::Kind::Boolean:
       return 1;
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned:
-    case Json::value_t::number_float:
+    case Node::Kind::Number:
       return 2;
-    case Json::value_t::object:
+    case Node::Kind::Object:
       return 4;
-    case Json::value_t::array:
+    case Node::Kind::Array:
       return 5;
-    case Json::value_t::string:
+    case Node::Kind::String:
       return 6;
-    default:
+    case Node::Kind::Null:
       return 0;
   }
+  return 0;
 }
 
 std::vector<std::string> JsonDocument::memberNames(std::string_view path) const {
-  std::vector<std::string> names;
-  const Json* value = readable(impl().root, path);
-  if (value == nullptr || !value->is_object()) return names;
-  for (const auto& member : value->get_ref<const Json::object_t&>()) names.push_back(member.first);
-  return names;
+  const Node* value = readable(impl().root, path);
+  if (value == nullptr || !value->isObject()) return {};
+  return value->names;
 }
 
 double JsonDocument::getNumber(std::string_view path) const {
-  const Json* value = readable(impl().root, path);
+  const Node* value = readable(impl().root, path);
   if (value == nullptr) return 0;
-  if (value->is_number()) return value->get<double>();
-  if (value->is_string()) return leadingNumber(value->get_ref<const std::string&>());
+  if (value->kind == Node::Kind::Number) return value->number;
+  if (value->kind == Node::Kind::String) return leadingNumber(value->text);
   return 0;
 }
 
 bool JsonDocument::setText(std::string_view path, std::string_view text) {
-  Json* slot = writable(locate(impl().root, path));
+  Node* slot = writable(locate(impl().root, path));
   if (slot == nullptr) return false;
   std::string stored(text);
   replaceAll(stored, "\\", kStoredBackslash);
-  *slot = std::move(stored);
+  *slot = Node::ofText(std::move(stored));
   return true;
 }
 
 bool JsonDocument::setNumber(std::string_view path, double number) {
-  Json* slot = writable(locate(impl().root, path));
+  Node* slot = writable(locate(impl().root, path));
   if (slot == nullptr) return false;
-  *slot = std::isfinite(number) ? Json(number) : Json(nullptr);
+  Node value;
+  if (std::isfinite(number)) {
+    value.kind = Node::Kind::Number;
+    value.number = number;
+  }
+  *slot = std::move(value);
   return true;
 }
 
 bool JsonDocument::setJson(std::string_view path, std::string_view jsonText, bool merge) {
   const Location where = locate(impl().root, path);
-  std::optional<Json> value = parseJson(jsonText, kMaxDepth - where.steps);
+  std::optional<Node> value = parseJson(jsonText, kMaxDepth - where.steps);
   if (!value) return false;
-  Json* slot = writable(where);
+  Node* slot = writable(where);
   if (slot == nullptr) return false;
-  if (merge && slot->is_object() && value->is_object()) {
+  if (merge && slot->isObject() && value->isObject()) {
     mergeObject(*slot, std::move(*value));
   } else {
     *slot = std::move(*value);
@@ -459,59 +607,54 @@ bool JsonDocument::append(std::string_view path, std::string_view value, bool as
   const Location where = locate(impl().root, path);
   const int elementDepth = where.steps + 1;  // the array itself is one level more
   if (elementDepth > kMaxDepth) return false;
-  std::optional<Json> element = valueToStore(value, asText, kMaxDepth - elementDepth);
+  std::optional<Node> element = valueToStore(value, asText, kMaxDepth - elementDepth);
   if (!element) return false;
-  Json* slot = writable(where);
+  Node* slot = writable(where);
   if (slot == nullptr) return false;
-  if (!slot->is_array()) *slot = Json::array();
-  if (atFront) {
-    slot->insert(slot->begin(), std::move(*element));
-  } else {
-    slot->push_back(std::move(*element));
-  }
+  if (!slot->isArray()) *slot = Node::ofKind(Node::Kind::Array);
+  std::vector<Node>& elements = slot->children;
+  elements.insert(atFront ? elements.begin() : elements.end(), std::move(*element));
   return true;
 }
 
 bool JsonDocument::setElement(std::string_view path, int n, std::string_view value, bool asText) {
   const Location where = locate(impl().root, path);
-  Json* array = elementArray(where, n);
+  Node* array = elementArray(where, n);
   if (array == nullptr) return false;
-  std::optional<Json> element = valueToStore(value, asText, kMaxDepth - where.steps - 1);
+  std::optional<Node> element = valueToStore(value, asText, kMaxDepth - where.steps - 1);
   if (!element) return false;
-  (*array)[static_cast<std::size_t>(n)] = std::move(*element);
+  array->children[static_cast<std::size_t>(n)] = std::move(*element);
   return true;
 }
 
 bool JsonDocument::removeElement(std::string_view path, int n) {
-  Json* array = elementArray(locate(impl().root, path), n);
+  Node* array = elementArray(locate(impl().root, path), n);
   if (array == nullptr) return false;
-  array->erase(static_cast<std::size_t>(n));
+  array->children.erase(array->children.begin() + n);
   return true;
 }
 
 bool JsonDocument::remove(std::string_view path) {
   const Location where = locate(impl().root, path);
   if (where.value == nullptr || where.parent == nullptr) return false;
-  Json& parent = const_cast<Json&>(*where.parent);
-  if (where.lastStep.isIndex) {
-    parent.erase(where.lastStep.index);
-  } else {
-    parent.erase(parent.find(where.lastStep.name));
-  }
+  Node& parent = const_cast<Node&>(*where.parent);
+  const auto at = where.value - parent.children.data();
+  parent.children.erase(parent.children.begin() + at);
+  if (parent.isObject()) parent.names.erase(parent.names.begin() + at);
   return true;
 }
 
 JsonDocument JsonDocument::subDocument(std::string_view path) const {
   JsonDocument copy;
-  const Json* value = readable(impl().root, path);
-  copy.impl().root = value != nullptr ? *value : Json();
+  const Node* value = readable(impl().root, path);
+  copy.impl().root = value != nullptr ? *value : Node();
   return copy;
 }
 
 std::vector<std::string> JsonDocument::leafValues(std::string_view path, bool recursive) const {
   std::vector<std::string> values;
-  const Json* value = readable(impl().root, path);
-  if (value != nullptr && value->is_structured()) gatherLeaves(*value, recursive, values);
+  const Node* value = readable(impl().root, path);
+  if (value != nullptr && value->isContainer()) gatherLeaves(*value, recursive, values);
   return values;
 }
 

@@ -252,6 +252,14 @@ TEST(JsonDocumentRead, repeatedMemberKeepsTheLastValue) {
   EXPECT_THAT(document.memberNames(""), ElementsAre("a", "b"));
 }
 
+TEST(JsonDocumentRead, repeatedMemberInsideNestedObjectsKeepsTheLastValue) {
+  const JsonDocument document = parsed(
+      R"({"o": {"x": {"deep": 1}, "y": 2, "x": [3, {"z": 1, "z": 4}]}, "a": [{"k": 1, "k": {"m": 5}}]})");
+  EXPECT_EQ(document.toText(), R"({"o":{"x":[3,{"z":4}],"y":2},"a":[{"k":{"m":5}}]})");
+  EXPECT_THAT(document.memberNames("o"), ElementsAre("x", "y"));
+  EXPECT_EQ(document.getText("a[0].k.m"), "5");
+}
+
 TEST(JsonDocumentRead, leafValuesGatherScalarsInOrder) {
   const JsonDocument document =
       parsed(R"({"a": "x", "n": 1.50, "z": null, "o": {"b": true, "c": ["d", [2]]}, "e": "f"})");
@@ -316,6 +324,16 @@ TEST(JsonDocumentParse, badTextFailsAndLeavesNothingReadable) {
     EXPECT_FALSE(document.parse(text)) << text.substr(0, 40);
     expectNothingReadable(document);
   }
+}
+
+TEST(JsonDocumentParse, parseAfterAFailedParseStartsAfresh) {
+  JsonDocument document = parsed(kAnswer);
+  EXPECT_FALSE(document.parse(R"({"wmo": "1", "res": [{"name": "cut)"));
+  EXPECT_TRUE(document.parse(R"({"res": [{"T": 1}]})"));
+  EXPECT_EQ(document.toText(), R"({"res":[{"T":1}]})");
+  EXPECT_FALSE(document.parse(nestedArrays(JsonDocument::kMaxDepth + 1)));
+  EXPECT_TRUE(document.parse("[2]"));
+  EXPECT_EQ(document.toText(), "[2]");
 }
 
 TEST(JsonDocumentParse, nestingIsBoundedAtMaxDepth) {
@@ -392,6 +410,17 @@ TEST(JsonDocumentWrite, setNumberStoresTheDouble) {
   EXPECT_TRUE(document.setNumber("T", std::nan("")));
   EXPECT_EQ(document.kindOf("T"), 0);
   EXPECT_EQ(document.toText(), "{\"T\":null}");
+}
+
+TEST(JsonDocumentWrite, toTextEscapesStringsAndWritesNumbersInTheirShortestForm) {
+  const JsonDocument document = parsed(
+      R"({"q\"k": "a\u0001\t\b\f\r\n/\u007f", "n": [1e-7, 100.0, -0, 12345678901234567890]})");
+  EXPECT_EQ(
+      document.toText(),
+      "{\"q\\\"k\":\"a\\u0001\\t\\b\\f\\r\\n/\x7f\",\"n\":[1e-7,100,0,12345678901234567000]}");
+  JsonDocument reread;
+  ASSERT_TRUE(reread.parse(document.toText()));
+  EXPECT_EQ(reread.toText(), document.toText());
 }
 
 TEST(JsonDocumentWrite, invalidUtf8IsWrittenAsReplacementCharacter) {
@@ -513,6 +542,19 @@ TEST(JsonDocument, copiesAndSubDocumentsAreIndependent) {
   EXPECT_EQ(record.getText("name"), "Hangzhou");
   EXPECT_EQ(record.getText("acc.T"), "1e-7");
   expectNothingReadable(document.subDocument("absent"));
+}
+
+TEST(JsonDocument, assignedDocumentsAreIndependentCopies) {
+  JsonDocument document = parsed(kAnswer);
+  JsonDocument copy;
+  copy = document;
+  JsonDocument moved;
+  moved = std::move(copy);
+  document.setText("res[1].flags[2]", "changed");
+  EXPECT_EQ(moved.getText("res[1].flags[2]"), "a");
+  EXPECT_EQ(moved.toText(), parsed(kAnswer).toText());
+  moved = moved.subDocument("res[1]");
+  EXPECT_EQ(moved.getText("name"), "Xiaoshan");
 }
 
 TEST(JsonDocument, movedFromDocumentReadsEmptyAndCanParseAgain) {
