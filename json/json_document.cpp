@@ -662,11 +662,19 @@ std::string formatJsonNumber(double value) {
   if (!std::isfinite(value)) return {};
   if (value == 0) return "0";  // minus zero too
 
+  // Whole numbers, the most common ones, are quickest written as integers.
+  const double magnitude = std::fabs(value);
+  if (magnitude < 1e15 && value == std::trunc(value)) {
+    char digits[24];
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(value));
+    return std::string(digits, end.ptr);
+  }
+
   // Below 1e15 every double's plain form shows its shortest digits, so the
   // library's shortest form is the text wanted whenever it chose plain digits
   // (it does for most values). Larger whole numbers would show all their
   // exact digits instead of the shortest ones followed by zeros.
-  const double magnitude = std::fabs(value);
   if (magnitude >= 1e-6 && magnitude < 1e15) {
     char plain[32];
     const auto end = std::to_chars(plain, plain + sizeof plain, value).ptr;
