@@ -252,10 +252,16 @@ class TreeBuilder {
   }
 
   bool close() {
-    const std::size_t depth = open_.size() - 1;
-    if (depth >= sizeHints_.size()) sizeHints_.resize(depth + 1);
-    sizeHints_[depth] = open_.back()->children.size();
+    Node& node = *open_.back();
     open_.pop_back();
+    const std::size_t depth = open_.size();
+    if (depth >= sizeHints_.size()) sizeHints_.resize(depth + 1);
+    sizeHints_[depth] = node.children.size();
+    // A container much smaller than its sibling gives the spare room back.
+    if (node.children.capacity() > 2 * node.children.size()) {
+      node.children.shrink_to_fit();
+      node.names.shrink_to_fit();
+    }
     return true;
   }
 
