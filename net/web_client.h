@@ -21,8 +21,9 @@ struct WebLimits {
   std::chrono::seconds connectTimeout{60};
   // The exchange is given up when less than one byte a second arrives for this long.
   std::chrono::seconds stallTimeout{60};
-  // Bytes of a body beyond this are not read.
-  std::size_t maxBodyBytes = 64 * 1024 * 1024;
+  // Bytes of a body beyond this are not read. A day's answer is a few
+  // kilobytes; the bound keeps a runaway body from filling the memory.
+  std::size_t maxBodyBytes = 16 * 1024 * 1024;
 };
 
 // The default user agent and the header lines every request carries unless
