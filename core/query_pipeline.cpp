@@ -17,14 +17,12 @@ bool isKnownMode(int modeNumber) {
 
 }  // namespace
 
-std::string formatLocalTime(std::chrono::system_clock::time_point time) {
+std::string formatLocalTime(std::chrono::system_clock::time_point time, const char* format) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
   std::tm local{};
   localtime_r(&seconds, &local);
   char text[64];
-  std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
-                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-  return text;
+  return std::string(text, std::strftime(text, sizeof text, format, &local));
 }
 
 QueryPipeline::QueryPipeline(QueryView& view, AnswerSource* source, DayArchive* archive)

@@ -111,7 +111,8 @@ class QueryPipeline {
   Clock clock_;
 };
 
-// Local time as YYYY/MM/DD HH:MM:SS.
-std::string formatLocalTime(std::chrono::system_clock::time_point time);
+// Local time in a strftime format; by default YYYY/MM/DD HH:MM:SS.
+std::string formatLocalTime(std::chrono::system_clock::time_point time,
+                            const char* format = "%Y/%m/%d %H:%M:%S");
 
 }  // namespace skyrill

@@ -20,10 +20,15 @@ std::size_t utf8CharLength(unsigned char lead) {
 
 }  // namespace
 
-int modeNumberFromFileName(std::string_view fileName, bool realtimeTicked) {
+std::string fileNameOfPath(std::string_view path) {
+  const std::size_t separator = path.find_last_of("/\\");
+  return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
+int modeNumberFromFileName(std::string_view path, bool realtimeTicked) {
   // Only the name counts, not the folders before it.
-  const std::size_t folderEnd = fileName.find_last_of("/\\");
-  if (folderEnd != std::string_view::npos) fileName.remove_prefix(folderEnd + 1);
+  const std::string name = fileNameOfPath(path);
+  std::string_view fileName = name;
   // The second character, not the second byte: the first may be a Chinese one.
   const std::size_t second =
       fileName.empty() ? 0 : utf8CharLength(static_cast<unsigned char>(fileName[0]));

@@ -42,11 +42,14 @@ struct QueryRequest {
 // "res" for History, "today" for Today.
 std::string_view recordPrefix(QueryMode mode);
 
+// The part of a path after its last "/" or "\".
+std::string fileNameOfPath(std::string_view path);
+
 // The mode number an opened file carries in its name: the integer value of
 // the first two characters of the name (folders dropped) when the second
 // character is "_", else the realtime tick.
 // May give numbers other than 0 and 1; callers refuse those.
-int modeNumberFromFileName(std::string_view fileName, bool realtimeTicked);
+int modeNumberFromFileName(std::string_view path, bool realtimeTicked);
 
 // Captions of the wind and visibility menu titles for the variants in use.
 std::string windMenuCaption(WindVariant variant);

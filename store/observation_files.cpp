@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <system_error>
 
 #include "core/numeric_text.h"
@@ -21,17 +20,10 @@ std::string nameField(std::string_view text) {
 }
 
 std::string dateStamp(const QueryRequest& request, std::chrono::system_clock::time_point now) {
+  if (request.mode == QueryMode::Today) return formatLocalTime(now, "%Y%m%d_%H%M%S");
   char stamp[64];
-  if (request.mode == QueryMode::Today) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d_%02d%02d%02d", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-  } else {
-    std::snprintf(stamp, sizeof stamp, "%04lld%02lld%02lld", integerValue(request.year),
-                  integerValue(request.month), integerValue(request.day));
-  }
+  std::snprintf(stamp, sizeof stamp, "%04lld%02lld%02lld", integerValue(request.year),
+                integerValue(request.month), integerValue(request.day));
   return stamp;
 }
 
@@ -43,11 +35,6 @@ std::string makeSuggestedFileName(const QueryRequest& request,
   const char* advancedFlag = request.advancedSource ? "1" : "0";
   return std::string(modeDigit) + "_" + nameField(request.stationNumber) + "_" + advancedFlag +
          "_" + dateStamp(request, now) + ".json";
-}
-
-std::string fileNameOfPath(std::string_view path) {
-  const std::size_t separator = path.find_last_of("/\\");
-  return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
 }
 
 bool ensureFolderPath(const std::filesystem::path& folder) {

@@ -18,9 +18,6 @@ namespace skyrill {
 std::string makeSuggestedFileName(const QueryRequest& request,
                                   std::chrono::system_clock::time_point now);
 
-// The part of a path after its last "/" or "\".
-std::string fileNameOfPath(std::string_view path);
-
 // Creates every missing level of a folder path; true when the folder exists
 // afterwards. Failures are otherwise silent.
 bool ensureFolderPath(const std::filesystem::path& folder);

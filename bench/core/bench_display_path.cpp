@@ -3,24 +3,19 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/answer_check.h"
 #include "core/daily_summary.h"
 #include "core/day_series.h"
 #include "core/day_texts.h"
 #include "core/query_pipeline.h"
 #include "json/json_document.h"
+#include "store/observation_files.h"
 
 namespace skyrill {
 namespace {
 
 std::string sampleAnswer() {
-  std::ifstream in(SKYRILL_SAMPLE_DAY, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return readDayFile(SKYRILL_SAMPLE_DAY);
 }
 
 const std::string& answer() {

@@ -5,19 +5,14 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/query_pipeline.h"
+#include "store/observation_files.h"
 #include "ui/main_window.h"
 
 namespace {
 
 std::string sampleAnswer() {
-  std::ifstream in(SKYRILL_SAMPLE_DAY, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return skyrill::readDayFile(SKYRILL_SAMPLE_DAY);
 }
 
 void BM_RedrawAfterVariantChange(benchmark::State& state) {

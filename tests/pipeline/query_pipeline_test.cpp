@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "tests/support/fake_answer_source.h"
+
 namespace skyrill {
 namespace {
 
@@ -51,14 +53,7 @@ struct FakeView : QueryView {
   std::string lastPanel() const { return lines[10].text; }
 };
 
-struct FakeSource : AnswerSource {
-  std::string answer;
-  std::vector<QueryRequest> requests;
-  std::string fetch(const QueryRequest& request) override {
-    requests.push_back(request);
-    return answer;
-  }
-};
+using test::FakeSource;
 
 struct FakeArchive : DayArchive {
   std::vector<std::string> saved;

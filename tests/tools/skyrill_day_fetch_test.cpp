@@ -7,21 +7,18 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "server_thread.h"
 #include "weather_routes.h"
+
+#include "store/whole_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return skyrill::readWholeFile(path).value_or("");
 }
 
 class SkyrillDayFetch : public ::testing::Test {

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "store/whole_file.h"
 
 namespace {
 
@@ -16,10 +16,7 @@ namespace fs = std::filesystem;
 const fs::path kDayData = fs::path(SKYRILL_TEST_DATA_DIR) / "day";
 
 std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return skyrill::readWholeFile(path).value_or("");
 }
 
 struct Outcome {

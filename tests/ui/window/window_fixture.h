@@ -11,19 +11,10 @@
 #include <vector>
 
 #include "core/query_pipeline.h"
+#include "tests/support/fake_answer_source.h"
 #include "ui/main_window.h"
 
 namespace skyrill::test {
-
-// Answers with a canned text and counts the requests.
-struct FakeSource : AnswerSource {
-  std::string answer;
-  std::vector<QueryRequest> requests;
-  std::string fetch(const QueryRequest& request) override {
-    requests.push_back(request);
-    return answer;
-  }
-};
 
 // What a message box showed before it was answered.
 struct ShownMessage {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/query_pipeline.h"
+
+namespace skyrill::test {
+
+// Answers every request with a canned text and keeps the requests.
+struct FakeSource : AnswerSource {
+  std::string answer;
+  std::vector<QueryRequest> requests;
+  std::string fetch(const QueryRequest& request) override {
+    requests.push_back(request);
+    return answer;
+  }
+};
+
+}  // namespace skyrill::test
