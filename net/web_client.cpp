@@ -226,9 +226,12 @@ std::string WebClient::request(std::string_view url, const WebRequest& options) 
   std::vector<std::string> lines = normalizedHeaderLines(options.extraHeaders);
   const std::string agent = takeUserAgent(lines);
   completeHeaderLines(lines, url, options.method);
-  const auto headers = curlHeaderList(lines);
   const std::string address = curlUrl(parts);
   const std::string proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
+  // Through a plain proxy curl would add "Proxy-Connection: Keep-Alive"; an
+  // entry with nothing after the colon keeps it out of the header set.
+  if (!proxy.empty()) lines.push_back("Proxy-Connection:");
+  const auto headers = curlHeaderList(lines);
   BodySink body{{}, limits_.maxBodyBytes};
 
   curl_easy_setopt(curl.get(), CURLOPT_URL, address.c_str());

@@ -260,10 +260,12 @@ void MainWindow::setFetchEnabled(bool enabled) {
   // Qt moves the focus off a button it disables; give it back after the run.
   if (!enabled) fetchHadFocus_ = fetchButton_->hasFocus();
   fetchButton_->setEnabled(enabled);
+  showBusy(!enabled);
   if (enabled && fetchHadFocus_) fetchButton_->setFocus();
 }
 
 void MainWindow::showMessage(const UserMessage& message) {
+  showBusy(false);  // the user has to answer: no wait cursor over the box
   const QString title = message.title.empty() ? QStringLiteral("信息：") : fromUtf8(message.title);
   QMessageBox box(boxIcon(message.icon), title, withLineBreaks(message.text), QMessageBox::Ok,
                   this);

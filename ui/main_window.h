@@ -10,6 +10,7 @@
 
 class QAction;
 class QCheckBox;
+class QFileDialog;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -67,6 +68,15 @@ class MainWindow : public QMainWindow, public QueryView {
   // The "&A.自动保存" tick; it toggles when the user chooses the item.
   QAction& autoSaveAction() { return *autoSaveAction_; }
 
+  // The folder the open and save dialog starts in.
+  void setDialogFolder(const QString& folder);
+  // Lets files be dropped on the window; a drop opens the first of them.
+  void acceptFileDrops();
+  // Opens the first path; more than one brings a notice first.
+  void openDroppedFiles(const QStringList& paths);
+  // Shows an observation file as the pipeline shows a fetched answer.
+  void openDayFile(const QString& path);
+
   DateLists& dateLists() { return *dateLists_; }
   Canvas& chartCanvas() { return *chartCanvas_; }
   Canvas& stripCanvas() { return *stripCanvas_; }
@@ -79,11 +89,22 @@ class MainWindow : public QMainWindow, public QueryView {
   void chooseWindVariant(WindVariant variant);
   void chooseVisibilityVariant(VisibilityVariant variant);
   void toggleAdvancedSource();
+  void openDayFromDialog();
+  void saveDayAs();
+  void enterApiKey();
+  void configureProxy();
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
 
+ signals:
+  // The window has agreed to close: the last moment its state can be read.
+  void closing();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildTopRow(QWidget* client);
@@ -95,6 +116,11 @@ class MainWindow : public QMainWindow, public QueryView {
   // Ticks the item of the variant and unticks the others.
   void tickWindVariant(WindVariant variant);
   void tickVisibilityVariant(VisibilityVariant variant);
+  void connectCommands();
+  // The one open/save dialog; it keeps the last name it held.
+  QFileDialog& fileDialog();
+  // The wait cursor and the painted, disabled fetch button of a run.
+  void showBusy(bool busy);
 
   QueryPipeline* pipeline_ = nullptr;
 
@@ -125,7 +151,11 @@ class MainWindow : public QMainWindow, public QueryView {
   std::array<QAction*, 3> windActions_{};
   std::array<QAction*, 2> visibilityActions_{};
 
+  QFileDialog* fileDialog_ = nullptr;
+  QString dialogFolder_;
+
   bool fetchHadFocus_ = false;  // the fetch button had the focus when a run began
+  bool showingBusy_ = false;    // the wait cursor is up
   QString apiKey_;
   QString proxyAddress_;
   QString baseTitle_;

@@ -67,8 +67,7 @@ void MainWindow::buildMenus() {
   connect(autoSaveAction_, &QAction::triggered, this, &MainWindow::refreshTitle);
   connect(proxyEnableAction_, &QAction::triggered, this, &MainWindow::refreshTitle);
   connect(advancedSourceAction_, &QAction::triggered, this, &MainWindow::toggleAdvancedSource);
-  // Opening, saving, the table, the key and the proxy address are handled by
-  // the commands that own them; their items only take their places here.
+  connectCommands();
 }
 
 }  // namespace skyrill

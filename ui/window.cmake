@@ -4,10 +4,13 @@ add_library(skyrill_ui STATIC
   canvas.h
   date_lists.cpp
   date_lists.h
+  fit_client.cpp
+  fit_client.h
   hover_readout.cpp
   hover_readout.h
   main_window.cpp
   main_window.h
+  main_window_commands.cpp
   main_window_menu.cpp
   status_strip.cpp
   status_strip.h
@@ -16,5 +19,5 @@ add_library(skyrill_ui STATIC
 )
 set_target_properties(skyrill_ui PROPERTIES AUTOMOC ON)
 target_include_directories(skyrill_ui PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core Qt6::Widgets)
+target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core skyrill_store Qt6::Widgets)
 skyrill_warnings(skyrill_ui)

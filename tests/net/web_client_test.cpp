@@ -213,6 +213,8 @@ TEST(WebClient, plainRequestGoesToTheProxyInAbsoluteForm) {
   const std::string head = proxy.requestHeads()[0];
   EXPECT_EQ(firstLine(head), "GET " + url + " HTTP/1.1");
   EXPECT_NE(head.find("\r\nReferer: " + url + "\r\n"), std::string::npos) << head;
+  // The header set is the request's own: nothing about the proxy connection.
+  EXPECT_EQ(head.find("Proxy-Connection"), std::string::npos) << head;
 }
 
 TEST(WebClient, secureRequestTunnelsThroughTheProxy) {

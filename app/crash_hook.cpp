@@ -1,0 +1,183 @@
+#include "app/crash_hook.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QString>
+#include <QtGlobal>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <vector>
+
+#include "app/crash_report_mode.h"
+
+extern char** environ;
+
+namespace skyrill {
+namespace {
+
+struct FatalSignal {
+  int number;
+  const char* text;
+};
+
+constexpr std::array kFatalSignals = {
+    FatalSignal{SIGSEGV, "SIGSEGV 非法内存访问"}, FatalSignal{SIGBUS, "SIGBUS 总线错误"},
+    FatalSignal{SIGFPE, "SIGFPE 算术运算错误"},   FatalSignal{SIGILL, "SIGILL 非法指令"},
+    FatalSignal{SIGABRT, "SIGABRT 程序中止"},
+};
+
+// The longest error text passed on to the question, in bytes.
+constexpr std::size_t kMaxErrorTextBytes = 2000;
+
+// Everything the signal handler needs, prepared at installation: it may
+// not allocate.
+struct HookState {
+  std::string programFile;
+  std::string heldFile;
+  int heldFd = -1;
+  const std::string* heldText = nullptr;
+  std::array<std::string, kFatalSignals.size()> signalNumbers;
+  std::vector<char> alternateStack;
+  QtMessageHandler previousMessageHandler = nullptr;
+};
+
+HookState* g_hook = nullptr;
+volatile sig_atomic_t g_faulting = 0;
+
+// Writes the held text into the scratch file: async-signal-safe calls only.
+void saveHeldText() {
+  if (!g_hook || g_hook->heldFd < 0) return;
+  const int fd = g_hook->heldFd;
+  if (::ftruncate(fd, 0) != 0) return;
+  const std::string* text = g_hook->heldText;
+  const char* data = text ? text->data() : nullptr;
+  std::size_t left = text ? text->size() : 0;
+  off_t offset = 0;
+  while (left > 0) {
+    const ssize_t written = ::pwrite(fd, data, left, offset);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    data += written;
+    offset += written;
+    left -= static_cast<std::size_t>(written);
+  }
+}
+
+// Replaces the process with the program in crash-report mode. Only returns
+// when that fails.
+void startCrashReport(const char* number, const char* text) {
+  if (!g_hook) return;
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);  // the mask would outlive the exec
+  const char* argv[] = {g_hook->programFile.c_str(), kCrashReportFlag, number, text,
+                        g_hook->heldFile.c_str(),    nullptr};
+  ::execve(argv[0], const_cast<char* const*>(argv), environ);
+}
+
+void onFatalSignal(int signalNumber) {
+  if (g_faulting) ::_exit(kCrashExitStatus);  // a fault while reporting one
+  g_faulting = 1;
+  saveHeldText();
+  for (std::size_t index = 0; index < kFatalSignals.size(); ++index) {
+    if (kFatalSignals[index].number == signalNumber) {
+      startCrashReport(g_hook->signalNumbers[index].c_str(), kFatalSignals[index].text);
+    }
+  }
+  ::_exit(kCrashExitStatus);
+}
+
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) fatalError(0, "Qt " + message.toStdString());
+  if (g_hook && g_hook->previousMessageHandler) {
+    g_hook->previousMessageHandler(type, context, message);
+  }
+}
+
+void installSignalHandlers(HookState& hook) {
+  // A stack overflow leaves no stack for the handler: give it its own.
+  hook.alternateStack.resize(256 * 1024);
+  stack_t stack{};
+  stack.ss_sp = hook.alternateStack.data();
+  stack.ss_size = hook.alternateStack.size();
+  sigaltstack(&stack, nullptr);
+
+  struct sigaction action {};
+  action.sa_handler = onFatalSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_ONSTACK | SA_RESETHAND;
+  for (std::size_t index = 0; index < kFatalSignals.size(); ++index) {
+    hook.signalNumbers[index] = std::to_string(kFatalSignals[index].number);
+    sigaction(kFatalSignals[index].number, &action, nullptr);
+  }
+}
+
+// Cuts a text to at most `limit` bytes without splitting a UTF-8 character.
+std::string cutUtf8(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return std::string(text);
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return std::string(text.substr(0, end));
+}
+
+}  // namespace
+
+void installCrashHook(const std::filesystem::path& programFile, const std::string* heldText) {
+  if (g_hook) {
+    g_hook->heldText = heldText;
+    return;
+  }
+  auto* hook = new HookState;  // lives until the process ends
+  hook->programFile = programFile.string();
+  hook->heldText = heldText;
+  const char* tempDir = std::getenv("TMPDIR");
+  std::string pattern = std::string(tempDir && *tempDir ? tempDir : "/tmp") + "/" +
+                        std::string(kHeldFilePrefix) + "XXXXXX";
+  hook->heldFd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (hook->heldFd >= 0) hook->heldFile = pattern;
+  g_hook = hook;
+  installSignalHandlers(*hook);
+  hook->previousMessageHandler = qInstallMessageHandler(onQtMessage);
+  std::set_terminate([] { fatalCurrentException(); });
+}
+
+void releaseCrashHook() {
+  if (!g_hook || g_hook->heldFd < 0) return;
+  ::close(g_hook->heldFd);
+  ::unlink(g_hook->heldFile.c_str());
+  g_hook->heldFd = -1;
+  g_hook->heldFile.clear();
+}
+
+void fatalError(int errorNumber, std::string_view errorText) {
+  if (!g_faulting && g_hook) {
+    g_faulting = 1;
+    saveHeldText();
+    const std::string number = std::to_string(errorNumber);
+    const std::string text = cutUtf8(errorText, kMaxErrorTextBytes);
+    startCrashReport(number.c_str(), text.c_str());
+  }
+  std::fprintf(stderr, "skyrill: %d %.*s\n", errorNumber, static_cast<int>(errorText.size()),
+               errorText.data());
+  ::_exit(kCrashExitStatus);
+}
+
+void fatalCurrentException() {
+  std::string text = "未处理的异常";
+  try {
+    if (std::exception_ptr current = std::current_exception()) std::rethrow_exception(current);
+  } catch (const std::exception& error) {
+    text += "：";
+    text += error.what();
+  } catch (...) {
+  }
+  fatalError(0, text);
+}
+
+}  // namespace skyrill

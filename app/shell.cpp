@@ -1,0 +1,105 @@
+#include "app/shell.h"
+
+#include <QAction>
+#include <QApplication>
+
+#include "app/crash_hook.h"
+#include "app/termination_signals.h"
+#include "net/data_service.h"
+#include "store/history_archive.h"
+#include "store/observation_files.h"
+#include "ui/fit_client.h"
+#include "ui/main_window.h"
+
+namespace skyrill {
+
+QString composeBaseTitle(const std::string& serverAddress) {
+  return QStringLiteral("Skyrill（%1） %2")
+      .arg(QString::fromStdString(serverHostName(serverAddress)), QStringLiteral(SKYRILL_VERSION));
+}
+
+Shell::Shell(Options options)
+    : options_(std::move(options)), window_(std::make_unique<MainWindow>(options_.clock)) {}
+
+Shell::~Shell() {
+  if (options_.installCrashHook) releaseCrashHook();
+}
+
+std::filesystem::path Shell::settingsFile() const {
+  return programDirectory() / "Stormbook.ini";
+}
+
+void Shell::start() {
+  loaded_ = loadSettings(settingsFile());
+  const std::string serverAddress =
+      loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;
+  service_ = std::make_unique<DataService>(serverAddress);
+  archive_ = std::make_unique<HistoryArchive>(programDirectory());
+  pipeline_ = std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get());
+  window_->setPipeline(pipeline_.get());
+
+  if (options_.installCrashHook) {
+    installCrashHook(options_.programFile, &pipeline_->state().responseText);
+  }
+  window_->adjustSize();
+  fitClientAndCenter(*window_, kClientWidth, kClientHeight);
+  baseTitle_ = composeBaseTitle(serverAddress);
+  // The date lists were filled with today's date when the window was made.
+  applySettings(loaded_);
+  window_->setBaseTitle(baseTitle_);
+  const std::filesystem::path history = historyFolder(programDirectory());
+  ensureFolderPath(history);
+  window_->setDialogFolder(QString::fromStdString(history.string()));
+  window_->acceptFileDrops();
+
+  connect(window_.get(), &MainWindow::closing, this, &Shell::shutdown);
+  if (qApp) connect(qApp, &QCoreApplication::aboutToQuit, this, &Shell::shutdown);
+  if (options_.catchTermination) {
+    termination_ = std::make_unique<TerminationSignals>();
+    connect(termination_.get(), &TerminationSignals::received, this, &Shell::onTerminationSignal);
+  }
+  window_->show();
+}
+
+// In the order the settings file lists them; each step may depend on the
+// one before (the proxy tick needs the address).
+void Shell::applySettings(const Settings& settings) {
+  window_->setStationNumber(QString::fromStdString(settings.stationNumber));
+  window_->setRealtime(settings.realtime);
+  window_->setVariants(settings.windVariant, settings.visibilityVariant);
+  window_->setProxyAddress(QString::fromStdString(settings.proxyAddress));
+  window_->setProxyEnabled(settings.proxyEnabled);
+  window_->setApiKey(QString::fromStdString(settings.apiKey));
+  window_->setAutoSave(settings.autoSave);
+  archive_->setAutoSave(settings.autoSave);
+  connect(&window_->autoSaveAction(), &QAction::toggled, this,
+          [this](bool on) { archive_->setAutoSave(on); });
+}
+
+// The values the window shows now.
+Settings Shell::currentSettings() const {
+  const QueryRequest shown = window_->readRequest();
+  Settings settings;
+  settings.stationNumber = shown.stationNumber;
+  settings.realtime = shown.mode == QueryMode::Today;
+  settings.windVariant = shown.windVariant;
+  settings.visibilityVariant = shown.visibilityVariant;
+  settings.proxyAddress = shown.proxyAddress;
+  settings.proxyEnabled = shown.proxyEnabled;
+  settings.apiKey = shown.apiKey;
+  settings.autoSave = window_->autoSaveAction().isChecked();
+  return settings;
+}
+
+void Shell::shutdown() {
+  if (shutDown_ || !pipeline_) return;
+  shutDown_ = true;
+  saveSettings(settingsFile(), currentSettings());
+}
+
+void Shell::onTerminationSignal() {
+  shutdown();
+  QCoreApplication::quit();  // leaves every event loop, a modal box's too
+}
+
+}  // namespace skyrill

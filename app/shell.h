@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+#include "core/query_pipeline.h"
+#include "store/settings.h"
+#include "ui/date_lists.h"
+
+namespace skyrill {
+
+class DataService;
+class HistoryArchive;
+class MainWindow;
+class TerminationSignals;
+
+// The program from start-up to shutdown: the main window, the pipeline that
+// fills it, and the settings file read once at start and written once at
+// the end, whichever way the program ends in order (the window closed, the
+// application quit by the desktop, or SIGTERM, SIGINT or SIGHUP).
+class Shell : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    // The executable; its folder holds the settings, History and the report.
+    std::filesystem::path programFile;
+    DateLists::Clock clock;        // today's date; the system clock when empty
+    bool installCrashHook = true;  // off in tests that must not take over faults
+    bool catchTermination = true;  // SIGTERM, SIGINT, SIGHUP end in order
+  };
+
+  explicit Shell(Options options);
+  ~Shell() override;
+
+  // The start-up sequence, in order; shows the window. Fetches nothing.
+  void start();
+  // Writes the settings, the first time it is called only.
+  void shutdown();
+
+  MainWindow& window() { return *window_; }
+  QueryPipeline& pipeline() { return *pipeline_; }
+  const QString& baseTitle() const { return baseTitle_; }
+  std::filesystem::path programDirectory() const { return options_.programFile.parent_path(); }
+  std::filesystem::path settingsFile() const;
+
+ private:
+  void applySettings(const Settings& settings);
+  Settings currentSettings() const;
+  void onTerminationSignal();
+
+  Options options_;
+  Settings loaded_;
+  std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<DataService> service_;
+  std::unique_ptr<HistoryArchive> archive_;
+  std::unique_ptr<QueryPipeline> pipeline_;
+  std::unique_ptr<TerminationSignals> termination_;
+  QString baseTitle_;
+  bool shutDown_ = false;
+};
+
+// "Skyrill（host） version".
+QString composeBaseTitle(const std::string& serverAddress);
+
+}  // namespace skyrill

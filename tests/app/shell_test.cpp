@@ -1,0 +1,456 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+#include <memory>
+
+#include "app/shell.h"
+#include "core/answer_check.h"
+#include "core/encoding.h"
+#include "modal_answerer.h"
+#include "server_thread.h"
+#include "tests/store/temp_folder.h"
+#include "ui/main_window.h"
+#include "weather_routes.h"
+
+// Readable failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+namespace skyrill::test {
+namespace {
+
+using skyrill::testing::readBytes;
+using skyrill::testing::TempFolder;
+using skyrill::testing::writeBytes;
+
+const QString kKeyCaption = QStringLiteral("&C.当前密钥：");
+
+// A message box as it was shown.
+struct Shown {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Notes what a message box shows and presses one of its buttons.
+ModalAnswerer::Action pressOnBox(QMessageBox::StandardButton button, Shown* seen = nullptr) {
+  return [button, seen](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr) << modal->metaObject()->className();
+    if (seen) *seen = {box->windowTitle(), box->text(), box->icon()};
+    box->button(button)->click();
+  };
+}
+
+// Types a text into an input dialog and accepts it, or cancels it.
+ModalAnswerer::Action answerInput(std::optional<QString> text, QString* title = nullptr,
+                                  QString* prompt = nullptr, QString* initial = nullptr) {
+  return [=](QWidget* modal) {
+    auto* dialog = qobject_cast<QInputDialog*>(modal);
+    ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
+    if (title) *title = dialog->windowTitle();
+    if (prompt) *prompt = dialog->labelText();
+    if (initial) *initial = dialog->textValue();
+    if (!text) return dialog->reject();
+    dialog->setTextValue(*text);
+    static_cast<QDialog*>(dialog)->accept();  // public in QDialog
+  };
+}
+
+// Types a path into a file dialog's name field, as a user would; selecting
+// it in the list would wait for the folder to be read.
+void typeFileName(QFileDialog* dialog, const std::filesystem::path& path) {
+  auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(field, nullptr);
+  field->setText(QString::fromStdString(path.string()));
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  ~ShellTest() override { shell.reset(); }
+
+  void start() {
+    Shell::Options options;
+    options.programFile = folder / "skyrill";
+    options.clock = [] { return QDate(2024, 3, 7); };
+    options.installCrashHook = false;
+    options.catchTermination = false;
+    shell = std::make_unique<Shell>(options);
+    shell->start();
+  }
+
+  MainWindow& window() { return shell->window(); }
+
+  template <typename Widget = QWidget>
+  Widget* child(const QString& name) {
+    auto* widget = window().findChild<Widget*>(name);
+    EXPECT_NE(widget, nullptr) << name.toStdString();
+    return widget;
+  }
+
+  QAction* menuItem(const QString& captionStart) {
+    for (QAction* action : window().findChildren<QAction*>()) {
+      if (action->text().startsWith(captionStart)) return action;
+    }
+    ADD_FAILURE() << "no menu item " << captionStart.toStdString();
+    return nullptr;
+  }
+
+  void writeSettings(std::string_view utf8) {
+    writeBytes(folder / "Stormbook.ini", utf8ToGb18030(utf8));
+  }
+  std::string settingsText() { return gb18030ToUtf8(readBytes(folder / "Stormbook.ini")); }
+
+  // Waits for every queued modal answer to be used.
+  void waitForAnswers(const ModalAnswerer& answers) {
+    for (int round = 0; round < 400 && answers.pending() > 0; ++round) {
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_EQ(answers.pending(), 0u) << "a dialog the test answers did not open";
+  }
+
+  TempFolder folder;
+  std::unique_ptr<Shell> shell;
+};
+
+TEST_F(ShellTest, FirstStartShowsDefaultsAndExitWritesEveryKeyOnce) {
+  start();
+  EXPECT_EQ(child<QLineEdit>(QStringLiteral("编辑框1"))->text(), QStringLiteral("58453"));
+  EXPECT_FALSE(child<QCheckBox>(QStringLiteral("选择框1"))->isChecked());
+  EXPECT_TRUE(menuItem(QStringLiteral("上小时最大瞬时风"))->isChecked());
+  EXPECT_TRUE(menuItem(QStringLiteral("上小时10分钟平均能见度"))->isChecked());
+  EXPECT_FALSE(menuItem(QStringLiteral("&A.启用代理"))->isEnabled());
+  EXPECT_FALSE(menuItem(QStringLiteral("&A.启用代理"))->isChecked());
+  EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption);
+  EXPECT_EQ(window().windowTitle(), shell->baseTitle());
+  EXPECT_EQ(shell->baseTitle(), QStringLiteral("Skyrill（127.0.0.1） 1.8.5.7"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "History"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "Stormbook.ini"));  // nothing written before exit
+
+  window().close();
+  EXPECT_EQ(settingsText(),
+            "[Stormbook]\nSite=58453\nRealtime=0\nWind=1\nVisibility=1\nAutoSave=0\n\n"
+            "[Proxy]\nAddress=\"\"\nActivate=0\n\n[Api]\nApiKey=\"\"\n");
+
+  // Exactly once: a later quit leaves the file alone.
+  writeSettings("[Stormbook]\nSite=00000\n");
+  shell->shutdown();
+  EXPECT_EQ(settingsText(), "[Stormbook]\nSite=00000\n");
+}
+
+TEST_F(ShellTest, SettingsAreAppliedInOrderAndWrittenBackAfterChanges) {
+  writeSettings(
+      "; kept\n[stormbook]\nsite=57083\nRealtime=2\nWind=3\nVisibility=2\nAutoSave=1\n"
+      "[Proxy]\nAddress=\" 127.0.0.1:7890 \"\nActivate=1\n"
+      "[Api]\nApiKey=\"k \"\nServer=http://127.0.0.1:9\n");
+  start();
+  EXPECT_EQ(child<QLineEdit>(QStringLiteral("编辑框1"))->text(), QStringLiteral("57083"));
+  EXPECT_TRUE(child<QCheckBox>(QStringLiteral("选择框1"))->isChecked());
+  EXPECT_FALSE(child<QComboBox>(QStringLiteral("组合框1"))->isEnabled());  // today mode
+  EXPECT_TRUE(menuItem(QStringLiteral("整点瞬时风"))->isChecked());
+  EXPECT_TRUE(menuItem(QStringLiteral("报告上小时能见度"))->isChecked());
+  EXPECT_TRUE(menuItem(QStringLiteral("&A.启用代理"))->isChecked());
+  EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption + QStringLiteral("k "));
+  EXPECT_EQ(window().windowTitle(), shell->baseTitle() + QStringLiteral("【保存】【代理】"));
+
+  ModalAnswerer answers;
+  answers.then(answerInput(QStringLiteral("new key")));
+  menuItem(kKeyCaption)->trigger();
+  menuItem(QStringLiteral("&A.自动保存"))->trigger();
+  menuItem(QStringLiteral("上小时2分钟平均风"))->trigger();
+  child<QCheckBox>(QStringLiteral("选择框1"))->click();
+  child<QLineEdit>(QStringLiteral("编辑框1"))->setText(QStringLiteral("123"));
+  waitForAnswers(answers);
+
+  window().close();
+  EXPECT_EQ(settingsText(),
+            "; kept\n[stormbook]\nsite=123\nRealtime=0\nWind=2\nVisibility=2\nAutoSave=0\n"
+            "[Proxy]\nAddress=\" 127.0.0.1:7890 \"\nActivate=1\n"
+            "[Api]\nApiKey=\"new key\"\nServer=http://127.0.0.1:9\n");
+}
+
+TEST_F(ShellTest, ApiKeyDialog) {
+  start();
+  QString title, prompt, initial;
+  ModalAnswerer answers;
+  answers.then(answerInput(QStringLiteral(" abc "), &title, &prompt, &initial));
+  menuItem(kKeyCaption)->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(title, QStringLiteral("密钥"));
+  EXPECT_EQ(prompt, QStringLiteral("请输入API Key："));
+  EXPECT_EQ(initial, QString());
+  EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption + QStringLiteral(" abc "));
+
+  answers.then(answerInput(std::nullopt, nullptr, nullptr, &initial));  // cancelled
+  menuItem(kKeyCaption)->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(initial, QStringLiteral(" abc "));
+  EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption + QStringLiteral(" abc "));
+
+  answers.then(answerInput(QString()));  // emptied
+  menuItem(kKeyCaption)->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption);
+}
+
+TEST_F(ShellTest, ProxyDialogAndItsQuestion) {
+  start();
+  QAction* proxyItem = menuItem(QStringLiteral("&A.启用代理"));
+  const QString marked = shell->baseTitle() + QStringLiteral("【代理】");
+  auto configure = [&](std::optional<QString> address,
+                       std::optional<QMessageBox::StandardButton> answer) {
+    ModalAnswerer answers;
+    QString title, prompt;
+    Shown question;
+    answers.then(answerInput(address, &title, &prompt));
+    if (answer) answers.then(pressOnBox(*answer, &question));
+    menuItem(QStringLiteral("&S.配置代理"))->trigger();
+    waitForAnswers(answers);
+    EXPECT_EQ(title, QStringLiteral("配置代理"));
+    EXPECT_EQ(prompt, QStringLiteral("请输入代理地址（如127.0.0.1:7890）："));
+    if (answer) {
+      EXPECT_EQ(question.title, QStringLiteral("配置代理"));
+      EXPECT_EQ(question.text, QStringLiteral("代理配置完成，是否启用？"));
+      EXPECT_EQ(question.icon, QMessageBox::Question);
+    }
+  };
+
+  configure(QStringLiteral("127.0.0.1:7890"), QMessageBox::No);  // proxy off
+  EXPECT_TRUE(proxyItem->isEnabled());
+  EXPECT_FALSE(proxyItem->isChecked());
+  EXPECT_EQ(window().windowTitle(), shell->baseTitle());
+
+  configure(QStringLiteral("127.0.0.1:7891"), QMessageBox::Yes);  // proxy on
+  EXPECT_TRUE(proxyItem->isChecked());
+  EXPECT_EQ(window().windowTitle(), marked);
+
+  configure(QStringLiteral("127.0.0.1:7892"), std::nullopt);  // already on: no question
+  EXPECT_TRUE(proxyItem->isChecked());
+
+  configure(std::nullopt, std::nullopt);  // cancelled: nothing changes
+  EXPECT_EQ(window().readRequest().proxyAddress, "127.0.0.1:7892");
+  EXPECT_EQ(window().windowTitle(), marked);
+
+  configure(QString(), std::nullopt);  // no proxy
+  EXPECT_FALSE(proxyItem->isEnabled());
+  EXPECT_FALSE(proxyItem->isChecked());
+  EXPECT_EQ(window().windowTitle(), shell->baseTitle());
+}
+
+// A day fetched from the sample service, then saved and opened again.
+class ShellFileTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    sample::addWeatherRoutes(service.server(), {}, false);
+    const int port = service.start("127.0.0.1", 0);
+    ASSERT_GT(port, 0);
+    writeSettings("[Api]\nApiKey=\"demo\"\nServer=http://127.0.0.1:" + std::to_string(port) + "\n");
+    start();
+  }
+
+  void fetch() { child<QPushButton>(QStringLiteral("获取按钮"))->click(); }
+
+  QStringList panels() {
+    QStringList texts;
+    for (const auto& [bar, count] : {std::pair{1, 4}, {2, 4}, {3, 3}}) {
+      for (int index = 0; index < count; ++index) texts << window().statusPanel(bar, index)->text();
+    }
+    return texts;
+  }
+  QString title() { return child<QLabel>(QStringLiteral("标签14"))->text(); }
+
+  // Sends a drop of the files to the window, as a file manager would.
+  void drop(const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    const QPointF at(100, 100);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window(), &dropped);
+  }
+
+  const std::filesystem::path history() { return folder / "History"; }
+
+  sample::ServerThread service{std::make_unique<httplib::Server>()};
+};
+
+TEST_F(ShellFileTest, SavedDayOpensAgainAsFetched) {
+  fetch();
+  const QString fetchedTitle = title();
+  const QStringList fetchedPanels = panels();
+  const DaySeries fetchedSeries = shell->pipeline().state().series;
+  ASSERT_FALSE(fetchedTitle.isEmpty());
+
+  ModalAnswerer answers;
+  QString presetName, startFolder;
+  std::filesystem::path saved;
+  answers.then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("json"));
+    EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("JSON 文件（*.json） (*.json)")});
+    presetName = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    startFolder = dialog->directory().absolutePath();
+    saved = folder / "day.json";
+    typeFileName(dialog, saved);
+    static_cast<QDialog*>(dialog)->accept();  // public in QDialog
+  });
+  menuItem(QStringLiteral("&S.保存"))->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(presetName, QStringLiteral("0_58453_0_20240307.json"));
+  EXPECT_EQ(startFolder, QString::fromStdString(history().string()));
+  EXPECT_EQ(readBytes(saved), shell->pipeline().state().responseBytes);
+
+  // Opened again under its fetched name, the mode comes from the name.
+  const std::filesystem::path named = folder / "0_58453_0_20240307.json";
+  std::filesystem::copy_file(saved, named);
+  child<QCheckBox>(QStringLiteral("选择框1"))->setChecked(true);
+  answers.then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    typeFileName(dialog, named);
+    static_cast<QDialog*>(dialog)->accept();  // public in QDialog
+  });
+  menuItem(QStringLiteral("&O.打开"))->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(title(), fetchedTitle);
+  QStringList expectedPanels = fetchedPanels;
+  expectedPanels.last() = QStringLiteral("数据获取时间：本地文件");
+  EXPECT_EQ(panels(), expectedPanels);
+  EXPECT_TRUE(shell->pipeline().state().series.hours == fetchedSeries.hours);
+
+  // An opened day has no name to offer: no save dialog.
+  menuItem(QStringLiteral("&S.保存"))->trigger();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ShellFileTest, DropOpensTheFirstFileAndTellsWhenThereWereMore) {
+  fetch();
+  const QString fetchedTitle = title();
+  const std::string bytes = shell->pipeline().state().responseBytes;
+  const std::filesystem::path first = folder / "0_58453_0_20240307.json";
+  writeBytes(first, bytes);
+  writeBytes(folder / "other.json", "not json");
+
+  child<QLabel>(QStringLiteral("标签14"))->clear();
+  drop({QString::fromStdString(first.string())});
+  EXPECT_EQ(title(), fetchedTitle);
+
+  child<QLabel>(QStringLiteral("标签14"))->clear();
+  ModalAnswerer answers;
+  Shown notice;
+  answers.then(pressOnBox(QMessageBox::Ok, &notice));
+  drop({QString::fromStdString(first.string()),
+        QString::fromStdString((folder / "other.json").string()),
+        QString::fromStdString((folder / "third.json").string())});
+  waitForAnswers(answers);
+  EXPECT_EQ(notice.title, QStringLiteral("打开文件"));
+  EXPECT_EQ(notice.text, QStringLiteral("只能同时打开1个文件。"));
+  EXPECT_EQ(notice.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(title(), fetchedTitle);
+}
+
+// Files that are no day: each ends in its message and the day on screen stays.
+TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
+  fetch();
+  const QString fetchedTitle = title();
+  const std::filesystem::path fifo = folder / "pipe.json";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_directory(folder / "folder.json");
+  writeBytes(folder / "empty.json", "");
+  writeBytes(folder / "text.json", "just text");
+  writeBytes(folder / "7_58453_0_20240307.json", shell->pipeline().state().responseBytes);
+  const struct {
+    const char* name;
+    const char* title;
+  } cases[] = {
+      {"empty.json", "未能获取数据"},          {"text.json", "未能获取数据"},
+      {"pipe.json", "未能获取数据"},           {"folder.json", "未能获取数据"},
+      {"7_58453_0_20240307.json", "打开文件"},
+  };
+  for (const auto& bad : cases) {
+    SCOPED_TRACE(bad.name);
+    ModalAnswerer answers;
+    Shown message;
+    answers.then(pressOnBox(QMessageBox::Ok, &message));
+    window().openDayFile(QString::fromStdString((folder / bad.name).string()));
+    waitForAnswers(answers);
+    EXPECT_EQ(message.title, QString::fromUtf8(bad.title));
+    EXPECT_EQ(title(), fetchedTitle);
+    EXPECT_TRUE(shell->pipeline().state().responseText.empty());
+  }
+}
+
+TEST_F(ShellFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
+  fetch();
+  writeBytes(folder / "day.json", "old");
+  const std::filesystem::path target = folder / "missing" / "day.json";
+  ModalAnswerer answers;
+  Shown message;
+  answers
+      .then([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        typeFileName(dialog, target);
+        static_cast<QDialog*>(dialog)->done(
+            QDialog::Accepted);  // past the dialog's own check of the folder
+      })
+      .then(pressOnBox(QMessageBox::Ok, &message));
+  menuItem(QStringLiteral("&S.保存"))->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(message.title, QStringLiteral("保存文件"));
+  EXPECT_TRUE(message.text.startsWith(QStringLiteral("文件保存失败")));
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_EQ(readBytes(folder / "day.json"), "old");
+}
+
+TEST_F(ShellFileTest, AutoSaveWritesIntoTheYearFolder) {
+  menuItem(QStringLiteral("&A.自动保存"))->trigger();
+  fetch();
+  EXPECT_EQ(readBytes(history() / "2024" / "0_58453_0_20240307.json"),
+            shell->pipeline().state().responseBytes);
+}
+
+// A settings file start-up cannot use: defaults, and the exit write never
+// turns it into something else.
+TEST_F(ShellTest, UnusableSettingsFileGivesDefaults) {
+  std::filesystem::create_directory(folder / "Stormbook.ini");
+  start();
+  EXPECT_EQ(child<QLineEdit>(QStringLiteral("编辑框1"))->text(), QStringLiteral("58453"));
+  window().close();
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "Stormbook.ini"));
+}
+
+TEST_F(ShellTest, GarbageSettingsFileGivesDefaults) {
+  std::string garbage(10 * 1024 * 1024, '\0');
+  for (std::size_t index = 0; index < garbage.size(); ++index) {
+    garbage[index] = static_cast<char>((index * 2654435761u) >> 13);
+  }
+  writeBytes(folder / "Stormbook.ini", garbage);
+  start();
+  EXPECT_EQ(child<QLineEdit>(QStringLiteral("编辑框1"))->text(), QStringLiteral("58453"));
+  EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption);
+}
+
+}  // namespace
+}  // namespace skyrill::test

@@ -1,0 +1,179 @@
+// The commands of the data, key and proxy menus, and files dropped on the
+// main window.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include "store/observation_files.h"
+#include "ui/main_window.h"
+
+namespace skyrill {
+
+namespace {
+
+const QString kApiKeyCaption = QStringLiteral("&C.当前密钥：");
+
+// The file dialog's one filter; the pattern in the description is the
+// user's hint, the one in brackets the filter itself.
+const QString kDayFileFilter = QStringLiteral("JSON 文件（*.json） (*.json)");
+
+// Asks for a text; nullopt when the user cancels.
+std::optional<QString> askText(QWidget* owner, const QString& title, const QString& prompt,
+                               const QString& initial) {
+  QInputDialog dialog(owner);
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(prompt);
+  dialog.setTextValue(initial);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.textValue();
+}
+
+// The local files among dropped URLs, in drop order.
+QStringList localFiles(const QMimeData* data) {
+  QStringList paths;
+  if (!data || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  }
+  return paths;
+}
+
+}  // namespace
+
+void MainWindow::connectCommands() {
+  connect(openAction_, &QAction::triggered, this, &MainWindow::openDayFromDialog);
+  connect(saveAction_, &QAction::triggered, this, &MainWindow::saveDayAs);
+  connect(apiKeyAction_, &QAction::triggered, this, &MainWindow::enterApiKey);
+  connect(proxyConfigureAction_, &QAction::triggered, this, &MainWindow::configureProxy);
+}
+
+void MainWindow::enterApiKey() {
+  const auto key =
+      askText(this, QStringLiteral("密钥"), QStringLiteral("请输入API Key："), apiKey_);
+  if (key) setApiKey(*key);
+}
+
+void MainWindow::configureProxy() {
+  const auto address =
+      askText(this, QStringLiteral("配置代理"),
+              QStringLiteral("请输入代理地址（如127.0.0.1:7890）："), proxyAddress_);
+  if (!address) return;
+  proxyAddress_ = *address;
+  if (address->isEmpty()) {
+    proxyEnableAction_->setChecked(false);
+    proxyEnableAction_->setEnabled(false);
+  } else {
+    proxyEnableAction_->setEnabled(true);
+    if (!proxyEnableAction_->isChecked()) {
+      const auto answer = QMessageBox::question(this, QStringLiteral("配置代理"),
+                                                QStringLiteral("代理配置完成，是否启用？"),
+                                                QMessageBox::Yes | QMessageBox::No);
+      proxyEnableAction_->setChecked(answer == QMessageBox::Yes);
+    }
+  }
+  refreshTitle();
+}
+
+QFileDialog& MainWindow::fileDialog() {
+  if (!fileDialog_) {
+    fileDialog_ = new QFileDialog(this);
+    fileDialog_->setObjectName(QStringLiteral("文件对话框"));
+    // Qt's own dialog: the same on every desktop, and a test can answer it.
+    fileDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    fileDialog_->setOption(QFileDialog::HideNameFilterDetails);
+    fileDialog_->setNameFilter(kDayFileFilter);
+    fileDialog_->setDefaultSuffix(QStringLiteral("json"));
+    fileDialog_->setDirectory(dialogFolder_);
+  }
+  return *fileDialog_;
+}
+
+void MainWindow::setDialogFolder(const QString& folder) {
+  dialogFolder_ = folder;
+  if (fileDialog_) fileDialog_->setDirectory(folder);
+}
+
+void MainWindow::openDayFromDialog() {
+  QFileDialog& dialog = fileDialog();
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  openDayFile(dialog.selectedFiles().constFirst());
+}
+
+void MainWindow::saveDayAs() {
+  // Only a fetched answer has a name to offer; opened files and redisplays
+  // leave none, and a failed fetch leaves no bytes.
+  if (!pipeline_ || !canSaveDay(pipeline_->state())) return;
+  QFileDialog& dialog = fileDialog();
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.selectFile(QString::fromStdString(pipeline_->state().suggestedFileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const QString path = dialog.selectedFiles().constFirst();
+  // The file is replaced through a temporary one, so a failed write leaves
+  // an existing file whole; the user is told, as nothing was saved.
+  if (!writeDayFile(path.toStdString(), pipeline_->state().responseBytes)) {
+    QMessageBox::warning(this, QStringLiteral("保存文件"),
+                         QStringLiteral("文件保存失败：\n") + path);
+  }
+}
+
+void MainWindow::acceptFileDrops() {
+  setAcceptDrops(true);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!localFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QStringList paths = localFiles(event->mimeData());
+  if (paths.isEmpty()) return;
+  event->acceptProposedAction();
+  openDroppedFiles(paths);
+}
+
+void MainWindow::openDroppedFiles(const QStringList& paths) {
+  if (paths.isEmpty()) return;
+  if (paths.size() > 1) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("打开文件"),
+                    QStringLiteral("只能同时打开1个文件。"), QMessageBox::Ok, this);
+    box.exec();
+  }
+  openDayFile(paths.constFirst());
+}
+
+void MainWindow::openDayFile(const QString& path) {
+  if (!pipeline_) return;
+  const std::string name = path.toStdString();
+  pipeline_->openDayText(readDayFile(name), fileNameOfPath(name), realtimeBox_->isChecked());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted()) emit closing();
+}
+
+void MainWindow::showBusy(bool busy) {
+  if (busy == showingBusy_) return;
+  showingBusy_ = busy;
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The request blocks the event loop: paint the greyed button now.
+    fetchButton_->repaint();
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+}  // namespace skyrill
