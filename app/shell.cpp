@@ -38,6 +38,11 @@ void Shell::start() {
   pipeline_ = std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get());
   window_->setPipeline(pipeline_.get());
 
+  // From here on a kill ends in order: a signal waits in the event loop.
+  if (options_.catchTermination) {
+    termination_ = std::make_unique<TerminationSignals>();
+    connect(termination_.get(), &TerminationSignals::received, this, &Shell::onTerminationSignal);
+  }
   if (options_.installCrashHook) {
     installCrashHook(options_.programFile, &pipeline_->state().responseText);
   }
@@ -54,10 +59,6 @@ void Shell::start() {
 
   connect(window_.get(), &MainWindow::closing, this, &Shell::shutdown);
   if (qApp) connect(qApp, &QCoreApplication::aboutToQuit, this, &Shell::shutdown);
-  if (options_.catchTermination) {
-    termination_ = std::make_unique<TerminationSignals>();
-    connect(termination_.get(), &TerminationSignals::received, this, &Shell::onTerminationSignal);
-  }
   window_->show();
 }
 

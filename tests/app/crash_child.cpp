@@ -1,0 +1,30 @@
+// A program that meets the fault named on its command line after the crash
+// hook is installed, holding the text given after it:
+//   crash_child segv|abort|throw|qfatal TEXT
+#include <QTimer>
+#include <csignal>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "app/crash_hook.h"
+#include "app/crash_report_mode.h"
+#include "app/skyrill_application.h"
+#include "store/program_paths.h"
+
+int main(int argc, char* argv[]) {
+  if (skyrill::isCrashReportInvocation(argc, argv)) return skyrill::runCrashReport(argc, argv);
+  if (argc != 3) return 2;
+  skyrill::SkyrillApplication app(argc, argv);
+  static std::string held;
+  skyrill::installCrashHook(skyrill::programFilePath(), &held);
+  held = argv[2];
+  const std::string fault = argv[1];
+  QTimer::singleShot(0, [fault] {
+    if (fault == "segv") std::raise(SIGSEGV);
+    if (fault == "abort") std::abort();
+    if (fault == "throw") throw std::runtime_error("boom");
+    if (fault == "qfatal") qFatal("fatal %s", "boom");
+  });
+  return skyrill::SkyrillApplication::exec();
+}
