@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "app/crash_hook.h"
+#include "app/skyrill_application.h"
 #include "store/crash_report.h"
 #include "store/program_paths.h"
 #include "store/whole_file.h"
@@ -84,8 +85,7 @@ int runCrashReport(int argc, char** argv) {
     std::filesystem::remove(heldFile, error);
   }
 
-  QApplication app(argc, argv);
-  QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
+  SkyrillApplication app(argc, argv);
   answerBoxesFromEnvironment();
   askToSaveCrashReport(errorNumber, errorText, heldText, programFilePath());
   return kCrashExitStatus;

@@ -1,6 +1,8 @@
 #include "app/skyrill_application.h"
 
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "app/crash_hook.h"
 
@@ -8,6 +10,13 @@ namespace skyrill {
 
 SkyrillApplication::SkyrillApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
+  // Every text of the program is Chinese: so are the buttons and the file
+  // dialog that Qt makes ("是", "否", "取消"), when the translation is there.
+  auto* translator = new QTranslator(this);
+  if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(translator);
+  }
 }
 
 bool SkyrillApplication::notify(QObject* receiver, QEvent* event) {

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick fonts-noto-cjk clang-format
+  xvfb xauth imagemagick fonts-noto-cjk qt6-translations-l10n clang-format
 )
 
 missing=()

@@ -39,6 +39,13 @@ using skyrill::testing::writeBytes;
 
 const QString kKeyCaption = QStringLiteral("&C.当前密钥：");
 
+// With SKYRILL_SCREENSHOT_DIR set, the dialogs the tests answer are kept
+// there as pictures, for a person to look at.
+void keepPicture(QWidget* dialog, const QString& name) {
+  const QString folder = qEnvironmentVariable("SKYRILL_SCREENSHOT_DIR");
+  if (!folder.isEmpty()) dialog->grab().save(folder + QLatin1Char('/') + name + ".png");
+}
+
 // A message box as it was shown.
 struct Shown {
   QString title;
@@ -52,6 +59,7 @@ ModalAnswerer::Action pressOnBox(QMessageBox::StandardButton button, Shown* seen
     auto* box = qobject_cast<QMessageBox*>(modal);
     ASSERT_NE(box, nullptr) << modal->metaObject()->className();
     if (seen) *seen = {box->windowTitle(), box->text(), box->icon()};
+    keepPicture(box, box->windowTitle());
     box->button(button)->click();
   };
 }
@@ -65,6 +73,8 @@ ModalAnswerer::Action answerInput(std::optional<QString> text, QString* title = 
     if (title) *title = dialog->windowTitle();
     if (prompt) *prompt = dialog->labelText();
     if (initial) *initial = dialog->textValue();
+    if (text) dialog->setTextValue(*text);
+    keepPicture(dialog, dialog->windowTitle());
     if (!text) return dialog->reject();
     dialog->setTextValue(*text);
     static_cast<QDialog*>(dialog)->accept();  // public in QDialog
@@ -309,6 +319,7 @@ TEST_F(ShellFileTest, SavedDayOpensAgainAsFetched) {
     EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("json"));
     EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("JSON 文件（*.json） (*.json)")});
     presetName = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    keepPicture(dialog, QStringLiteral("save"));
     startFolder = dialog->directory().absolutePath();
     saved = folder / "day.json";
     typeFileName(dialog, saved);
