@@ -18,9 +18,6 @@ constexpr std::string_view kNoRecordsMessage =
     "获取失败！可能由以下几种原因造成：\r\n1. 获取数据时所选择的日期超出范围或尚未更新。\r\n"
     "2. 获取数据时气象站号不存在或不被网站所记录。";
 
-// How much of a non-JSON answer the message shows, in GB18030 bytes.
-constexpr std::size_t kShownAnswerBytes = 1024;
-
 }  // namespace
 
 std::string decodeAnswer(std::string_view bytes) {
@@ -39,7 +36,9 @@ CheckedAnswer checkAnswer(std::string_view text, bool parsed, const JsonDocument
   if (!document.getText(firstTimePath).empty()) return {AnswerCheck::Ok, {}};
   std::string error = document.getText("error");
   if (!error.empty()) {
-    return {AnswerCheck::ServiceError, std::string(kServiceErrorMessage) + error};
+    // A message box is no place for megabytes: the same cut as for a non-JSON answer.
+    return {AnswerCheck::ServiceError,
+            std::string(kServiceErrorMessage) + gb18030Prefix(error, kShownAnswerBytes)};
   }
   return {AnswerCheck::NoRecords, std::string(kNoRecordsMessage)};
 }

@@ -19,6 +19,10 @@ enum class AnswerCheck {
 // Title of every failure message of a run.
 inline constexpr std::string_view kFailureTitle = "未能获取数据";
 
+// How much of a non-JSON answer or of a service's error text a message
+// shows, in GB18030 bytes (no character is cut).
+inline constexpr std::size_t kShownAnswerBytes = 1024;
+
 struct CheckedAnswer {
   AnswerCheck outcome = AnswerCheck::Ok;
   std::string message;  // empty for Ok; lines separated by "\r\n"

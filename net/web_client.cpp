@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "net/ascii_text.h"
@@ -187,6 +189,9 @@ void initCurlOnce() {
 }
 
 void setMethod(CURL* curl, HttpMethod method) {
+  // The handle is used again after a redirect: start from a GET.
+  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
   if (method == HttpMethod::Head) {
     curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
   } else if (method != HttpMethod::Get) {
@@ -201,18 +206,52 @@ void setLimits(CURL* curl, const WebLimits& limits) {
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTimeout.count()));
 }
 
-// Any certificate is accepted; redirects between plain and secure are followed.
+// Any certificate is accepted; plain and secure addresses both work.
 void setTransport(CURL* curl, const std::string& proxy) {
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  // This curl follows a redirect loop forever unless told otherwise.
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
   // An empty proxy also keeps curl from taking one from the environment.
   curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+}
+
+// Whether the answer sends the client elsewhere; the address to go to.
+std::optional<std::string> redirectTarget(CURL* curl) {
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308) {
+    return std::nullopt;
+  }
+  char* next = nullptr;
+  curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &next);
+  if (next == nullptr) return std::nullopt;
+  return std::string(next);
+}
+
+// The method after a redirect with the status, as browsers and curl do it:
+// 303 asks for a GET; 301 and 302 turn a POST into a GET.
+HttpMethod methodAfterRedirect(CURL* curl, HttpMethod method) {
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  if (method == HttpMethod::Head) return method;
+  if (status == 303 || ((status == 301 || status == 302) && method == HttpMethod::Post)) {
+    return HttpMethod::Get;
+  }
+  return method;
+}
+
+bool sameHost(const UrlParts& a, const UrlParts& b) {
+  return a.host == b.host && a.port == b.port;
+}
+
+// The lines sent to a host other than the first: no Referer, which holds the
+// first address with its key.
+std::vector<std::string> linesForOtherHost(std::vector<std::string> lines) {
+  std::erase_if(
+      lines, [](const std::string& line) { return lowerCaseAscii(line).starts_with("referer:"); });
+  return lines;
 }
 
 }  // namespace
@@ -222,29 +261,51 @@ std::string WebClient::request(std::string_view url, const WebRequest& options) 
   std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
   if (!curl) return {};
 
-  const UrlParts parts = analyzeUrl(url);
+  const UrlParts firstParts = analyzeUrl(url);
   std::vector<std::string> lines = normalizedHeaderLines(options.extraHeaders);
   const std::string agent = takeUserAgent(lines);
   completeHeaderLines(lines, url, options.method);
-  const std::string address = curlUrl(parts);
-  const std::string proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
-  // Through a plain proxy curl would add "Proxy-Connection: Keep-Alive"; an
-  // entry with nothing after the colon keeps it out of the header set.
-  if (!proxy.empty()) lines.push_back("Proxy-Connection:");
-  const auto headers = curlHeaderList(lines);
-  BodySink body{{}, limits_.maxBodyBytes};
+  const auto deadline = std::chrono::steady_clock::now() + limits_.totalTimeout;
 
-  curl_easy_setopt(curl.get(), CURLOPT_URL, address.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, agent.c_str());
-  curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, appendBody);
-  curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &body);
-  setMethod(curl.get(), options.method);
-  setLimits(curl.get(), limits_);
-  setTransport(curl.get(), proxy);
-  // A transfer that breaks off keeps what was read before.
-  curl_easy_perform(curl.get());
-  return std::move(body.bytes);
+  // Redirects are followed here rather than by curl, which would send every
+  // header line to whatever host the server names.
+  std::string address = curlUrl(firstParts);
+  UrlParts parts = firstParts;
+  HttpMethod method = options.method;
+  bool leftFirstHost = false;
+  BodySink body{{}, limits_.maxBodyBytes};
+  for (long hop = 0; hop <= kMaxRedirects; ++hop) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return {};
+    std::vector<std::string> hopLines = leftFirstHost ? linesForOtherHost(lines) : lines;
+    const std::string proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
+    // Through a plain proxy curl would add "Proxy-Connection: Keep-Alive"; an
+    // entry with nothing after the colon keeps it out of the header set.
+    if (!proxy.empty()) hopLines.push_back("Proxy-Connection:");
+    const auto headers = curlHeaderList(hopLines);
+    body.bytes.clear();
+
+    curl_easy_setopt(curl.get(), CURLOPT_URL, address.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
+    setMethod(curl.get(), method);
+    setLimits(curl.get(), limits_);
+    setTransport(curl.get(), proxy);
+    // A transfer that breaks off keeps what was read before.
+    curl_easy_perform(curl.get());
+
+    const std::optional<std::string> next = redirectTarget(curl.get());
+    if (!next) return std::move(body.bytes);
+    method = methodAfterRedirect(curl.get(), method);
+    address = *next;
+    parts = analyzeUrl(address);
+    leftFirstHost = leftFirstHost || !sameHost(parts, firstParts);
+  }
+  return {};  // a redirect loop
 }
 
 }  // namespace skyrill

@@ -21,6 +21,11 @@ struct WebLimits {
   std::chrono::seconds connectTimeout{60};
   // The exchange is given up when less than one byte a second arrives for this long.
   std::chrono::seconds stallTimeout{60};
+  // The longest one exchange may take, redirects included. A day's answer
+  // is a few kilobytes, read in well under a second even over a poor line;
+  // two minutes leaves room for a slow proxy or a busy service, and is about
+  // as long as anyone waits before giving up on a blocked window.
+  std::chrono::milliseconds totalTimeout{std::chrono::seconds(120)};
   // Bytes of a body beyond this are not read. A day's answer is a few
   // kilobytes; the bound keeps a runaway body from filling the memory.
   std::size_t maxBodyBytes = 16 * 1024 * 1024;
@@ -39,7 +44,8 @@ class WebClient {
   // The response body whatever the status code: the bytes read until the
   // body ended, the connection broke or the limits stopped it; empty when
   // the host cannot be resolved or reached or the request cannot be sent.
-  // Any server certificate is accepted and redirects are followed.
+  // Any server certificate is accepted and redirects are followed; a host
+  // other than the first is not sent the Referer line.
   std::string request(std::string_view url, const WebRequest& options = {}) const;
 
  private:

@@ -113,7 +113,23 @@ TEST_F(EchoServers, errorPageBodyIsReturned) {
 }
 
 TEST_F(EchoServers, redirectIsFollowed) {
-  EXPECT_TRUE(WebClient().request(httpUrl("/moved")).starts_with("GET /echo/after-move\n"));
+  const std::string echo = WebClient().request(httpUrl("/moved"));
+  EXPECT_TRUE(echo.starts_with("GET /echo/after-move\n")) << echo;
+  EXPECT_NE(echo.find("Referer: " + httpUrl("/moved") + "\n"), std::string::npos) << echo;
+}
+
+// The Referer line carries the first address with its key: a host the
+// server sends the client to does not get it.
+TEST_F(EchoServers, redirectToAnotherHostDropsTheReferer) {
+  const std::string elsewhere = httpsUrl("/echo/elsewhere");
+  RawServer mover([elsewhere](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 302 Found\r\nLocation: " + elsewhere +
+                                 "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+  });
+  const std::string echo = WebClient().request(rawUrl(mover) + "?key=secret");
+  EXPECT_TRUE(echo.starts_with("GET /echo/elsewhere\n")) << echo;
+  EXPECT_EQ(echo.find("Referer"), std::string::npos) << echo;
+  EXPECT_EQ(echo.find("secret"), std::string::npos) << echo;
 }
 
 TEST_F(EchoServers, extraHeaderLinesAreNormalizedAndCompleteTheStandardOnes) {
@@ -126,6 +142,23 @@ TEST_F(EchoServers, extraHeaderLinesAreNormalizedAndCompleteTheStandardOnes) {
   EXPECT_NE(echo.find("Accept: text/plain\n"), std::string::npos) << echo;
   EXPECT_EQ(echo.find("no colon"), std::string::npos) << echo;
   EXPECT_EQ(echo.find("Accept: */*"), std::string::npos) << echo;
+}
+
+// A server that sends a few bytes a second never stalls, but the exchange
+// as a whole has its time limit.
+TEST(WebClient, dripIsCutOffByTheTotalTimeLimit) {
+  RawServer server([](int socket, const std::string&) {
+    if (!testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n")) return;
+    for (int i = 0; i < 200 && testing::sendAll(socket, "xx"); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+  });
+  WebLimits limits;
+  limits.totalTimeout = std::chrono::seconds(2);
+  const auto start = std::chrono::steady_clock::now();
+  const std::string body = WebClient(limits).request(rawUrl(server));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_LT(body.size(), 20u);
 }
 
 TEST(WebClient, redirectLoopIsGivenUp) {

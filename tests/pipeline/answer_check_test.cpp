@@ -64,6 +64,16 @@ TEST(AnswerCheck, notJsonShowsTheFirst1024Gb18030Bytes) {
   EXPECT_EQ(check("<" + han).message, head + "<" + expected.substr(0, 511 * 3));
 }
 
+TEST(AnswerCheck, serviceErrorShowsTheFirst1024Gb18030BytesOfTheError) {
+  std::string han;
+  for (int i = 0; i < 600; ++i) han += "错";
+  std::string expected;
+  for (int i = 0; i < 511; ++i) expected += "错";
+  // "x" and 511 two-byte characters make 1023 bytes; the next would not fit.
+  EXPECT_EQ(check(R"({"error":"x)" + han + R"("})").message,
+            "获取失败！错误报告：\r\nx" + expected);
+}
+
 TEST(DecodeAnswer, keepsValidTextEndsAtNulAndReplacesInvalidBytes) {
   EXPECT_EQ(decodeAnswer(R"({"name":"郑州"})"), R"({"name":"郑州"})");
   EXPECT_EQ(decodeAnswer(std::string("{}\0garbage", 10)), "{}");

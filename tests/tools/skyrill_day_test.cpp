@@ -90,6 +90,18 @@ TEST(SkyrillDay, failedChecksGoToStandardErrorWithStatus2) {
   }
 }
 
+// The message is cut at 1024 bytes as the window shows it; the whole error
+// text follows it.
+TEST(SkyrillDay, longServiceErrorIsPrintedWhole) {
+  const fs::path file = fs::temp_directory_path() / ("0_long_error_" + std::to_string(getpid()));
+  const std::string error(3000, 'e');
+  skyrill::writeWholeFile(file, R"({"error":")" + error + R"("})");
+  const Outcome outcome = runDay(file.string());
+  fs::remove(file);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err, "获取失败！错误报告：\n" + error.substr(0, 1024) + "\n\n" + error + "\n");
+}
+
 TEST(SkyrillDay, refusesAFileWhoseNameCarriesAnUnknownMode) {
   const Outcome outcome = runDay(dayFile("5_57083_0_20190705.json"));
   EXPECT_EQ(outcome.status, 2);

@@ -10,6 +10,8 @@
 #include <iostream>
 #include <iterator>
 
+#include "core/answer_check.h"
+#include "core/encoding.h"
 #include "core/query_pipeline.h"
 #include "net/data_service.h"
 #include "store/observation_files.h"
@@ -73,6 +75,9 @@ int run(const DayOptions& options) {
   }
   if (!shown) {
     if (view.lastMessage()) std::cerr << plainLines(view.lastMessage()->text) << '\n';
+    // The message shows a long service error cut short; scripts get all of it.
+    const std::string error = pipeline.state().document.getText("error");
+    if (gb18030Length(error) > kShownAnswerBytes) std::cerr << "\n" << error << '\n';
     return 2;
   }
   std::cout << formatDayReport(view.title(), view.statusLines(),
