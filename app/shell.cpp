@@ -30,6 +30,7 @@ std::filesystem::path Shell::settingsFile() const {
 }
 
 void Shell::start() {
+  removeSettingsLeftovers(settingsFile());
   loaded_ = loadSettings(settingsFile());
   const std::string serverAddress =
       loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;

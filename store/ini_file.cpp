@@ -69,6 +69,12 @@ std::string fileValue(std::string_view value) {
 }  // namespace
 
 IniFile::IniFile(std::string_view bytes) {
+  // Editors may start the file with a UTF-8 byte-order mark; it is no part
+  // of the first section's header, and it stays when the file is written.
+  if (bytes.starts_with(kUtf8ByteOrderMark)) {
+    byteOrderMark_ = kUtf8ByteOrderMark;
+    bytes.remove_prefix(kUtf8ByteOrderMark.size());
+  }
   bool styleFound = false;
   while (!bytes.empty()) {
     const std::size_t newline = bytes.find('\n');
@@ -136,7 +142,7 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
 }
 
 std::string IniFile::bytes() const {
-  std::string out;
+  std::string out = byteOrderMark_;
   for (const Line& line : lines_) {
     out += line.text;
     out += line.end;

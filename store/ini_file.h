@@ -54,6 +54,9 @@ class IniFile {
   std::optional<std::size_t> findKey(std::size_t header, std::string_view key) const;
   void appendLine(std::string text);
 
+  static constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+  std::string byteOrderMark_;  // kept as the file had it
   std::vector<Line> lines_;
   std::string lineEnd_ = "\n";  // the file's style, given to new lines
 };

@@ -80,7 +80,15 @@ Settings loadSettings(const std::filesystem::path& path) {
   return settings;
 }
 
-bool saveSettings(const std::filesystem::path& path, const Settings& settings) {
+void removeSettingsLeftovers(const std::filesystem::path& path) {
+  removeLeftoverTempFiles(followLinks(path));
+}
+
+bool saveSettings(const std::filesystem::path& settingsFile, const Settings& settings) {
+  // A linked settings file is written through to its target, in its folder.
+  const std::filesystem::path path = followLinks(settingsFile);
+  // A file made read-only is the user's way of keeping it as it is.
+  if (isReadOnlyFile(path)) return false;
   std::optional<std::string> old = readWholeFile(path);
   std::error_code error;
   // A file that is there but cannot be read is not replaced: its other lines would be lost.

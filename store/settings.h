@@ -28,8 +28,13 @@ std::filesystem::path settingsPath();
 // The settings in the file; each missing or unreadable key gives its default.
 Settings loadSettings(const std::filesystem::path& path);
 
-// Writes the eight settings into the file, keeping every other line. False
-// when the file could not be written; the old file is then left as it was.
+// Writes the eight settings into the file, keeping every other line. A
+// symbolic link is written through to its target; a read-only file is left
+// alone. False when the file was not written; the old file is then left as
+// it was.
 bool saveSettings(const std::filesystem::path& path, const Settings& settings);
+
+// Removes the temporary files of a save that was killed half-way.
+void removeSettingsLeftovers(const std::filesystem::path& path);
 
 }  // namespace skyrill

@@ -44,13 +44,17 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
+constexpr std::string_view kTempSuffix = ".tmp-";
+constexpr std::size_t kTempRandomDigits = 8;
+
 // Opens a new file beside the target with a name nobody else uses; its path
 // is returned in tempPath. -1 on failure.
 int createTempBeside(const std::filesystem::path& target, std::string& tempPath) {
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
     char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".tmp-%08x", static_cast<unsigned>(random()));
+    std::snprintf(suffix, sizeof suffix, "%s%08x", kTempSuffix.data(),
+                  static_cast<unsigned>(random()));
     tempPath = target.string() + suffix;
     const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
@@ -96,6 +100,37 @@ bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
   ok = ok && std::rename(tempPath.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(tempPath.c_str());
   return ok;
+}
+
+std::filesystem::path followLinks(const std::filesystem::path& path) {
+  std::filesystem::path current = path;
+  for (int hop = 0; hop < 40; ++hop) {  // a loop of links ends somewhere
+    std::error_code error;
+    if (!std::filesystem::is_symlink(current, error)) return current;
+    const std::filesystem::path next = std::filesystem::read_symlink(current, error);
+    if (error) return current;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  return current;
+}
+
+bool isReadOnlyFile(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
+}
+
+void removeLeftoverTempFiles(const std::filesystem::path& path) {
+  const std::string prefix = path.filename().string() + std::string(kTempSuffix);
+  std::error_code error;
+  std::filesystem::directory_iterator folder(path.parent_path(), error);
+  for (; !error && folder != std::filesystem::directory_iterator(); folder.increment(error)) {
+    const std::string name = folder->path().filename().string();
+    const bool ours =
+        name.size() == prefix.size() + kTempRandomDigits && name.starts_with(prefix) &&
+        name.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos;
+    std::error_code ignored;
+    if (ours && folder->is_regular_file(ignored)) std::filesystem::remove(folder->path(), ignored);
+  }
 }
 
 }  // namespace skyrill

@@ -16,4 +16,17 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path);
 // the old file as it was. An existing file keeps its permissions.
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
+// The path a chain of symbolic links leads to (the path itself when it is no
+// link); the target need not exist. Writing there replaces the target and
+// keeps the links.
+std::filesystem::path followLinks(const std::filesystem::path& path);
+
+// True for an existing file that nobody may write to (no write bit set),
+// whoever runs the program: such a file is to be left alone.
+bool isReadOnlyFile(const std::filesystem::path& path);
+
+// Removes the temporary files that writes of this path left behind when the
+// program was killed in the middle of one.
+void removeLeftoverTempFiles(const std::filesystem::path& path);
+
 }  // namespace skyrill

@@ -195,5 +195,58 @@ TEST(Settings, saveIntoReadOnlyFolder_leavesTheOldFile) {
   EXPECT_EQ(readBytes(path), "[Stormbook]\nSite=1\n");
 }
 
+// The file as users and other programs leave it: linked, locked, or
+// written by an editor that starts it with a byte-order mark.
+TEST(Settings, symlinkedFileIsWrittenThroughToItsTarget) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder / "real");
+  writeBytes(folder / "real" / "mine.ini", "; mine\n[Stormbook]\nSite=1\n");
+  std::filesystem::create_symlink("real/mine.ini", folder / "Stormbook.ini");
+  Settings s;
+  s.stationNumber = "2";
+  EXPECT_TRUE(saveSettings(folder / "Stormbook.ini", s));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "Stormbook.ini"));
+  EXPECT_EQ(loadSettings(folder / "real" / "mine.ini").stationNumber, "2");
+  EXPECT_TRUE(readBytes(folder / "real" / "mine.ini").starts_with("; mine\n"));
+  EXPECT_EQ(testing::entryCount(folder / "real"), 1);  // the temporary file went with the rename
+}
+
+TEST(Settings, readOnlyFileIsLeftAlone) {
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path, "[Stormbook]\nSite=1\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  Settings s;
+  s.stationNumber = "2";
+  EXPECT_FALSE(saveSettings(path, s));  // whoever runs it, root included
+  EXPECT_EQ(readBytes(path), "[Stormbook]\nSite=1\n");
+  EXPECT_EQ(loadSettings(path).stationNumber, "1");
+}
+
+TEST(Settings, byteOrderMarkIsSkippedOnReadingAndKeptOnWriting) {
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path, "\xEF\xBB\xBF[Stormbook]\nSite=57083\n");
+  EXPECT_EQ(loadSettings(path).stationNumber, "57083");
+  Settings s;
+  s.stationNumber = "2";
+  EXPECT_TRUE(saveSettings(path, s));
+  const std::string bytes = readBytes(path);
+  EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF[Stormbook]\nSite=2\n")) << bytes;
+  EXPECT_EQ(bytes.find("[Stormbook]", 4), std::string::npos) << "a second section";
+}
+
+TEST(Settings, leftoversOfAKilledSaveAreRemoved) {
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path, "[Stormbook]\n");
+  writeBytes(folder / "Stormbook.ini.tmp-0badf00d", "half");
+  writeBytes(folder / "Stormbook.ini.tmp-notours", "kept");
+  writeBytes(folder / "other.ini.tmp-0badf00d", "kept");
+  removeSettingsLeftovers(path);
+  EXPECT_FALSE(std::filesystem::exists(folder / "Stormbook.ini.tmp-0badf00d"));
+  EXPECT_EQ(testing::entryCount(folder.path()), 3);
+}
+
 }  // namespace
 }  // namespace skyrill
