@@ -13,6 +13,8 @@ add_library(skyrill_ui STATIC
   status_strip.h
   station_field.cpp
   station_field.h
+  sunken_line_edit.cpp
+  sunken_line_edit.h
 )
 set_target_properties(skyrill_ui PROPERTIES AUTOMOC ON)
 target_include_directories(skyrill_ui PUBLIC ${PROJECT_SOURCE_DIR})
