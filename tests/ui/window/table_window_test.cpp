@@ -233,6 +233,22 @@ TEST_F(TableWindowTest, OpenedAfterAFailedFetchItShowsTheDayStillOnDisplay) {
   EXPECT_EQ(table->grid().rowCount(), 2);
 }
 
+TEST_F(TableWindowTest, AModeOtherThanTheTwoShowsNoRecords) {
+  fetchWith(kDay);
+  TableWindow* table = openTable();
+  ASSERT_NE(table, nullptr);
+  // A file whose name carries another mode is refused: the grid stays.
+  MessageAnswerer answerer;
+  pipeline.openDayText(kDay, "5_54511_0_20240120.json", false);
+  EXPECT_EQ(answerer.shown().size(), 1u);
+  EXPECT_EQ(table->grid().rowCount(), 2);
+
+  pipeline.state().displayedMode = static_cast<QueryMode>(5);
+  window.refreshTable();
+  EXPECT_EQ(table->grid().rowCount(), 0);
+  EXPECT_EQ(table->windowTitle(), QStringLiteral(" (54511) 的"));
+}
+
 TEST_F(TableWindowTest, TheCommandWhileOpenBringsTheSameWindowForward) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
