@@ -27,20 +27,23 @@ std::string decodeAnswer(std::string_view bytes) {
 CheckedAnswer checkAnswer(std::string_view text, bool parsed, const JsonDocument& document,
                           std::string_view prefix) {
   if (!parsed) {
-    if (text.empty()) return {AnswerCheck::NoAnswer, std::string(kNoAnswerMessage)};
+    if (text.empty()) return {AnswerCheck::NoAnswer, std::string(kNoAnswerMessage), {}};
     return {AnswerCheck::NotJson,
-            std::string(kNotJsonMessage) + gb18030Prefix(text, kShownAnswerBytes)};
+            std::string(kNotJsonMessage) + gb18030Prefix(text, kShownAnswerBytes),
+            {}};
   }
   std::string firstTimePath(prefix);
   firstTimePath += "[0].time";
-  if (!document.getText(firstTimePath).empty()) return {AnswerCheck::Ok, {}};
+  if (!document.getText(firstTimePath).empty()) return {AnswerCheck::Ok, {}, {}};
   std::string error = document.getText("error");
   if (!error.empty()) {
     // A message box is no place for megabytes: the same cut as for a non-JSON answer.
-    return {AnswerCheck::ServiceError,
-            std::string(kServiceErrorMessage) + gb18030Prefix(error, kShownAnswerBytes)};
+    std::string shown = gb18030Prefix(error, kShownAnswerBytes);
+    std::string detail = shown.size() < error.size() ? error : std::string();
+    return {AnswerCheck::ServiceError, std::string(kServiceErrorMessage) + shown,
+            std::move(detail)};
   }
-  return {AnswerCheck::NoRecords, std::string(kNoRecordsMessage)};
+  return {AnswerCheck::NoRecords, std::string(kNoRecordsMessage), {}};
 }
 
 }  // namespace skyrill

@@ -26,6 +26,7 @@ inline constexpr std::size_t kShownAnswerBytes = 1024;
 struct CheckedAnswer {
   AnswerCheck outcome = AnswerCheck::Ok;
   std::string message;  // empty for Ok; lines separated by "\r\n"
+  std::string detail;   // the service's whole error text when the message cuts it
 };
 
 // The answer bytes as program text: invalid UTF-8 sequences become U+FFFD

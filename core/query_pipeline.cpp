@@ -47,12 +47,15 @@ bool QueryPipeline::runQuery(QueryMode mode, bool rememberMode, bool displayOnly
     state_.responseText = decodeAnswer(state_.responseBytes);
   }
 
-  const bool parsed = state_.document.parse(state_.responseText);
-  const CheckedAnswer check =
-      checkAnswer(state_.responseText, parsed, state_.document, recordPrefix(mode));
+  // A refused answer must not replace the document of the day still on
+  // display: a data grid opened after the failure reads it.
+  JsonDocument answer;
+  const bool parsed = answer.parse(state_.responseText);
+  const CheckedAnswer check = checkAnswer(state_.responseText, parsed, answer, recordPrefix(mode));
   if (check.outcome != AnswerCheck::Ok) {
-    return failRun({check.message, std::string(kFailureTitle), MessageIcon::Warning});
+    return failRun({check.message, std::string(kFailureTitle), MessageIcon::Warning, check.detail});
   }
+  state_.document = std::move(answer);
 
   present(request, mode, !displayOnly);
   state_.displayedMode = mode;
@@ -110,7 +113,7 @@ bool QueryPipeline::openDayText(std::string_view fileBytes, std::string_view fil
     view_.setFetchEnabled(false);
     state_.busy = true;
     return failRun(
-        {std::string(kUnknownModeMessage), std::string(kOpenFileTitle), MessageIcon::Warning});
+        {std::string(kUnknownModeMessage), std::string(kOpenFileTitle), MessageIcon::Warning, {}});
   }
   return runQuery(static_cast<QueryMode>(modeNumber), true, true);
 }

@@ -17,7 +17,7 @@ struct QueryState {
   QueryMode rememberedMode = QueryMode::History;  // mode of the last run allowed to set it
   std::string responseBytes;                      // last fetched body exactly as received
   std::string responseText;  // the text being shown; non-empty means a day is loaded
-  JsonDocument document;     // parse of responseText
+  JsonDocument document;     // parse of the answer on display; a refused one leaves it
   DaySeries series;
   bool busy = false;        // true while a run is under way
   std::string sourceLabel;  // fetch time YYYY/MM/DD HH:MM:SS, or "本地文件"
@@ -34,6 +34,7 @@ struct UserMessage {
   std::string text;  // lines separated by "\r\n"
   std::string title;
   MessageIcon icon = MessageIcon::None;
+  std::string detail;  // what a long text loses in the box, for a log; not shown
 };
 
 // What a run needs of the main window.

@@ -14,6 +14,7 @@
 #include "ui/day_chart.h"
 #include "ui/station_field.h"
 #include "ui/status_strip.h"
+#include "ui/sunken_line_edit.h"
 #include "ui/wind_strip.h"
 
 namespace skyrill {
@@ -175,7 +176,7 @@ void MainWindow::buildReadoutColumn(QWidget* client) {
     const int labelY = 25 + 2 * kRowHeight * row;
     placeLabel(client, QStringLiteral("标签%1").arg(6 + row), captions[row],
                QRect(kColumnX, labelY, kColumnWidth, kRowHeight), kLeft);
-    auto* box = place(new QLineEdit(client), QStringLiteral("编辑框%1").arg(2 + row),
+    auto* box = place(new SunkenLineEdit(client), QStringLiteral("编辑框%1").arg(2 + row),
                       QRect(kColumnX, labelY + kRowHeight, kColumnWidth, kRowHeight));
     box->setReadOnly(true);
     box->setFocusPolicy(Qt::ClickFocus);  // selectable and copyable, but not on the Tab road

@@ -50,6 +50,12 @@ class MainWindow : public QMainWindow, public QueryView {
   void drawDay(const DaySeries& series) override;
   void showTitle(const std::string& title) override;
   void showStatusLines(const std::array<StatusLine, kStatusLineCount>& lines) override;
+  // Refills the data grid window when it is open.
+  void refreshTable() override;
+
+  // Opens the data grid window filled with the day on display, or brings
+  // the open one to the front.
+  void showTable();
 
   // Start-up values (from the settings).
   void setStationNumber(const QString& number);

@@ -41,6 +41,7 @@ void MainWindow::buildMenus() {
   autoSaveAction_ = addTick(data, QStringLiteral("&A.自动保存"));
   data->addSeparator();
   showTableAction_ = addItem(data, QStringLiteral("&T.显示表格"), QKeySequence(Qt::Key_F1));
+  connect(showTableAction_, &QAction::triggered, this, &MainWindow::showTable);
   data->addSeparator();
   QMenu* key = data->addMenu(QStringLiteral("&K.密钥"));
   apiKeyAction_ = addItem(key, QStringLiteral("&C.当前密钥："));

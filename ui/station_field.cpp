@@ -20,7 +20,7 @@ bool isTypedText(const QKeyEvent& event) {
 }  // namespace
 
 StationField::StationField(int typedLimit, QWidget* parent)
-    : QLineEdit(parent), typedLimit_(typedLimit) {}
+    : SunkenLineEdit(parent), typedLimit_(typedLimit) {}
 
 qsizetype StationField::room() const {
   return std::max<qsizetype>(typedLimit_ - (text().size() - selectedText().size()), 0);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QLineEdit>
+#include "ui/sunken_line_edit.h"
 
 namespace skyrill {
 
 // The station number field. Typing stops at a length limit, but a longer
 // number set by code is kept whole; getting the focus selects all the text
 // so that typing replaces the old number.
-class StationField : public QLineEdit {
+class StationField : public SunkenLineEdit {
   Q_OBJECT
 
  public:

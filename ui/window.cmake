@@ -12,10 +12,15 @@ add_library(skyrill_ui STATIC
   main_window.h
   main_window_commands.cpp
   main_window_menu.cpp
+  main_window_table.cpp
   status_strip.cpp
   status_strip.h
   station_field.cpp
   station_field.h
+  sunken_line_edit.cpp
+  sunken_line_edit.h
+  table_window.cpp
+  table_window.h
 )
 set_target_properties(skyrill_ui PROPERTIES AUTOMOC ON)
 target_include_directories(skyrill_ui PUBLIC ${PROJECT_SOURCE_DIR})

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/skyrill-day/grid_report.h"
 #include "tools/skyrill-day/options.h"
 
 namespace skyrill {
@@ -25,6 +26,21 @@ TEST(DayReport, titleLinesThenPanelsInBarOrderThenSlots) {
   EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 3 + 11 + 24);
 }
 
+TEST(GridReport, keepsEveryGridRowOnItsOwnLine) {
+  DataGrid grid;
+  grid.caption = "北\t京\r\n (54511) 的历史天气";
+  GridRow row;
+  row[0].text = "bad\ttime\n";
+  row[1] = {"-21.0", CellColours{{0, 0, 0}, true}};
+  row[2] = {"3.0", CellColours{{255, 144, 144}, false}};
+  grid.rows.push_back(row);
+  EXPECT_EQ(formatGridReport(grid),
+            "北 京   (54511) 的历史天气\n"
+            "数据时间\t气温\t降水量\t湿度\t能见度\t气压\t极大风速\t极大风向\t积雪深度\t天气现象\t"
+            "2分钟风速\t2分钟风向\n"
+            "bad time \t-21.0@#000000/#ffffff\t3.0@#ff9090\t\t\t\t\t\t\t\t\t\n");
+}
+
 TEST(DayOptions, parsesBothFormsAndRefusesBadOnes) {
   std::string error;
   auto file = parseDayOptions({"--wind", "2", "--visibility", "2", "--slots", "a.json"}, error);
@@ -33,6 +49,11 @@ TEST(DayOptions, parsesBothFormsAndRefusesBadOnes) {
   EXPECT_EQ(file->visibility, VisibilityVariant::Reported);
   EXPECT_TRUE(file->printSlots);
   EXPECT_EQ(file->file, "a.json");
+
+  auto grid = parseDayOptions({"--grid", "--realtime", "a.json"}, error);
+  ASSERT_TRUE(grid);
+  EXPECT_TRUE(grid->printGrid);
+  EXPECT_TRUE(grid->realtime);
 
   auto fetch = parseDayOptions({"--station", "58453", "--date", "2019-7-5", "--key", "k"}, error);
   ASSERT_TRUE(fetch);
@@ -49,6 +70,7 @@ TEST(DayOptions, parsesBothFormsAndRefusesBadOnes) {
       {"--station", "1", "--date", "20190705"},
       {"--bogus", "a.json"},
       {"a.json", "b.json"},
+      {"--grid", "--slots", "a.json"},
   };
   for (const auto& args : bad) {
     error.clear();

@@ -144,6 +144,8 @@ TEST_F(QueryPipelineTest, failedFetchKeepsTheShownDayAndDropsTheHeldAnswer) {
     EXPECT_TRUE(state.responseText.empty());
     EXPECT_EQ(view.title, shownTitle);
     EXPECT_EQ(state.series.hours, shownSeries);
+    // The data grid reads the document of the day still on display.
+    EXPECT_EQ(state.document.getText("res[0].name"), "郑州") << c.answer;
     EXPECT_EQ(state.sourceLabel, fetchTime);
     EXPECT_EQ(state.suggestedFileName, "0_57083.json");
     EXPECT_FALSE(state.busy);

@@ -59,6 +59,9 @@ TEST(SkyrillDay, printsTheReportsOfSavedDays) {
        "1_57083_0_20190705_130500.slots.ref"},
       // A name without a mode opens in the mode of the realtime box.
       {"--realtime " + dayFile("today_without_mode.json"), "1_57083_0_20190705_130500.ref"},
+      // The data grid: every record in the answer's order, the colour rules'
+      // edges, missing values and a time that does not read.
+      {"--grid " + dayFile("0_54511_0_20240120.json"), "0_54511_0_20240120.grid.ref"},
   };
   for (const Case& c : cases) {
     const Outcome outcome = runDay(c.args);
@@ -83,10 +86,12 @@ TEST(SkyrillDay, failedChecksGoToStandardErrorWithStatus2) {
        "2. 获取数据时本地网络或目标服务器出现问题。\n<html><body>401 Unauthorized</body></html>\n"},
   };
   for (const Case& c : cases) {
-    const Outcome outcome = runDay(dayFile(c.file));
-    EXPECT_EQ(outcome.status, 2) << c.file;
-    EXPECT_EQ(outcome.out, "") << c.file;
-    EXPECT_EQ(outcome.err, c.message) << c.file;
+    for (const char* report : {"", "--grid "}) {
+      const Outcome outcome = runDay(report + dayFile(c.file));
+      EXPECT_EQ(outcome.status, 2) << report << c.file;
+      EXPECT_EQ(outcome.out, "") << report << c.file;
+      EXPECT_EQ(outcome.err, c.message) << report << c.file;
+    }
   }
 }
 
@@ -112,9 +117,11 @@ TEST(SkyrillDay, refusesAFileWhoseNameCarriesAnUnknownMode) {
 TEST(SkyrillDay, usageErrorsAndHelp) {
   EXPECT_EQ(runDay("").status, 1);
   EXPECT_EQ(runDay("--wind 7 x.json").status, 1);
+  EXPECT_EQ(runDay("--grid --slots x.json").status, 1);
   const Outcome help = runDay("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--slots"), std::string::npos);
+  EXPECT_NE(help.out.find("--grid"), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // skyrill-day: the display path of Skyrill without a window. Shows one
 // station-day, from a saved observation file or fetched from the data service,
-// as the title, the status-bar panels and optionally the hour slots.
+// as the title, the status-bar panels and optionally the hour slots, or as
+// the data grid.
 
 #include <QGuiApplication>
 #include <QImage>
@@ -10,12 +11,12 @@
 #include <iostream>
 #include <iterator>
 
-#include "core/answer_check.h"
-#include "core/encoding.h"
+#include "core/data_grid.h"
 #include "core/query_pipeline.h"
 #include "net/data_service.h"
 #include "store/observation_files.h"
 #include "tools/skyrill-day/day_report.h"
+#include "tools/skyrill-day/grid_report.h"
 #include "tools/skyrill-day/headless_view.h"
 #include "tools/skyrill-day/options.h"
 #include "ui/day_chart.h"
@@ -74,14 +75,20 @@ int run(const DayOptions& options) {
                                  options.realtime);
   }
   if (!shown) {
-    if (view.lastMessage()) std::cerr << plainLines(view.lastMessage()->text) << '\n';
-    // The message shows a long service error cut short; scripts get all of it.
-    const std::string error = pipeline.state().document.getText("error");
-    if (gb18030Length(error) > kShownAnswerBytes) std::cerr << "\n" << error << '\n';
+    if (const auto& message = view.lastMessage()) {
+      std::cerr << plainLines(message->text) << '\n';
+      // The message shows a long service error cut short; scripts get all of it.
+      if (!message->detail.empty()) std::cerr << '\n' << message->detail << '\n';
+    }
     return 2;
   }
-  std::cout << formatDayReport(view.title(), view.statusLines(),
-                               options.printSlots ? &pipeline.state().series : nullptr);
+  const QueryState& state = pipeline.state();
+  if (options.printGrid) {
+    std::cout << formatGridReport(buildDataGrid(state.document, state.displayedMode));
+  } else {
+    std::cout << formatDayReport(view.title(), view.statusLines(),
+                                 options.printSlots ? &state.series : nullptr);
+  }
   return savePictures(options, pipeline.state().series) ? 0 : 1;
 }
 

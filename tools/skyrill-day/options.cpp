@@ -8,6 +8,7 @@ namespace skyrill {
 const char* const kDayUsage =
     "Usage:\n"
     "  skyrill-day [--realtime] [--wind 1|2|3] [--visibility 1|2] [--slots] FILE\n"
+    "  skyrill-day --grid [--realtime] FILE\n"
     "  skyrill-day --station S (--date Y-M-D | --today) [--advanced] [--key K]\n"
     "              [--proxy HOST:PORT] [--server BASE] [--save FILE] [--wind N]\n"
     "              [--visibility N] [--slots]\n"
@@ -27,6 +28,10 @@ const char* const kDayUsage =
     "  --slots           also print the 24 hour slots, slot 1 to 24, each as its nine\n"
     "                    texts (time, T, P, RH, wind direction, wind speed,\n"
     "                    precipitation, visibility, snow depth) joined by tabs\n"
+    "  --grid            print the data grid instead: its window caption, the header\n"
+    "                    row, then one line per record, cells joined by tabs; a\n"
+    "                    coloured cell is TEXT@#rrggbb, with /#ffffff after it when\n"
+    "                    its text is white (works with --station too)\n"
     "  --station S       fetch the day of station S from the data service\n"
     "  --date Y-M-D      the past day to fetch, e.g. 2019-7-5\n"
     "  --today           fetch the current day so far\n"
@@ -56,10 +61,13 @@ bool splitDateText(const std::string& date, QueryRequest& out) {
 std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
                                           std::string& error) {
   DayOptions options;
-  const std::map<std::string, bool*> flags = {
-      {"--realtime", &options.realtime}, {"--slots", &options.printSlots},
-      {"--today", &options.today},       {"--advanced", &options.advanced},
-      {"--help", &options.help},         {"-h", &options.help}};
+  const std::map<std::string, bool*> flags = {{"--realtime", &options.realtime},
+                                              {"--slots", &options.printSlots},
+                                              {"--grid", &options.printGrid},
+                                              {"--today", &options.today},
+                                              {"--advanced", &options.advanced},
+                                              {"--help", &options.help},
+                                              {"-h", &options.help}};
   const std::map<std::string, std::string*> values = {
       {"--station", &options.station}, {"--date", &options.date},
       {"--key", &options.key},         {"--proxy", &options.proxy},
@@ -108,7 +116,9 @@ std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
   }
   if (options.help) return options;
 
-  if (options.fetches()) {
+  if (options.printGrid && options.printSlots) {
+    error = "give either --grid or --slots";
+  } else if (options.fetches()) {
     QueryRequest date;
     if (!options.file.empty())
       error = "give either FILE or --station, not both";

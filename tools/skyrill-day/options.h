@@ -14,7 +14,8 @@ struct DayOptions {
   WindVariant wind = WindVariant::MaxInstant;
   VisibilityVariant visibility = VisibilityVariant::TenMinuteMean;
   bool printSlots = false;
-  std::string file;  // an observation file to show
+  bool printGrid = false;  // the data grid in place of the day report
+  std::string file;        // an observation file to show
 
   // Fetching instead of a file.
   std::string station;

@@ -172,6 +172,26 @@ TEST_F(WindowLayoutTest, MenuTreeWithCaptionsAndShortcuts) {
   EXPECT_EQ(lines, expected) << lines.join("\n").toStdString();
 }
 
+TEST_F(WindowLayoutTest, StationFieldAndReadoutBoxesHaveASunkenBorder) {
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  for (int index = 1; index <= 9; ++index) {
+    const QString name = QStringLiteral("编辑框%1").arg(index);
+    auto* field = child<QLineEdit>(name);
+    EXPECT_FALSE(field->hasFrame()) << name.toStdString();
+    const QImage picture = field->grab().toImage();
+    const int right = picture.width() - 1;
+    const int bottom = picture.height() - 1;
+    // Two dark rings above and to the left, two light ones below and right.
+    EXPECT_EQ(picture.pixel(5, 0), qRgb(0xA0, 0xA0, 0xA0)) << name.toStdString();
+    EXPECT_EQ(picture.pixel(0, 5), qRgb(0xA0, 0xA0, 0xA0)) << name.toStdString();
+    EXPECT_EQ(picture.pixel(5, 1), qRgb(0x69, 0x69, 0x69)) << name.toStdString();
+    EXPECT_EQ(picture.pixel(5, bottom), qRgb(0xFF, 0xFF, 0xFF)) << name.toStdString();
+    EXPECT_EQ(picture.pixel(right, 5), qRgb(0xFF, 0xFF, 0xFF)) << name.toStdString();
+    EXPECT_EQ(picture.pixel(right - 1, 5), qRgb(0xE3, 0xE3, 0xE3)) << name.toStdString();
+  }
+}
+
 TEST_F(WindowLayoutTest, StatusBarsHavePanelsOfTheirWidthsWithCaptions) {
   struct Case {
     int bar;
