@@ -33,6 +33,9 @@ Options:
   --key KEY          an accepted API key; may be repeated (default: demo)
   --data-dir DIR     serve saved observation files from DIR, named like
                      0_58453_0_20200720.json, in place of synthesized days
+  --fault NAME       spoil every weather answer, for trying out clients:
+                     close-mid-body, drip, stall, 500, huge-body,
+                     invalid-utf8, redirect-loop or redirect-other-host
   --help             show this text
 )";
 
@@ -43,6 +46,7 @@ struct Options {
   std::string certPath;
   std::string certKeyPath;
   ServiceConfig config;
+  FaultConfig faults;
 };
 
 std::optional<int> portNumber(const std::string& text) {
@@ -83,6 +87,13 @@ bool parseOptions(const std::vector<std::string>& args, Options& options) {
       if (!value.empty()) keys.push_back(value);
     } else if (name == "--data-dir") {
       options.config.dataDir = value;
+    } else if (name == "--fault") {
+      const auto fault = faultNamed(value);
+      if (!fault) {
+        std::fprintf(stderr, "unknown fault: %s\n", value.c_str());
+        return false;
+      }
+      options.faults.fault = *fault;
     } else {
       std::fprintf(stderr, "unknown option: %s\n", name.c_str());
       return false;
@@ -103,7 +114,7 @@ bool startListener(ServerThread& listener, const Options& options, int port, con
     std::fprintf(stderr, "cannot set up the %s server\n", scheme);
     return false;
   }
-  addWeatherRoutes(listener.server(), options.config, true);
+  addWeatherRoutes(listener.server(), options.config, true, options.faults);
   const int bound = listener.start(options.host, port);
   if (bound < 0) {
     std::fprintf(stderr, "cannot listen on %s:%d\n", options.host.c_str(), port);
