@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The two lists of the station directory, read from the service's answers.
+namespace skyrill {
+
+// One province of the directory.
+struct ProvinceEntry {
+  std::string code;  // the directory's own code, used to ask for its stations
+  std::string name;
+};
+
+// One station of a province.
+struct StationEntry {
+  std::string code;  // the five-digit station number
+  std::string province;
+  std::string city;
+};
+
+// The text a list shows for the entry: the province's name; a station as
+// city, space, number and province in full-width brackets, e.g.
+// "北京 54511（北京市）".
+std::string displayText(const ProvinceEntry& province);
+std::string displayText(const StationEntry& station);
+
+// The entries of an answer in its order, up to the first element without a
+// code; nullopt when the answer is not JSON.
+std::optional<std::vector<ProvinceEntry>> readProvinceList(std::string_view answer);
+std::optional<std::vector<StationEntry>> readStationList(std::string_view answer);
+
+}  // namespace skyrill
