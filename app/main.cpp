@@ -5,6 +5,7 @@
 
 #include "core/query_pipeline.h"
 #include "net/data_service.h"
+#include "stations/station_directory.h"
 #include "store/history_archive.h"
 #include "store/observation_files.h"
 #include "store/program_paths.h"
@@ -53,6 +54,11 @@ int main(int argc, char* argv[]) {
   skyrill::HistoryArchive archive(skyrill::programDirectory());
   skyrill::QueryPipeline pipeline(window, &service, &archive);
   window.setPipeline(&pipeline);
+  skyrill::DirectoryService directoryService(settings.directoryAddress.empty()
+                                                 ? std::string(skyrill::kDefaultDirectoryAddress)
+                                                 : settings.directoryAddress);
+  skyrill::StationDirectory stationDirectory(directoryService, skyrill::programDirectory());
+  window.setStationDirectory(&stationDirectory);
   QObject::connect(&window.autoSaveAction(), &QAction::toggled,
                    [&archive](bool on) { archive.setAutoSave(on); });
   applySettings(window, settings);

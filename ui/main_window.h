@@ -19,6 +19,7 @@ class QPushButton;
 namespace skyrill {
 
 class Canvas;
+class StationDirectory;
 class StationField;
 class StatusStrip;
 
@@ -39,6 +40,8 @@ class MainWindow : public QMainWindow, public QueryView {
 
   // The pipeline the fetch button and the variant menus drive.
   void setPipeline(QueryPipeline* pipeline) { pipeline_ = pipeline; }
+  // The directory the station picker shows; without one the picker stays shut.
+  void setStationDirectory(StationDirectory* directory) { stationDirectory_ = directory; }
 
   // QueryView
   QueryRequest readRequest() override;
@@ -97,6 +100,7 @@ class MainWindow : public QMainWindow, public QueryView {
   void tickVisibilityVariant(VisibilityVariant variant);
 
   QueryPipeline* pipeline_ = nullptr;
+  StationDirectory* stationDirectory_ = nullptr;
 
   QCheckBox* realtimeBox_ = nullptr;
   QComboBox* yearList_ = nullptr;

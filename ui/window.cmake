@@ -9,12 +9,18 @@ add_library(skyrill_ui STATIC
   main_window.cpp
   main_window.h
   main_window_menu.cpp
+  search_box.cpp
+  search_box.h
   status_strip.cpp
   status_strip.h
   station_field.cpp
   station_field.h
+  station_picker.cpp
+  station_picker.h
+  window_placement.cpp
+  window_placement.h
 )
 set_target_properties(skyrill_ui PROPERTIES AUTOMOC ON)
 target_include_directories(skyrill_ui PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core Qt6::Widgets)
+target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core skyrill_stations Qt6::Widgets)
 skyrill_warnings(skyrill_ui)
