@@ -36,6 +36,8 @@ QPushButton* placeButton(QWidget* owner, const QString& name, const QString& cap
 QListWidget* placeList(QWidget* owner, const QString& name, const QRect& geometry) {
   auto* list = place(new QListWidget(owner), name, geometry);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Like the platform's plain list box: a long item is cut, not scrolled to.
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QPalette colours = list->palette();
   colours.setColor(QPalette::Base, kWindowColour);
   list->setPalette(colours);
