@@ -12,17 +12,19 @@ std::string elementPath(std::size_t index, std::string_view member) {
   return path;
 }
 
-// Calls add(document, index) for each element up to the first one without a
-// code; false when the answer does not parse.
+// Calls add(document, index, code) for each element up to the first one
+// without a code, at most kMaxListEntries times; false when the answer does
+// not parse.
 template <typename AddEntry>
 bool forEachCodedElement(std::string_view answer, AddEntry add) {
   JsonDocument document;
   if (!document.parse(decodeAnswer(answer))) return false;
-  for (std::size_t index = 0;; ++index) {
+  for (std::size_t index = 0; index < kMaxListEntries; ++index) {
     std::string code = document.getText(elementPath(index, "code"));
-    if (code.empty()) return true;
+    if (code.empty()) break;
     add(document, index, std::move(code));
   }
+  return true;
 }
 
 }  // namespace

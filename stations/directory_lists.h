@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,11 @@ struct StationEntry {
   std::string city;
 };
 
+// The longest list read from one answer. A province has a few hundred
+// stations at most; the entries of a runaway answer beyond this are left out
+// rather than holding the window for seconds while a list box fills.
+inline constexpr std::size_t kMaxListEntries = 5000;
+
 // The text a list shows for the entry: the province's name; a station as
 // city, space, number and province in full-width brackets, e.g.
 // "北京 54511（北京市）".
@@ -28,7 +34,7 @@ std::string displayText(const ProvinceEntry& province);
 std::string displayText(const StationEntry& station);
 
 // The entries of an answer in its order, up to the first element without a
-// code; nullopt when the answer is not JSON.
+// code or kMaxListEntries; nullopt when the answer is not JSON.
 std::optional<std::vector<ProvinceEntry>> readProvinceList(std::string_view answer);
 std::optional<std::vector<StationEntry>> readStationList(std::string_view answer);
 

@@ -83,7 +83,7 @@ TEST(DirectoryLists, awkwardTextsArriveAsText) {
   EXPECT_FALSE(readStationList(std::string("[{\"code\":\"1\"}\0]", 15)));
 }
 
-TEST(DirectoryLists, aHundredThousandElementsAreReadInTime) {
+TEST(DirectoryLists, aHundredThousandElementsAreCutToTheLongestList) {
   std::string answer = "[";
   for (int i = 0; i < 100000; ++i) {
     answer += R"({"code":")" + std::to_string(10000 + i) + R"(","province":"省","city":"市"},)";
@@ -93,10 +93,9 @@ TEST(DirectoryLists, aHundredThousandElementsAreReadInTime) {
   const auto stations = readStationList(answer);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   ASSERT_TRUE(stations);
-  EXPECT_EQ(stations->size(), 100000u);
-  EXPECT_EQ(stations->back().code, "109999");
-  // Reading is linear; a quadratic walk would take minutes here.
-  EXPECT_LT(elapsed, std::chrono::seconds(10));
+  ASSERT_EQ(stations->size(), kMaxListEntries);
+  EXPECT_EQ(stations->back().code, std::to_string(10000 + kMaxListEntries - 1));
+  EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
 }  // namespace
