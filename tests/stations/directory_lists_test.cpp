@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 namespace skyrill {
@@ -89,13 +88,10 @@ TEST(DirectoryLists, aHundredThousandElementsAreCutToTheLongestList) {
     answer += R"({"code":")" + std::to_string(10000 + i) + R"(","province":"省","city":"市"},)";
   }
   answer.back() = ']';
-  const auto start = std::chrono::steady_clock::now();
   const auto stations = readStationList(answer);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
   ASSERT_TRUE(stations);
   ASSERT_EQ(stations->size(), kMaxListEntries);
   EXPECT_EQ(stations->back().code, std::to_string(10000 + kMaxListEntries - 1));
-  EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
 }  // namespace
