@@ -81,14 +81,6 @@ StationPicker::StationPicker(StationDirectory& directory, QWidget* owner)
   directory_.readDirectoryCaches(*this);
 }
 
-void StationPicker::showEvent(QShowEvent* event) {
-  // The frame is known once the window is on its way to the screen.
-  fitClientAndCenter(*this, kClientWidth, kClientHeight, parentWidget());
-  QDialog::showEvent(event);
-}
-
-StationPicker::~StationPicker() = default;
-
 void StationPicker::buildElements() {
   place(new QLabel(QStringLiteral("省份："), this), QStringLiteral("provinceLabel"),
         QRect(0, 0, 88, 24));
@@ -199,6 +191,12 @@ void StationPicker::keyPressEvent(QKeyEvent* event) {
   auto* focused = qobject_cast<QPushButton*>(focusWidget());
   (focused ? focused : confirmButton_)->click();
   event->accept();
+}
+
+void StationPicker::showEvent(QShowEvent* event) {
+  // The frame is known once the window is on its way to the screen.
+  fitClientAndCenter(*this, kClientWidth, kClientHeight, parentWidget());
+  QDialog::showEvent(event);
 }
 
 }  // namespace skyrill

@@ -305,11 +305,29 @@ TEST_F(StationPickerTest, withoutSelections_refreshAndConfirmDoNothing) {
   MessageAnswerer answerer;
   QTest::mouseClick(part(*picker, "stationRefreshButton"), Qt::LeftButton);
   QTest::mouseClick(part(*picker, "confirmButton"), Qt::LeftButton);
+  part(*picker, "stationSearchBox")->setFocus();
   QTest::keyClick(part(*picker, "stationSearchBox"), Qt::Key_Return);
   EXPECT_TRUE(picker->isVisible());
   EXPECT_TRUE(directorySource.requests.empty());
   EXPECT_TRUE(answerer.shown().empty());
   EXPECT_TRUE(picker->confirmedStation().isEmpty());
+}
+
+TEST_F(StationPickerTest, enterClicksTheFocusedButtonOrConfirms) {
+  writeCaches();
+  auto picker = openPicker();
+  part<QListWidget>(*picker, "provinceList")->setCurrentRow(0);
+  QWidget* refresh = part(*picker, "stationRefreshButton");
+  refresh->setFocus();
+  QTest::keyClick(refresh, Qt::Key_Return);
+  EXPECT_EQ(directorySource.requests, std::vector<std::string>{"ABJ"});
+
+  part<QListWidget>(*picker, "stationList")->setCurrentRow(0);
+  QWidget* box = part(*picker, "stationSearchBox");
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(picker->result(), QDialog::Accepted);
+  EXPECT_EQ(picker->confirmedStation(), QStringLiteral("54511"));
 }
 
 TEST_F(StationPickerTest, escClosesLikeCancel) {
