@@ -81,6 +81,14 @@ StationPicker::StationPicker(StationDirectory& directory, QWidget* owner)
   directory_.readDirectoryCaches(*this);
 }
 
+StationPicker::~StationPicker() {
+  // Hiding the window on the way out takes the focus from a search box,
+  // whose placeholder then comes back: no search may run on a picker that
+  // is half destroyed.
+  disconnect(provinceSearchBox_, nullptr, this, nullptr);
+  disconnect(stationSearchBox_, nullptr, this, nullptr);
+}
+
 void StationPicker::buildElements() {
   place(new QLabel(QStringLiteral("省份："), this), QStringLiteral("provinceLabel"),
         QRect(0, 0, 88, 24));

@@ -24,6 +24,7 @@ class StationPicker : public QDialog, public DirectoryView {
 
   // Opens over the owner with the cached lists; asks the service nothing.
   StationPicker(StationDirectory& directory, QWidget* owner);
+  ~StationPicker() override;
 
   // The number of the confirmed station; empty unless one was confirmed.
   const QString& confirmedStation() const { return confirmedStation_; }
