@@ -10,6 +10,7 @@
 
 #include <pthread.h>
 
+#include "directory_routes.h"
 #include "server_thread.h"
 #include "weather_routes.h"
 
@@ -21,7 +22,8 @@ constexpr const char* kUsage = R"(Usage: skyrill-sample-service [options]
 
 Answers /api/weather/{station}/history/?key=K&date=Y-M-D and
 /api/weather/{station}/today/?key=K (history2/today2 for the advanced source)
-with synthetic hourly observations.
+with synthetic hourly observations, and /rest/province and
+/rest/province/{code} with the bundled station directory.
 
 Options:
   --host ADDRESS     address to listen on (default 127.0.0.1)
@@ -115,6 +117,7 @@ bool startListener(ServerThread& listener, const Options& options, int port, con
     return false;
   }
   addWeatherRoutes(listener.server(), options.config, true, options.faults);
+  addDirectoryRoutes(listener.server());
   const int bound = listener.start(options.host, port);
   if (bound < 0) {
     std::fprintf(stderr, "cannot listen on %s:%d\n", options.host.c_str(), port);
