@@ -1,0 +1,134 @@
+#include "json/tree_builder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <functional>
+
+namespace skyrill::json_detail {
+
+namespace {
+
+// Objects with more members than this find repeated names through a hash
+// table; smaller ones through a 64-bit filter and a scan on its hits.
+constexpr std::size_t kMaxFilteredMembers = 64;
+
+bool sameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// One bit of 64 that equal names always share.
+std::uint64_t filterBit(std::string_view name) {
+  const unsigned first = name.empty() ? 0 : static_cast<unsigned char>(name.front());
+  const unsigned last = name.empty() ? 0 : static_cast<unsigned char>(name.back());
+  return std::uint64_t{1} << ((name.size() * 31 + first * 7 + last) & 63);
+}
+
+// Moves member `from` to position `to` of a name, value, name, value... block.
+void moveMember(Entry* members, std::size_t from, std::size_t to) {
+  if (from == to) return;
+  members[2 * to] = members[2 * from];
+  members[2 * to + 1] = members[2 * from + 1];
+}
+
+}  // namespace
+
+TreeBuilder::TreeBuilder(std::size_t entryCount, int maxDepth)
+    : slots_(std::make_unique_for_overwrite<Entry[]>(std::max<std::size_t>(entryCount, 1))),
+      capacity_(std::max<std::size_t>(entryCount, 1)),
+      maxDepth_(maxDepth) {}
+
+Entry TreeBuilder::textEntry(Entry::Kind kind, std::string_view text) {
+  const Entry entry{kind, static_cast<std::uint32_t>(text.size()), arena_.size()};
+  arena_.append(text);
+  return entry;
+}
+
+bool TreeBuilder::open(Entry::Kind kind) {
+  if (std::ssize(open_) >= maxDepth_) return false;
+  open_.push_back({kind, waiting_});
+  return true;
+}
+
+void TreeBuilder::close() {
+  const OpenContainer container = open_.back();
+  open_.pop_back();
+  const std::size_t first = placed_;
+  std::size_t count = placeChildren(container.firstWaiting);
+  if (container.kind == Entry::Kind::Object) {
+    count = keepLastOfRepeatedNames(slots_.get() + first, count / 2);
+    placed_ = first + 2 * count;
+  }
+  pushValue({container.kind, static_cast<std::uint32_t>(count), first});
+}
+
+// Moves the waiting values from firstWaiting on, in their order, to the end
+// of the placed ones; returns how many.
+std::size_t TreeBuilder::placeChildren(std::size_t firstWaiting) {
+  const std::size_t count = waiting_ - firstWaiting;
+  Entry* latest = slots_.get() + capacity_ - waiting_;
+  std::reverse(latest, latest + count);
+  // Both runs may overlap when the buffer is nearly full.
+  std::memmove(slots_.get() + placed_, latest, count * sizeof(Entry));
+  placed_ += count;
+  waiting_ = firstWaiting;
+  return count;
+}
+
+// Drops each repeated name, its last value taking the first one's place;
+// returns the members left.
+std::size_t TreeBuilder::keepLastOfRepeatedNames(Entry* members, std::size_t count) {
+  if (count > kMaxFilteredMembers) return keepLastOfRepeatedNamesHashed(members, count);
+  std::uint64_t seen = 0;
+  std::size_t kept = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    const std::string_view name = nameOf(members[2 * j]);
+    const std::uint64_t bit = filterBit(name);
+    if ((seen & bit) != 0) {
+      std::size_t earlier = 0;
+      while (earlier < kept && !sameText(nameOf(members[2 * earlier]), name)) ++earlier;
+      if (earlier < kept) {
+        members[2 * earlier + 1] = members[2 * j + 1];
+        continue;
+      }
+    }
+    seen |= bit;
+    moveMember(members, j, kept++);
+  }
+  return kept;
+}
+
+std::size_t TreeBuilder::keepLastOfRepeatedNamesHashed(Entry* members, std::size_t count) {
+  const std::size_t mask = std::bit_ceil(2 * count) - 1;
+  nameTable_.assign(mask + 1, 0);  // a member's place + 1; 0 is free
+  std::size_t kept = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    const std::string_view name = nameOf(members[2 * j]);
+    std::size_t slot = std::hash<std::string_view>{}(name)&mask;
+    while (nameTable_[slot] != 0 && !sameText(nameOf(members[2 * (nameTable_[slot] - 1)]), name)) {
+      slot = (slot + 1) & mask;
+    }
+    if (nameTable_[slot] != 0) {
+      members[2 * (nameTable_[slot] - 1) + 1] = members[2 * j + 1];
+      continue;
+    }
+    moveMember(members, j, kept++);
+    nameTable_[slot] = static_cast<std::uint32_t>(kept);
+  }
+  nameTable_ = {};
+  return kept;
+}
+
+JsonTree TreeBuilder::finish() {
+  const Entry root = slots_[capacity_ - 1];
+  // Give back the room the size estimate left over when it is worth a copy.
+  if (capacity_ - placed_ > placed_ / 4 + 64) {
+    auto exact = std::make_unique_for_overwrite<Entry[]>(placed_);
+    std::copy_n(slots_.get(), placed_, exact.get());
+    slots_ = std::move(exact);
+  }
+  if (arena_.capacity() - arena_.size() > arena_.size() / 4 + 64) arena_.shrink_to_fit();
+  return JsonTree(root, std::move(slots_), placed_, std::move(arena_));
+}
+
+}  // namespace skyrill::json_detail

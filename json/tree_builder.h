@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "json/json_tree.h"
+
+namespace skyrill::json_detail {
+
+// Builds a JsonTree in one pass from a parser's events, in the order of the
+// text. Every entry is stored once in a buffer sized for the whole tree up
+// front: containers closed so far fill it from the front, the values still
+// waiting for their container to close fill it from the back. An object
+// keeps the first position and the last value of a repeated member name.
+class TreeBuilder {
+ public:
+  // entryCount: no fewer than the values and member names to come.
+  // maxDepth: the deepest nesting accepted; opening a container below it fails.
+  TreeBuilder(std::size_t entryCount, int maxDepth);
+
+  void addNull() { pushValue(Entry::ofKind(Entry::Kind::Null)); }
+  void addBoolean(bool value) { pushValue(Entry::ofBoolean(value)); }
+  void addNumber(double value) { pushValue(Entry::ofNumber(value)); }
+  void addString(std::string_view text) { pushValue(textEntry(Entry::Kind::String, text)); }
+  // The name of the object member whose value comes next.
+  void addName(std::string_view name) { pushValue(textEntry(Entry::Kind::Name, name)); }
+  // False when the container would nest deeper than allowed.
+  bool openArray() { return open(Entry::Kind::Array); }
+  bool openObject() { return open(Entry::Kind::Object); }
+  void close();
+
+  // The tree of the one value added; call once, after the last event.
+  JsonTree finish();
+
+ private:
+  struct OpenContainer {
+    Entry::Kind kind;
+    std::size_t firstWaiting;  // its first child's place among the waiting values
+  };
+
+  Entry textEntry(Entry::Kind kind, std::string_view text);
+  void pushValue(const Entry& entry) { slots_[capacity_ - ++waiting_] = entry; }
+  bool open(Entry::Kind kind);
+  std::size_t placeChildren(std::size_t firstWaiting);
+  std::size_t keepLastOfRepeatedNames(Entry* members, std::size_t count);
+  std::size_t keepLastOfRepeatedNamesHashed(Entry* members, std::size_t count);
+  std::string_view nameOf(const Entry& name) const {
+    return {arena_.data() + name.payload, name.size};
+  }
+
+  std::unique_ptr<Entry[]> slots_;
+  std::size_t capacity_;
+  std::size_t placed_ = 0;   // entries placed at the front
+  std::size_t waiting_ = 0;  // entries waiting at the back, the latest lowest
+  int maxDepth_;
+  std::vector<OpenContainer> open_;
+  std::string arena_;
+  std::vector<std::uint32_t> nameTable_;  // for objects with many members
+};
+
+}  // namespace skyrill::json_detail
