@@ -22,8 +22,14 @@ constexpr std::string_view kLeafSeparator = "[2020年7月20日20时0分0秒]";
 
 // The text getText hands out for a value.
 std::string valueText(const JsonTree& tree, const Entry& value) {
+  // Numbers and strings, nearly every read, go straight into the result.
   std::string text;
-  json_detail::appendValueText(tree, value, text);
+  if (value.kind == Entry::Kind::Number) return formatJsonNumber(value.number());
+  if (value.kind == Entry::Kind::String) {
+    text = tree.text(value);
+  } else {
+    json_detail::appendValueText(tree, value, text);
+  }
   if (tree.holdsStoredBackslash()) json_detail::restoreBackslashes(text);
   return text;
 }
@@ -65,6 +71,11 @@ void gatherLeaves(const JsonTree& tree, const Entry& container, bool recursive,
 JsonValue JsonValue::member(std::string_view name) const {
   if (entry_ == nullptr) return {};
   return {tree_, tree_->member(*entry_, name)};
+}
+
+JsonValue JsonValue::member(std::string_view name, std::size_t& next) const {
+  if (entry_ == nullptr) return {};
+  return {tree_, tree_->member(*entry_, name, next)};
 }
 
 JsonValue JsonValue::element(std::size_t index) const {

@@ -124,7 +124,7 @@ void addTo(TreeBuilder& builder, const Node& node) {
 
 JsonTree freeze(const Node& root) {
   // Writes keep within the depth bound themselves.
-  TreeBuilder builder(entryCount(root), INT_MAX);
+  TreeBuilder builder(entryCount(root), 0, INT_MAX);
   addTo(builder, root);
   return builder.finish();
 }

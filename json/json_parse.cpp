@@ -1,5 +1,6 @@
 #include "json/json_parse.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -79,7 +80,7 @@ struct Frame {
 // with an explicit stack instead of recursion.
 class TreeReader {
  public:
-  explicit TreeReader(TreeBuilder& builder) : builder_(builder) {}
+  explicit TreeReader(TreeBuilder& builder) : builder_(builder) { frames_.reserve(16); }
 
   bool read(ondemand::document& document) {
     ondemand::json_type type;
@@ -231,7 +232,8 @@ std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int 
   if (state.parser.iterate(padded, text.size(), state.paddedCapacity).get(document) != SUCCESS) {
     return std::nullopt;
   }
-  TreeBuilder builder(entryBound(text), maxDepth);
+  // Strings and names take about half of an answer; larger texts grow the room.
+  TreeBuilder builder(entryBound(text), std::min(text.size() / 2, kKeptBufferBytes / 16), maxDepth);
   if (!TreeReader(builder).read(document)) return std::nullopt;
   return builder.finish();
 }

@@ -145,18 +145,20 @@ std::string shortDecimalText(double value) {
   constexpr double kScales[] = {10, 100, 1e3, 1e4, 1e5, 1e6};
   for (int decimals = 1; decimals <= 6; ++decimals) {
     const double scale = kScales[decimals - 1];
-    const double scaled = std::round(magnitude * scale);
+    // Any candidate is checked, so rounding halves either way does no harm.
+    const auto scaled = static_cast<double>(static_cast<std::uint64_t>(magnitude * scale + 0.5));
     if (scaled / scale != magnitude) continue;
-    char digits[24];
-    const auto end =
-        std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(scaled)).ptr;
-    std::string whole(digits, end);
-    if (whole.size() <= static_cast<std::size_t>(decimals)) {
-      whole.insert(0, static_cast<std::size_t>(decimals) + 1 - whole.size(), '0');
+    // Digits written backwards from the last decimal, the point put in place.
+    char text[32];
+    char* first = text + sizeof text;
+    auto whole = static_cast<std::uint64_t>(scaled);
+    for (int written = 0; whole != 0 || written <= decimals; ++written) {
+      if (written == decimals) *--first = '.';
+      *--first = static_cast<char>('0' + whole % 10);
+      whole /= 10;
     }
-    whole.insert(whole.size() - static_cast<std::size_t>(decimals), 1, '.');
-    if (value < 0) whole.insert(0, 1, '-');
-    return whole;
+    if (value < 0) *--first = '-';
+    return std::string(first, text + sizeof text);
   }
   return {};
 }
@@ -169,7 +171,7 @@ std::string formatJsonNumber(double value) {
 
   // Whole numbers, the most common ones, are quickest written as integers.
   const double magnitude = std::fabs(value);
-  if (magnitude < 1e15 && value == std::trunc(value)) {
+  if (magnitude < 1e15 && value == static_cast<double>(static_cast<std::int64_t>(value))) {
     char digits[24];
     const auto end =
         std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(value));

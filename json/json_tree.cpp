@@ -1,7 +1,6 @@
 #include "json/json_tree.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "json/json_text.h"
 
@@ -31,13 +30,25 @@ JsonTree& JsonTree::operator=(const JsonTree& other) {
 
 const Entry* JsonTree::member(const Entry& object, std::string_view name) const {
   if (!object.isObject()) return nullptr;
+  const Entry wanted = Entry::ofText(Entry::Kind::Name, name, 0);
   const std::span<const Entry> members = children(object);
   for (std::size_t i = 0; i < members.size(); i += 2) {
-    const Entry& memberName = members[i];
-    if (memberName.size == name.size() &&
-        std::memcmp(arena_.data() + memberName.payload, name.data(), name.size()) == 0) {
-      return &members[i + 1];
+    if (members[i].isName(name, wanted, arena_.data())) return &members[i + 1];
+  }
+  return nullptr;
+}
+
+const Entry* JsonTree::member(const Entry& object, std::string_view name, std::size_t& next) const {
+  if (!object.isObject()) return nullptr;
+  const Entry wanted = Entry::ofText(Entry::Kind::Name, name, 0);
+  const std::span<const Entry> members = children(object);
+  const std::size_t count = object.size;
+  for (std::size_t looked = 0, i = next < count ? next : 0; looked < count; ++looked) {
+    if (members[2 * i].isName(name, wanted, arena_.data())) {
+      next = i + 1;
+      return &members[2 * i + 1];
     }
+    i = i + 1 < count ? i + 1 : 0;
   }
   return nullptr;
 }

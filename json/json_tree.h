@@ -15,6 +15,8 @@ struct Entry {
   enum class Kind : std::uint8_t { Null, Boolean, Number, String, Array, Object, Name };
 
   Kind kind;
+  char head[3];           // a name's first bytes, zero after its end: most
+                          // names compare without reading the arena
   std::uint32_t size;     // text length, element count or member count
   std::uint64_t payload;  // the boolean, the number's bits, the text's offset in
                           // the arena, or the index of the first child
@@ -26,10 +28,27 @@ struct Entry {
   bool boolean() const { return payload != 0; }
   double number() const { return std::bit_cast<double>(payload); }
 
-  static Entry ofKind(Kind kind) { return {kind, 0, 0}; }
-  static Entry ofBoolean(bool value) { return {Kind::Boolean, 0, value ? 1u : 0u}; }
+  static Entry ofKind(Kind kind) { return {kind, {}, 0, 0}; }
+  static Entry ofBoolean(bool value) { return {Kind::Boolean, {}, 0, value ? 1u : 0u}; }
   static Entry ofNumber(double value) {
-    return {Kind::Number, 0, std::bit_cast<std::uint64_t>(value)};
+    return {Kind::Number, {}, 0, std::bit_cast<std::uint64_t>(value)};
+  }
+  // A string or a name stored at `offset` in the arena.
+  static Entry ofText(Kind kind, std::string_view text, std::size_t offset) {
+    Entry entry{kind, {}, static_cast<std::uint32_t>(text.size()), offset};
+    for (std::size_t i = 0; i < sizeof entry.head && i < text.size(); ++i) entry.head[i] = text[i];
+    return entry;
+  }
+  // True when this name is `name`, whose head is `nameHead`.
+  bool isName(std::string_view name, const Entry& nameHead, const char* arena) const {
+    if (size != name.size() || head[0] != nameHead.head[0] || head[1] != nameHead.head[1] ||
+        head[2] != nameHead.head[2]) {
+      return false;
+    }
+    for (std::size_t i = sizeof head; i < name.size(); ++i) {
+      if (arena[payload + i] != name[i]) return false;
+    }
+    return true;
   }
 };
 static_assert(sizeof(Entry) == 16);
@@ -63,6 +82,9 @@ class JsonTree {
 
   // The value of member `name`; null when the entry is no object or lacks it.
   const Entry* member(const Entry& object, std::string_view name) const;
+  // The same, looking from member number `next` on, then from the first;
+  // `next` becomes the number after the member found.
+  const Entry* member(const Entry& object, std::string_view name, std::size_t& next) const;
   // Element `index` of an array; null when the entry is no array or is shorter.
   const Entry* element(const Entry& array, std::size_t index) const;
 

@@ -17,11 +17,12 @@ bool sameText(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
-// One bit of 64 that equal names always share.
-std::uint64_t filterBit(std::string_view name) {
-  const unsigned first = name.empty() ? 0 : static_cast<unsigned char>(name.front());
-  const unsigned last = name.empty() ? 0 : static_cast<unsigned char>(name.back());
-  return std::uint64_t{1} << ((name.size() * 31 + first * 7 + last) & 63);
+// One bit of 64 that equal names always share, from their length and head.
+std::uint64_t filterBit(const Entry& name) {
+  const std::uint64_t mix = name.size ^ static_cast<std::uint64_t>(name.head[0]) << 8 ^
+                            static_cast<std::uint64_t>(name.head[1]) << 16 ^
+                            static_cast<std::uint64_t>(name.head[2]) << 24;
+  return std::uint64_t{1} << ((mix * 0x9E3779B97F4A7C15u) >> 58);
 }
 
 // Moves member `from` to position `to` of a name, value, name, value... block.
@@ -33,14 +34,27 @@ void moveMember(Entry* members, std::size_t from, std::size_t to) {
 
 }  // namespace
 
-TreeBuilder::TreeBuilder(std::size_t entryCount, int maxDepth)
+TreeBuilder::TreeBuilder(std::size_t entryCount, std::size_t textBytes, int maxDepth)
     : slots_(std::make_unique_for_overwrite<Entry[]>(std::max<std::size_t>(entryCount, 1))),
       capacity_(std::max<std::size_t>(entryCount, 1)),
-      maxDepth_(maxDepth) {}
+      maxDepth_(maxDepth) {
+  open_.reserve(16);
+  arena_.resize(textBytes);
+}
 
 Entry TreeBuilder::textEntry(Entry::Kind kind, std::string_view text) {
-  const Entry entry{kind, static_cast<std::uint32_t>(text.size()), arena_.size()};
-  arena_.append(text);
+  const std::size_t size = text.size();
+  if (arena_.size() - arenaUsed_ < size)
+    arena_.resize(std::max(2 * arena_.size(), arenaUsed_ + size));
+  char* out = arena_.data() + arenaUsed_;
+  // Most texts are a few bytes: a loop beats a call to memcpy.
+  if (size <= 16) {
+    for (std::size_t i = 0; i < size; ++i) out[i] = text[i];
+  } else {
+    std::memcpy(out, text.data(), size);
+  }
+  const Entry entry = Entry::ofText(kind, text, arenaUsed_);
+  arenaUsed_ += size;
   return entry;
 }
 
@@ -59,7 +73,7 @@ void TreeBuilder::close() {
     count = keepLastOfRepeatedNames(slots_.get() + first, count / 2);
     placed_ = first + 2 * count;
   }
-  pushValue({container.kind, static_cast<std::uint32_t>(count), first});
+  pushValue({container.kind, {}, static_cast<std::uint32_t>(count), first});
 }
 
 // Moves the waiting values from firstWaiting on, in their order, to the end
@@ -82,11 +96,13 @@ std::size_t TreeBuilder::keepLastOfRepeatedNames(Entry* members, std::size_t cou
   std::uint64_t seen = 0;
   std::size_t kept = 0;
   for (std::size_t j = 0; j < count; ++j) {
-    const std::string_view name = nameOf(members[2 * j]);
+    const Entry& name = members[2 * j];
     const std::uint64_t bit = filterBit(name);
     if ((seen & bit) != 0) {
       std::size_t earlier = 0;
-      while (earlier < kept && !sameText(nameOf(members[2 * earlier]), name)) ++earlier;
+      while (earlier < kept && !members[2 * earlier].isName(nameOf(name), name, arena_.data())) {
+        ++earlier;
+      }
       if (earlier < kept) {
         members[2 * earlier + 1] = members[2 * j + 1];
         continue;
@@ -127,6 +143,7 @@ JsonTree TreeBuilder::finish() {
     std::copy_n(slots_.get(), placed_, exact.get());
     slots_ = std::move(exact);
   }
+  arena_.resize(arenaUsed_);
   if (arena_.capacity() - arena_.size() > arena_.size() / 4 + 64) arena_.shrink_to_fit();
   return JsonTree(root, std::move(slots_), placed_, std::move(arena_));
 }

@@ -19,8 +19,9 @@ namespace skyrill::json_detail {
 class TreeBuilder {
  public:
   // entryCount: no fewer than the values and member names to come.
+  // textBytes: the room for strings and names to start with.
   // maxDepth: the deepest nesting accepted; opening a container below it fails.
-  TreeBuilder(std::size_t entryCount, int maxDepth);
+  TreeBuilder(std::size_t entryCount, std::size_t textBytes, int maxDepth);
 
   void addNull() { pushValue(Entry::ofKind(Entry::Kind::Null)); }
   void addBoolean(bool value) { pushValue(Entry::ofBoolean(value)); }
@@ -58,7 +59,8 @@ class TreeBuilder {
   std::size_t waiting_ = 0;  // entries waiting at the back, the latest lowest
   int maxDepth_;
   std::vector<OpenContainer> open_;
-  std::string arena_;
+  std::string arena_;  // texts, up to arenaUsed_; the rest is room to grow
+  std::size_t arenaUsed_ = 0;
   std::vector<std::uint32_t> nameTable_;  // for objects with many members
 };
 
