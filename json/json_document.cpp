@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -127,12 +128,15 @@ JsonDocument::Impl& JsonDocument::impl() {
 }
 
 bool JsonDocument::parse(std::string_view text) {
-  JsonTree& tree = impl().tree;
-  tree = JsonTree();
+  if (impl_) impl_->tree = JsonTree();  // the old tree goes first: less memory at the peak
   std::optional<JsonTree> parsed = json_detail::parseTree(text, kMaxDepth);
   if (!parsed) return false;
-  tree = std::move(*parsed);
-  return !tree.root().isNull();
+  try {
+    impl().tree = std::move(*parsed);  // a moved-from document makes its state anew
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return !impl().tree.root().isNull();
 }
 
 std::string JsonDocument::getText(std::string_view path) const {

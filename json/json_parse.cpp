@@ -34,6 +34,7 @@ struct ParserState {
     const std::size_t needed = text.size() + simdjson::SIMDJSON_PADDING;
     if (paddedCapacity < needed) {
       padded.reset();
+      paddedCapacity = 0;  // stays so when the allocation fails
       padded = std::make_unique_for_overwrite<char[]>(needed);
       paddedCapacity = needed;
     }

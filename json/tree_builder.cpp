@@ -42,20 +42,9 @@ TreeBuilder::TreeBuilder(std::size_t entryCount, std::size_t textBytes, int maxD
   arena_.resize(textBytes);
 }
 
-Entry TreeBuilder::textEntry(Entry::Kind kind, std::string_view text) {
-  const std::size_t size = text.size();
-  if (arena_.size() - arenaUsed_ < size)
-    arena_.resize(std::max(2 * arena_.size(), arenaUsed_ + size));
-  char* out = arena_.data() + arenaUsed_;
-  // Most texts are a few bytes: a loop beats a call to memcpy.
-  if (size <= 16) {
-    for (std::size_t i = 0; i < size; ++i) out[i] = text[i];
-  } else {
-    std::memcpy(out, text.data(), size);
-  }
-  const Entry entry = Entry::ofText(kind, text, arenaUsed_);
-  arenaUsed_ += size;
-  return entry;
+// Room for a text of `size` more bytes.
+void TreeBuilder::growArena(std::size_t size) {
+  arena_.resize(std::max(2 * arena_.size(), arenaUsed_ + size));
 }
 
 bool TreeBuilder::open(Entry::Kind kind) {

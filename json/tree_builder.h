@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,7 +44,22 @@ class TreeBuilder {
     std::size_t firstWaiting;  // its first child's place among the waiting values
   };
 
-  Entry textEntry(Entry::Kind kind, std::string_view text);
+  // Inline: it runs for every string and name.
+  Entry textEntry(Entry::Kind kind, std::string_view text) {
+    const std::size_t size = text.size();
+    if (arena_.size() - arenaUsed_ < size) growArena(size);
+    char* out = arena_.data() + arenaUsed_;
+    // Most texts are a few bytes: a loop beats a call to memcpy.
+    if (size <= 16) {
+      for (std::size_t i = 0; i < size; ++i) out[i] = text[i];
+    } else {
+      std::memcpy(out, text.data(), size);
+    }
+    const Entry entry = Entry::ofText(kind, text, arenaUsed_);
+    arenaUsed_ += size;
+    return entry;
+  }
+  void growArena(std::size_t size);
   void pushValue(const Entry& entry) { slots_[capacity_ - ++waiting_] = entry; }
   bool open(Entry::Kind kind);
   std::size_t placeChildren(std::size_t firstWaiting);
