@@ -239,6 +239,16 @@ std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int 
   return builder.finish();
 }
 
+// The text simdjson is given: a leading UTF-8 byte-order mark, which files
+// saved by some editors carry, is skipped; white space after the value is
+// dropped, as simdjson 3.0 refuses a root true or false followed by more
+// than a couple of spaces.
+std::string_view trimmed(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  const std::size_t end = text.find_last_not_of(" \t\n\r");
+  return text.substr(0, end == std::string_view::npos ? 0 : end + 1);
+}
+
 }  // namespace
 
 std::optional<JsonTree> parseTree(std::string_view text, int maxDepth) noexcept {
@@ -250,7 +260,9 @@ std::optional<JsonTree> parseTree(std::string_view text, int maxDepth) noexcept 
   ParserState& state = parserState();
   std::optional<JsonTree> tree;
   try {
-    tree = readTree(state, text, maxDepth);
+    if (const std::string_view value = trimmed(text); !value.empty()) {
+      tree = readTree(state, value, maxDepth);
+    }
   } catch (const std::bad_alloc&) {
     tree.reset();
   }

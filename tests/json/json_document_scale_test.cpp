@@ -73,6 +73,28 @@ TEST(JsonDocumentScale, integersBeyondSixtyFourBitsReadAsTheNearestDouble) {
   }
 }
 
+TEST(JsonDocumentScale, byteOrderMarkAndWhiteSpaceAroundTheValueAreSkipped) {
+  const struct {
+    const char* json;
+    const char* text;
+  } cases[] = {
+      {"\xEF\xBB\xBF{\"a\": 1}", "[object Object]"},
+      {"\xEF\xBB\xBF\t\"\xE4\xB8\xAD\"\n", "\xE4\xB8\xAD"},
+      {"false  \r\n  ", "false"},
+      {"\ttrue   \n\n", "true"},
+      {"-2.5     ", "-2.5"},
+      {"[1]\n\n\n", "1"},
+  };
+  for (const auto& c : cases) {
+    JsonDocument document;
+    ASSERT_TRUE(document.parse(c.json)) << c.json;
+    EXPECT_EQ(document.getText(""), c.text) << c.json;
+  }
+  JsonDocument document;
+  EXPECT_FALSE(document.parse("\xEF\xBB\xBF"));
+  EXPECT_FALSE(document.parse(" \xEF\xBB\xBF[1]"));  // only at the very start
+}
+
 TEST(JsonDocumentScale, textsBeyondTheSizeCapFailToParse) {
   const auto stringOf = [](std::size_t bytes) { return "\"" + std::string(bytes - 2, 'a') + "\""; };
   JsonDocument document;
