@@ -104,21 +104,44 @@ std::size_t TreeBuilder::keepLastOfRepeatedNames(Entry* members, std::size_t cou
 }
 
 std::size_t TreeBuilder::keepLastOfRepeatedNamesHashed(Entry* members, std::size_t count) {
+  // A slot holds the upper half of a name's hash above its member's place
+  // + 1 (0 is free): names are compared only when their hashes agree, so a
+  // large object costs about one cache miss a member.
   const std::size_t mask = std::bit_ceil(2 * count) - 1;
-  nameTable_.assign(mask + 1, 0);  // a member's place + 1; 0 is free
+  nameTable_.assign(mask + 1, 0);
+  // The slots of the names a few members ahead are fetched early, so that
+  // their cache misses overlap.
+  constexpr std::size_t kAhead = 16;
+  std::size_t hashes[kAhead];
+  const auto hashAhead = [&](std::size_t j) {
+    if (j >= count) return;
+    hashes[j % kAhead] = std::hash<std::string_view>{}(nameOf(members[2 * j]));
+    __builtin_prefetch(nameTable_.data() + (hashes[j % kAhead] & mask));
+  };
+  for (std::size_t j = 0; j < kAhead; ++j) hashAhead(j);
   std::size_t kept = 0;
   for (std::size_t j = 0; j < count; ++j) {
     const std::string_view name = nameOf(members[2 * j]);
-    std::size_t slot = std::hash<std::string_view>{}(name)&mask;
-    while (nameTable_[slot] != 0 && !sameText(nameOf(members[2 * (nameTable_[slot] - 1)]), name)) {
-      slot = (slot + 1) & mask;
+    const std::size_t hash = hashes[j % kAhead];
+    hashAhead(j + kAhead);
+    const std::uint64_t tag = static_cast<std::uint64_t>(hash >> 32) << 32;
+    std::size_t slot = hash & mask;
+    std::size_t found = 0;  // place + 1
+    for (; nameTable_[slot] != 0; slot = (slot + 1) & mask) {
+      const std::uint64_t held = nameTable_[slot];
+      if ((held & ~std::uint64_t{0xFFFFFFFF}) != tag) continue;
+      const std::size_t place = (held & 0xFFFFFFFF) - 1;
+      if (sameText(nameOf(members[2 * place]), name)) {
+        found = place + 1;
+        break;
+      }
     }
-    if (nameTable_[slot] != 0) {
-      members[2 * (nameTable_[slot] - 1) + 1] = members[2 * j + 1];
+    if (found != 0) {
+      members[2 * (found - 1) + 1] = members[2 * j + 1];
       continue;
     }
     moveMember(members, j, kept++);
-    nameTable_[slot] = static_cast<std::uint32_t>(kept);
+    nameTable_[slot] = tag | kept;
   }
   nameTable_ = {};
   return kept;

@@ -77,7 +77,7 @@ class TreeBuilder {
   std::vector<OpenContainer> open_;
   std::string arena_;  // texts, up to arenaUsed_; the rest is room to grow
   std::size_t arenaUsed_ = 0;
-  std::vector<std::uint32_t> nameTable_;  // for objects with many members
+  std::vector<std::uint64_t> nameTable_;  // for objects with many members
 };
 
 }  // namespace skyrill::json_detail
