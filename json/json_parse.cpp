@@ -18,9 +18,10 @@ namespace {
 namespace ondemand = simdjson::ondemand;
 using simdjson::SUCCESS;
 
-// Texts up to this size leave the parser's buffers in place for the next
-// parse; larger ones give them back.
-constexpr std::size_t kKeptBufferBytes = 1024 * 1024;
+// Texts up to this size leave the parser's buffers (about 7 bytes per byte
+// of text) in place for the next parse, such as the redisplay of a held
+// answer; larger ones give them back.
+constexpr std::size_t kKeptBufferBytes = 4 * 1024 * 1024;
 
 // The parser and a copy of the text with the zero padding it reads past the
 // end, kept between parses of one thread.
