@@ -24,7 +24,8 @@ class JsonValue;
 // A path whose last step lands on null reads like an unresolved one.
 //
 // Texts are UTF-8. Numbers read as their shortest round-trip decimal form.
-// Texts larger than kMaxTextBytes do not parse. Nothing here throws.
+// Texts larger than kMaxTextBytes do not parse, nor do texts whose parse
+// runs out of memory. Nothing here throws.
 class JsonDocument {
  public:
   // Deepest nesting a parsed text may have; deeper texts fail to parse, and

@@ -236,7 +236,7 @@ std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int 
   }
   // Strings and names take about half of an answer; larger texts grow the room.
   TreeBuilder builder(entryBound(text), std::min(text.size() / 2, kKeptBufferBytes / 16), maxDepth);
-  if (!TreeReader(builder).read(document)) return std::nullopt;
+  if (!TreeReader(builder).read(document) || builder.overflowed()) return std::nullopt;
   return builder.finish();
 }
 

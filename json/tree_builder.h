@@ -35,6 +35,8 @@ class TreeBuilder {
   bool openObject() { return open(Entry::Kind::Object); }
   void close();
 
+  // True when more values came than the entry count allowed for.
+  bool overflowed() const { return overflowed_; }
   // The tree of the one value added; call once, after the last event.
   JsonTree finish();
 
@@ -60,7 +62,13 @@ class TreeBuilder {
     return entry;
   }
   void growArena(std::size_t size);
-  void pushValue(const Entry& entry) { slots_[capacity_ - ++waiting_] = entry; }
+  void pushValue(const Entry& entry) {
+    if (placed_ + waiting_ == capacity_) {
+      overflowed_ = true;  // more than promised: no valid text does that
+      return;
+    }
+    slots_[capacity_ - ++waiting_] = entry;
+  }
   bool open(Entry::Kind kind);
   std::size_t placeChildren(std::size_t firstWaiting);
   std::size_t keepLastOfRepeatedNames(Entry* members, std::size_t count);
@@ -73,6 +81,7 @@ class TreeBuilder {
   std::size_t capacity_;
   std::size_t placed_ = 0;   // entries placed at the front
   std::size_t waiting_ = 0;  // entries waiting at the back, the latest lowest
+  bool overflowed_ = false;
   int maxDepth_;
   std::vector<OpenContainer> open_;
   std::string arena_;  // texts, up to arenaUsed_; the rest is room to grow
