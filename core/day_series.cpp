@@ -21,43 +21,34 @@ using std::chrono::seconds;
 constexpr int kRecordsRead = 24;
 constexpr hours kServiceToShownTime{8};
 
-constexpr int kObjectKind = 4;
-
-// Reads the texts of one record, reusing one path buffer. A record without an
-// "acc" object skips the acc lookups: they could only give "".
+// Reads the texts of one record, found once in the document. A record
+// without an "acc" object skips the acc lookups: they could only give "".
 class RecordReader {
  public:
   RecordReader(const JsonDocument& document, std::string_view prefix, int index)
-      : document_(document) {
-    path_.reserve(prefix.size() + 24);
-    path_.append(prefix).append("[").append(std::to_string(index)).append("]");
-    base_ = path_.size();
-    hasAcc_ = document.kindOf(pathTo(".acc", "")) == kObjectKind;
-  }
+      : record_(document.at(prefix).element(static_cast<std::size_t>(index))),
+        acc_(record_.member("acc")),
+        hasAcc_(acc_.isObject()) {}
 
-  std::string text(std::string_view key) { return document_.getText(pathTo(".", key)); }
+  // Keys are mostly read in the record's own order: each lookup starts
+  // where the last one ended.
+  std::string text(std::string_view key) { return record_.member(key, nextMember_).text(); }
 
   // The value's text, followed by " {acc}" when the acc object has a text
   // for the key.
   std::string cell(std::string_view key) {
     std::string value = text(key);
     if (!hasAcc_) return value;
-    const std::string acc = document_.getText(pathTo(".acc.", key));
+    const std::string acc = acc_.member(key).text();
     if (!acc.empty()) value.append(" {").append(acc).append("}");
     return value;
   }
 
  private:
-  const std::string& pathTo(std::string_view middle, std::string_view key) {
-    path_.resize(base_);
-    path_.append(middle).append(key);
-    return path_;
-  }
-
-  const JsonDocument& document_;
-  std::string path_;
-  std::size_t base_ = 0;
+  JsonValue record_;
+  JsonValue acc_;
   bool hasAcc_ = false;
+  std::size_t nextMember_ = 0;
 };
 
 // Reads the date-and-time fields of a record time one number at a time.
@@ -87,7 +78,10 @@ class TimeReader {
   }
 
  private:
-  static bool isSeparator(char c) { return c == '-' || c == ':' || c == ' ' || c == '/'; }
+  // An upper-case "T" reads as a space.
+  static bool isSeparator(char c) {
+    return c == '-' || c == ':' || c == ' ' || c == '/' || c == 'T';
+  }
   void skipSeparators() {
     while (pos_ < text_.size() && isSeparator(text_[pos_])) ++pos_;
   }
@@ -165,11 +159,7 @@ std::string readCell(const JsonDocument& document, std::string_view prefix, int 
 }
 
 std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime) {
-  std::string text(serviceTime);
-  for (char& c : text) {
-    if (c == 'T') c = ' ';
-  }
-  const auto time = readServiceTime(text);
+  const auto time = readServiceTime(serviceTime);
   if (!time) return std::nullopt;
   const LocalSeconds shifted = *time + kServiceToShownTime;
   // Keep the shown year to four digits.

@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace skyrill {
 
@@ -132,9 +134,46 @@ class NumberScanner {
   long long exponent_ = 0;
 };
 
+// The usual case, read without copying: optional "-", up to 15 digits with
+// at most one point, no exponent. Such a number is its digits divided by a
+// power of ten, both exact in a double, and the division rounds correctly.
+// Nothing when the text needs the full scan.
+std::optional<double> plainNumericValue(std::string_view text) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (negative) ++i;
+  std::uint64_t digits = 0;
+  std::size_t digitCount = 0;
+  std::size_t decimals = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (isDigit(c)) {
+      if (++digitCount > 15) return std::nullopt;
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      if (point) ++decimals;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      // An exponent or a full-width form may continue the number.
+      if (c == 'e' || c == 'E' || numberCharAt(text, i).length > 1) return std::nullopt;
+      break;
+    }
+  }
+  if (digitCount == 0) return std::nullopt;
+  const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  return negative ? -value : value;
+}
+
 }  // namespace
 
 double numericValue(std::string_view text) {
+  if (const std::optional<double> plain = plainNumericValue(text)) {
+    return *plain == 0 ? 0.0 : *plain;  // no "-0"
+  }
   NumberScanner scanner(text);
   if (!scanner.scan()) return 0;
   const std::string& ascii = scanner.ascii();

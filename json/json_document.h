@@ -1,11 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace skyrill {
+
+namespace json_detail {
+class JsonTree;
+struct Entry;
+}  // namespace json_detail
+
+class JsonValue;
 
 // One JSON value, read and written by path.
 //
@@ -16,12 +24,15 @@ namespace skyrill {
 // A path whose last step lands on null reads like an unresolved one.
 //
 // Texts are UTF-8. Numbers read as their shortest round-trip decimal form.
-// Nothing here throws.
+// Texts larger than kMaxTextBytes do not parse, nor do texts whose parse
+// runs out of memory. Nothing here throws.
 class JsonDocument {
  public:
   // Deepest nesting a parsed text may have; deeper texts fail to parse, and
   // no write makes the document deeper.
   static constexpr int kMaxDepth = 512;
+  // Largest text a parse accepts, as for an answer of the data service.
+  static constexpr std::size_t kMaxTextBytes = 16 * 1024 * 1024;
 
   JsonDocument();  // holds an empty object
   ~JsonDocument();
@@ -38,6 +49,9 @@ class JsonDocument {
   std::string getText(std::string_view path) const;
   // The number of elements of the array at the path; 0 for anything else.
   int count(std::string_view path) const;
+  // The value at the path, to read what lies under it step by step without
+  // resolving the path again; it leads nowhere when unresolved.
+  JsonValue at(std::string_view path) const;
 
   // The root becomes an empty object.
   void clear();
@@ -97,6 +111,38 @@ class JsonDocument {
   Impl& impl();
 
   std::unique_ptr<Impl> impl_;
+};
+
+// A value of a document, found once and read from with further steps (a
+// path's ".name" and "[n]"); reads as getText and count do. Valid until the
+// document is next parsed, cleared, written, assigned or destroyed.
+class JsonValue {
+ public:
+  JsonValue() = default;  // leads nowhere
+
+  // Member `name`; nowhere unless this is an object that has it.
+  JsonValue member(std::string_view name) const;
+  // The same, looking from member number `next` on and then from the first;
+  // `next` becomes the number after the member found. Reading members in
+  // their written order so costs one comparison each.
+  JsonValue member(std::string_view name, std::size_t& next) const;
+  // Element `index`; nowhere unless this is an array that long.
+  JsonValue element(std::size_t index) const;
+
+  // True when this leads to a value other than null.
+  bool exists() const;
+  bool isObject() const;
+  // As JsonDocument::getText and count for the path that led here.
+  std::string text() const;
+  int count() const;
+
+ private:
+  friend class JsonDocument;
+  JsonValue(const json_detail::JsonTree* tree, const json_detail::Entry* entry)
+      : tree_(tree), entry_(entry) {}
+
+  const json_detail::JsonTree* tree_ = nullptr;
+  const json_detail::Entry* entry_ = nullptr;  // null when nowhere
 };
 
 // The shortest round-trip text of a number: 23.4, 100, 1e-7, 1e+21, 0 for -0;

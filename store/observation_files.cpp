@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/numeric_text.h"
+#include "json/json_document.h"
 #include "store/whole_file.h"
 
 namespace skyrill {
@@ -64,7 +65,9 @@ bool canSaveDay(const QueryState& state) {
 }
 
 std::string readDayFile(const std::filesystem::path& path) {
-  return readWholeFile(path).value_or(std::string());
+  // One byte past the size a parse accepts is enough to fail it, as an
+  // answer cut at the web client's limit fails.
+  return readWholeFile(path, JsonDocument::kMaxTextBytes + 1).value_or(std::string());
 }
 
 }  // namespace skyrill

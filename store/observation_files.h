@@ -38,7 +38,8 @@ bool autoSaveDay(const std::filesystem::path& programDir, std::string_view yearT
 // answer bytes it named.
 bool canSaveDay(const QueryState& state);
 
-// The bytes of an observation file; empty when it cannot be read.
+// The bytes of an observation file, no more than one past the largest text
+// a JsonDocument parses; empty when it cannot be read.
 std::string readDayFile(const std::filesystem::path& path);
 
 }  // namespace skyrill

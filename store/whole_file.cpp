@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -71,7 +72,7 @@ bool copyPermissions(const std::filesystem::path& target, int fd) {
 
 }  // namespace
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
   // Only regular files: a pipe or a device such as /dev/zero would block the
   // open or never end. O_NONBLOCK keeps the open of a pipe from waiting.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -80,8 +81,9 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   std::string bytes;
   char buffer[65536];
-  for (;;) {
-    const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+  while (bytes.size() < maxBytes) {
+    const ssize_t count =
+        ::read(fd.get(), buffer, std::min(sizeof buffer, maxBytes - bytes.size()));
     if (count == 0) return bytes;
     if (count < 0) {
       if (errno == EINTR) continue;
@@ -89,6 +91,7 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
     }
     bytes.append(buffer, static_cast<std::size_t>(count));
   }
+  return bytes;
 }
 
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {

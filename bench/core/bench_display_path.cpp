@@ -1,5 +1,16 @@
 // The display path of one answer, whole and stage by stage, on a realistic
-// 24-record day.
+// 24-record day; the parse of large and hostile shapes with its peak memory;
+// and a plain Python script doing the same display path, as a yardstick.
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <thread>
 
 #include <benchmark/benchmark.h>
 
@@ -11,8 +22,93 @@
 #include "json/json_document.h"
 #include "store/observation_files.h"
 
+// ---- Heap accounting: the bytes live now and the most live since a reset --
+
+namespace {
+
+std::atomic<std::size_t> liveBytes{0};
+std::atomic<std::size_t> peakBytes{0};
+
+void* counted(void* block) {
+  if (block != nullptr) {
+    const std::size_t live = liveBytes += malloc_usable_size(block);
+    std::size_t peak = peakBytes.load();
+    while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
+    }
+  }
+  return block;
+}
+
+void release(void* block) noexcept {
+  if (block == nullptr) return;
+  liveBytes -= malloc_usable_size(block);
+  std::free(block);
+}
+
+void* allocate(std::size_t size) {
+  void* block = counted(std::malloc(size == 0 ? 1 : size));
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  return allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return counted(std::malloc(size == 0 ? 1 : size));
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return counted(std::malloc(size == 0 ? 1 : size));
+}
+void operator delete(void* block) noexcept {
+  release(block);
+}
+void operator delete[](void* block) noexcept {
+  release(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  release(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  release(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+  release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+  release(block);
+}
+
 namespace skyrill {
 namespace {
+
+// The most heap bytes a parse of the text holds at once, per byte of text.
+double parsePeakBytesPerByte(const std::string& text) {
+  JsonDocument document;
+  const std::size_t before = liveBytes.load();
+  peakBytes = before;
+  document.parse(text);
+  return static_cast<double>(peakBytes.load() - before) / static_cast<double>(text.size());
+}
+
+// The same for the first parse of a thread, whose parser has no buffers yet.
+double firstParsePeakBytesPerByte(const std::string& text) {
+  double peak = 0;
+  std::thread([&] { peak = parsePeakBytesPerByte(text); }).join();
+  return peak;
+}
+
+// Both figures as counters.
+void countPeakBytes(benchmark::State& state, const std::string& text) {
+  state.counters["firstPeakBytesPerByte"] = firstParsePeakBytesPerByte(text);
+  parsePeakBytesPerByte(text);
+  state.counters["peakBytesPerByte"] = parsePeakBytesPerByte(text);
+}
 
 std::string sampleAnswer() {
   return readDayFile(SKYRILL_SAMPLE_DAY);
@@ -41,6 +137,7 @@ void Decode(benchmark::State& state) {
 }
 
 void Parse(benchmark::State& state) {
+  countPeakBytes(state, answer());
   JsonDocument document;
   for (auto _ : state) benchmark::DoNotOptimize(document.parse(answer()));
 }
@@ -98,6 +195,83 @@ void WholeDisplayRun(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(pipeline.runQuery(QueryMode::History, false, true));
 }
 
+// ---- The same display path as a plain Python script ------------------------
+
+// Runs the peer script once on the sample answer and reports its medians (in
+// microseconds) as counters; the time of this benchmark means nothing.
+void PythonPeer(benchmark::State& state) {
+  const std::string command = "python3 " SKYRILL_PYTHON_PEER " " SKYRILL_SAMPLE_DAY " 2>/dev/null";
+  for (auto _ : state) {
+    FILE* output = popen(command.c_str(), "r");
+    if (output == nullptr) {
+      state.SkipWithError("python3 did not start");
+      return;
+    }
+    char stage[64];
+    double micros = 0;
+    while (std::fscanf(output, "%63s %lf", stage, &micros) == 2) {
+      state.counters[std::string(stage) + "Us"] = micros;
+    }
+    if (pclose(output) != 0) state.SkipWithError("the peer script failed");
+  }
+}
+
+// ---- Large and hostile shapes -----------------------------------------------
+
+// One object of `members` number members with distinct names of one length,
+// so that its size grows as the number of members.
+std::string wideObject(int members) {
+  std::string text = "{";
+  for (int i = 0; i < members; ++i) {
+    if (i > 0) text += ',';
+    char member[32];
+    std::snprintf(member, sizeof member, "\"m%06d\":%d", i, i % 1000);
+    text += member;
+  }
+  return text + "}";
+}
+
+// [0,0,...,0] of about `bytes` bytes.
+std::string zeroArray(std::size_t bytes) {
+  std::string text = "[0";
+  text.reserve(bytes + 1);
+  while (text.size() + 3 <= bytes) text += ",0";
+  return text + "]";
+}
+
+// An answer of `count` records shaped like the sample's.
+std::string manyRecords(int count) {
+  const std::string& sample = answer();
+  const std::size_t first = sample.find("[{") + 1;
+  const std::string record = sample.substr(first, sample.find("},{", first) + 1 - first);
+  std::string text = "{\"date\":\"2019-07-05\",\"wmo\":\"57083\",\"res\":[";
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) text += ',';
+    text += record;
+  }
+  return text + "]}";
+}
+
+void parseShape(benchmark::State& state, const std::string& text) {
+  countPeakBytes(state, text);
+  state.counters["inputBytes"] = static_cast<double>(text.size());
+  JsonDocument document;
+  for (auto _ : state) benchmark::DoNotOptimize(document.parse(text));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void ParseWideObject(benchmark::State& state) {
+  parseShape(state, wideObject(static_cast<int>(state.range(0))));
+}
+
+void ParseZeroArray(benchmark::State& state) {
+  parseShape(state, zeroArray(static_cast<std::size_t>(state.range(0))));
+}
+
+void ParseManyRecords(benchmark::State& state) {
+  parseShape(state, manyRecords(static_cast<int>(state.range(0))));
+}
+
 BENCHMARK(Decode);
 BENCHMARK(Parse);
 BENCHMARK(Extract);
@@ -105,6 +279,10 @@ BENCHMARK(PrecipitationLabels);
 BENCHMARK(Statistics);
 BENCHMARK(LineTexts);
 BENCHMARK(WholeDisplayRun);
+BENCHMARK(PythonPeer)->Iterations(1);
+BENCHMARK(ParseWideObject)->Arg(20'000)->Arg(100'000)->Arg(200'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ParseZeroArray)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ParseManyRecords)->Arg(10'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace skyrill

@@ -19,6 +19,15 @@ TEST(WholeFile, ReplacesTheFileAndLeavesNoTemporaryFile) {
   EXPECT_EQ(testing::entryCount(folder.path()), 1);
 }
 
+TEST(WholeFile, ReadStopsAtTheByteLimit) {
+  testing::TempFolder folder;
+  const auto path = folder / "f";
+  testing::writeBytes(path, std::string(200000, 'x'));
+  EXPECT_EQ(readWholeFile(path, 100001), std::string(100001, 'x'));
+  EXPECT_EQ(readWholeFile(path, 0), "");
+  EXPECT_EQ(readWholeFile(path, 300000), std::string(200000, 'x'));
+}
+
 TEST(WholeFile, ReplacementKeepsThePermissions) {
   testing::TempFolder folder;
   const auto path = folder / "f";

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "json/json_tree.h"
+
+namespace skyrill::json_detail {
+
+// Builds a JsonTree in one pass from a parser's events, in the order of the
+// text. Every entry is stored once in a buffer sized for the whole tree up
+// front: containers closed so far fill it from the front, the values still
+// waiting for their container to close fill it from the back. An object
+// keeps the first position and the last value of a repeated member name.
+class TreeBuilder {
+ public:
+  // entryCount: no fewer than the values and member names to come.
+  // textBytes: the room for strings and names to start with.
+  // maxDepth: the deepest nesting accepted; opening a container below it fails.
+  TreeBuilder(std::size_t entryCount, std::size_t textBytes, int maxDepth);
+
+  void addNull() { pushValue(Entry::ofKind(Entry::Kind::Null)); }
+  void addBoolean(bool value) { pushValue(Entry::ofBoolean(value)); }
+  void addNumber(double value) { pushValue(Entry::ofNumber(value)); }
+  void addString(std::string_view text) { pushValue(textEntry(Entry::Kind::String, text)); }
+  // The name of the object member whose value comes next.
+  void addName(std::string_view name) { pushValue(textEntry(Entry::Kind::Name, name)); }
+  // False when the container would nest deeper than allowed.
+  bool openArray() { return open(Entry::Kind::Array); }
+  bool openObject() { return open(Entry::Kind::Object); }
+  void close();
+
+  // True when more values came than the entry count allowed for.
+  bool overflowed() const { return overflowed_; }
+  // The tree of the one value added; call once, after the last event.
+  JsonTree finish();
+
+ private:
+  struct OpenContainer {
+    Entry::Kind kind;
+    std::size_t firstWaiting;  // its first child's place among the waiting values
+  };
+
+  // Inline: it runs for every string and name.
+  Entry textEntry(Entry::Kind kind, std::string_view text) {
+    const std::size_t size = text.size();
+    if (arena_.size() - arenaUsed_ < size) growArena(size);
+    char* out = arena_.data() + arenaUsed_;
+    // Most texts are a few bytes: a loop beats a call to memcpy.
+    if (size <= 16) {
+      for (std::size_t i = 0; i < size; ++i) out[i] = text[i];
+    } else {
+      std::memcpy(out, text.data(), size);
+    }
+    const Entry entry = Entry::ofText(kind, text, arenaUsed_);
+    arenaUsed_ += size;
+    return entry;
+  }
+  void growArena(std::size_t size);
+  void pushValue(const Entry& entry) {
+    if (placed_ + waiting_ == capacity_) {
+      overflowed_ = true;  // more than promised: no valid text does that
+      return;
+    }
+    slots_[capacity_ - ++waiting_] = entry;
+  }
+  bool open(Entry::Kind kind);
+  std::size_t placeChildren(std::size_t firstWaiting);
+  std::size_t keepLastOfRepeatedNames(Entry* members, std::size_t count);
+  std::size_t keepLastOfRepeatedNamesHashed(Entry* members, std::size_t count);
+  std::string_view nameOf(const Entry& name) const {
+    return {arena_.data() + name.payload, name.size};
+  }
+
+  std::unique_ptr<Entry[]> slots_;
+  std::size_t capacity_;
+  std::size_t placed_ = 0;   // entries placed at the front
+  std::size_t waiting_ = 0;  // entries waiting at the back, the latest lowest
+  bool overflowed_ = false;
+  int maxDepth_;
+  std::vector<OpenContainer> open_;
+  std::string arena_;  // texts, up to arenaUsed_; the rest is room to grow
+  std::size_t arenaUsed_ = 0;
+  std::vector<std::uint64_t> nameTable_;  // for objects with many members
+};
+
+}  // namespace skyrill::json_detail
