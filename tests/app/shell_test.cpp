@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -433,6 +434,62 @@ TEST_F(ShellFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
   EXPECT_TRUE(message.text.startsWith(QStringLiteral("文件保存失败")));
   EXPECT_FALSE(std::filesystem::exists(target));
   EXPECT_EQ(readBytes(folder / "day.json"), "old");
+}
+
+// Answers an export dialog with a typed file name.
+ModalAnswerer::Action exportInto(const std::filesystem::path& path, QString* presetName = nullptr) {
+  return [=](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    if (presetName) *presetName = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    typeFileName(dialog, path);
+    static_cast<QDialog*>(dialog)->done(QDialog::Accepted);  // past the folder check
+  };
+}
+
+TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
+  QMenu* data = window().menuBar()->actions().value(0)->menu();
+  ASSERT_NE(data, nullptr);
+  const QStringList exports = {QStringLiteral("&H.CSV（时次）…"), QStringLiteral("&G.CSV（表格）…"),
+                               QStringLiteral("&C.图表（SVG/PDF/PNG）…"),
+                               QStringLiteral("&W.风向杆（SVG/PDF/PNG）…")};
+  emit data->aboutToShow();
+  for (const QString& caption : exports) EXPECT_FALSE(menuItem(caption)->isEnabled());
+  // Nothing to export: no dialog.
+  menuItem(exports[0])->trigger();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+  fetch();
+  emit data->aboutToShow();
+  for (const QString& caption : exports) EXPECT_TRUE(menuItem(caption)->isEnabled());
+  EXPECT_EQ(data->actions().last()->text(), QStringLiteral("&E.导出"));
+
+  ModalAnswerer answers;
+  QString presetName;
+  answers.then(exportInto(folder / "slots.csv", &presetName))
+      .then(exportInto(folder / "grid.csv"))
+      .then(exportInto(folder / "chart.svg"))
+      .then(exportInto(folder / "strip.pdf"));
+  for (const QString& caption : exports) menuItem(caption)->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(presetName, QStringLiteral("0_58453_0_20240307.csv"));
+  EXPECT_TRUE(readBytes(folder / "slots.csv").starts_with("\xEF\xBB\xBF时次,时间,"));
+  EXPECT_TRUE(readBytes(folder / "grid.csv").starts_with("\xEF\xBB\xBF数据时间,气温,"));
+  EXPECT_NE(readBytes(folder / "chart.svg").find(">气温</text>"), std::string::npos);
+  EXPECT_TRUE(readBytes(folder / "strip.pdf").starts_with("%PDF-"));
+
+  // A file that cannot be written ends in a warning owned by the window.
+  Shown warning;
+  answers.then(exportInto(folder / "missing" / "chart.png")).then([&](QWidget* modal) {
+    EXPECT_EQ(modal->parentWidget(), &window());
+    pressOnBox(QMessageBox::Ok, &warning)(modal);
+  });
+  menuItem(exports[2])->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(warning.title, QStringLiteral("导出"));
+  EXPECT_EQ(warning.icon, QMessageBox::Warning);
+  EXPECT_TRUE(warning.text.startsWith(QStringLiteral("文件导出失败")));
 }
 
 TEST_F(ShellFileTest, AutoSaveWritesIntoTheYearFolder) {
