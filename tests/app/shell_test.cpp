@@ -94,8 +94,9 @@ class ShellTest : public ::testing::Test {
  protected:
   ~ShellTest() override { shell.reset(); }
 
-  void start() {
+  void start(const std::string& dayFile = {}) {
     Shell::Options options;
+    options.dayFile = dayFile;
     options.programFile = folder / "skyrill";
     options.clock = [] { return QDate(2024, 3, 7); };
     options.installCrashHook = false;
@@ -490,6 +491,30 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   EXPECT_EQ(warning.title, QStringLiteral("导出"));
   EXPECT_EQ(warning.icon, QMessageBox::Warning);
   EXPECT_TRUE(warning.text.startsWith(QStringLiteral("文件导出失败")));
+}
+
+// "skyrill FILE": the file opens once the window shows, as a dropped one.
+TEST_F(ShellTest, DayFileGivenAtStartOpensInTheShownWindow) {
+  const std::filesystem::path day =
+      std::filesystem::path(SKYRILL_TEST_DATA_DIR) / "day" / "0_57083_0_20190705.json";
+  start(day.string());
+  EXPECT_TRUE(shell->pipeline().state().responseText.empty()) << "opened before the window showed";
+  for (int round = 0; round < 100 && shell->pipeline().state().responseText.empty(); ++round) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  EXPECT_TRUE(window().isVisible());
+  EXPECT_EQ(shell->pipeline().state().sourceLabel, kLocalFileLabel);
+  EXPECT_EQ(shell->pipeline().state().series.slot(1).temperature, "23.4");
+}
+
+TEST_F(ShellTest, MissingDayFileGivenAtStartEndsInItsMessage) {
+  start((folder / "nowhere.json").string());
+  ModalAnswerer answers;
+  Shown message;
+  answers.then(pressOnBox(QMessageBox::Ok, &message));
+  waitForAnswers(answers);
+  EXPECT_EQ(message.title, QStringLiteral("未能获取数据"));
+  EXPECT_TRUE(window().isVisible());
 }
 
 TEST_F(ShellFileTest, AutoSaveWritesIntoTheYearFolder) {
