@@ -166,9 +166,30 @@ TEST(SkyrillDay, usageErrorsAndHelp) {
   EXPECT_NE(help.out.find("--slots"), std::string::npos);
   EXPECT_NE(help.out.find("--grid"), std::string::npos);
   EXPECT_NE(help.out.find("Exit status"), std::string::npos);
-  const Outcome version = runDay("--version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "skyrill-day " SKYRILL_VERSION "\n");
+}
+
+// Each tool tells its use, its exit statuses and its version.
+TEST(Tools, answerHelpAndVersion) {
+  const struct {
+    std::string program;
+    std::string name;
+  } tools[] = {{SKYRILL_DAY_PROGRAM, "skyrill-day"},
+               {SKYRILL_SAMPLE_SERVICE, "skyrill-sample-service"},
+               {SKYRILL_BARB_ICONS, "skyrill-barb-icons"}};
+  for (const auto& tool : tools) {
+    const fs::path out = fs::temp_directory_path() / ("skyrill-tool-" + std::to_string(getpid()));
+    const auto run = [&](const std::string& option) {
+      const int raw = std::system((tool.program + " " + option + " > " + out.string()).c_str());
+      EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << tool.name << " " << option;
+      return readAll(out);
+    };
+    EXPECT_EQ(run("--version"), tool.name + " " SKYRILL_VERSION "\n");
+    const std::string help = run("--help");
+    EXPECT_TRUE(help.starts_with("Usage:")) << help;
+    EXPECT_NE(help.find(tool.name + " "), std::string::npos) << help;
+    EXPECT_NE(help.find("Exit status"), std::string::npos) << help;
+    fs::remove(out);
+  }
 }
 
 }  // namespace
