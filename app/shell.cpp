@@ -68,6 +68,16 @@ void Shell::start() {
   connect(window_.get(), &MainWindow::closing, this, &Shell::shutdown);
   if (qApp) connect(qApp, &QCoreApplication::aboutToQuit, this, &Shell::shutdown);
   window_->show();
+  // Opened from the event loop, so that a message about the file stands over
+  // a window already drawn.
+  if (!options_.dayFile.empty()) {
+    QMetaObject::invokeMethod(
+        window_.get(),
+        [window = window_.get(), file = QString::fromStdString(options_.dayFile)] {
+          window->openDroppedFiles({file});
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 // In the order the settings file lists them; each step may depend on the

@@ -32,6 +32,7 @@ class Shell : public QObject {
     DateLists::Clock clock;        // today's date; the system clock when empty
     bool installCrashHook = true;  // off in tests that must not take over faults
     bool catchTermination = true;  // SIGTERM, SIGINT, SIGHUP end in order
+    std::string dayFile;           // opened once the window shows, as a drop would
   };
 
   explicit Shell(Options options);

@@ -193,4 +193,9 @@ GridRowColours colourGridRow(const GridRowTexts& texts) {
   return colours;
 }
 
+bool isColouredGridColumn(std::size_t column) {
+  return column == kTemperature || column == kPrecipitation || column == kHumidity ||
+         column == kVisibility || column == kMaxWindSpeed || column == kMeanWindSpeed;
+}
+
 }  // namespace skyrill

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,5 +38,8 @@ using GridRowColours = std::array<std::optional<CellColours>, kGridColumnCount>;
 // never coloured. Precipitation takes its scale from the temperature text of
 // the row, visibility its dry test from the humidity text.
 GridRowColours colourGridRow(const GridRowTexts& texts);
+
+// True for the columns colourGridRow can colour.
+bool isColouredGridColumn(std::size_t column);
 
 }  // namespace skyrill

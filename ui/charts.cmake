@@ -1,4 +1,5 @@
-# skyrill_charts: the chart and wind-strip drawing library (QtGui only).
+# skyrill_charts: the chart and wind-strip drawing library (QtGui, and QtSvg
+# inside for SVG files).
 qt_add_resources(SKYRILL_BARB_RESOURCES ${PROJECT_SOURCE_DIR}/resources/barbs.qrc)
 add_library(skyrill_charts STATIC
   barb_icons.cpp
@@ -7,10 +8,12 @@ add_library(skyrill_charts STATIC
   chart_colours.h
   day_chart.cpp
   day_chart.h
+  picture_files.cpp
+  picture_files.h
   wind_strip.cpp
   wind_strip.h
   ${SKYRILL_BARB_RESOURCES}
 )
 target_include_directories(skyrill_charts PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(skyrill_charts PUBLIC skyrill_core Qt6::Gui)
+target_link_libraries(skyrill_charts PUBLIC skyrill_core Qt6::Gui PRIVATE Qt6::Svg)
 skyrill_warnings(skyrill_charts)

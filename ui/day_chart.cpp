@@ -217,9 +217,9 @@ QFont chartFont() {
 
 }  // namespace
 
-QImage drawDayChart(const DaySeries& series) {
-  QImage image = plainCanvas(kChartWidth, kChartHeight);
-  QPainter painter(&image);
+void paintDayChart(QPainter& painter, const DaySeries& series) {
+  painter.save();
+  painter.fillRect(QRect(0, 0, kChartWidth, kChartHeight), QColor::fromRgba(kCanvasBackground));
   painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
   // The chart's coordinates put pixel centres on whole numbers (as GDI+
   // does), so a 1-pixel line at y = 40 fills exactly pixel row 40.
@@ -235,6 +235,13 @@ QImage drawDayChart(const DaySeries& series) {
   drawSnowDepthMarks(painter, series);
   drawHourLabels(painter, series);
   drawScales(painter, series);
+  painter.restore();
+}
+
+QImage drawDayChart(const DaySeries& series) {
+  QImage image = plainCanvas(kChartWidth, kChartHeight);
+  QPainter painter(&image);
+  paintDayChart(painter, series);
   return image;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+class QPainter;
+
 #include "core/day_series.h"
 
 namespace skyrill {
@@ -14,5 +16,8 @@ inline constexpr int kChartHeight = 440;
 // scales) on a #ECECEC background, anti-aliased. Reads the precipitation
 // texts with their intensity labels already attached.
 QImage drawDayChart(const DaySeries& series);
+// The same picture painted on any device of the chart's size (an SVG or a
+// PDF page as well as an image).
+void paintDayChart(QPainter& painter, const DaySeries& series);
 
 }  // namespace skyrill

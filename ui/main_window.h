@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "core/query_pipeline.h"
@@ -130,6 +131,18 @@ class MainWindow : public QMainWindow, public QueryView {
   QFileDialog& fileDialog();
   // The wait cursor and the painted, disabled fetch button of a run.
   void showBusy(bool busy);
+  // The export items of the data menu (main_window_export.cpp): enabled
+  // while a day is on display; each asks for a file and writes it with
+  // `write`, telling the user when that fails.
+  void buildExportMenu(QMenu* data);
+  bool hasDayToExport() const;
+  void refreshExportItems();
+  void exportDay(const QStringList& filters, const QString& nameEnding,
+                 const std::function<bool(const QString&)>& write);
+  void exportSlotsCsv();
+  void exportGridCsv();
+  void exportChart();
+  void exportWindStrip();
 
   QueryPipeline* pipeline_ = nullptr;
   StationDirectory* stationDirectory_ = nullptr;
@@ -158,6 +171,7 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* proxyConfigureAction_ = nullptr;
   QMenu* windMenu_ = nullptr;
   QMenu* visibilityMenu_ = nullptr;
+  QMenu* exportMenu_ = nullptr;
   std::array<QAction*, 3> windActions_{};
   std::array<QAction*, 2> visibilityActions_{};
 

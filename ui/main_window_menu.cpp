@@ -52,6 +52,8 @@ void MainWindow::buildMenus() {
   proxyEnableAction_ = addTick(proxy, QStringLiteral("&A.启用代理"));
   proxyEnableAction_->setEnabled(false);
   proxyConfigureAction_ = addItem(proxy, QStringLiteral("&S.配置代理"));
+  data->addSeparator();
+  buildExportMenu(data);
 
   windMenu_ = menuBar()->addMenu(QStringLiteral("&W.风"));
   addVariantItems<WindVariant>(windMenu_,

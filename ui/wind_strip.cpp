@@ -41,9 +41,9 @@ QImage turnedIcon(const QImage& icon, int degrees) {
 
 }  // namespace
 
-QImage drawWindStrip(const DaySeries& series) {
-  QImage strip = plainCanvas(kStripWidth, kStripHeight);
-  QPainter painter(&strip);
+void paintWindStrip(QPainter& painter, const DaySeries& series) {
+  painter.save();
+  painter.fillRect(QRect(0, 0, kStripWidth, kStripHeight), QColor::fromRgba(kCanvasBackground));
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   for (int i = 1; i <= kSlotCount; ++i) {
     const HourlyRecord& hour = series.slot(i);
@@ -62,6 +62,13 @@ QImage drawWindStrip(const DaySeries& series) {
                                 : picture.scaled(cell.size().toSize(), Qt::IgnoreAspectRatio,
                                                  Qt::SmoothTransformation));
   }
+  painter.restore();
+}
+
+QImage drawWindStrip(const DaySeries& series) {
+  QImage strip = plainCanvas(kStripWidth, kStripHeight);
+  QPainter painter(&strip);
+  paintWindStrip(painter, series);
   return strip;
 }
 

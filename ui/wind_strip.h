@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+class QPainter;
+
 #include "core/day_series.h"
 
 namespace skyrill {
@@ -13,5 +15,7 @@ inline constexpr int kStripHeight = 20;
 // One wind-barb icon per hour on a #ECECEC background, turned by the wind
 // direction.
 QImage drawWindStrip(const DaySeries& series);
+// The same picture painted on any device of the strip's size.
+void paintWindStrip(QPainter& painter, const DaySeries& series);
 
 }  // namespace skyrill

@@ -9,6 +9,7 @@ add_library(skyrill_ui STATIC
   main_window.cpp
   main_window.h
   main_window_commands.cpp
+  main_window_export.cpp
   main_window_menu.cpp
   main_window_table.cpp
   search_box.cpp

@@ -93,6 +93,30 @@ INSTANTIATE_TEST_SUITE_P(Faults, CrashTest,
                                            CrashCase{"throw", "yes", "0 未处理的异常：boom"},
                                            CrashCase{"qfatal", "yes", "0 Qt fatal boom"}));
 
+TEST(ProgramCommandLine, HelpVersionAndUsageErrors) {
+  const struct {
+    QStringList arguments;
+    int status;
+    const char* out;  // the start of what it prints
+  } cases[] = {
+      {{QStringLiteral("--version")}, 0, "skyrill " SKYRILL_VERSION "\n"},
+      {{QStringLiteral("--help")}, 0, "Usage: skyrill [FILE]\n"},
+      {{QStringLiteral("--bogus")}, 1, ""},
+      {{QStringLiteral("a.json"), QStringLiteral("b.json")}, 1, ""},
+  };
+  for (const auto& c : cases) {
+    const ProgramCopy program(SKYRILL_PROGRAM);
+    QProcess process;
+    program.start(process, c.arguments);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), c.status) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(process.readAllStandardOutput().startsWith(c.out));
+    if (c.status != 0) {
+      EXPECT_TRUE(process.readAllStandardError().contains("Usage: skyrill"));
+    }
+  }
+}
+
 // A kill, Ctrl+C or a closed terminal ends the program in order: the
 // settings are written.
 class TerminationTest : public ::testing::TestWithParam<int> {};

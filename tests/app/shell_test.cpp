@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -93,8 +94,9 @@ class ShellTest : public ::testing::Test {
  protected:
   ~ShellTest() override { shell.reset(); }
 
-  void start() {
+  void start(const std::string& dayFile = {}) {
     Shell::Options options;
+    options.dayFile = dayFile;
     options.programFile = folder / "skyrill";
     options.clock = [] { return QDate(2024, 3, 7); };
     options.installCrashHook = false;
@@ -433,6 +435,86 @@ TEST_F(ShellFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
   EXPECT_TRUE(message.text.startsWith(QStringLiteral("文件保存失败")));
   EXPECT_FALSE(std::filesystem::exists(target));
   EXPECT_EQ(readBytes(folder / "day.json"), "old");
+}
+
+// Answers an export dialog with a typed file name.
+ModalAnswerer::Action exportInto(const std::filesystem::path& path, QString* presetName = nullptr) {
+  return [=](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    if (presetName) *presetName = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    typeFileName(dialog, path);
+    static_cast<QDialog*>(dialog)->done(QDialog::Accepted);  // past the folder check
+  };
+}
+
+TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
+  QMenu* data = window().menuBar()->actions().value(0)->menu();
+  ASSERT_NE(data, nullptr);
+  const QStringList exports = {QStringLiteral("&H.CSV（时次）…"), QStringLiteral("&G.CSV（表格）…"),
+                               QStringLiteral("&C.图表（SVG/PDF/PNG）…"),
+                               QStringLiteral("&W.风向杆（SVG/PDF/PNG）…")};
+  emit data->aboutToShow();
+  for (const QString& caption : exports) EXPECT_FALSE(menuItem(caption)->isEnabled());
+  // Nothing to export: no dialog.
+  menuItem(exports[0])->trigger();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+  fetch();
+  emit data->aboutToShow();
+  for (const QString& caption : exports) EXPECT_TRUE(menuItem(caption)->isEnabled());
+  EXPECT_EQ(data->actions().last()->text(), QStringLiteral("&E.导出"));
+
+  ModalAnswerer answers;
+  QString presetName;
+  answers.then(exportInto(folder / "slots.csv", &presetName))
+      .then(exportInto(folder / "grid.csv"))
+      .then(exportInto(folder / "chart.svg"))
+      .then(exportInto(folder / "strip.pdf"));
+  for (const QString& caption : exports) menuItem(caption)->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(presetName, QStringLiteral("0_58453_0_20240307.csv"));
+  EXPECT_TRUE(readBytes(folder / "slots.csv").starts_with("\xEF\xBB\xBF时次,时间,"));
+  EXPECT_TRUE(readBytes(folder / "grid.csv").starts_with("\xEF\xBB\xBF数据时间,气温,"));
+  EXPECT_NE(readBytes(folder / "chart.svg").find(">气温</text>"), std::string::npos);
+  EXPECT_TRUE(readBytes(folder / "strip.pdf").starts_with("%PDF-"));
+
+  // A file that cannot be written ends in a warning owned by the window.
+  Shown warning;
+  answers.then(exportInto(folder / "missing" / "chart.png")).then([&](QWidget* modal) {
+    EXPECT_EQ(modal->parentWidget(), &window());
+    pressOnBox(QMessageBox::Ok, &warning)(modal);
+  });
+  menuItem(exports[2])->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(warning.title, QStringLiteral("导出"));
+  EXPECT_EQ(warning.icon, QMessageBox::Warning);
+  EXPECT_TRUE(warning.text.startsWith(QStringLiteral("文件导出失败")));
+}
+
+// "skyrill FILE": the file opens once the window shows, as a dropped one.
+TEST_F(ShellTest, DayFileGivenAtStartOpensInTheShownWindow) {
+  const std::filesystem::path day =
+      std::filesystem::path(SKYRILL_TEST_DATA_DIR) / "day" / "0_57083_0_20190705.json";
+  start(day.string());
+  EXPECT_TRUE(shell->pipeline().state().responseText.empty()) << "opened before the window showed";
+  for (int round = 0; round < 100 && shell->pipeline().state().responseText.empty(); ++round) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  EXPECT_TRUE(window().isVisible());
+  EXPECT_EQ(shell->pipeline().state().sourceLabel, kLocalFileLabel);
+  EXPECT_EQ(shell->pipeline().state().series.slot(1).temperature, "23.4");
+}
+
+TEST_F(ShellTest, MissingDayFileGivenAtStartEndsInItsMessage) {
+  start((folder / "nowhere.json").string());
+  ModalAnswerer answers;
+  Shown message;
+  answers.then(pressOnBox(QMessageBox::Ok, &message));
+  waitForAnswers(answers);
+  EXPECT_EQ(message.title, QStringLiteral("未能获取数据"));
+  EXPECT_TRUE(window().isVisible());
 }
 
 TEST_F(ShellFileTest, AutoSaveWritesIntoTheYearFolder) {

@@ -114,6 +114,49 @@ TEST(SkyrillDay, refusesAFileWhoseNameCarriesAnUnknownMode) {
   EXPECT_FALSE(outcome.err.empty());
 }
 
+std::size_t countOf(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+TEST(SkyrillDay, exportsTheDayAsCsvAndVectorPictures) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("skyrill-day-exports-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const Outcome outcome =
+      runDay("--csv " + (dir / "day.csv").string() + " --grid-csv " + (dir / "grid.csv").string() +
+             " --chart " + (dir / "chart.svg").string() + " --strip " +
+             (dir / "strip.pdf").string() + " " + dayFile("0_54511_0_20240120.json"));
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+
+  const std::string slots = readAll(dir / "day.csv");
+  EXPECT_TRUE(slots.starts_with("\xEF\xBB\xBF时次,时间,气温 (°C),"));
+  EXPECT_EQ(countOf(slots, "\r\n"), 25u);
+  const std::string grid = readAll(dir / "grid.csv");
+  EXPECT_TRUE(grid.starts_with("\xEF\xBB\xBF数据时间,气温,气温 颜色,"));
+  // One line per grid line of the text report, less its caption line.
+  const std::string gridReport = runDay("--grid " + dayFile("0_54511_0_20240120.json")).out;
+  EXPECT_EQ(countOf(grid, "\r\n"), countOf(gridReport, "\n") - 1);
+
+  const std::string svg = readAll(dir / "chart.svg");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("viewBox=\"0 0 500 440\""), std::string::npos);
+  for (const char* label : {">气温</text>", ">降水</text>", ">湿度</text>", ">1050</text>"})
+    EXPECT_NE(svg.find(label), std::string::npos) << label;
+  const std::string pdf = readAll(dir / "strip.pdf");
+  EXPECT_TRUE(pdf.starts_with("%PDF-"));
+  EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
+  EXPECT_NE(pdf.find("/Image"), std::string::npos) << "the barbs are images";
+
+  // A file that cannot be written fails the run after the report.
+  const Outcome unwritable = runDay("--csv " + (dir / "no" / "day.csv").string() + " " +
+                                    dayFile("0_54511_0_20240120.json"));
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos);
+  fs::remove_all(dir);
+}
+
 TEST(SkyrillDay, usageErrorsAndHelp) {
   EXPECT_EQ(runDay("").status, 1);
   EXPECT_EQ(runDay("--wind 7 x.json").status, 1);
@@ -122,6 +165,31 @@ TEST(SkyrillDay, usageErrorsAndHelp) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--slots"), std::string::npos);
   EXPECT_NE(help.out.find("--grid"), std::string::npos);
+  EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+}
+
+// Each tool tells its use, its exit statuses and its version.
+TEST(Tools, answerHelpAndVersion) {
+  const struct {
+    std::string program;
+    std::string name;
+  } tools[] = {{SKYRILL_DAY_PROGRAM, "skyrill-day"},
+               {SKYRILL_SAMPLE_SERVICE, "skyrill-sample-service"},
+               {SKYRILL_BARB_ICONS, "skyrill-barb-icons"}};
+  for (const auto& tool : tools) {
+    const fs::path out = fs::temp_directory_path() / ("skyrill-tool-" + std::to_string(getpid()));
+    const auto run = [&](const std::string& option) {
+      const int raw = std::system((tool.program + " " + option + " > " + out.string()).c_str());
+      EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << tool.name << " " << option;
+      return readAll(out);
+    };
+    EXPECT_EQ(run("--version"), tool.name + " " SKYRILL_VERSION "\n");
+    const std::string help = run("--help");
+    EXPECT_TRUE(help.starts_with("Usage:")) << help;
+    EXPECT_NE(help.find(tool.name + " "), std::string::npos) << help;
+    EXPECT_NE(help.find("Exit status"), std::string::npos) << help;
+    fs::remove(out);
+  }
 }
 
 }  // namespace

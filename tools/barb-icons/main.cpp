@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "ui/barb_table.h"
 
@@ -116,13 +117,30 @@ QImage drawIcon(int icon) {
 
 }  // namespace
 
+constexpr const char* kUsage =
+    "Usage: skyrill-barb-icons FOLDER\n"
+    "       skyrill-barb-icons --help | --version\n"
+    "\n"
+    "Draws the twenty wind-barb icons (20 x 20 PNG) into FOLDER, which must exist.\n"
+    "\n"
+    "Exit status: 0 drawn, 1 an icon could not be written, 2 usage error.\n";
+
 int main(int argc, char* argv[]) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: skyrill-barb-icons <folder>\n");
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (first == "--help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (first == "--version") {
+    std::puts("skyrill-barb-icons " SKYRILL_VERSION);
+    return 0;
+  }
+  if (argc != 2 || first.starts_with('-')) {
+    std::fputs(kUsage, stderr);
     return 2;
   }
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   for (int icon = 0; icon < skyrill::kBarbIconCount; ++icon) {
     const QString path = folder.filePath(skyrill::barbIconFileName(icon));

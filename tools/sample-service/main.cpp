@@ -39,6 +39,10 @@ Options:
                      close-mid-body, drip, stall, 500, huge-body,
                      invalid-utf8, redirect-loop or redirect-other-host
   --help             show this text
+  --version          show the program's version
+
+Runs until SIGINT or SIGTERM. Exit status: 0 stopped by a signal (or --help,
+--version), 1 a port or the HTTPS certificate could not be used, 2 usage error.
 )";
 
 struct Options {
@@ -144,6 +148,10 @@ int main(int argc, char** argv) {
   Options options;
   if (std::find(args.begin(), args.end(), "--help") != args.end()) {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (std::find(args.begin(), args.end(), "--version") != args.end()) {
+    std::puts("skyrill-sample-service " SKYRILL_VERSION);
     return 0;
   }
   if (!parseOptions(args, options)) return 2;

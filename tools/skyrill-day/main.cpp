@@ -12,15 +12,16 @@
 #include <iterator>
 
 #include "core/data_grid.h"
+#include "core/day_csv.h"
 #include "core/query_pipeline.h"
 #include "net/data_service.h"
 #include "store/observation_files.h"
+#include "store/whole_file.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-day/grid_report.h"
 #include "tools/skyrill-day/headless_view.h"
 #include "tools/skyrill-day/options.h"
-#include "ui/day_chart.h"
-#include "ui/wind_strip.h"
+#include "ui/picture_files.h"
 
 namespace skyrill {
 namespace {
@@ -48,13 +49,27 @@ bool savePictures(const DayOptions& options, const DaySeries& series) {
   QGuiApplication app(argc, argv);
   bool saved = true;
   if (!options.chartFile.empty()) {
-    saved &= drawDayChart(series).save(QString::fromStdString(options.chartFile), "PNG");
+    saved &= saveDayChart(series, QString::fromStdString(options.chartFile));
   }
   if (!options.stripFile.empty()) {
-    saved &= drawWindStrip(series).save(QString::fromStdString(options.stripFile), "PNG");
+    saved &= saveWindStrip(series, QString::fromStdString(options.stripFile));
   }
   if (!saved) std::cerr << "skyrill-day: cannot write a picture\n";
   return saved;
+}
+
+// Writes the CSV files asked for; false when one cannot be written.
+bool saveTables(const DayOptions& options, const QueryState& state) {
+  const auto save = [](const std::string& file, const std::string& text) {
+    if (file.empty() || writeWholeFile(file, text)) return true;
+    std::cerr << "skyrill-day: cannot write " << file << '\n';
+    return false;
+  };
+  const bool slotsSaved = save(options.csvFile, daySlotsCsv(state.series));
+  const bool gridSaved =
+      options.gridCsvFile.empty() ||
+      save(options.gridCsvFile, dataGridCsv(buildDataGrid(state.document, state.displayedMode)));
+  return slotsSaved && gridSaved;
 }
 
 int run(const DayOptions& options) {
@@ -89,7 +104,8 @@ int run(const DayOptions& options) {
     std::cout << formatDayReport(view.title(), view.statusLines(),
                                  options.printSlots ? &state.series : nullptr);
   }
-  return savePictures(options, pipeline.state().series) ? 0 : 1;
+  const bool tablesSaved = saveTables(options, state);
+  return savePictures(options, state.series) && tablesSaved ? 0 : 1;
 }
 
 }  // namespace
@@ -105,6 +121,10 @@ int main(int argc, char** argv) {
   }
   if (options->help) {
     std::cout << skyrill::kDayUsage;
+    return 0;
+  }
+  if (options->version) {
+    std::cout << "skyrill-day " SKYRILL_VERSION "\n";
     return 0;
   }
   return skyrill::run(*options);

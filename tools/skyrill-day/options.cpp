@@ -12,7 +12,8 @@ const char* const kDayUsage =
     "  skyrill-day --station S (--date Y-M-D | --today) [--advanced] [--key K]\n"
     "              [--proxy HOST:PORT] [--server BASE] [--save FILE] [--wind N]\n"
     "              [--visibility N] [--slots]\n"
-    "Common: [--chart FILE.png] [--strip FILE.png]\n"
+    "  skyrill-day --help | --version\n"
+    "Common: [--chart FILE] [--strip FILE] [--csv FILE] [--grid-csv FILE]\n"
     "\n"
     "Shows one station-day of hourly observations as the window would: the title's\n"
     "three lines, then the eleven status-bar panels (bar 1 panels 0-3, bar 2 panels\n"
@@ -40,13 +41,20 @@ const char* const kDayUsage =
     "  --proxy H:P       fetch through this HTTP proxy\n"
     "  --server BASE     base address of the data service (default: built in)\n"
     "  --save FILE       write the fetched answer bytes to FILE\n"
-    "  --chart FILE.png  write the chart picture (500 x 440)\n"
-    "  --strip FILE.png  write the wind strip picture (500 x 20)\n"
+    "  --chart FILE      write the chart picture (500 x 440): FILE.svg an SVG\n"
+    "                    drawing, FILE.pdf a PDF page, any other name a PNG image\n"
+    "  --strip FILE      write the wind strip picture (500 x 20), likewise\n"
+    "  --csv FILE        write the 24 hour slots as CSV (UTF-8 with a byte-order\n"
+    "                    mark): values, acc texts and class labels in columns of\n"
+    "                    their own, empty cells for missing values\n"
+    "  --grid-csv FILE   write the data grid as CSV, each coloured column followed\n"
+    "                    by a column of its cells' backgrounds (#rrggbb)\n"
     "  --help            show this text\n"
+    "  --version         show the program's version\n"
     "\n"
     "Exit status: 0 shown, 1 usage error or a file that cannot be written (--save,\n"
-    "--chart, --strip), 2 the answer check failed (the message is written to\n"
-    "standard error).\n";
+    "--chart, --strip, --csv, --grid-csv), 2 the answer check failed (the message\n"
+    "is written to standard error).\n";
 
 bool splitDateText(const std::string& date, QueryRequest& out) {
   const auto first = date.find('-');
@@ -61,18 +69,17 @@ bool splitDateText(const std::string& date, QueryRequest& out) {
 std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
                                           std::string& error) {
   DayOptions options;
-  const std::map<std::string, bool*> flags = {{"--realtime", &options.realtime},
-                                              {"--slots", &options.printSlots},
-                                              {"--grid", &options.printGrid},
-                                              {"--today", &options.today},
-                                              {"--advanced", &options.advanced},
-                                              {"--help", &options.help},
-                                              {"-h", &options.help}};
+  const std::map<std::string, bool*> flags = {
+      {"--realtime", &options.realtime}, {"--slots", &options.printSlots},
+      {"--grid", &options.printGrid},    {"--today", &options.today},
+      {"--advanced", &options.advanced}, {"--help", &options.help},
+      {"--version", &options.version},   {"-h", &options.help}};
   const std::map<std::string, std::string*> values = {
       {"--station", &options.station}, {"--date", &options.date},
       {"--key", &options.key},         {"--proxy", &options.proxy},
       {"--server", &options.server},   {"--save", &options.saveFile},
-      {"--chart", &options.chartFile}, {"--strip", &options.stripFile}};
+      {"--chart", &options.chartFile}, {"--strip", &options.stripFile},
+      {"--csv", &options.csvFile},     {"--grid-csv", &options.gridCsvFile}};
 
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -114,7 +121,7 @@ std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
     }
     options.file = arg;
   }
-  if (options.help) return options;
+  if (options.help || options.version) return options;
 
   if (options.printGrid && options.printSlots) {
     error = "give either --grid or --slots";

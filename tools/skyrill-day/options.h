@@ -27,10 +27,13 @@ struct DayOptions {
   std::string server;
   std::string saveFile;
 
-  std::string chartFile;  // PNG of the chart canvas
-  std::string stripFile;  // PNG of the wind strip
+  std::string chartFile;    // the chart canvas: PNG, SVG or PDF by its ending
+  std::string stripFile;    // the wind strip, likewise
+  std::string csvFile;      // the 24 hour slots as CSV
+  std::string gridCsvFile;  // the data grid as CSV
 
   bool help = false;
+  bool version = false;
   bool fetches() const { return !station.empty(); }
 };
 
