@@ -6,10 +6,12 @@
 #include "app/crash_hook.h"
 #include "app/termination_signals.h"
 #include "net/data_service.h"
+#include "stations/directory_service.h"
+#include "stations/station_directory.h"
 #include "store/history_archive.h"
 #include "store/observation_files.h"
-#include "ui/fit_client.h"
 #include "ui/main_window.h"
+#include "ui/window_placement.h"
 
 namespace skyrill {
 
@@ -38,6 +40,11 @@ void Shell::start() {
   archive_ = std::make_unique<HistoryArchive>(programDirectory());
   pipeline_ = std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get());
   window_->setPipeline(pipeline_.get());
+  directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
+                                                             ? std::string(kDefaultDirectoryAddress)
+                                                             : loaded_.directoryAddress);
+  stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, programDirectory());
+  window_->setStationDirectory(stationDirectory_.get());
 
   // From here on a kill ends in order: a signal waits in the event loop.
   if (options_.catchTermination) {

@@ -12,6 +12,8 @@
 namespace skyrill {
 
 class DataService;
+class DirectoryService;
+class StationDirectory;
 class HistoryArchive;
 class MainWindow;
 class TerminationSignals;
@@ -53,11 +55,14 @@ class Shell : public QObject {
 
   Options options_;
   Settings loaded_;
-  std::unique_ptr<MainWindow> window_;
   std::unique_ptr<DataService> service_;
   std::unique_ptr<HistoryArchive> archive_;
   std::unique_ptr<QueryPipeline> pipeline_;
+  std::unique_ptr<DirectoryService> directoryService_;
+  std::unique_ptr<StationDirectory> stationDirectory_;
   std::unique_ptr<TerminationSignals> termination_;
+  // Last, so that it goes first: it points at everything above.
+  std::unique_ptr<MainWindow> window_;
   QString baseTitle_;
   bool shutDown_ = false;
 };

@@ -24,10 +24,14 @@ for _ in $(seq 50); do
 done
 
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
-  # The demo key and the sample service go into the settings beside the
-  # program the first time; press "&G.获取" to fetch a day.
+  # The demo key and the sample service, as data service and as station
+  # directory, go into the settings beside the program the first time; press
+  # "&G.获取" to fetch a day, "&C.选择站点" to pick a station.
   settings=$build/app/Stormbook.ini
-  [[ -f $settings ]] || printf '[Api]\nApiKey="demo"\nServer=%s\n' "$server" > "$settings"
+  [[ -f $settings ]] ||
+    printf '[Api]\nApiKey="demo"\nServer=%s\nDirectory=%s\n' "$server" "$server" > "$settings"
+  # Settings from before the picker learn the local directory too.
+  grep -q '^Directory=' "$settings" || sed -i "/^\[Api\]/a Directory=$server" "$settings"
   "$build/app/skyrill"
 else
   echo "No display found (DISPLAY is not set): showing the day as the headless report."

@@ -77,6 +77,7 @@ Settings loadSettings(const std::filesystem::path& path) {
   settings.apiKey = file.read(kApiSection, "ApiKey", "");
   settings.autoSave = readFlag(file, kMainSection, "AutoSave");
   settings.serverAddress = file.read(kApiSection, "Server", "");
+  settings.directoryAddress = file.read(kApiSection, "Directory", "");
   return settings;
 }
 

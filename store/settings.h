@@ -20,6 +20,9 @@ struct Settings {
   // Base address of the data service when set by hand ("Api" / "Server");
   // empty for the built-in one. Read only: saving leaves the key as it is.
   std::string serverAddress;
+  // Base address of the station directory service when set by hand ("Api" /
+  // "Directory"); empty for the built-in one. Read only, like the server.
+  std::string directoryAddress;
 };
 
 // The program's directory + "/Stormbook.ini".

@@ -13,6 +13,7 @@
 #include "ui/canvas.h"
 #include "ui/day_chart.h"
 #include "ui/station_field.h"
+#include "ui/station_picker.h"
 #include "ui/status_strip.h"
 #include "ui/sunken_line_edit.h"
 #include "ui/wind_strip.h"
@@ -364,7 +365,10 @@ void MainWindow::fetch() {
 
 void MainWindow::chooseStation() {
   chooseStationButton_->setEnabled(false);
-  // The station picker opens here, modal, and returns when it is closed.
+  if (stationDirectory_) {
+    StationPicker picker(*stationDirectory_, this);
+    if (picker.exec() == QDialog::Accepted) stationField_->setText(picker.confirmedStation());
+  }
   chooseStationButton_->setEnabled(true);
 }
 

@@ -20,6 +20,7 @@ class QPushButton;
 namespace skyrill {
 
 class Canvas;
+class StationDirectory;
 class StationField;
 class StatusStrip;
 
@@ -40,6 +41,8 @@ class MainWindow : public QMainWindow, public QueryView {
 
   // The pipeline the fetch button and the variant menus drive.
   void setPipeline(QueryPipeline* pipeline) { pipeline_ = pipeline; }
+  // The directory the station picker shows; without one the picker stays shut.
+  void setStationDirectory(StationDirectory* directory) { stationDirectory_ = directory; }
 
   // QueryView
   QueryRequest readRequest() override;
@@ -129,6 +132,7 @@ class MainWindow : public QMainWindow, public QueryView {
   void showBusy(bool busy);
 
   QueryPipeline* pipeline_ = nullptr;
+  StationDirectory* stationDirectory_ = nullptr;
 
   QCheckBox* realtimeBox_ = nullptr;
   QComboBox* yearList_ = nullptr;

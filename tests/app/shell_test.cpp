@@ -59,7 +59,7 @@ ModalAnswerer::Action pressOnBox(QMessageBox::StandardButton button, Shown* seen
     auto* box = qobject_cast<QMessageBox*>(modal);
     ASSERT_NE(box, nullptr) << modal->metaObject()->className();
     if (seen) *seen = {box->windowTitle(), box->text(), box->icon()};
-    keepPicture(box, box->windowTitle());
+    keepPicture(box, QStringLiteral("box-") + box->windowTitle());
     box->button(button)->click();
   };
 }

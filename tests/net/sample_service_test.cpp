@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
+#include "directory_api.h"
 #include "sample_day.h"
 #include "weather_api.h"
 
@@ -37,13 +39,13 @@ TEST(SampleService, historyDayHas24HoursOfTheBeijingDayInUtcOldestFirst) {
   const ordered_json day = ordered_json::parse(reply.body);
   EXPECT_EQ(day["date"], "2019-07-05");
   EXPECT_EQ(day["wmo"], "58453");
-  EXPECT_EQ(day["name"], "测站58453");
+  EXPECT_EQ(day["name"], "柯桥");
   const auto times = timesOf(day["res"]);
   ASSERT_EQ(times.size(), 24u);
   EXPECT_EQ(times.front(), "2019-07-04T16:00:00");
   EXPECT_EQ(times[8], "2019-07-05T00:00:00");
   EXPECT_EQ(times.back(), "2019-07-05T15:00:00");
-  EXPECT_EQ(day["res"][0]["name"], "测站58453");
+  EXPECT_EQ(day["res"][0]["name"], "柯桥");
 }
 
 TEST(SampleService, todayHasTheHoursSoFarNewestFirstMatchingHistory) {
@@ -185,8 +187,34 @@ TEST(SampleDay, stationsAndNames) {
   for (const char* unknown : {"05845", "5845", "584530", "5845a", ""}) {
     EXPECT_FALSE(isKnownStation(unknown)) << unknown;
   }
+  // Names come from the bundled directory, as the picker shows them.
   EXPECT_EQ(stationName("54511"), "北京");
+  EXPECT_EQ(stationName("58453"), "柯桥");
+  EXPECT_EQ(stationName("45005"), "香港天文台");
   EXPECT_EQ(stationName("12345"), "测站12345");
+}
+
+TEST(SampleDirectory, eachStationIsListedOnceInOneProvinceUnderACodeOfItsKind) {
+  const ordered_json provinces = ordered_json::parse(provinceListReply().body);
+  ASSERT_EQ(provinces.size(), 34u);
+  std::set<std::string> provinceCodes;
+  std::set<std::string> stations;
+  for (const ordered_json& province : provinces) {
+    const std::string code = province["code"];
+    EXPECT_TRUE(code.size() == 3 && code[0] == 'A') << code;
+    EXPECT_TRUE(provinceCodes.insert(code).second) << code;
+    const ServiceReply reply = stationListReply(code);
+    EXPECT_EQ(reply.status, 200);
+    for (const ordered_json& station : ordered_json::parse(reply.body)) {
+      const std::string number = station["code"];
+      EXPECT_TRUE(isKnownStation(number)) << number;
+      EXPECT_TRUE(stations.insert(number).second) << number << " twice";
+      EXPECT_EQ(station["province"], province["name"]);
+    }
+  }
+  EXPECT_GT(stations.size(), 300u);
+  EXPECT_EQ(stationListReply("XXX").status, 404);
+  EXPECT_EQ(stationListReply("").status, 404);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ void expectDefaults(const Settings& s) {
   EXPECT_EQ(s.apiKey, "");
   EXPECT_FALSE(s.autoSave);
   EXPECT_EQ(s.serverAddress, "");
+  EXPECT_EQ(s.directoryAddress, "");
 }
 
 TEST(Settings, PathIsBesideTheProgram) {
@@ -143,15 +144,20 @@ TEST(Settings, activateIsReadOnlyWithAnAddress) {
   EXPECT_FALSE(loadSettings(path).proxyEnabled);
 }
 
-TEST(Settings, serverIsReadAndNeverWritten) {
+TEST(Settings, serverAndDirectoryAreReadAndNeverWritten) {
   TempFolder folder;
   const auto path = folder / "Stormbook.ini";
-  writeBytes(path, "[api]\r\nserver = \"https://example.test:8443\" \r\n");
+  writeBytes(path,
+             "[api]\r\nserver = \"https://example.test:8443\" \r\n"
+             "Directory=http://127.0.0.1:8765\r\n");
   Settings s = loadSettings(path);
   EXPECT_EQ(s.serverAddress, "https://example.test:8443");
+  EXPECT_EQ(s.directoryAddress, "http://127.0.0.1:8765");
   s.serverAddress = "changed";
+  s.directoryAddress = "changed";
   ASSERT_TRUE(saveSettings(path, s));
   EXPECT_EQ(loadSettings(path).serverAddress, "https://example.test:8443");
+  EXPECT_EQ(loadSettings(path).directoryAddress, "http://127.0.0.1:8765");
 }
 
 TEST(Settings, saveKeepsForeignLinesAndTheFileLineEnds) {

@@ -10,6 +10,7 @@
 
 #include <pthread.h>
 
+#include "directory_routes.h"
 #include "server_thread.h"
 #include "weather_routes.h"
 
@@ -21,7 +22,8 @@ constexpr const char* kUsage = R"(Usage: skyrill-sample-service [options]
 
 Answers /api/weather/{station}/history/?key=K&date=Y-M-D and
 /api/weather/{station}/today/?key=K (history2/today2 for the advanced source)
-with synthetic hourly observations.
+with synthetic hourly observations, and /rest/province and
+/rest/province/{code} with the bundled station directory.
 
 Options:
   --host ADDRESS     address to listen on (default 127.0.0.1)
@@ -33,6 +35,9 @@ Options:
   --key KEY          an accepted API key; may be repeated (default: demo)
   --data-dir DIR     serve saved observation files from DIR, named like
                      0_58453_0_20200720.json, in place of synthesized days
+  --fault NAME       spoil every weather answer, for trying out clients:
+                     close-mid-body, drip, stall, 500, huge-body,
+                     invalid-utf8, redirect-loop or redirect-other-host
   --help             show this text
 )";
 
@@ -43,6 +48,7 @@ struct Options {
   std::string certPath;
   std::string certKeyPath;
   ServiceConfig config;
+  FaultConfig faults;
 };
 
 std::optional<int> portNumber(const std::string& text) {
@@ -83,6 +89,13 @@ bool parseOptions(const std::vector<std::string>& args, Options& options) {
       if (!value.empty()) keys.push_back(value);
     } else if (name == "--data-dir") {
       options.config.dataDir = value;
+    } else if (name == "--fault") {
+      const auto fault = faultNamed(value);
+      if (!fault) {
+        std::fprintf(stderr, "unknown fault: %s\n", value.c_str());
+        return false;
+      }
+      options.faults.fault = *fault;
     } else {
       std::fprintf(stderr, "unknown option: %s\n", name.c_str());
       return false;
@@ -103,7 +116,8 @@ bool startListener(ServerThread& listener, const Options& options, int port, con
     std::fprintf(stderr, "cannot set up the %s server\n", scheme);
     return false;
   }
-  addWeatherRoutes(listener.server(), options.config, true);
+  addWeatherRoutes(listener.server(), options.config, true, options.faults);
+  addDirectoryRoutes(listener.server());
   const int bound = listener.start(options.host, port);
   if (bound < 0) {
     std::fprintf(stderr, "cannot listen on %s:%d\n", options.host.c_str(), port);

@@ -8,6 +8,8 @@
 #include <numbers>
 #include <utility>
 
+#include "directory_api.h"
+
 namespace skyrill::sample {
 namespace {
 
@@ -252,24 +254,7 @@ bool isKnownStation(std::string_view station) {
 }
 
 std::string stationName(std::string_view station) {
-  static constexpr std::array<std::pair<std::string_view, std::string_view>, 12> kNames = {{
-      {"50953", "哈尔滨"},
-      {"51463", "乌鲁木齐"},
-      {"54511", "北京"},
-      {"54527", "天津"},
-      {"55591", "拉萨"},
-      {"56294", "成都"},
-      {"57494", "武汉"},
-      {"57516", "重庆"},
-      {"58238", "南京"},
-      {"58367", "上海徐家汇"},
-      {"58457", "杭州"},
-      {"59287", "广州"},
-  }};
-  for (const auto& [number, name] : kNames) {
-    if (number == station) return std::string(name);
-  }
-  return "测站" + std::string(station);
+  return directoryCity(station).value_or("测站" + std::string(station));
 }
 
 ordered_json sampleRecords(std::string_view station, std::chrono::sys_days beijingDay,

@@ -20,7 +20,8 @@ inline constexpr int kSnowCode = 71;
 // Five ASCII digits not starting with "0".
 bool isKnownStation(std::string_view station);
 
-// The station's Chinese name; "测站" + number for stations without one.
+// The station's city in the bundled directory; "测站" + number for stations
+// it does not list.
 std::string stationName(std::string_view station);
 
 // The first hourCount hourly records (at most 24) of a Beijing day, oldest

@@ -7,6 +7,13 @@ namespace skyrill::sample {
 int ServerThread::start(const std::string& host, int port) {
   // Without it the small handshake records wait for delayed acknowledgements.
   server_->set_tcp_nodelay(true);
+  // A client that sends slowly or not at all loses its connection, so a few
+  // of them cannot hold every worker; requests carry no body worth keeping.
+  server_->set_read_timeout(kReadTimeout);
+  server_->set_write_timeout(kWriteTimeout);
+  server_->set_keep_alive_timeout(2);
+  server_->set_payload_max_length(kMaxRequestBodyBytes);
+  server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   const int bound =
       port == 0 ? server_->bind_to_any_port(host) : (server_->bind_to_port(host, port) ? port : -1);
   if (bound < 0) return -1;

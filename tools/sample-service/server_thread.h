@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -10,6 +11,12 @@
 #include "tls_identity.h"
 
 namespace skyrill::sample {
+
+// Limits every connection gets.
+inline constexpr std::chrono::seconds kReadTimeout{2};
+inline constexpr std::chrono::seconds kWriteTimeout{10};
+inline constexpr std::size_t kMaxRequestBodyBytes = 16 * 1024;
+inline constexpr std::size_t kWorkers = 32;
 
 // Runs one httplib server on a thread of its own until stopped or destroyed.
 class ServerThread {

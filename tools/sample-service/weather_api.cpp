@@ -1,5 +1,9 @@
 #include "weather_api.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -95,12 +99,22 @@ ServiceReply dayReply(std::string_view prefix, const std::string& station, sys_d
   return jsonReply(200, body);
 }
 
+// A regular file's bytes. The open neither follows a link nor waits for the
+// writer of a pipe put there in its place after the folder was read.
 std::optional<std::string> readFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  std::string bytes;
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  char buffer[65536];
+  for (ssize_t count = 0; ok && (count = ::read(fd, buffer, sizeof buffer)) != 0;) {
+    ok = count > 0;
+    if (ok) bytes.append(buffer, static_cast<std::size_t>(count));
+  }
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return bytes;
 }
 
 // Saved files are named mode_station_advanced_YYYYMMDD[_HHMMSS].json.
@@ -117,6 +131,9 @@ std::optional<std::string> savedDay(const std::filesystem::path& dir, const std:
   std::string latest;
   for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
     const std::string name = entry.path().filename().string();
+    // Only the folder's own regular files: a link could lead anywhere.
+    std::error_code kind;
+    if (entry.is_symlink(kind) || !entry.is_regular_file(kind)) continue;
     if (name.starts_with(prefix) && name.ends_with(".json")) latest = std::max(latest, name);
   }
   if (latest.empty()) return std::nullopt;

@@ -24,13 +24,13 @@ void logRequest(const httplib::Request& request, const httplib::Response& respon
 
 }  // namespace
 
-void addWeatherRoutes(httplib::Server& server, ServiceConfig config, bool logRequests) {
+void addWeatherRoutes(httplib::Server& server, ServiceConfig config, bool logRequests,
+                      FaultConfig faults) {
   server.Get(R"(/api/weather/([^/]*)/([^/]*)/?)",
-             [config](const httplib::Request& request, httplib::Response& response) {
+             [config, faults](const httplib::Request& request, httplib::Response& response) {
                const ServiceReply reply =
                    answerWeatherQuery(config, queryOf(request), std::chrono::system_clock::now());
-               response.status = reply.status;
-               response.set_content(reply.body, reply.contentType.c_str());
+               serveWithFault(faults, request, response, reply);
              });
   // Paths the service does not know get a web server's page.
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {

@@ -1,4 +1,4 @@
-#include "ui/fit_client.h"
+#include "ui/window_placement.h"
 
 #include <QMainWindow>
 #include <QScreen>

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "net/web_client.h"
+
+namespace skyrill {
+
+// The national weather centre's public directory service.
+inline constexpr std::string_view kDefaultDirectoryAddress = "http://www.nmc.cn";
+
+// base + "/rest/province".
+std::string provinceListUrl(std::string_view baseAddress);
+// base + "/rest/province/" + the province code, nothing escaped.
+std::string stationListUrl(std::string_view baseAddress, std::string_view provinceCode);
+
+// Where the directory's two answers come from.
+class DirectorySource {
+ public:
+  virtual ~DirectorySource() = default;
+  // The answer bytes as received; empty when the request failed.
+  virtual std::string provinceList() = 0;
+  virtual std::string stationList(std::string_view provinceCode) = 0;
+  // The host the answers come from, e.g. "www.nmc.cn".
+  virtual std::string hostName() const = 0;
+};
+
+// The directory service at one base address, asked with one plain GET per
+// list: no proxy and no header lines of our own.
+class DirectoryService : public DirectorySource {
+ public:
+  // A dead or stalled service would otherwise hold the picker for as long
+  // as the connection lasts.
+  static constexpr WebLimits kLimits{std::chrono::seconds{15}, std::chrono::seconds{15}};
+
+  explicit DirectoryService(std::string baseAddress, WebLimits limits = kLimits)
+      : baseAddress_(std::move(baseAddress)), limits_(limits) {}
+
+  std::string provinceList() override;
+  std::string stationList(std::string_view provinceCode) override;
+  std::string hostName() const override;
+
+ private:
+  std::string baseAddress_;
+  WebLimits limits_;
+};
+
+}  // namespace skyrill
