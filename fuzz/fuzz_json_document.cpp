@@ -17,14 +17,14 @@
 namespace skyrill {
 namespace {
 
-// U+2400: written through setText as a backslash, and so also written out
-// as one, it is the one text that toText does not hand back as parsed.
+// U+2400: setText keeps a backslash as this character and the text output
+// writes it as a bare backslash, so a parsed one does not read back.
 constexpr std::string_view kStoredBackslash = "\xE2\x90\x80";
 
 // Enough nodes to cover an answer's records, few enough to stay fast.
 constexpr std::size_t kMaxNodesWalked = 1000;
 // Containers whose whole text is checked: each check costs the container's size.
-constexpr std::size_t kContainersWritten = 16;
+constexpr std::size_t kContainersInFull = 16;
 
 std::vector<std::string_view> splitAtNul(std::string_view text) {
   std::vector<std::string_view> pieces;
@@ -73,7 +73,7 @@ class DocumentReads {
     std::vector<std::string> paths = {""};
     for (std::size_t next = 0; next < paths.size() && next < kMaxNodesWalked; ++next) {
       const std::string path = paths[next];
-      checkResolvedPath(path, next < kContainersWritten);
+      checkResolvedPath(path, next < kContainersInFull);
       const int elements = document_.count(path);
       for (int i = 0; i < elements && paths.size() < kMaxNodesWalked; ++i) {
         paths.push_back(path + "[" + std::to_string(i) + "]");

@@ -119,7 +119,9 @@ void checkFile(std::string_view fileBytes, const Settings& wanted) {
   require(entriesIn(scratch().path()) == 1, "a save leaves no other file");
   const Settings after = loadSettings(path);
   checkRoundTrip(wanted, after);
-  require(after.serverAddress == before.serverAddress, "a save leaves the server address alone");
+  require(after.serverAddress == before.serverAddress &&
+              after.directoryAddress == before.directoryAddress,
+          "a save leaves the service addresses alone");
 
   // Once the keys are in the file, saving the same settings changes nothing
   // (a value that does not read back as saved is written as read next time).
