@@ -155,9 +155,8 @@ TEST(WebClient, dripIsCutOffByTheTotalTimeLimit) {
   });
   WebLimits limits;
   limits.totalTimeout = std::chrono::seconds(2);
-  const auto start = std::chrono::steady_clock::now();
+  // Four bytes a second for two seconds: the rest of the 1000 never comes.
   const std::string body = WebClient(limits).request(rawUrl(server));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_LT(body.size(), 20u);
 }
 
