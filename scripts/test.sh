@@ -35,7 +35,7 @@ run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DSKYRILL_SANITIZE=ON
 # nothing; a crash or a failed property fails the stage and prints its input.
 echo "== Fuzzers"
 fuzz_dir=$root/build/fuzz
-fuzz_seconds=25
+fuzz_seconds=20
 CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_dir" -G Ninja -DSKYRILL_FUZZ=ON -DSKYRILL_WERROR=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$fuzz_dir.configure.log" 2>&1 ||
   { cat "$fuzz_dir.configure.log"; exit 1; }
