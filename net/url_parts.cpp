@@ -11,17 +11,19 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
   return lowerCaseAscii(text.substr(0, prefix.size())) == prefix;
 }
 
-// The host with its port, lower-cased: the text between the scheme and the
-// next "/". A URL without "http://" anywhere is read as if it began with it.
+// Where the host starts: after "https://" at the start, else after the first
+// "http://"; a URL without either is read as if it began with "http://".
+std::size_t hostStart(std::string_view lowerUrl) {
+  if (lowerUrl.starts_with("https://")) return 8;
+  const std::size_t http = lowerUrl.find("http://");
+  return http == std::string_view::npos ? 0 : http + 7;
+}
+
+// The host with its port, lower-cased: the text from the host's start to the
+// next "/".
 std::string hostWithPort(std::string_view url) {
-  std::string lower = lowerCaseAscii(url);
-  if (lower.empty() || lower.back() != '/') lower += '/';
-  std::string_view scheme = "https://";
-  if (!lower.starts_with(scheme)) {
-    scheme = "http://";
-    if (lower.find(scheme) == std::string::npos) lower.insert(0, scheme);
-  }
-  const std::size_t start = lower.find(scheme) + scheme.size();
+  const std::string lower = lowerCaseAscii(url);
+  const std::size_t start = hostStart(lower);
   return lower.substr(start, lower.find('/', start) - start);
 }
 
@@ -38,10 +40,10 @@ int portOf(std::string_view url, std::string_view hostAndPort) {
   return startsWithNoCase(url, "https") ? 443 : 80;
 }
 
-std::string pathOf(std::string_view url, std::string_view host) {
-  const std::size_t hostAt = lowerCaseAscii(url).find(host);
-  if (hostAt == std::string::npos) return "/";
-  const std::size_t slash = url.find('/', hostAt);
+// From the first "/" after the host's start: searching for the host's name
+// instead would find a short one such as "h" or "tp" inside "http://".
+std::string pathOf(std::string_view url) {
+  const std::size_t slash = url.find('/', hostStart(lowerCaseAscii(url)));
   if (slash == std::string_view::npos) return "/";
   return std::string(url.substr(slash));
 }
@@ -54,7 +56,7 @@ UrlParts analyzeUrl(std::string_view url) {
   parts.secure = startsWithNoCase(url, "https://");
   parts.host = hostAndPort.substr(0, hostAndPort.find(':'));
   parts.port = portOf(url, hostAndPort);
-  parts.path = pathOf(url, parts.host);
+  parts.path = pathOf(url);
   return parts;
 }
 

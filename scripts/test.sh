@@ -29,6 +29,30 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0
 run_suite "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DSKYRILL_SANITIZE=ON
 
+# ---- Fuzzers -------------------------------------------------------------
+# Built with clang (libFuzzer, ASan + UBSan) and each run for a short while
+# on a scratch copy of its seeds, so that they keep building and finding
+# nothing; a crash or a failed property fails the stage and prints its input.
+echo "== Fuzzers"
+fuzz_dir=$root/build/fuzz
+fuzz_seconds=20
+CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_dir" -G Ninja -DSKYRILL_FUZZ=ON -DSKYRILL_WERROR=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$fuzz_dir.configure.log" 2>&1 ||
+  { cat "$fuzz_dir.configure.log"; exit 1; }
+cmake --build "$fuzz_dir" -j "$jobs"
+fuzz_scratch=$(mktemp -d)
+for seeds in "$root"/fuzz/corpus/*/; do
+  target=$(basename "$seeds")
+  mkdir "$fuzz_scratch/$target"
+  cp "$seeds"* "$fuzz_scratch/$target/"
+  "$fuzz_dir/fuzz/fuzz_$target" -dict="$root/fuzz/skyrill.dict" -max_total_time=$fuzz_seconds \
+    -artifact_prefix="$fuzz_scratch/$target-" "$fuzz_scratch/$target" > "$fuzz_scratch/$target.log" 2>&1 ||
+    { tail -n 60 "$fuzz_scratch/$target.log"; exit 1; }
+  echo "fuzz_$target: $(grep -o 'Done [0-9]* runs' "$fuzz_scratch/$target.log"), no crash"
+done
+rm -rf "$fuzz_scratch"
+# ---- End of the fuzzers ----------------------------------------------------
+
 echo "== Formatting"
 cd "$root"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror

@@ -28,6 +28,10 @@ TEST(AnalyzeUrl, readsSchemeHostPortAndPath) {
       {"http://svc.example:1:2/", false, "svc.example", 2, "/"},  // the last ":" gives the port
       {"https://svc.example:abc/", true, "svc.example", 0, "/"},
       {"https:/svc.example/", false, "https", 0, "/svc.example/"},
+      // A host whose name is also part of the scheme.
+      {"http://h/api?key=K", false, "h", 80, "/api?key=K"},
+      {"https://s:8443/p", true, "s", 8443, "/p"},
+      {"http://http:0/x", false, "http", 0, "/x"},
   };
   for (const UrlCase& c : cases) {
     SCOPED_TRACE(c.url);
