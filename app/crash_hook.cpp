@@ -148,7 +148,9 @@ void installCrashHook(const std::filesystem::path& programFile, const std::strin
 }
 
 void releaseCrashHook() {
-  if (!g_hook || g_hook->heldFd < 0) return;
+  if (!g_hook) return;
+  g_hook->heldText = nullptr;  // its owner is about to go
+  if (g_hook->heldFd < 0) return;
   ::close(g_hook->heldFd);
   ::unlink(g_hook->heldFile.c_str());
   g_hook->heldFd = -1;

@@ -23,8 +23,8 @@ inline constexpr int kCrashExitStatus = 255;  // -1 as an exit code
 // it is read when a fault happens and must outlive the process's work.
 void installCrashHook(const std::filesystem::path& programFile, const std::string* heldText);
 
-// Removes the scratch file; the hook stays, and a later fault still ends in
-// the question (with an empty text).
+// Forgets the held text and removes the scratch file; the hook stays, and a
+// later fault still ends in the question (with an empty text).
 void releaseCrashHook();
 
 // A fault met in ordinary code (not inside a signal handler). Never returns.
