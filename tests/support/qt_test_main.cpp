@@ -1,3 +1,5 @@
+// The main of the GoogleTest programs that need a QApplication: offscreen,
+// with the font the program uses.
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFont>
