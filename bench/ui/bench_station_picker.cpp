@@ -89,12 +89,3 @@ void BM_ReloadCachesIntoOpenPicker(benchmark::State& state) {
 BENCHMARK(BM_ReloadCachesIntoOpenPicker)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char* argv[]) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

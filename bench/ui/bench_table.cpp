@@ -51,13 +51,3 @@ void BM_FillTableWindow(benchmark::State& state) {
 BENCHMARK(BM_FillTableWindow)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char* argv[]) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
