@@ -16,7 +16,7 @@ struct Bound {
 
 // The label of the first bound the value reaches; "" below all of them.
 template <std::size_t N>
-std::string firstReached(const std::array<Bound, N>& bounds, double value) {
+std::string_view firstReached(const std::array<Bound, N>& bounds, double value) {
   for (const Bound& bound : bounds) {
     if (isAtLeast(value, bound.atLeast)) return bound.label;
   }
@@ -86,10 +86,12 @@ int windForceLevel(double speedMps) {
   return 0;
 }
 
-std::string windForceLabel(double speedMps) {
-  const int level = windForceLevel(speedMps);
-  if (level == 18) return "（17级以上）";
-  return "（" + std::to_string(level) + "级）";
+std::string_view windForceLabel(double speedMps) {
+  static constexpr std::array<std::string_view, 19> kLabels = {
+      "（0级）",  "（1级）",  "（2级）",  "（3级）",  "（4级）",     "（5级）",  "（6级）",
+      "（7级）",  "（8级）",  "（9级）",  "（10级）", "（11级）",    "（12级）", "（13级）",
+      "（14级）", "（15级）", "（16级）", "（17级）", "（17级以上）"};
+  return kLabels[static_cast<std::size_t>(windForceLevel(speedMps))];
 }
 
 int visibilityClass(double visibilityKm, long long humidityPercent) {
@@ -104,19 +106,19 @@ int visibilityClass(double visibilityKm, long long humidityPercent) {
   return 0;
 }
 
-std::string visibilityClassLabel(int visibilityClass) {
+std::string_view visibilityClassLabel(int visibilityClass) {
   if (visibilityClass < 0 || visibilityClass >= static_cast<int>(kVisibilityLabels.size())) {
     return "";
   }
   return kVisibilityLabels[static_cast<std::size_t>(visibilityClass)];
 }
 
-std::string hourlyPrecipitationLabel(double amountMm, std::string_view temperatureText) {
+std::string_view hourlyPrecipitationLabel(double amountMm, std::string_view temperatureText) {
   const bool rainScale = temperatureText.empty() || isGreater(numericValue(temperatureText), 1.5);
   return rainScale ? firstReached(kHourlyRain, amountMm) : firstReached(kHourlySnow, amountMm);
 }
 
-std::string dailyPrecipitationLabel(double totalMm, double wetMeanTemperatureC) {
+std::string_view dailyPrecipitationLabel(double totalMm, double wetMeanTemperatureC) {
   if (isGreater(wetMeanTemperatureC, 3.0)) return firstReached(kDailyRain, totalMm);
   if (isGreater(wetMeanTemperatureC, 1.5)) return firstReached(kDailySleet, totalMm);
   return firstReached(kDailySnow, totalMm);

@@ -48,15 +48,15 @@ SlotParts splitSlotText(std::string_view text, std::string_view label = {}) {
 
 // The labels are worked out again from the texts, by the rules that attached
 // them, so that a label is only ever cut off where it was appended.
-std::string windForceOf(const HourlyRecord& hour) {
+std::string_view windForceOf(const HourlyRecord& hour) {
   return hour.windSpeed.empty() ? "" : windForceLabel(numericValue(hour.windSpeed));
 }
-std::string intensityOf(const HourlyRecord& hour) {
+std::string_view intensityOf(const HourlyRecord& hour) {
   return hour.precipitation.empty() ? ""
                                     : hourlyPrecipitationLabel(numericValue(hour.precipitation),
                                                                cleanSlotText(hour.temperature));
 }
-std::string visibilityClassOf(const HourlyRecord& hour) {
+std::string_view visibilityClassOf(const HourlyRecord& hour) {
   if (hour.visibility.empty()) return "";
   return visibilityClassLabel(
       visibilityClass(numericValue(hour.visibility), integerValue(hour.humidity)));

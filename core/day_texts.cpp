@@ -46,7 +46,7 @@ class ElementLines {
   explicit ElementLines(const ElementCoverage& coverage) : coverage_(coverage) {}
 
   StatusLine line(const Panel& panel, const std::string& value, const char* unit,
-                  const std::string& label = "") const {
+                  std::string_view label = {}) const {
     std::string text = panel.caption;
     if (!coverage_.present) return {panel.bar, panel.panel, text + kNoData};
     text += value;

@@ -18,14 +18,16 @@ namespace {
 namespace ondemand = simdjson::ondemand;
 using simdjson::SUCCESS;
 
-// Texts up to this size leave the parser's buffers (about 7 bytes per byte
-// of text) in place for the next parse, such as the redisplay of a held
-// answer; larger ones give them back.
-constexpr std::size_t kKeptBufferBytes = 4 * 1024 * 1024;
+// Texts up to this size go through simdjson's DOM parser, the quicker one,
+// and leave its buffers (about 14 bytes per byte of text) in place for the
+// next parse, such as the redisplay of a held answer. Larger ones go through
+// On Demand, which needs half the memory, and give the buffers back.
+constexpr std::size_t kKeptBufferBytes = 1024 * 1024;
 
 // The parser and a copy of the text with the zero padding it reads past the
 // end, kept between parses of one thread.
 struct ParserState {
+  simdjson::dom::parser domParser;
   ondemand::parser parser;
   std::unique_ptr<char[]> padded;
   std::size_t paddedCapacity = 0;
@@ -54,10 +56,113 @@ ParserState& parserState() {
 // first follows a ",", ":", "[" or "{", and a name and its value share one
 // ":" and at most one "," (counting inside strings only adds).
 std::size_t entryBound(std::string_view text) {
+  // '[' and '{' differ only in bit 0x20.
+  const auto opens = [](char c) -> unsigned char {
+    return (c == ',') | (c == ':') | ((c | 0x20) == '{');
+  };
+  // Counted in 16 one-byte lanes, which the compiler turns into vector
+  // code; a lane is emptied before it could pass 255.
+  constexpr std::size_t kLanes = 16;
+  constexpr std::size_t kBlock = 255 * kLanes;
   std::size_t count = 1;
-  for (const char c : text) count += (c == ',') | (c == ':') | (c == '[') | (c == '{');
+  std::size_t i = 0;
+  while (text.size() - i >= kLanes) {
+    const std::size_t end = i + std::min(kBlock, (text.size() - i) / kLanes * kLanes);
+    unsigned char lanes[kLanes] = {};
+    for (; i < end; i += kLanes) {
+      for (std::size_t k = 0; k < kLanes; ++k) lanes[k] += opens(text[i + k]);
+    }
+    for (const unsigned char lane : lanes) count += lane;
+  }
+  for (; i < text.size(); ++i) count += opens(text[i]);
   return count;
 }
+
+// Reads the tape of simdjson's DOM parser, whose stages run at full SIMD
+// speed, into a TreeBuilder with an explicit stack instead of recursion.
+class TapeReader {
+ public:
+  explicit TapeReader(TreeBuilder& builder) : builder_(builder) { frames_.reserve(16); }
+
+  bool read(simdjson::dom::element root) {
+    if (!add(root)) return false;
+    while (!frames_.empty()) {
+      if (!step()) return false;
+    }
+    return true;
+  }
+
+ private:
+  struct Frame {
+    simdjson::dom::array::iterator element;
+    simdjson::dom::array::iterator elementEnd;
+    simdjson::dom::object::iterator member;
+    simdjson::dom::object::iterator memberEnd;
+    bool isObject = false;
+  };
+
+  // Adds the next child of the innermost container, or closes it.
+  bool step() {
+    Frame& frame = frames_.back();
+    if (frame.isObject) {
+      if (frame.member == frame.memberEnd) return closeFrame();
+      const simdjson::dom::object::iterator member = frame.member;
+      ++frame.member;
+      builder_.addName(member.key());
+      return add(member.value());
+    }
+    if (frame.element == frame.elementEnd) return closeFrame();
+    const simdjson::dom::element element = *frame.element;
+    ++frame.element;
+    return add(element);
+  }
+
+  bool closeFrame() {
+    builder_.close();
+    frames_.pop_back();
+    return true;
+  }
+
+  // A scalar is added; a container is opened, to be read by the next steps.
+  bool add(simdjson::dom::element value) {
+    switch (value.type()) {
+      case simdjson::dom::element_type::ARRAY: {
+        if (!builder_.openArray()) return false;
+        const simdjson::dom::array array(value);
+        frames_.push_back({array.begin(), array.end(), {}, {}, false});
+        return true;
+      }
+      case simdjson::dom::element_type::OBJECT: {
+        if (!builder_.openObject()) return false;
+        const simdjson::dom::object object(value);
+        frames_.push_back({{}, {}, object.begin(), object.end(), true});
+        return true;
+      }
+      case simdjson::dom::element_type::INT64:
+        builder_.addNumber(static_cast<double>(std::int64_t(value)));
+        return true;
+      case simdjson::dom::element_type::UINT64:
+        builder_.addNumber(static_cast<double>(std::uint64_t(value)));
+        return true;
+      case simdjson::dom::element_type::DOUBLE:
+        builder_.addNumber(double(value));
+        return true;
+      case simdjson::dom::element_type::STRING:
+        builder_.addString(std::string_view(value));
+        return true;
+      case simdjson::dom::element_type::BOOL:
+        builder_.addBoolean(bool(value));
+        return true;
+      case simdjson::dom::element_type::NULL_VALUE:
+        builder_.addNull();
+        return true;
+    }
+    return false;
+  }
+
+  TreeBuilder& builder_;
+  std::vector<Frame> frames_;
+};
 
 // One container being read: its iterators, the position among its
 // children, and whether it is an object.
@@ -228,15 +333,35 @@ class TreeReader {
   std::vector<Frame> frames_;
 };
 
-std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int maxDepth) {
+// Strings and names take about half of an answer; larger texts grow the room.
+TreeBuilder makeBuilder(std::string_view text, int maxDepth) {
+  return TreeBuilder(entryBound(text), std::min(text.size() / 2, kKeptBufferBytes / 16), maxDepth);
+}
+
+std::optional<JsonTree> readTreeOnDemand(ParserState& state, std::string_view text, int maxDepth) {
   const char* padded = state.copy(text);
   ondemand::document document;
   if (state.parser.iterate(padded, text.size(), state.paddedCapacity).get(document) != SUCCESS) {
     return std::nullopt;
   }
-  // Strings and names take about half of an answer; larger texts grow the room.
-  TreeBuilder builder(entryBound(text), std::min(text.size() / 2, kKeptBufferBytes / 16), maxDepth);
+  TreeBuilder builder = makeBuilder(text, maxDepth);
   if (!TreeReader(builder).read(document) || builder.overflowed()) return std::nullopt;
+  return builder.finish();
+}
+
+std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int maxDepth) {
+  if (text.size() > kKeptBufferBytes) return readTreeOnDemand(state, text, maxDepth);
+  simdjson::dom::element root;
+  const simdjson::error_code error =
+      state.domParser.parse(state.copy(text), text.size(), false).get(root);
+  // The DOM parser refuses integers beyond 64 bits, which read as the
+  // nearest double, and nesting beyond its own bound: On Demand decides.
+  if (error == simdjson::NUMBER_ERROR || error == simdjson::DEPTH_ERROR) {
+    return readTreeOnDemand(state, text, maxDepth);
+  }
+  if (error != SUCCESS) return std::nullopt;
+  TreeBuilder builder = makeBuilder(text, maxDepth);
+  if (!TapeReader(builder).read(root) || builder.overflowed()) return std::nullopt;
   return builder.finish();
 }
 

@@ -30,7 +30,7 @@ JsonTree& JsonTree::operator=(const JsonTree& other) {
 
 const Entry* JsonTree::member(const Entry& object, std::string_view name) const {
   if (!object.isObject()) return nullptr;
-  const Entry wanted = Entry::ofText(Entry::Kind::Name, name, 0);
+  const std::uint32_t wanted = Entry::tagOf(Entry::Kind::Name, name);
   const std::span<const Entry> members = children(object);
   for (std::size_t i = 0; i < members.size(); i += 2) {
     if (members[i].isName(name, wanted, arena_.data())) return &members[i + 1];
@@ -40,7 +40,7 @@ const Entry* JsonTree::member(const Entry& object, std::string_view name) const 
 
 const Entry* JsonTree::member(const Entry& object, std::string_view name, std::size_t& next) const {
   if (!object.isObject()) return nullptr;
-  const Entry wanted = Entry::ofText(Entry::Kind::Name, name, 0);
+  const std::uint32_t wanted = Entry::tagOf(Entry::Kind::Name, name);
   const std::span<const Entry> members = children(object);
   const std::size_t count = object.size;
   for (std::size_t looked = 0, i = next < count ? next : 0; looked < count; ++looked) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <string>
@@ -33,18 +35,36 @@ struct Entry {
   static Entry ofNumber(double value) {
     return {Kind::Number, {}, 0, std::bit_cast<std::uint64_t>(value)};
   }
-  // A string or a name stored at `offset` in the arena.
+
+  // The kind and the head of a text as one word, the first four bytes of
+  // an entry: built in a register, it is stored and compared at once.
+  static std::uint32_t tagOf(Kind kind, std::string_view text) {
+    std::uint32_t tag = static_cast<std::uint8_t>(kind);
+    for (std::size_t i = 0; i < sizeof head && i < text.size(); ++i) {
+      tag |= std::uint32_t{static_cast<std::uint8_t>(text[i])} << (8 * (i + 1));
+    }
+    return tag;
+  }
+  std::uint32_t tag() const {
+    std::uint32_t word;
+    std::memcpy(&word, this, sizeof word);
+    return word;
+  }
+  // Sets every field, one word at a time: an entry built whole on the
+  // stack and then copied would be read before its parts are written.
+  void set(std::uint32_t tag, std::size_t sizeField, std::uint64_t payloadField) {
+    std::memcpy(this, &tag, sizeof tag);
+    size = static_cast<std::uint32_t>(sizeField);
+    payload = payloadField;
+  }
   static Entry ofText(Kind kind, std::string_view text, std::size_t offset) {
-    Entry entry{kind, {}, static_cast<std::uint32_t>(text.size()), offset};
-    for (std::size_t i = 0; i < sizeof entry.head && i < text.size(); ++i) entry.head[i] = text[i];
+    Entry entry;
+    entry.set(tagOf(kind, text), text.size(), offset);
     return entry;
   }
-  // True when this name is `name`, whose head is `nameHead`.
-  bool isName(std::string_view name, const Entry& nameHead, const char* arena) const {
-    if (size != name.size() || head[0] != nameHead.head[0] || head[1] != nameHead.head[1] ||
-        head[2] != nameHead.head[2]) {
-      return false;
-    }
+  // True when this name is `name`, whose tag is `nameTag`.
+  bool isName(std::string_view name, std::uint32_t nameTag, const char* arena) const {
+    if (size != name.size() || tag() != nameTag) return false;
     for (std::size_t i = sizeof head; i < name.size(); ++i) {
       if (arena[payload + i] != name[i]) return false;
     }
@@ -52,6 +72,9 @@ struct Entry {
   }
 };
 static_assert(sizeof(Entry) == 16);
+// The tag is the kind in the low byte, then the head.
+static_assert(std::endian::native == std::endian::little);
+static_assert(offsetof(Entry, head) == 1 && offsetof(Entry, size) == 4);
 
 // An immutable JSON value: every container's children side by side in one
 // array (an object's as name, value, name, value...), every text in one

@@ -19,9 +19,7 @@ bool sameText(std::string_view a, std::string_view b) {
 
 // One bit of 64 that equal names always share, from their length and head.
 std::uint64_t filterBit(const Entry& name) {
-  const std::uint64_t mix = name.size ^ static_cast<std::uint64_t>(name.head[0]) << 8 ^
-                            static_cast<std::uint64_t>(name.head[1]) << 16 ^
-                            static_cast<std::uint64_t>(name.head[2]) << 24;
+  const std::uint64_t mix = std::uint64_t{name.size} << 32 | name.tag();
   return std::uint64_t{1} << ((mix * 0x9E3779B97F4A7C15u) >> 58);
 }
 
@@ -62,7 +60,7 @@ void TreeBuilder::close() {
     count = keepLastOfRepeatedNames(slots_.get() + first, count / 2);
     placed_ = first + 2 * count;
   }
-  pushValue({container.kind, {}, static_cast<std::uint32_t>(count), first});
+  push(container.kind, count, first);
 }
 
 // Moves the waiting values from firstWaiting on, in their order, to the end
@@ -89,7 +87,8 @@ std::size_t TreeBuilder::keepLastOfRepeatedNames(Entry* members, std::size_t cou
     const std::uint64_t bit = filterBit(name);
     if ((seen & bit) != 0) {
       std::size_t earlier = 0;
-      while (earlier < kept && !members[2 * earlier].isName(nameOf(name), name, arena_.data())) {
+      while (earlier < kept &&
+             !members[2 * earlier].isName(nameOf(name), name.tag(), arena_.data())) {
         ++earlier;
       }
       if (earlier < kept) {

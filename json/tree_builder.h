@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -24,12 +25,14 @@ class TreeBuilder {
   // maxDepth: the deepest nesting accepted; opening a container below it fails.
   TreeBuilder(std::size_t entryCount, std::size_t textBytes, int maxDepth);
 
-  void addNull() { pushValue(Entry::ofKind(Entry::Kind::Null)); }
-  void addBoolean(bool value) { pushValue(Entry::ofBoolean(value)); }
-  void addNumber(double value) { pushValue(Entry::ofNumber(value)); }
-  void addString(std::string_view text) { pushValue(textEntry(Entry::Kind::String, text)); }
+  void addNull() { push(Entry::Kind::Null, 0, 0); }
+  void addBoolean(bool value) { push(Entry::Kind::Boolean, 0, value ? 1 : 0); }
+  void addNumber(double value) {
+    push(Entry::Kind::Number, 0, std::bit_cast<std::uint64_t>(value));
+  }
+  void addString(std::string_view text) { addText(Entry::Kind::String, text); }
   // The name of the object member whose value comes next.
-  void addName(std::string_view name) { pushValue(textEntry(Entry::Kind::Name, name)); }
+  void addName(std::string_view name) { addText(Entry::Kind::Name, name); }
   // False when the container would nest deeper than allowed.
   bool openArray() { return open(Entry::Kind::Array); }
   bool openObject() { return open(Entry::Kind::Object); }
@@ -46,8 +49,11 @@ class TreeBuilder {
     std::size_t firstWaiting;  // its first child's place among the waiting values
   };
 
-  // Inline: it runs for every string and name.
-  Entry textEntry(Entry::Kind kind, std::string_view text) {
+  // Inline: it runs for every string and name. The entry is written in
+  // place, field by field, never copied whole right after being built.
+  void addText(Entry::Kind kind, std::string_view text) {
+    Entry* entry = nextSlot();
+    if (entry == nullptr) return;
     const std::size_t size = text.size();
     if (arena_.size() - arenaUsed_ < size) growArena(size);
     char* out = arena_.data() + arenaUsed_;
@@ -57,17 +63,21 @@ class TreeBuilder {
     } else {
       std::memcpy(out, text.data(), size);
     }
-    const Entry entry = Entry::ofText(kind, text, arenaUsed_);
+    entry->set(Entry::tagOf(kind, text), size, arenaUsed_);
     arenaUsed_ += size;
-    return entry;
   }
   void growArena(std::size_t size);
-  void pushValue(const Entry& entry) {
+  void push(Entry::Kind kind, std::size_t size, std::uint64_t payload) {
+    if (Entry* entry = nextSlot()) entry->set(static_cast<std::uint8_t>(kind), size, payload);
+  }
+  // The place of the next value; null when more values came than promised,
+  // which no valid text does.
+  Entry* nextSlot() {
     if (placed_ + waiting_ == capacity_) {
-      overflowed_ = true;  // more than promised: no valid text does that
-      return;
+      overflowed_ = true;
+      return nullptr;
     }
-    slots_[capacity_ - ++waiting_] = entry;
+    return &slots_[capacity_ - ++waiting_];
   }
   bool open(Entry::Kind kind);
   std::size_t placeChildren(std::size_t firstWaiting);

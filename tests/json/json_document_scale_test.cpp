@@ -95,6 +95,28 @@ TEST(JsonDocumentScale, byteOrderMarkAndWhiteSpaceAroundTheValueAreSkipped) {
   EXPECT_FALSE(document.parse(" \xEF\xBB\xBF[1]"));  // only at the very start
 }
 
+// Texts up to a megabyte and larger ones are read by different engines:
+// the same value must read the same behind a megabyte of white space.
+TEST(JsonDocumentScale, smallAndLargeTextsReadAlike) {
+  const std::string padding(1024 * 1024 + 1, ' ');
+  const char* cases[] = {
+      R"({"a": [1, -0, 2.50, 1e-7, 18446744073709551616, true, null, "x\u00e9"], "a": {"b": {}}})",
+      R"([{"k": 1, "k": 2, "j": [[]]}, "\\", -123456789012345678901234567890])",
+      "\"tail\"",
+      "[1, 2,]",
+      "{\"a\": 1} x",
+      "[\"\xff\"]",
+      "[1e400]",
+  };
+  for (const char* text : cases) {
+    JsonDocument small;
+    JsonDocument large;
+    const bool smallParsed = small.parse(text);
+    EXPECT_EQ(large.parse(padding + text), smallParsed) << text;
+    EXPECT_EQ(large.toText(), small.toText()) << text;
+  }
+}
+
 TEST(JsonDocumentScale, textsBeyondTheSizeCapFailToParse) {
   const auto stringOf = [](std::size_t bytes) { return "\"" + std::string(bytes - 2, 'a') + "\""; };
   JsonDocument document;
