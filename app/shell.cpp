@@ -10,6 +10,7 @@
 #include "stations/station_directory.h"
 #include "store/history_archive.h"
 #include "store/observation_files.h"
+#include "store/program_paths.h"
 #include "ui/main_window.h"
 #include "ui/window_placement.h"
 
@@ -21,14 +22,12 @@ QString composeBaseTitle(const std::string& serverAddress) {
 }
 
 Shell::Shell(Options options)
-    : options_(std::move(options)), window_(std::make_unique<MainWindow>(options_.clock)) {}
+    : options_(std::move(options)),
+      dataDirectory_(skyrill::dataDirectory(programDirectory())),
+      window_(std::make_unique<MainWindow>(options_.clock)) {}
 
 Shell::~Shell() {
   if (options_.installCrashHook) releaseCrashHook();
-}
-
-std::filesystem::path Shell::settingsFile() const {
-  return programDirectory() / "Stormbook.ini";
 }
 
 void Shell::start() {
@@ -37,13 +36,13 @@ void Shell::start() {
   const std::string serverAddress =
       loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;
   service_ = std::make_unique<DataService>(serverAddress);
-  archive_ = std::make_unique<HistoryArchive>(programDirectory());
+  archive_ = std::make_unique<HistoryArchive>(dataDirectory_);
   pipeline_ = std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get());
   window_->setPipeline(pipeline_.get());
   directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
                                                              ? std::string(kDefaultDirectoryAddress)
                                                              : loaded_.directoryAddress);
-  stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, programDirectory());
+  stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, dataDirectory_);
   window_->setStationDirectory(stationDirectory_.get());
 
   // From here on a kill ends in order: a signal waits in the event loop.
@@ -60,7 +59,7 @@ void Shell::start() {
   // The date lists were filled with today's date when the window was made.
   applySettings(loaded_);
   window_->setBaseTitle(baseTitle_);
-  const std::filesystem::path history = historyFolder(programDirectory());
+  const std::filesystem::path history = historyFolder(dataDirectory_);
   ensureFolderPath(history);
   window_->setDialogFolder(QString::fromStdString(history.string()));
   window_->acceptFileDrops();

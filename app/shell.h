@@ -47,7 +47,9 @@ class Shell : public QObject {
   QueryPipeline& pipeline() { return *pipeline_; }
   const QString& baseTitle() const { return baseTitle_; }
   std::filesystem::path programDirectory() const { return options_.programFile.parent_path(); }
-  std::filesystem::path settingsFile() const;
+  // Where the settings, History and the directory caches are kept.
+  const std::filesystem::path& dataDirectory() const { return dataDirectory_; }
+  std::filesystem::path settingsFile() const { return settingsPath(dataDirectory_); }
 
  private:
   void applySettings(const Settings& settings);
@@ -55,6 +57,7 @@ class Shell : public QObject {
   void onTerminationSignal();
 
   Options options_;
+  std::filesystem::path dataDirectory_;
   Settings loaded_;
   std::unique_ptr<DataService> service_;
   std::unique_ptr<HistoryArchive> archive_;

@@ -1,6 +1,7 @@
 #include "app/skyrill_application.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -17,6 +18,10 @@ SkyrillApplication::SkyrillApplication(int& argc, char** argv) : QApplication(ar
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     installTranslator(translator);
   }
+  // The desktop matches the window to the installed skyrill.desktop, and so
+  // to its icon; the theme's icon also serves the window itself.
+  setDesktopFileName(QStringLiteral("skyrill"));
+  setWindowIcon(QIcon::fromTheme(QStringLiteral("skyrill")));
 }
 
 bool SkyrillApplication::notify(QObject* receiver, QEvent* event) {

@@ -8,7 +8,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libsimdjson-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick fonts-noto-cjk qt6-translations-l10n clang-format
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev desktop-file-utils
 )
 
 missing=()

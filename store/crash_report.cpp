@@ -1,6 +1,7 @@
 #include "store/crash_report.h"
 
 #include "core/encoding.h"
+#include "store/program_paths.h"
 #include "store/whole_file.h"
 
 namespace skyrill {
@@ -20,7 +21,7 @@ std::string crashQuestionText(int errorNumber, std::string_view errorText,
 }
 
 std::filesystem::path crashReportPath(const std::filesystem::path& programFile) {
-  return programFile.parent_path() / (programFile.filename().string() + "_Bug.log");
+  return dataDirectory(programFile.parent_path()) / (programFile.filename().string() + "_Bug.log");
 }
 
 bool writeCrashReport(const std::filesystem::path& path, std::string_view heldText) {

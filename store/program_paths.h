@@ -12,4 +12,12 @@ std::filesystem::path programFilePath();
 // The folder that holds the running executable.
 std::filesystem::path programDirectory();
 
+// The folder that keeps the program's own files (settings, History, the
+// station directory caches, the crash report): the program's folder when it
+// can be written, as in a copy unpacked anywhere; otherwise, as in an
+// installation under /usr, the user's data folder $XDG_DATA_HOME/skyrill
+// (~/.local/share/skyrill by default), made when missing. The program's
+// folder again when there is no such folder either.
+std::filesystem::path dataDirectory(const std::filesystem::path& programDir);
+
 }  // namespace skyrill

@@ -58,8 +58,8 @@ std::string inQuotes(std::string_view text) {
 
 }  // namespace
 
-std::filesystem::path settingsPath() {
-  return programDirectory() / "Stormbook.ini";
+std::filesystem::path settingsPath(const std::filesystem::path& dataDir) {
+  return dataDir / "Stormbook.ini";
 }
 
 Settings loadSettings(const std::filesystem::path& path) {

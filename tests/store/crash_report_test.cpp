@@ -43,8 +43,9 @@ TEST(CrashQuestion, NamesTheErrorAndTheHeldData) {
 }
 
 TEST(CrashReport, IsNamedAfterTheProgramFile) {
-  EXPECT_EQ(crashReportPath("/opt/skyrill/Stormbook.exe"), "/opt/skyrill/Stormbook.exe_Bug.log");
-  EXPECT_EQ(crashReportPath("/opt/skyrill/skyrill"), "/opt/skyrill/skyrill_Bug.log");
+  const testing::TempFolder folder;  // a program folder that can be written
+  EXPECT_EQ(crashReportPath(folder / "Stormbook.exe"), folder / "Stormbook.exe_Bug.log");
+  EXPECT_EQ(crashReportPath(folder / "skyrill"), folder / "skyrill_Bug.log");
   EXPECT_EQ(crashSavedText("/opt/skyrill/skyrill_Bug.log"),
             "数据保存完成。\r\n保存在 /opt/skyrill/skyrill_Bug.log 文件中。");
   EXPECT_EQ(kCrashSaveFailedText, "数据保存失败。");

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "store/program_paths.h"
 #include "temp_folder.h"
 
 namespace skyrill {
@@ -23,11 +22,6 @@ void expectDefaults(const Settings& s) {
   EXPECT_FALSE(s.autoSave);
   EXPECT_EQ(s.serverAddress, "");
   EXPECT_EQ(s.directoryAddress, "");
-}
-
-TEST(Settings, PathIsBesideTheProgram) {
-  EXPECT_EQ(programFilePath().filename(), "store_tests");
-  EXPECT_EQ(settingsPath(), programDirectory() / "Stormbook.ini");
 }
 
 TEST(Settings, loadMissingOrUnreadableFile_usesDefaults) {

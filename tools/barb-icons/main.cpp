@@ -1,11 +1,13 @@
 // Draws the twenty wind-barb icons into a folder (resources/barbs in the
-// source tree): skyrill-barb-icons <folder>
+// source tree): skyrill-barb-icons <folder>. Also renders the application
+// icon's PNG sizes from its SVG (resources/icons).
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QSvgRenderer>
 
 #include <algorithm>
 #include <cstdio>
@@ -115,15 +117,44 @@ QImage drawIcon(int icon) {
   return image;
 }
 
+// The sizes a desktop asks an application icon for.
+constexpr int kAppIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// skyrill-<size>.png for every size, from the SVG.
+int renderAppIcon(const QString& svgFile, const QDir& folder) {
+  QSvgRenderer renderer(svgFile);
+  if (!renderer.isValid()) {
+    std::fprintf(stderr, "cannot read %s\n", qPrintable(svgFile));
+    return 1;
+  }
+  for (const int size : kAppIconSizes) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    const QString path = folder.filePath(QStringLiteral("skyrill-%1.png").arg(size));
+    if (!image.save(path, "PNG")) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      return 1;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 constexpr const char* kUsage =
     "Usage: skyrill-barb-icons FOLDER\n"
+    "       skyrill-barb-icons --app-icon SVG FOLDER\n"
     "       skyrill-barb-icons --help | --version\n"
     "\n"
     "Draws the twenty wind-barb icons (20 x 20 PNG) into FOLDER, which must exist.\n"
+    "With --app-icon, renders the application icon SVG as skyrill-SIZE.png for\n"
+    "the sizes 16, 24, 32, 48, 64, 128 and 256 into FOLDER.\n"
     "\n"
-    "Exit status: 0 drawn, 1 an icon could not be written, 2 usage error.\n";
+    "Exit status: 0 drawn, 1 an icon could not be read or written, 2 usage error.\n";
 
 int main(int argc, char* argv[]) {
   const std::string first = argc > 1 ? argv[1] : "";
@@ -135,12 +166,15 @@ int main(int argc, char* argv[]) {
     std::puts("skyrill-barb-icons " SKYRILL_VERSION);
     return 0;
   }
-  if (argc != 2 || first.starts_with('-')) {
+  const bool appIcon = first == "--app-icon" && argc == 4;
+  if (!appIcon && (argc != 2 || first.starts_with('-'))) {
     std::fputs(kUsage, stderr);
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  if (appIcon)
+    return renderAppIcon(QString::fromLocal8Bit(argv[2]), QDir(QString::fromLocal8Bit(argv[3])));
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   for (int icon = 0; icon < skyrill::kBarbIconCount; ++icon) {
     const QString path = folder.filePath(skyrill::barbIconFileName(icon));
