@@ -61,16 +61,13 @@ std::string formatCell(const std::string& text, CellFormat format) {
   return text;
 }
 
-// The cells of record `index`, reusing one path buffer for its keys.
-GridRow readRow(const JsonDocument& document, std::string_view prefix, int index,
-                std::string& path) {
-  path.assign(prefix).append("[").append(std::to_string(index)).append("].");
-  const std::size_t base = path.size();
+// The cells of one record, its members looked up in the record's own order.
+GridRow readRow(const JsonValue& record) {
   GridRow row;
+  std::size_t nextMember = 0;
   for (std::size_t column = 0; column < kGridColumns.size(); ++column) {
-    path.resize(base);
-    path.append(kGridColumns[column].key);
-    row[column].text = formatCell(document.getText(path), kGridColumns[column].format);
+    row[column].text = formatCell(record.member(kGridColumns[column].key, nextMember).text(),
+                                  kGridColumns[column].format);
   }
   const GridRowColours colours = colourGridRow(rowTexts(row));
   for (std::size_t column = 0; column < row.size(); ++column) row[column].colours = colours[column];
@@ -98,11 +95,11 @@ DataGrid buildDataGrid(const JsonDocument& document, QueryMode displayedMode) {
   grid.caption = gridCaption(document, displayedMode);
   const auto prefix = gridPrefix(displayedMode);
   if (!prefix) return grid;
-  const int count = document.count(*prefix);
-  grid.rows.reserve(static_cast<std::size_t>(count));
-  std::string path;
-  for (int index = 0; index < count; ++index) {
-    grid.rows.push_back(readRow(document, *prefix, index, path));
+  const JsonValue records = document.at(*prefix);
+  const auto count = static_cast<std::size_t>(records.count());
+  grid.rows.reserve(count);
+  for (std::size_t index = 0; index < count; ++index) {
+    grid.rows.push_back(readRow(records.element(index)));
   }
   return grid;
 }
