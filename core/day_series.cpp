@@ -125,13 +125,14 @@ const char* visibilityKey(VisibilityVariant variant) {
   return variant == VisibilityVariant::Reported ? "V" : "V10m";
 }
 
-// The record's texts with their labels; raises the day's largest visibility
-// class when the record has a visibility.
-HourlyRecord readRecord(RecordReader& reader, LocalSeconds shownTime, WindVariant windVariant,
-                        VisibilityVariant visibilityVariant, int& maxVisibilityClass) {
+// Fills a slot with the record's texts and their labels, every field
+// written over; raises the day's largest visibility class when the record
+// has a visibility.
+void readRecord(RecordReader& reader, LocalSeconds shownTime, WindVariant windVariant,
+                VisibilityVariant visibilityVariant, HourlyRecord& record,
+                int& maxVisibilityClass) {
   const auto cell = [&](std::string_view key) { return reader.cell(key); };
   const auto [directionKey, speedKey] = windKeys(windVariant);
-  HourlyRecord record;
   record.timeText = formatShownTime(shownTime);
   record.temperature = cell("T");
   record.pressure = cell("P");
@@ -148,7 +149,6 @@ HourlyRecord readRecord(RecordReader& reader, LocalSeconds shownTime, WindVarian
     maxVisibilityClass = std::max(maxVisibilityClass, visibility);
   }
   record.snowDepth = cell("SD");
-  return record;
 }
 
 }  // namespace
@@ -209,8 +209,8 @@ void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant 
     if (target < 1 || target > kSlotCount) continue;
     slot = static_cast<int>(target);
     previous = time;
-    series.slot(slot) =
-        readRecord(reader, *time, windVariant, visibilityVariant, series.maxVisibilityClass);
+    readRecord(reader, *time, windVariant, visibilityVariant, series.slot(slot),
+               series.maxVisibilityClass);
   }
 }
 
