@@ -127,7 +127,11 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
   }
   if (const std::optional<std::size_t> index = findKey(*header, keyBytes)) {
     std::string& text = lines_[*index].text;
-    text = text.substr(0, keyLineOf(text)->valueStart) + valueBytes;
+    // The blanks after "=" stay, unless the value brings its own: kept
+    // both, they would grow by the value's with every save.
+    const std::size_t valueStart = keyLineOf(text)->valueStart;
+    const bool ownBlanks = !valueBytes.empty() && isBlank(valueBytes.front());
+    text = text.substr(0, ownBlanks ? text.find('=') + 1 : valueStart) + valueBytes;
     return;
   }
   // After the section's last line that is not blank, so that a blank line

@@ -122,6 +122,16 @@ TEST(IniFileWrite, ReplacesOrAddsAndLeavesOtherLinesAlone) {
   }
 }
 
+TEST(IniFileWrite, ValueWithLeadingBlanksReadsTheSameAfterEverySave) {
+  IniFile ini("[Stormbook]\nSite =  1\n");
+  for (int save = 0; save < 3; ++save) {
+    ini = IniFile(ini.bytes());
+    ini.write("Stormbook", "Site", "  58453");
+  }
+  EXPECT_EQ(ini.bytes(), "[Stormbook]\nSite =  58453\n");
+  EXPECT_EQ(ini.read("Stormbook", "Site"), "58453");
+}
+
 TEST(IniFileWrite, KeepsGarbageBytesUnchanged) {
   const std::string garbage("\x00\xFF\x81\x30\r\x1A\n\x00\x00\n", 10);
   IniFile ini(garbage + "[Stormbook]\nSite=1\n" + garbage);
