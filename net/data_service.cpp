@@ -1,8 +1,12 @@
 #include "net/data_service.h"
 
+#include "json/json_document.h"
 #include "net/url_parts.h"
 
 namespace skyrill {
+
+// An answer, like an opened file, is read only as far as a parse can take it.
+static_assert(WebLimits{}.maxBodyBytes == JsonDocument::kMaxTextBytes);
 
 std::string defaultServerAddress() {
   return SKYRILL_DEFAULT_SERVER;
