@@ -18,10 +18,12 @@ namespace {
 namespace ondemand = simdjson::ondemand;
 using simdjson::SUCCESS;
 
-// Texts up to this size go through simdjson's DOM parser, the quicker one,
-// and leave its buffers (about 14 bytes per byte of text) in place for the
-// next parse, such as the redisplay of a held answer. Larger ones go through
-// On Demand, which needs half the memory, and give the buffers back.
+// Texts up to this size go through simdjson's DOM parser, the quicker one;
+// larger ones through On Demand, which needs half the memory (the DOM
+// parser's buffers take about 14 bytes per byte of text).
+constexpr std::size_t kDomTextBytes = 4 * 1024 * 1024;
+// Texts up to this size leave the parser's buffers in place for the next
+// parse, such as the redisplay of a held answer; larger ones give them back.
 constexpr std::size_t kKeptBufferBytes = 1024 * 1024;
 
 // The parser and a copy of the text with the zero padding it reads past the
@@ -350,7 +352,7 @@ std::optional<JsonTree> readTreeOnDemand(ParserState& state, std::string_view te
 }
 
 std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int maxDepth) {
-  if (text.size() > kKeptBufferBytes) return readTreeOnDemand(state, text, maxDepth);
+  if (text.size() > kDomTextBytes) return readTreeOnDemand(state, text, maxDepth);
   simdjson::dom::element root;
   const simdjson::error_code error =
       state.domParser.parse(state.copy(text), text.size(), false).get(root);
