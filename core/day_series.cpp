@@ -35,13 +35,12 @@ class RecordReader {
   std::string text(std::string_view key) { return record_.member(key, nextMember_).text(); }
 
   // The value's text, followed by " {acc}" when the acc object has a text
-  // for the key.
-  std::string cell(std::string_view key) {
-    std::string value = text(key);
-    if (!hasAcc_) return value;
+  // for the key, written over `out`.
+  void readCell(std::string_view key, std::string& out) {
+    record_.member(key, nextMember_).assignText(out);
+    if (!hasAcc_) return;
     const std::string acc = acc_.member(key).text();
-    if (!acc.empty()) value.append(" {").append(acc).append("}");
-    return value;
+    if (!acc.empty()) out.append(" {").append(acc).append("}");
   }
 
  private:
@@ -131,31 +130,45 @@ const char* visibilityKey(VisibilityVariant variant) {
 void readRecord(RecordReader& reader, LocalSeconds shownTime, WindVariant windVariant,
                 VisibilityVariant visibilityVariant, HourlyRecord& record,
                 int& maxVisibilityClass) {
-  const auto cell = [&](std::string_view key) { return reader.cell(key); };
   const auto [directionKey, speedKey] = windKeys(windVariant);
-  record.timeText = formatShownTime(shownTime);
-  record.temperature = cell("T");
-  record.pressure = cell("P");
-  record.humidity = cell("RH");
-  record.windDirection = cell(directionKey);
-  record.windSpeed = cell(speedKey);
+  assignShownTime(shownTime, record.timeText);
+  reader.readCell("T", record.temperature);
+  reader.readCell("P", record.pressure);
+  reader.readCell("RH", record.humidity);
+  reader.readCell(directionKey, record.windDirection);
+  reader.readCell(speedKey, record.windSpeed);
   if (!record.windSpeed.empty()) record.windSpeed += windForceLabel(numericValue(record.windSpeed));
-  record.precipitation = cell("R1h");
-  record.visibility = cell(visibilityKey(visibilityVariant));
+  reader.readCell("R1h", record.precipitation);
+  reader.readCell(visibilityKey(visibilityVariant), record.visibility);
   if (!record.visibility.empty()) {
     const int visibility =
         visibilityClass(numericValue(record.visibility), integerValue(record.humidity));
     record.visibility += visibilityClassLabel(visibility);
     maxVisibilityClass = std::max(maxVisibilityClass, visibility);
   }
-  record.snowDepth = cell("SD");
+  reader.readCell("SD", record.snowDepth);
 }
 
 }  // namespace
 
+void HourlyRecord::clear() {
+  static_assert(sizeof(HourlyRecord) == 9 * sizeof(std::string), "a text is left out below");
+  for (std::string* text : {&timeText, &temperature, &pressure, &humidity, &windDirection,
+                            &windSpeed, &precipitation, &visibility, &snowDepth}) {
+    text->clear();
+  }
+}
+
+void DaySeries::clear() {
+  for (HourlyRecord& hour : hours) hour.clear();
+  maxVisibilityClass = 0;
+}
+
 std::string readCell(const JsonDocument& document, std::string_view prefix, int index,
                      std::string_view key) {
-  return RecordReader(document, prefix, index).cell(key);
+  std::string cell;
+  RecordReader(document, prefix, index).readCell(key, cell);
+  return cell;
 }
 
 std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime) {
@@ -171,11 +184,17 @@ std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime) {
 }
 
 std::string formatShownTime(LocalSeconds time) {
+  std::string text;
+  assignShownTime(time, text);
+  return text;
+}
+
+void assignShownTime(LocalSeconds time, std::string& text) {
   const auto date = std::chrono::floor<days>(time);
   const std::chrono::year_month_day ymd(date);
   const std::chrono::hh_mm_ss clock(time - date);
   // Written digit by digit: this runs for every record of every display.
-  std::string text = "0000/00/00 00:00:00";
+  text.assign("0000/00/00 00:00:00");
   const auto put = [&text](std::size_t end, int value, int width) {
     for (int i = 1; i <= width; ++i, value /= 10)
       text[end - i] = static_cast<char>('0' + value % 10);
@@ -186,12 +205,11 @@ std::string formatShownTime(LocalSeconds time) {
   put(13, static_cast<int>(clock.hours().count()), 2);
   put(16, static_cast<int>(clock.minutes().count()), 2);
   put(19, static_cast<int>(clock.seconds().count()), 2);
-  return text;
 }
 
 void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
                       VisibilityVariant visibilityVariant, DaySeries& series) {
-  series = DaySeries{};
+  series.clear();
   const std::string_view prefix = recordPrefix(mode);
   // A record that has no time, or whose slot falls outside 1..24, is left
   // out and the next gap is measured from the last record placed, so the

@@ -26,6 +26,8 @@ struct HourlyRecord {
   std::string snowDepth;      // cm
 
   bool operator==(const HourlyRecord&) const = default;
+  // Every text emptied, its room kept for the next day.
+  void clear();
 };
 
 inline constexpr int kSlotCount = 24;
@@ -35,6 +37,8 @@ struct DaySeries {
   std::array<HourlyRecord, kSlotCount> hours{};  // slot n is hours[n - 1]
   int maxVisibilityClass = 0;                    // highest visibility class met while extracting
 
+  // Every slot emptied, the texts' room kept for the next day.
+  void clear();
   HourlyRecord& slot(int number) { return hours[static_cast<std::size_t>(number - 1)]; }
   const HourlyRecord& slot(int number) const { return hours[static_cast<std::size_t>(number - 1)]; }
 };
@@ -56,6 +60,8 @@ std::string readCell(const JsonDocument& document, std::string_view prefix, int 
 std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime);
 // YYYY/MM/DD HH:MM:SS.
 std::string formatShownTime(LocalSeconds time);
+// The same written over `text`, whose room is reused.
+void assignShownTime(LocalSeconds time, std::string& text);
 
 // Rebuilds the series from the first 24 records of the mode's array: History
 // fills from slot 1 upwards, Today from slot 24 downwards, gaps in whole

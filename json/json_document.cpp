@@ -21,17 +21,25 @@ namespace {
 
 constexpr std::string_view kLeafSeparator = "[2020年7月20日20时0分0秒]";
 
-// The text getText hands out for a value.
-std::string valueText(const JsonTree& tree, const Entry& value) {
+// The text getText hands out for a value, written over `text`.
+void assignValueText(const JsonTree& tree, const Entry& value, std::string& text) {
   // Numbers and strings, nearly every read, go straight into the result.
-  std::string text;
-  if (value.kind == Entry::Kind::Number) return formatJsonNumber(value.number());
+  if (value.kind == Entry::Kind::Number) {
+    json_detail::assignJsonNumber(value.number(), text);
+    return;
+  }
   if (value.kind == Entry::Kind::String) {
-    text = tree.text(value);
+    text.assign(tree.text(value));
   } else {
+    text.clear();
     json_detail::appendValueText(tree, value, text);
   }
   if (tree.holdsStoredBackslash()) json_detail::restoreBackslashes(text);
+}
+
+std::string valueText(const JsonTree& tree, const Entry& value) {
+  std::string text;
+  assignValueText(tree, value, text);
   return text;
 }
 
@@ -94,6 +102,14 @@ bool JsonValue::isObject() const {
 
 std::string JsonValue::text() const {
   return entry_ != nullptr ? valueText(*tree_, *entry_) : std::string();
+}
+
+void JsonValue::assignText(std::string& out) const {
+  if (entry_ != nullptr) {
+    assignValueText(*tree_, *entry_, out);
+  } else {
+    out.clear();
+  }
 }
 
 int JsonValue::count() const {

@@ -134,6 +134,9 @@ class JsonValue {
   bool isObject() const;
   // As JsonDocument::getText and count for the path that led here.
   std::string text() const;
+  // The same text written over `out`, whose room is reused: for reads into
+  // strings that live on, such as a day's hour slots.
+  void assignText(std::string& out) const;
   int count() const;
 
  private:

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -136,12 +137,13 @@ double leadingNumber(std::string_view text) {
 namespace {
 
 // The shortest text of a number with at most six decimals, written from its
-// integer digits; empty when it needs more decimals or is out of range.
-// A decimal m / 10^k names the value exactly when the correctly rounded
-// division gives it back, so the first k that does is the shortest form.
-std::string shortDecimalText(double value) {
+// integer digits to the end of `buffer`; its first character, or null when
+// it needs more decimals or is out of range. A decimal m / 10^k names the
+// value exactly when the correctly rounded division gives it back, so the
+// first k that does is the shortest form.
+char* writeShortDecimal(double value, char* bufferEnd) {
   const double magnitude = std::fabs(value);
-  if (magnitude < 1e-6 || magnitude >= 1e9) return {};
+  if (magnitude < 1e-6 || magnitude >= 1e9) return nullptr;
   constexpr double kScales[] = {10, 100, 1e3, 1e4, 1e5, 1e6};
   for (int decimals = 1; decimals <= 6; ++decimals) {
     const double scale = kScales[decimals - 1];
@@ -149,8 +151,7 @@ std::string shortDecimalText(double value) {
     const auto scaled = static_cast<double>(static_cast<std::uint64_t>(magnitude * scale + 0.5));
     if (scaled / scale != magnitude) continue;
     // Digits written backwards from the last decimal, the point put in place.
-    char text[32];
-    char* first = text + sizeof text;
+    char* first = bufferEnd;
     auto whole = static_cast<std::uint64_t>(scaled);
     for (int written = 0; whole != 0 || written <= decimals; ++written) {
       if (written == decimals) *--first = '.';
@@ -158,27 +159,47 @@ std::string shortDecimalText(double value) {
       whole /= 10;
     }
     if (value < 0) *--first = '-';
-    return std::string(first, text + sizeof text);
+    return first;
   }
+  return nullptr;
+}
+
+// The text of a finite number that is whole or has a few decimals, the
+// common ones, in the buffer; empty for any other number.
+std::string_view commonNumberText(double value, std::span<char, 32> buffer) {
+  if (value == 0) return "0";  // minus zero too
+  // Whole numbers, the most common ones, are quickest written as integers.
+  if (std::fabs(value) < 1e15 && value == static_cast<double>(static_cast<std::int64_t>(value))) {
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                   static_cast<std::int64_t>(value));
+    return {buffer.data(), end.ptr};
+  }
+  // Then measurements with a few decimals.
+  char* const end = buffer.data() + buffer.size();
+  if (const char* first = writeShortDecimal(value, end)) return {first, end};
   return {};
 }
 
 }  // namespace
 
+void json_detail::assignJsonNumber(double value, std::string& out) {
+  char buffer[32];
+  if (std::isfinite(value)) {
+    if (const std::string_view text = commonNumberText(value, buffer); !text.empty()) {
+      out.assign(text);
+      return;
+    }
+  }
+  out = formatJsonNumber(value);
+}
+
 std::string formatJsonNumber(double value) {
   if (!std::isfinite(value)) return {};
-  if (value == 0) return "0";  // minus zero too
-
-  // Whole numbers, the most common ones, are quickest written as integers.
-  const double magnitude = std::fabs(value);
-  if (magnitude < 1e15 && value == static_cast<double>(static_cast<std::int64_t>(value))) {
-    char digits[24];
-    const auto end =
-        std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(value));
-    return std::string(digits, end.ptr);
+  char common[32];
+  if (const std::string_view text = commonNumberText(value, common); !text.empty()) {
+    return std::string(text);
   }
-  // Then measurements with a few decimals.
-  if (std::string text = shortDecimalText(value); !text.empty()) return text;
+  const double magnitude = std::fabs(value);
 
   // Below 1e15 every double's plain form shows its shortest digits, so the
   // library's shortest form is the text wanted whenever it chose plain digits

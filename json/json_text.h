@@ -27,6 +27,10 @@ void appendJson(const JsonTree& tree, const Entry& value, std::string& out);
 // A JSON string literal; invalid UTF-8 written as U+FFFD.
 void appendJsonString(std::string_view text, std::string& out);
 
+// The number's shortest text (formatJsonNumber) written over `out`, whose
+// room is reused.
+void assignJsonNumber(double value, std::string& out);
+
 // The decimal number at the start of a text, after white space; 0 when there
 // is none. Unlike strtod: no hex, no "inf"/"nan", no locale.
 double leadingNumber(std::string_view text);
