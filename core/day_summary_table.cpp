@@ -177,11 +177,6 @@ bool isObservationFile(const std::filesystem::directory_entry& entry) {
   return entry.path().extension() == ".json" && entry.is_regular_file(error);
 }
 
-FoundFile foundFile(const std::filesystem::directory_entry& entry) {
-  std::error_code error;
-  return {entry.path(), entry.last_write_time(error)};
-}
-
 // What one file gave: a row, or the message of its failure.
 struct FileOutcome {
   std::optional<SummaryRow> row;
@@ -196,7 +191,7 @@ unsigned threadCount(std::size_t files, unsigned asked) {
   return static_cast<unsigned>(std::clamp<std::size_t>(asked, 1, std::max<std::size_t>(files, 1)));
 }
 
-std::vector<FileOutcome> readAll(const std::vector<FoundFile>& files,
+std::vector<FileOutcome> readAll(const std::vector<std::filesystem::path>& files,
                                  const SummaryOptions& options) {
   std::vector<FileOutcome> outcomes(files.size());
   std::atomic<std::size_t> next{0};
@@ -204,13 +199,12 @@ std::vector<FileOutcome> readAll(const std::vector<FoundFile>& files,
   const auto work = [&](bool reportsProgress) {
     DayReader reader;
     for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
-      const std::filesystem::path& path = files[i].path;
+      const std::filesystem::path& path = files[i];
       const auto parts = readObservationName(fileNameOfPath(path.string()));
       FileOutcome& outcome = outcomes[i];
       if (!parts || options.filter.takes(parts->station, parts->date)) {
         outcome.read = true;
         outcome.row = reader.read(options.readFile(path), path, outcome.message);
-        if (outcome.row) outcome.row->modified = files[i].modified;
       }
       const std::size_t finished = done.fetch_add(1) + 1;
       if (reportsProgress && options.progress) options.progress(finished, files.size());
@@ -225,25 +219,36 @@ std::vector<FileOutcome> readAll(const std::vector<FoundFile>& files,
   return outcomes;
 }
 
-// Orders the files of one station-day from the earliest fetch to the latest.
-auto fetchOrder(const SummaryRow& row) {
-  return std::make_tuple(row.mode == QueryMode::History, row.fetchTime, row.modified);
+// The later fetch of two files of one station-day: a past day's file (fetched
+// once the day was over), then the later fetch time in the name, then the
+// later modification time. Duplicates are few: only they pay for a stat.
+bool fetchedBefore(const SummaryRow& a, const SummaryRow& b) {
+  const auto named = [](const SummaryRow& row) {
+    return std::make_pair(row.mode == QueryMode::History, row.fetchTime);
+  };
+  if (named(a) != named(b)) return named(a) < named(b);
+  std::error_code error;
+  return std::filesystem::last_write_time(a.file, error) <
+         std::filesystem::last_write_time(b.file, error);
 }
 
 // Keeps the latest fetch of each station-day; a day without a date is
-// nobody's duplicate.
+// nobody's duplicate. Rows are large: the sort moves indices.
 std::vector<SummaryRow> latestFetches(std::vector<SummaryRow> rows) {
-  std::sort(rows.begin(), rows.end(), [](const SummaryRow& a, const SummaryRow& b) {
-    return std::tie(a.station, a.date) != std::tie(b.station, b.date)
-               ? std::tie(a.station, a.date) < std::tie(b.station, b.date)
-               : fetchOrder(a) < fetchOrder(b);
-  });
+  std::vector<std::size_t> order(rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto day = [&rows](std::size_t i) { return std::tie(rows[i].station, rows[i].date); };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return day(a) < day(b); });
   std::vector<SummaryRow> kept;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const bool laterOneFollows = i + 1 < rows.size() && rows[i].date != 0 &&
-                                 rows[i + 1].station == rows[i].station &&
-                                 rows[i + 1].date == rows[i].date;
-    if (!laterOneFollows) kept.push_back(std::move(rows[i]));
+  kept.reserve(rows.size());
+  for (std::size_t first = 0, last; first < order.size(); first = last) {
+    std::size_t latest = order[first];
+    for (last = first + 1; last < order.size() && day(order[last]) == day(latest); ++last) {
+      if (rows[latest].date == 0) break;
+      if (!fetchedBefore(rows[order[last]], rows[latest])) latest = order[last];
+    }
+    kept.push_back(std::move(rows[latest]));
   }
   return kept;
 }
@@ -320,10 +325,11 @@ bool SummaryFilter::takes(std::string_view stationText, int date) const {
   return to == 0 || date <= to;
 }
 
-std::vector<FoundFile> findObservationFiles(const std::vector<std::filesystem::path>& folders,
-                                            std::vector<std::filesystem::path>& missing) {
+std::vector<std::filesystem::path> findObservationFiles(
+    const std::vector<std::filesystem::path>& folders,
+    std::vector<std::filesystem::path>& missing) {
   namespace fs = std::filesystem;
-  std::vector<FoundFile> found;
+  std::vector<fs::path> found;
   for (const fs::path& folder : folders) {
     std::error_code error;
     const fs::directory_entry top(folder, error);
@@ -332,21 +338,21 @@ std::vector<FoundFile> findObservationFiles(const std::vector<std::filesystem::p
       continue;
     }
     if (!top.is_directory(error)) {
-      if (isObservationFile(top)) found.push_back(foundFile(top));
+      if (isObservationFile(top)) found.push_back(top.path());
       continue;
     }
     fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied,
                                           error);
     for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
-      if (isObservationFile(*walk)) found.push_back(foundFile(*walk));
+      if (isObservationFile(*walk)) found.push_back(walk->path());
     }
   }
-  std::sort(found.begin(), found.end(),
-            [](const FoundFile& a, const FoundFile& b) { return a.path < b.path; });
+  std::sort(found.begin(), found.end());
   return found;
 }
 
-SummaryTable buildSummaryTable(const std::vector<FoundFile>& files, const SummaryOptions& options) {
+SummaryTable buildSummaryTable(const std::vector<std::filesystem::path>& files,
+                               const SummaryOptions& options) {
   SummaryTable table;
   std::vector<FileOutcome> outcomes = readAll(files, options);
   std::vector<SummaryRow> rows;
@@ -357,7 +363,7 @@ SummaryTable buildSummaryTable(const std::vector<FoundFile>& files, const Summar
       if (options.filter.takes(outcome.row->station, outcome.row->date))
         rows.push_back(std::move(*outcome.row));
     } else if (outcome.read) {
-      table.skipped.push_back({files[i].path.string(), std::move(outcome.message)});
+      table.skipped.push_back({files[i].string(), std::move(outcome.message)});
     }
   }
   table.rows = latestFetches(std::move(rows));

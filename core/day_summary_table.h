@@ -71,9 +71,7 @@ struct SummaryRow {
   StatisticRow statistics;
   DayFigures figures;
 
-  // Which of two files of one station-day is the later fetch.
-  int fetchTime = 0;
-  std::filesystem::file_time_type modified{};
+  int fetchTime = 0;  // HHMMSS from the name of a current day's file
 };
 
 // Reads one observation file's bytes as the window opens a file (mode from
@@ -96,17 +94,11 @@ struct SummaryFilter {
   bool takes(std::string_view station, int date) const;
 };
 
-// A file found for the summary.
-struct FoundFile {
-  std::filesystem::path path;
-  std::filesystem::file_time_type modified{};
-};
-
 // Every regular "*.json" file below the folders, at any depth (a file given
 // in place of a folder counts too), in path order. Folders that cannot be
 // read are passed over; `missing` gets the arguments that do not exist.
-std::vector<FoundFile> findObservationFiles(const std::vector<std::filesystem::path>& folders,
-                                            std::vector<std::filesystem::path>& missing);
+std::vector<std::filesystem::path> findObservationFiles(
+    const std::vector<std::filesystem::path>& folders, std::vector<std::filesystem::path>& missing);
 
 // A file left out of the summary and the message the window shows for it.
 struct SkippedFile {
@@ -133,6 +125,7 @@ struct SummaryOptions {
 // files of one station-day only the later fetch stays: the one with the
 // later fetch time in its name (a past day's file counts as fetched after any
 // current-day file of that day), then the later modification time.
-SummaryTable buildSummaryTable(const std::vector<FoundFile>& files, const SummaryOptions& options);
+SummaryTable buildSummaryTable(const std::vector<std::filesystem::path>& files,
+                               const SummaryOptions& options);
 
 }  // namespace skyrill

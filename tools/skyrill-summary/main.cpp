@@ -81,7 +81,7 @@ bool saveChart(const SummaryChartDays& chart, const std::string& file) {
 int run(const SummaryCommand& command) {
   std::vector<std::filesystem::path> folders(command.folders.begin(), command.folders.end());
   std::vector<std::filesystem::path> missing;
-  const std::vector<FoundFile> files = findObservationFiles(folders, missing);
+  const auto files = findObservationFiles(folders, missing);
   for (const auto& folder : missing)
     std::cerr << "skyrill-summary: no such folder " << folder.string() << '\n';
   if (!missing.empty()) return kUsageError;
