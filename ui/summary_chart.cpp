@@ -172,20 +172,18 @@ void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
     }
     int end = start;
     while (end + 1 < dayAxis.count() && range[static_cast<std::size_t>(end + 1)]) ++end;
-    // A lone day is as wide as its slot, so that it shows.
-    const double half = start == end ? dayAxis.width() / 2 : 0;
-    QPolygonF band;
+    // The run covers its days' slots whole, so that a lone day shows too.
     QPolygonF highs;
     QPolygonF lows;
-    for (int i = start; i <= end; ++i) {
+    const auto add = [&](double x, int i) {
       const auto [low, high] = *range[static_cast<std::size_t>(i)];
-      highs << QPointF(dayAxis.centre(i) - half, axis.y(high));
-      lows << QPointF(dayAxis.centre(i) - half, axis.y(low));
-      if (half > 0) {
-        highs << QPointF(dayAxis.centre(i) + half, axis.y(high));
-        lows << QPointF(dayAxis.centre(i) + half, axis.y(low));
-      }
-    }
+      highs << QPointF(x, axis.y(high));
+      lows << QPointF(x, axis.y(low));
+    };
+    add(dayAxis.left(start), start);
+    for (int i = start; i <= end; ++i) add(dayAxis.centre(i), i);
+    add(dayAxis.left(end + 1), end);
+    QPolygonF band;
     band << highs;
     for (auto point = lows.rbegin(); point != lows.rend(); ++point) band << *point;
     painter.setPen(Qt::NoPen);
@@ -251,8 +249,8 @@ std::chrono::year_month_day dateOf(sys_days day) {
 }
 
 // The label of a date axis tick on this day, or nothing when the day has
-// no tick: years over a long period, months over some months, every ten
-// days over a short one.
+// no tick: years over a long period, months over some months, every tenth,
+// fifth or single day over shorter ones.
 std::optional<QString> dateTick(std::chrono::year_month_day date, int dayCount) {
   const unsigned day = static_cast<unsigned>(date.day());
   const unsigned month = static_cast<unsigned>(date.month());
@@ -266,7 +264,8 @@ std::optional<QString> dateTick(std::chrono::year_month_day date, int dayCount) 
     if (day != 1) return std::nullopt;
     return QStringLiteral("%1-%2").arg(year).arg(twoDigits(month));
   }
-  if (day != 1 && day != 11 && day != 21) return std::nullopt;
+  const unsigned every = dayCount > 45 ? 10 : dayCount > 16 ? 5 : 1;
+  if ((day - 1) % every != 0 || (every > 1 && day == 31)) return std::nullopt;
   return QStringLiteral("%1-%2").arg(twoDigits(month), twoDigits(day));
 }
 
@@ -276,7 +275,9 @@ void drawDateAxis(QPainter& painter, const DayAxis& dayAxis) {
   for (int i = 0; i < dayAxis.count(); ++i) {
     const auto label = dateTick(dateOf(dayAxis.first() + std::chrono::days(i)), dayAxis.count());
     if (!label) continue;
-    const double x = dayAxis.left(i);
+    // Days are ticked at their middle, where their bars stand; months and
+    // years where they begin.
+    const double x = dayAxis.count() > 120 ? dayAxis.left(i) : dayAxis.centre(i);
     painter.setPen(QPen(QColor::fromRgba(kGuideColour), 1));
     painter.drawLine(QPointF(x, kTemperatureTop), QPointF(x, kStripBottom + 4));
     painter.setPen(QColor::fromRgba(kAxisColour));

@@ -64,8 +64,15 @@ std::optional<SummaryChartDays> chartDays(const SummaryCommand& command,
   // over what the command asked for.
   chart.first = command.filter.from != 0 ? command.filter.from : chart.days.front().date;
   chart.last = command.filter.to != 0 ? command.filter.to : chart.days.back().date;
-  const std::string& name = chart.days.back().stationName;
-  chart.caption = name.empty() ? *stations.begin() : name;
+  // A current day's answer may lack the station's city; the latest that has
+  // one names the chart.
+  chart.caption = *stations.begin();
+  for (auto day = chart.days.rbegin(); day != chart.days.rend(); ++day) {
+    if (!day->stationName.empty() && day->stationName[0] != ' ') {
+      chart.caption = day->stationName;
+      break;
+    }
+  }
   return chart;
 }
 
