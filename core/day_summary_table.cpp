@@ -233,22 +233,21 @@ bool fetchedBefore(const SummaryRow& a, const SummaryRow& b) {
 }
 
 // Keeps the latest fetch of each station-day; a day without a date is
-// nobody's duplicate. Rows are large: the sort moves indices.
-std::vector<SummaryRow> latestFetches(std::vector<SummaryRow> rows) {
-  std::vector<std::size_t> order(rows.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  const auto day = [&rows](std::size_t i) { return std::tie(rows[i].station, rows[i].date); };
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return day(a) < day(b); });
+// nobody's duplicate. Rows are large and every new page of them costs: the
+// sort orders pointers, and the rows move once, into the table.
+std::vector<SummaryRow> latestFetches(std::vector<SummaryRow*> rows) {
+  const auto day = [](const SummaryRow* row) { return std::tie(row->station, row->date); };
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&](const SummaryRow* a, const SummaryRow* b) { return day(a) < day(b); });
   std::vector<SummaryRow> kept;
   kept.reserve(rows.size());
-  for (std::size_t first = 0, last; first < order.size(); first = last) {
-    std::size_t latest = order[first];
-    for (last = first + 1; last < order.size() && day(order[last]) == day(latest); ++last) {
-      if (rows[latest].date == 0) break;
-      if (!fetchedBefore(rows[order[last]], rows[latest])) latest = order[last];
+  for (std::size_t first = 0, last; first < rows.size(); first = last) {
+    SummaryRow* latest = rows[first];
+    for (last = first + 1; last < rows.size() && day(rows[last]) == day(latest); ++last) {
+      if (latest->date == 0) break;
+      if (!fetchedBefore(*rows[last], *latest)) latest = rows[last];
     }
-    kept.push_back(std::move(rows[latest]));
+    kept.push_back(std::move(*latest));
   }
   return kept;
 }
@@ -355,18 +354,18 @@ SummaryTable buildSummaryTable(const std::vector<std::filesystem::path>& files,
                                const SummaryOptions& options) {
   SummaryTable table;
   std::vector<FileOutcome> outcomes = readAll(files, options);
-  std::vector<SummaryRow> rows;
+  std::vector<SummaryRow*> rows;
   for (std::size_t i = 0; i < outcomes.size(); ++i) {
     FileOutcome& outcome = outcomes[i];
     if (outcome.row) {
       // Again, for the files whose name could not tell the filter.
       if (options.filter.takes(outcome.row->station, outcome.row->date))
-        rows.push_back(std::move(*outcome.row));
+        rows.push_back(&*outcome.row);
     } else if (outcome.read) {
       table.skipped.push_back({files[i].string(), std::move(outcome.message)});
     }
   }
-  table.rows = latestFetches(std::move(rows));
+  table.rows = latestFetches(rows);
   return table;
 }
 
