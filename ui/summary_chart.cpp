@@ -99,7 +99,7 @@ ValueAxis temperatureAxis(const std::vector<SummaryRow>& days) {
     seen = true;
   }
   if (high - low < 10) high = low + 10;
-  const double step = niceStep(high - low, 5);
+  const double step = niceStep(high - low, 6);
   return {std::floor(low / step) * step, std::ceil(high / step) * step, step, kTemperatureTop,
           kTemperatureBottom};
 }
