@@ -163,8 +163,16 @@ void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
       range[static_cast<std::size_t>(index)] = {*figures.lowestTemperature,
                                                 *figures.highestTemperature};
   }
-  const QPen highest(QColor::fromRgba(kHighestLine), 1.2);
-  const QPen lowest(QColor::fromRgba(kLowestLine), 1.2);
+  // Over years a day is a fraction of a pixel: thin, light lines leave the
+  // band to be seen between them.
+  const bool dense = dayAxis.width() < 2;
+  const auto edge = [dense](QRgb colour) {
+    QColor pen = QColor::fromRgba(colour);
+    if (dense) pen.setAlpha(0x70);
+    return QPen(pen, dense ? 0.6 : 1.2);
+  };
+  const QPen highest = edge(kHighestLine);
+  const QPen lowest = edge(kLowestLine);
   for (int start = 0; start < dayAxis.count();) {
     if (!range[static_cast<std::size_t>(start)]) {
       ++start;
