@@ -28,15 +28,18 @@ class ProgressBar {
   void show(std::size_t done, std::size_t total) {
     constexpr std::size_t kWidth = 40;
     const std::size_t filled = total == 0 ? kWidth : done * kWidth / total;
-    if (filled == shown_ && done != total) return;
+    if (ended_ || (filled == shown_ && done != total)) return;
     shown_ = filled;
     std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
               << done << '/' << total << std::flush;
-    if (done == total) std::cerr << '\n';
+    // The end may be told more than once; the line is ended once.
+    ended_ = done == total;
+    if (ended_) std::cerr << '\n';
   }
 
  private:
   std::size_t shown_ = SIZE_MAX;
+  bool ended_ = false;
 };
 
 // The chart's station and period, or an error text.
