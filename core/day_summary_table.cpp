@@ -22,8 +22,8 @@ constexpr std::string_view kMark = "*";
 constexpr std::array<std::string_view, kStatusLineCount> kPanelUnits = {
     "℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
 
-// Below this many files a second thread costs more than it brings.
-constexpr std::size_t kFilesPerThread = 32;
+// Below this many files, starting threads costs more than they bring.
+constexpr std::size_t kThreadedFrom = 64;
 
 bool isDigits(std::string_view text, std::size_t count) {
   return text.size() == count &&
@@ -46,7 +46,7 @@ std::vector<std::string_view> splitFields(std::string_view text, char separator)
   }
 }
 
-// The panel's caption as the status lines start with it.
+// The panels in bar order, with the captions their texts start with.
 const std::array<StatusLine, kStatusLineCount>& panelCaptions() {
   static const auto captions = initialStatusLines();
   return captions;
@@ -186,7 +186,7 @@ struct FileOutcome {
 
 unsigned threadCount(std::size_t files, unsigned asked) {
   if (asked == 0) {
-    asked = files < 2 * kFilesPerThread ? 1 : std::max(1u, std::thread::hardware_concurrency());
+    asked = files < kThreadedFrom ? 1 : std::max(1u, std::thread::hardware_concurrency());
   }
   return static_cast<unsigned>(std::clamp<std::size_t>(asked, 1, std::max<std::size_t>(files, 1)));
 }
