@@ -13,6 +13,16 @@ std::string csvField(std::string_view text) {
   return field;
 }
 
+std::string labelWithoutBrackets(std::string_view label) {
+  constexpr std::string_view kOpenBracket = "（";
+  constexpr std::string_view kCloseBracket = "）";
+  if (label.starts_with(kOpenBracket) && label.ends_with(kCloseBracket)) {
+    label.remove_prefix(kOpenBracket.size());
+    label.remove_suffix(kCloseBracket.size());
+  }
+  return std::string(label);
+}
+
 std::string csvLine(const std::vector<std::string>& fields) {
   std::string line;
   for (std::size_t i = 0; i < fields.size(); ++i) {

@@ -15,6 +15,10 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // comma, a quote, a CR or an LF; as it is otherwise.
 std::string csvField(std::string_view text);
 
+// A class label such as "（4级）" without its full-width brackets; any other
+// text as it is.
+std::string labelWithoutBrackets(std::string_view label);
+
 // The fields joined by commas, ended by CR LF.
 std::string csvLine(const std::vector<std::string>& fields);
 

@@ -20,23 +20,12 @@ struct SlotParts {
   std::string label;  // without its brackets
 };
 
-constexpr std::string_view kOpenBracket = "（";
-constexpr std::string_view kCloseBracket = "）";
-
-std::string withoutBrackets(std::string_view label) {
-  if (label.starts_with(kOpenBracket) && label.ends_with(kCloseBracket)) {
-    label.remove_prefix(kOpenBracket.size());
-    label.remove_suffix(kCloseBracket.size());
-  }
-  return std::string(label);
-}
-
 // Splits a slot text whose class label, if attached, is `label`.
 SlotParts splitSlotText(std::string_view text, std::string_view label = {}) {
   SlotParts parts;
   if (text.empty()) return parts;
   if (!label.empty() && text.ends_with(label)) text.remove_suffix(label.size());
-  parts.label = withoutBrackets(label);
+  parts.label = labelWithoutBrackets(label);
   const auto accStart = text.find(" {");
   if (accStart != std::string_view::npos && text.ends_with('}')) {
     parts.acc = std::string(text.substr(accStart + 2, text.size() - accStart - 3));

@@ -79,18 +79,23 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
   if (!fd.valid()) return std::nullopt;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  // Straight into the text, sized as the file is now; a file that grows
+  // meanwhile is read on in steps, up to maxBytes.
+  constexpr std::size_t kStep = 65536;
   std::string bytes;
-  char buffer[65536];
-  while (bytes.size() < maxBytes) {
-    const ssize_t count =
-        ::read(fd.get(), buffer, std::min(sizeof buffer, maxBytes - bytes.size()));
-    if (count == 0) return bytes;
+  std::size_t filled = 0;
+  bytes.resize(std::min(static_cast<std::size_t>(info.st_size) + 1, maxBytes));
+  while (filled < maxBytes) {
+    if (filled == bytes.size()) bytes.resize(std::min(filled + kStep, maxBytes));
+    const ssize_t count = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
+    if (count == 0) break;
     if (count < 0) {
       if (errno == EINTR) continue;
       return std::nullopt;  // a folder, or a read error
     }
-    bytes.append(buffer, static_cast<std::size_t>(count));
+    filled += static_cast<std::size_t>(count);
   }
+  bytes.resize(filled);
   return bytes;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QRgb>
+
+#include <array>
 
 // Colours (ARGB) of the day's chart and wind strip.
 namespace skyrill {
@@ -15,6 +18,15 @@ inline QImage plainCanvas(int width, int height) {
   return image;
 }
 
+// A plain image with `paint(QPainter&)` done on it.
+template <typename Paint>
+QImage paintedCanvas(int width, int height, Paint paint) {
+  QImage image = plainCanvas(width, height);
+  QPainter painter(&image);
+  paint(painter);
+  return image;
+}
+
 struct ChartColours {
   QRgb pen;
   QRgb brush;
@@ -23,6 +35,8 @@ struct ChartColours {
 inline constexpr ChartColours kRainBar{0xFF0088FF, 0xFF00E080};
 inline constexpr ChartColours kSleetBar{0xFFFF5080, 0xFFFF8000};
 inline constexpr ChartColours kSnowBar{0xFF606060, 0xFFC0C0C0};
+// The bars of each PrecipitationPhase: rain, sleet, snow.
+inline constexpr std::array<ChartColours, 3> kPhaseBars = {kRainBar, kSleetBar, kSnowBar};
 inline constexpr QRgb kGridPen = 0xBF000000;
 inline constexpr ChartColours kVisibilitySquare{0xFF9000FF, 0xFF00FFFF};
 inline constexpr ChartColours kTemperatureLine{0xBFFF0000, 0xFFFF0000};

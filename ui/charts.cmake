@@ -10,6 +10,8 @@ add_library(skyrill_charts STATIC
   day_chart.h
   picture_files.cpp
   picture_files.h
+  summary_chart.cpp
+  summary_chart.h
   wind_strip.cpp
   wind_strip.h
   ${SKYRILL_BARB_RESOURCES}

@@ -239,10 +239,8 @@ void paintDayChart(QPainter& painter, const DaySeries& series) {
 }
 
 QImage drawDayChart(const DaySeries& series) {
-  QImage image = plainCanvas(kChartWidth, kChartHeight);
-  QPainter painter(&image);
-  paintDayChart(painter, series);
-  return image;
+  return paintedCanvas(kChartWidth, kChartHeight,
+                       [&series](QPainter& painter) { paintDayChart(painter, series); });
 }
 
 }  // namespace skyrill

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "ui/day_chart.h"
+#include "ui/summary_chart.h"
 #include "ui/wind_strip.h"
 
 namespace skyrill {
@@ -63,6 +64,8 @@ bool writeBytes(const QString& path, const QByteArray& bytes) {
          file.write(bytes) == bytes.size();
 }
 
+}  // namespace
+
 // The PNG stays the image the window draws, pixel for pixel.
 bool savePicture(const QString& path, QSize size, const Painting& paint,
                  const std::function<QImage()>& image) {
@@ -72,8 +75,6 @@ bool savePicture(const QString& path, QSize size, const Painting& paint,
     return writeBytes(path, pdfBytes(size, paint));
   return writeBytes(path, pngBytes(image()));
 }
-
-}  // namespace
 
 bool saveDayChart(const DaySeries& series, const QString& path) {
   return savePicture(
@@ -87,6 +88,13 @@ bool saveWindStrip(const DaySeries& series, const QString& path) {
       path, QSize(kStripWidth, kStripHeight),
       [&series](QPainter& painter) { paintWindStrip(painter, series); },
       [&series] { return drawWindStrip(series); });
+}
+
+bool saveSummaryChart(const SummaryChartDays& chart, const QString& path) {
+  return savePicture(
+      path, QSize(kSummaryChartWidth, kSummaryChartHeight),
+      [&chart](QPainter& painter) { paintSummaryChart(painter, chart); },
+      [&chart] { return drawSummaryChart(chart); });
 }
 
 }  // namespace skyrill

@@ -66,10 +66,8 @@ void paintWindStrip(QPainter& painter, const DaySeries& series) {
 }
 
 QImage drawWindStrip(const DaySeries& series) {
-  QImage strip = plainCanvas(kStripWidth, kStripHeight);
-  QPainter painter(&strip);
-  paintWindStrip(painter, series);
-  return strip;
+  return paintedCanvas(kStripWidth, kStripHeight,
+                       [&series](QPainter& painter) { paintWindStrip(painter, series); });
 }
 
 }  // namespace skyrill

@@ -8,11 +8,11 @@
 #include <map>
 
 #include "core/answer_check.h"
+#include "core/headless_view.h"
 #include "net/data_service.h"
 #include "server_thread.h"
 #include "store/history_archive.h"
 #include "tests/store/temp_folder.h"
-#include "tools/skyrill-day/headless_view.h"
 #include "weather_routes.h"
 
 namespace skyrill {

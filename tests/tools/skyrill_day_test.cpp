@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "store/whole_file.h"
+#include "tests/tools/run_program.h"
 
 namespace {
 
@@ -19,24 +20,10 @@ std::string readAll(const fs::path& path) {
   return skyrill::readWholeFile(path).value_or("");
 }
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using skyrill::testing::Outcome;
 
 Outcome runDay(const std::string& args) {
-  const fs::path dir = fs::temp_directory_path() / ("skyrill-day-test-" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  const std::string command = std::string(SKYRILL_DAY_PROGRAM) + " " + args + " > " +
-                              (dir / "out").string() + " 2> " + (dir / "err").string();
-  Outcome outcome;
-  const int raw = std::system(command.c_str());
-  outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  outcome.out = readAll(dir / "out");
-  outcome.err = readAll(dir / "err");
-  fs::remove_all(dir);
-  return outcome;
+  return skyrill::testing::runProgram(SKYRILL_DAY_PROGRAM, args);
 }
 
 std::string dayFile(const std::string& name) {
@@ -174,6 +161,7 @@ TEST(Tools, answerHelpAndVersion) {
     std::string program;
     std::string name;
   } tools[] = {{SKYRILL_DAY_PROGRAM, "skyrill-day"},
+               {SKYRILL_SUMMARY_PROGRAM, "skyrill-summary"},
                {SKYRILL_SAMPLE_SERVICE, "skyrill-sample-service"},
                {SKYRILL_BARB_ICONS, "skyrill-barb-icons"}};
   for (const auto& tool : tools) {

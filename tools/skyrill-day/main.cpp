@@ -13,14 +13,15 @@
 
 #include "core/data_grid.h"
 #include "core/day_csv.h"
+#include "core/headless_view.h"
 #include "core/query_pipeline.h"
 #include "net/data_service.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-day/grid_report.h"
-#include "tools/skyrill-day/headless_view.h"
 #include "tools/skyrill-day/options.h"
+#include "tools/tool_main.h"
 #include "ui/picture_files.h"
 
 namespace skyrill {
@@ -112,20 +113,6 @@ int run(const DayOptions& options) {
 }  // namespace skyrill
 
 int main(int argc, char** argv) {
-  std::string error;
-  const auto options =
-      skyrill::parseDayOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-  if (!options) {
-    std::cerr << "skyrill-day: " << error << "\n\n" << skyrill::kDayUsage;
-    return 1;
-  }
-  if (options->help) {
-    std::cout << skyrill::kDayUsage;
-    return 0;
-  }
-  if (options->version) {
-    std::cout << "skyrill-day " SKYRILL_VERSION "\n";
-    return 0;
-  }
-  return skyrill::run(*options);
+  return skyrill::runTool(argc, argv, "skyrill-day", skyrill::kDayUsage, 1,
+                          skyrill::parseDayOptions, skyrill::run);
 }

@@ -1,0 +1,372 @@
+#include "core/day_summary_table.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <system_error>
+#include <thread>
+#include <tuple>
+
+#include "core/classifications.h"
+#include "core/csv_text.h"
+#include "core/headless_view.h"
+#include "core/numeric_text.h"
+
+namespace skyrill {
+namespace {
+
+constexpr std::string_view kNoData = "无数据";
+constexpr std::string_view kMark = "*";
+
+// The unit each panel writes after its value, in bar order.
+constexpr std::array<std::string_view, kStatusLineCount> kPanelUnits = {
+    "℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
+
+// Below this many files, starting threads costs more than they bring.
+constexpr std::size_t kThreadedFrom = 64;
+
+bool isDigits(std::string_view text, std::size_t count) {
+  return text.size() == count &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int digitsValue(std::string_view digits) {
+  int value = 0;
+  for (const char c : digits) value = value * 10 + (c - '0');
+  return value;
+}
+
+std::vector<std::string_view> splitFields(std::string_view text, char separator) {
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find(separator, start);
+    fields.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return fields;
+    start = end + 1;
+  }
+}
+
+// The panels in bar order, with the captions their texts start with.
+const std::array<StatusLine, kStatusLineCount>& panelCaptions() {
+  static const auto captions = initialStatusLines();
+  return captions;
+}
+
+std::size_t barOrderIndex(const StatusLine& line) {
+  const auto& captions = panelCaptions();
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    if (captions[i].bar == line.bar && captions[i].panel == line.panel) return i;
+  }
+  return 0;
+}
+
+// Takes a panel text apart: caption, value, unit, "*" and label, as the
+// panel texts are composed.
+StatisticCells splitPanelText(std::string_view text, std::size_t index) {
+  const std::string_view caption = panelCaptions()[index].text;
+  if (text.starts_with(caption)) text.remove_prefix(caption.size());
+  StatisticCells cells;
+  if (text == kNoData) return cells;
+  const std::string_view unit = kPanelUnits[index];
+  const std::size_t unitAt = unit.empty() ? std::string_view::npos : text.find(unit);
+  if (unitAt == std::string_view::npos) {
+    cells.value = text;
+    return cells;
+  }
+  cells.value = text.substr(0, unitAt);
+  text.remove_prefix(unitAt + unit.size());
+  if (text.starts_with(kMark)) {
+    cells.mark = kMark;
+    text.remove_prefix(kMark.size());
+  }
+  cells.label = labelWithoutBrackets(text);
+  return cells;
+}
+
+std::optional<double> shownNumber(const StatisticCells& cells) {
+  if (cells.value.empty()) return std::nullopt;
+  return numericValue(cells.value);
+}
+
+DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
+  DayFigures figures;
+  figures.highestTemperature = shownNumber(statistics[kHighestTemperatureStat]);
+  figures.lowestTemperature = shownNumber(statistics[kLowestTemperatureStat]);
+  // Each hour's amount in its own phase, by the rule the day chart colours
+  // its bars with.
+  for (const HourlyRecord& hour : series.hours) {
+    const std::string amountText = cleanSlotText(hour.precipitation);
+    if (amountText.empty()) continue;
+    figures.hasPrecipitation = true;
+    const double amount = numericValue(amountText);
+    if (!isGreater(amount, 0)) continue;
+    const auto phase = precipitationPhase(cleanSlotText(hour.temperature));
+    figures.precipitation[static_cast<std::size_t>(phase)] += amount;
+  }
+  if (!statistics[kLowestVisibilityStat].value.empty())
+    figures.visibilityClass = series.maxVisibilityClass;
+  return figures;
+}
+
+// The window's display path for one file at a time; one per thread.
+class DayReader {
+ public:
+  DayReader() : view_(QueryRequest{}), pipeline_(view_, nullptr, nullptr) {}
+
+  std::optional<SummaryRow> read(std::string_view bytes, const std::filesystem::path& path,
+                                 std::string& message) {
+    const std::string pathText = path.string();
+    const std::string name = fileNameOfPath(pathText);
+    if (!pipeline_.openDayText(bytes, name, false)) {
+      message = view_.lastMessage() ? view_.lastMessage()->text : std::string();
+      return std::nullopt;
+    }
+    const QueryState& state = pipeline_.state();
+    SummaryRow row;
+    row.file = pathText;
+    row.mode = state.displayedMode;
+    if (const auto parts = readObservationName(name)) {
+      row.station = parts->station;
+      row.date = parts->date;
+      row.fetchTime = parts->fetchTime;
+    } else {
+      row.station = state.document.getText("wmo");
+      row.date = readDateNumber(state.document.getText("date")).value_or(0);
+    }
+    const std::string& title = view_.title();
+    row.stationName = title.substr(title.rfind('\n') + 1);
+    for (const StatusLine& line : view_.statusLines()) {
+      const std::size_t index = barOrderIndex(line);
+      row.statistics[index] = splitPanelText(line.text, index);
+    }
+    row.figures = figuresOf(row.statistics, state.series);
+    return row;
+  }
+
+ private:
+  HeadlessView view_;
+  QueryPipeline pipeline_;
+};
+
+std::vector<std::string> csvHeader() {
+  std::vector<std::string> header = {"文件", "模式", "站号", "日期"};
+  for (std::size_t i = 0; i < kStatusLineCount; ++i) {
+    std::string name = panelCaptions()[i].text;
+    if (const auto colon = name.rfind("："); colon != std::string::npos) name.resize(colon);
+    const std::string_view unit = kPanelUnits[i];
+    header.push_back(unit.empty() ? name : name + " (" + std::string(unit) + ")");
+    header.push_back(name + " 等级");
+    header.push_back(name + " 缺测");
+  }
+  return header;
+}
+
+std::vector<std::string> csvRow(const SummaryRow& row) {
+  std::vector<std::string> cells = {row.file, std::to_string(static_cast<int>(row.mode)),
+                                    row.station, row.date > 0 ? dateText(row.date) : ""};
+  for (const StatisticCells& statistic : row.statistics) {
+    cells.push_back(statistic.value);
+    cells.push_back(statistic.label);
+    cells.push_back(statistic.mark);
+  }
+  return cells;
+}
+
+bool isObservationFile(const std::filesystem::directory_entry& entry) {
+  std::error_code error;
+  return entry.path().extension() == ".json" && entry.is_regular_file(error);
+}
+
+// What one file gave: a row, or the message of its failure.
+struct FileOutcome {
+  std::optional<SummaryRow> row;
+  std::string message;
+  bool read = false;  // false when the filter left it out by its name
+};
+
+unsigned threadCount(std::size_t files, unsigned asked) {
+  if (asked == 0) {
+    asked = files < kThreadedFrom ? 1 : std::max(1u, std::thread::hardware_concurrency());
+  }
+  return static_cast<unsigned>(std::clamp<std::size_t>(asked, 1, std::max<std::size_t>(files, 1)));
+}
+
+std::vector<FileOutcome> readAll(const std::vector<std::filesystem::path>& files,
+                                 const SummaryOptions& options) {
+  std::vector<FileOutcome> outcomes(files.size());
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> done{0};
+  const auto work = [&](bool reportsProgress) {
+    DayReader reader;
+    for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
+      const std::filesystem::path& path = files[i];
+      const auto parts = readObservationName(fileNameOfPath(path.string()));
+      FileOutcome& outcome = outcomes[i];
+      if (!parts || options.filter.takes(parts->station, parts->date)) {
+        outcome.read = true;
+        outcome.row = reader.read(options.readFile(path), path, outcome.message);
+      }
+      const std::size_t finished = done.fetch_add(1) + 1;
+      if (reportsProgress && options.progress) options.progress(finished, files.size());
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < threadCount(files.size(), options.threads); ++t)
+    helpers.emplace_back(work, false);
+  work(true);
+  for (std::thread& helper : helpers) helper.join();
+  if (options.progress) options.progress(files.size(), files.size());
+  return outcomes;
+}
+
+// The later fetch of two files of one station-day: a past day's file (fetched
+// once the day was over), then the later fetch time in the name, then the
+// later modification time. Duplicates are few: only they pay for a stat.
+bool fetchedBefore(const SummaryRow& a, const SummaryRow& b) {
+  const auto named = [](const SummaryRow& row) {
+    return std::make_pair(row.mode == QueryMode::History, row.fetchTime);
+  };
+  if (named(a) != named(b)) return named(a) < named(b);
+  std::error_code error;
+  return std::filesystem::last_write_time(a.file, error) <
+         std::filesystem::last_write_time(b.file, error);
+}
+
+// Keeps the latest fetch of each station-day; a day without a date is
+// nobody's duplicate. Rows are large and every new page of them costs: the
+// sort orders pointers, and the rows move once, into the table.
+std::vector<SummaryRow> latestFetches(std::vector<SummaryRow*> rows) {
+  const auto day = [](const SummaryRow* row) { return std::tie(row->station, row->date); };
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&](const SummaryRow* a, const SummaryRow* b) { return day(a) < day(b); });
+  std::vector<SummaryRow> kept;
+  kept.reserve(rows.size());
+  for (std::size_t first = 0, last; first < rows.size(); first = last) {
+    SummaryRow* latest = rows[first];
+    for (last = first + 1; last < rows.size() && day(rows[last]) == day(latest); ++last) {
+      if (latest->date == 0) break;
+      if (!fetchedBefore(*rows[last], *latest)) latest = rows[last];
+    }
+    kept.push_back(std::move(*latest));
+  }
+  return kept;
+}
+
+}  // namespace
+
+std::optional<ObservationName> readObservationName(std::string_view fileName) {
+  constexpr std::string_view kEnding = ".json";
+  if (!fileName.ends_with(kEnding)) return std::nullopt;
+  fileName.remove_suffix(kEnding.size());
+  auto fields = splitFields(fileName, '_');
+  ObservationName name;
+  if (fields.size() >= 5 && isDigits(fields.back(), 6) && isDigits(fields[fields.size() - 2], 8)) {
+    name.fetchTime = digitsValue(fields.back());
+    fields.pop_back();
+  }
+  // Mode, at least one station field, advanced flag, date.
+  if (fields.size() < 4) return std::nullopt;
+  const auto date = isDigits(fields.back(), 8) ? readDateNumber(fields.back()) : std::nullopt;
+  if (!date) return std::nullopt;
+  name.date = *date;
+  // A "_" in the station text stays: the name joined its parts with "_".
+  const std::size_t stationEnd = fields.size() - 2;
+  for (std::size_t i = 1; i < stationEnd; ++i) {
+    if (i > 1) name.station += '_';
+    name.station += fields[i];
+  }
+  if (name.station.empty()) return std::nullopt;
+  return name;
+}
+
+std::optional<int> readDateNumber(std::string_view text) {
+  std::string digits;
+  if (isDigits(text, 8)) {
+    digits = text;
+  } else if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+    digits = std::string(text.substr(0, 4)) + std::string(text.substr(5, 2)) +
+             std::string(text.substr(8, 2));
+    if (!isDigits(digits, 8)) return std::nullopt;
+  } else {
+    return std::nullopt;
+  }
+  const int number = digitsValue(digits);
+  const std::chrono::year_month_day date{
+      std::chrono::year(number / 10000),
+      std::chrono::month(static_cast<unsigned>(number / 100 % 100)),
+      std::chrono::day(static_cast<unsigned>(number % 100))};
+  if (!date.ok()) return std::nullopt;
+  return number;
+}
+
+std::string dateText(int date) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date / 10000, date / 100 % 100, date % 100);
+  return text;
+}
+
+std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
+                                       std::string& message) {
+  thread_local DayReader reader;
+  return reader.read(bytes, path, message);
+}
+
+std::string summaryCsv(const std::vector<SummaryRow>& rows) {
+  std::string csv(kUtf8ByteOrderMark);
+  csv += csvLine(csvHeader());
+  for (const SummaryRow& row : rows) csv += csvLine(csvRow(row));
+  return csv;
+}
+
+bool SummaryFilter::takes(std::string_view stationText, int date) const {
+  if (!station.empty() && stationText != station) return false;
+  if (from != 0 && date < from) return false;
+  return to == 0 || date <= to;
+}
+
+std::vector<std::filesystem::path> findObservationFiles(
+    const std::vector<std::filesystem::path>& folders,
+    std::vector<std::filesystem::path>& missing) {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> found;
+  for (const fs::path& folder : folders) {
+    std::error_code error;
+    const fs::directory_entry top(folder, error);
+    if (!top.exists(error)) {
+      missing.push_back(folder);
+      continue;
+    }
+    if (!top.is_directory(error)) {
+      if (isObservationFile(top)) found.push_back(top.path());
+      continue;
+    }
+    fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied,
+                                          error);
+    for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
+      if (isObservationFile(*walk)) found.push_back(walk->path());
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+SummaryTable buildSummaryTable(const std::vector<std::filesystem::path>& files,
+                               const SummaryOptions& options) {
+  SummaryTable table;
+  std::vector<FileOutcome> outcomes = readAll(files, options);
+  std::vector<SummaryRow*> rows;
+  for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    FileOutcome& outcome = outcomes[i];
+    if (outcome.row) {
+      // Again, for the files whose name could not tell the filter.
+      if (options.filter.takes(outcome.row->station, outcome.row->date))
+        rows.push_back(&*outcome.row);
+    } else if (outcome.read) {
+      table.skipped.push_back({files[i].string(), std::move(outcome.message)});
+    }
+  }
+  table.rows = latestFetches(rows);
+  return table;
+}
+
+}  // namespace skyrill

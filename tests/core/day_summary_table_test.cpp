@@ -1,0 +1,260 @@
+#include "core/day_summary_table.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "core/answer_check.h"
+#include "core/classifications.h"
+#include "core/csv_text.h"
+#include "json/json_document.h"
+#include "tests/store/temp_folder.h"
+
+namespace skyrill {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kDayData = fs::path(SKYRILL_TEST_DATA_DIR) / "day";
+
+std::string readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(ObservationName, readsStationDateAndFetchTime) {
+  const struct {
+    const char* name;
+    const char* station;  // nullptr: not a name of that make
+    int date;
+    int fetchTime;
+  } cases[] = {
+      {"0_57083_0_20190705.json", "57083", 20190705, 0},
+      {"1_57083_1_20190705_130500.json", "57083", 20190705, 130500},
+      // A folder separator in the station became "_" when it was saved.
+      {"0_a_b_0_20190705.json", "a_b", 20190705, 0},
+      {"0_57083_0_20190230.json", nullptr, 0, 0},  // no such day
+      {"0_57083_0_2019075.json", nullptr, 0, 0},   // seven digits
+      {"0__0_20190705.json", nullptr, 0, 0},       // no station
+      {"0_57083_0_20190705.txt", nullptr, 0, 0},   // not an answer file
+      {"today_without_mode.json", nullptr, 0, 0},  // made by hand
+      {"57083_0_20190705_130500.json", nullptr, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const auto name = readObservationName(c.name);
+    ASSERT_EQ(name.has_value(), c.station != nullptr) << c.name;
+    if (!name) continue;
+    EXPECT_EQ(name->station, c.station) << c.name;
+    EXPECT_EQ(name->date, c.date) << c.name;
+    EXPECT_EQ(name->fetchTime, c.fetchTime) << c.name;
+  }
+}
+
+TEST(DateNumber, takesBothSpellingsOfValidDates) {
+  EXPECT_EQ(readDateNumber("2024-02-29"), 20240229);
+  EXPECT_EQ(readDateNumber("20240229"), 20240229);
+  for (const char* bad : {"2023-02-29", "2024-2-9", "2024/02/09", "202402291", "", "2024-13-01"})
+    EXPECT_FALSE(readDateNumber(bad)) << bad;
+  EXPECT_EQ(dateText(20240105), "2024-01-05");
+}
+
+// The lines after the title in a skyrill-day reference: the panels in bar order.
+std::vector<std::string> panelLines(const fs::path& reference) {
+  std::istringstream in(readBytes(reference));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return {lines.begin() + 3, lines.end()};
+}
+
+// Each panel's cells put together again give the text the window shows.
+TEST(SummariseDay, cellsAreThePanelTextsOfTheWindow) {
+  const struct {
+    const char* file;
+    const char* reference;
+    QueryMode mode;
+  } cases[] = {
+      {"0_57083_0_20190705.json", "0_57083_0_20190705.ref", QueryMode::History},
+      {"1_57083_0_20190705_130500.json", "1_57083_0_20190705_130500.ref", QueryMode::Today},
+  };
+  const auto captions = initialStatusLines();
+  const char* units[] = {"℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
+  for (const auto& c : cases) {
+    std::string message;
+    const auto row = summariseDay(readBytes(kDayData / c.file), kDayData / c.file, message);
+    ASSERT_TRUE(row) << c.file << ": " << message;
+    EXPECT_EQ(row->mode, c.mode);
+    EXPECT_EQ(row->station, "57083");
+    EXPECT_EQ(row->date, 20190705);
+    const auto expected = panelLines(kDayData / c.reference);
+    ASSERT_EQ(expected.size(), row->statistics.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      const StatisticCells& cells = row->statistics[i];
+      const std::string label = cells.label.empty() ? "" : "（" + cells.label + "）";
+      EXPECT_EQ(captions[i].text + cells.value + units[i] + cells.mark + label, expected[i])
+          << c.file;
+    }
+  }
+}
+
+// Each hour's amount goes to its own phase: snow at -21 °C, sleet at 2.04 °C,
+// rain where the hour has no temperature; they add up to the day's 8.4 mm.
+TEST(SummariseDay, figuresOfTheChartSplitPrecipitationByTheHoursPhase) {
+  std::string message;
+  const fs::path file = kDayData / "0_54511_0_20240120.json";
+  const auto row = summariseDay(readBytes(file), file, message);
+  ASSERT_TRUE(row) << message;
+  const DayFigures& figures = row->figures;
+  EXPECT_EQ(figures.highestTemperature, 25.0);
+  EXPECT_EQ(figures.lowestTemperature, -21.0);
+  EXPECT_TRUE(figures.hasPrecipitation);
+  EXPECT_DOUBLE_EQ(figures.precipitation[static_cast<std::size_t>(PrecipitationPhase::Rain)], 5);
+  EXPECT_DOUBLE_EQ(figures.precipitation[static_cast<std::size_t>(PrecipitationPhase::Sleet)], 3);
+  EXPECT_DOUBLE_EQ(figures.precipitation[static_cast<std::size_t>(PrecipitationPhase::Snow)], 0.4);
+  EXPECT_EQ(figures.visibilityClass, 12);
+  EXPECT_EQ(row->stationName, "北京 54511");
+}
+
+TEST(SummariseDay, refusedFilesGiveTheWindowsMessage) {
+  const std::string notJson = readBytes(kDayData / "0_not_json.json");
+  JsonDocument unparsed;
+  const std::string expected =
+      checkAnswer(decodeAnswer(notJson), unparsed.parse(notJson), unparsed, "res").message;
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string message;
+  } cases[] = {
+      {"0_54511_0_20240121.json", notJson, expected},
+      {"0_54511_0_20240122.json", "", checkAnswer("", false, unparsed, "res").message},
+      {"5_57083_0_20190705.json", readBytes(kDayData / "5_57083_0_20190705.json"),
+       "无法识别文件名中的数据模式，未打开该文件。"},
+  };
+  for (const auto& c : cases) {
+    std::string message;
+    EXPECT_FALSE(summariseDay(c.bytes, c.name, message)) << c.name;
+    EXPECT_EQ(message, c.message) << c.name;
+  }
+}
+
+TEST(SummaryCsv, quotesCellsThatNeedItAndLeavesNoDataEmpty) {
+  SummaryRow row;
+  row.file = "History/a,\"b\".json";
+  row.station = "57083";
+  row.date = 20190705;
+  row.statistics[2] = {"2.7", "小雨,大雨", "*"};
+  const std::string csv = summaryCsv({row});
+  ASSERT_TRUE(csv.starts_with(kUtf8ByteOrderMark));
+  const std::size_t secondLine = csv.find("\r\n") + 2;
+  EXPECT_TRUE(csv.substr(kUtf8ByteOrderMark.size())
+                  .starts_with("文件,模式,站号,日期,最高气温 (℃),"
+                               "最高气温 等级,最高气温 缺测,"));
+  EXPECT_EQ(csv.substr(secondLine),
+            "\"History/a,\"\"b\"\".json\",0,57083,2019-07-05,,,,,,,2.7,\"小雨,大雨\",*" +
+                std::string(3 * 8, ',') + "\r\n");
+}
+
+// A History tree with every kind of duplicate: the same name in two folders,
+// a current day saved at two times, a current day and its past-day file; a
+// second station, a file that is no answer and one that is no observation file.
+class SummaryTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string past = readBytes(kDayData / "0_57083_0_20190705.json");
+    const std::string today = readBytes(kDayData / "1_57083_0_20190705_130500.json");
+    const auto start = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    put("History/2019/0_57083_0_20190705.json", past, start);
+    put("Copy/0_57083_0_20190705.json", past, start + std::chrono::hours(1));
+    // The fetch time in the name counts before the modification time.
+    put("History/2019/1_57083_0_20190706_130500.json", today, start);
+    put("History/2019/1_57083_0_20190706_090000.json", today, start + std::chrono::hours(1));
+    put("History/2019/0_57083_0_20190707.json", past, start);
+    put("History/2019/1_57083_0_20190707_235900.json", today, start + std::chrono::hours(1));
+    put("History/2024/0_54511_0_20240120.json", readBytes(kDayData / "0_54511_0_20240120.json"),
+        start);
+    put("History/2024/0_54511_0_20240121.json", readBytes(kDayData / "0_not_json.json"), start);
+    put("History/2024/notes.txt", "not a day", start);
+  }
+
+  void put(const std::string& name, const std::string& bytes, fs::file_time_type modified) {
+    fs::create_directories((folder_ / name).parent_path());
+    testing::writeBytes(folder_ / name, bytes);
+    fs::last_write_time(folder_ / name, modified);
+  }
+
+  // "station date file" of each row, the file relative to the tree.
+  std::vector<std::string> rowsOf(const SummaryTable& table) const {
+    std::vector<std::string> rows;
+    for (const SummaryRow& row : table.rows) {
+      rows.push_back(row.station + " " + dateText(row.date) + " " +
+                     fs::path(row.file).lexically_relative(folder_.path()).string());
+    }
+    return rows;
+  }
+
+  SummaryTable build(const SummaryFilter& filter, unsigned threads = 1) const {
+    std::vector<fs::path> missing;
+    SummaryOptions options;
+    options.filter = filter;
+    options.threads = threads;
+    options.readFile = [](const fs::path& path) { return readBytes(path); };
+    return buildSummaryTable(findObservationFiles({folder_.path()}, missing), options);
+  }
+
+  testing::TempFolder folder_;
+};
+
+TEST_F(SummaryTableTest, keepsTheLaterFetchOfEachStationDayInStationAndDateOrder) {
+  const std::vector<std::string> expected = {
+      "54511 2024-01-20 History/2024/0_54511_0_20240120.json",
+      "57083 2019-07-05 Copy/0_57083_0_20190705.json",
+      "57083 2019-07-06 History/2019/1_57083_0_20190706_130500.json",
+      "57083 2019-07-07 History/2019/0_57083_0_20190707.json",
+  };
+  for (const unsigned threads : {1u, 3u}) {
+    const SummaryTable table = build({}, threads);
+    EXPECT_EQ(rowsOf(table), expected) << threads << " threads";
+    ASSERT_EQ(table.skipped.size(), 1u);
+    EXPECT_EQ(table.skipped[0].file, (folder_ / "History/2024/0_54511_0_20240121.json").string());
+    EXPECT_TRUE(table.skipped[0].message.starts_with("获取失败！")) << table.skipped[0].message;
+  }
+}
+
+TEST_F(SummaryTableTest, filterTakesStationAndPeriod) {
+  const struct {
+    const char* station;
+    int from;
+    int to;
+    std::vector<std::string> days;  // "station date"
+    std::size_t skipped;            // files the filter leaves out are not read
+  } cases[] = {
+      {"54511", 0, 0, {"54511 2024-01-20"}, 1},
+      {"57083", 0, 0, {"57083 2019-07-05", "57083 2019-07-06", "57083 2019-07-07"}, 0},
+      {"", 20190706, 20190707, {"57083 2019-07-06", "57083 2019-07-07"}, 0},
+      {"", 20190707, 0, {"54511 2024-01-20", "57083 2019-07-07"}, 1},
+      {"", 0, 20190705, {"57083 2019-07-05"}, 0},
+      {"99999", 0, 0, {}, 0},
+  };
+  for (const auto& c : cases) {
+    const SummaryTable table = build({c.station, c.from, c.to});
+    std::vector<std::string> days;
+    for (const std::string& row : rowsOf(table)) days.push_back(row.substr(0, row.rfind(' ')));
+    EXPECT_EQ(days, c.days) << c.station << " " << c.from << " " << c.to;
+    EXPECT_EQ(table.skipped.size(), c.skipped) << c.station << " " << c.from << " " << c.to;
+  }
+}
+
+TEST_F(SummaryTableTest, missingFoldersAreNamedAndSingleFilesCount) {
+  std::vector<fs::path> missing;
+  const auto files = findObservationFiles(
+      {folder_ / "nowhere", folder_ / "Copy/0_57083_0_20190705.json", folder_ / "History/2024"},
+      missing);
+  EXPECT_EQ(missing, std::vector<fs::path>{folder_ / "nowhere"});
+  EXPECT_EQ(files, (std::vector<fs::path>{folder_ / "Copy/0_57083_0_20190705.json",
+                                          folder_ / "History/2024/0_54511_0_20240120.json",
+                                          folder_ / "History/2024/0_54511_0_20240121.json"}));
+}
+
+}  // namespace
+}  // namespace skyrill

@@ -1,0 +1,143 @@
+// Runs skyrill-summary over a small History tree: the table, the reports of
+// refused files, the filters, the chart files and the exit statuses.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "store/whole_file.h"
+#include "tests/store/temp_folder.h"
+#include "tests/tools/run_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using skyrill::testing::Outcome;
+
+const fs::path kDayData = fs::path(SKYRILL_TEST_DATA_DIR) / "day";
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string readAll(const fs::path& path) {
+  return skyrill::readWholeFile(path).value_or("");
+}
+
+std::size_t lineCount(const std::string& csv) {
+  std::size_t count = 0;
+  for (auto at = csv.find("\r\n"); at != std::string::npos; at = csv.find("\r\n", at + 2)) ++count;
+  return count;
+}
+
+// Two stations in both modes, a day saved in two folders, a current day saved
+// twice, and a file that is no answer.
+class SkyrillSummary : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    copy("0_57083_0_20190705.json", "History/2019/0_57083_0_20190705.json");
+    copy("0_57083_0_20190705.json", "Copy/0_57083_0_20190705.json");
+    copy("1_57083_0_20190705_130500.json", "History/2019/1_57083_0_20190706_090000.json");
+    copy("1_57083_0_20190705_130500.json", "History/2019/1_57083_0_20190706_130500.json");
+    copy("0_54511_0_20240120.json", "History/2024/0_54511_0_20240120.json");
+    copy("0_not_json.json", "History/2024/0_54511_0_20240121.json");
+  }
+
+  void copy(const std::string& fixture, const std::string& name) {
+    fs::create_directories((folder_ / name).parent_path());
+    fs::copy_file(kDayData / fixture, folder_ / name);
+  }
+
+  Outcome run(const std::string& args) const {
+    return skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM,
+                                        folder_.path().string() + " " + args);
+  }
+
+  skyrill::testing::TempFolder folder_;
+};
+
+TEST_F(SkyrillSummary, reportsRefusedFilesAndGoesOn) {
+  const Outcome outcome = run("");
+  EXPECT_EQ(outcome.status, 1);
+  ASSERT_TRUE(outcome.out.starts_with(kBom));
+  EXPECT_TRUE(outcome.out.substr(kBom.size()).starts_with("文件,模式,站号,日期,最高气温 (℃),"));
+  EXPECT_EQ(lineCount(outcome.out), 1u + 3u) << outcome.out;
+  EXPECT_NE(outcome.out.find(",1,57083,2019-07-06,30.0,,*,"), std::string::npos);
+  EXPECT_NE(outcome.out.find(",0,54511,2024-01-20,25.0,,*,"), std::string::npos);
+  EXPECT_NE(outcome.out.find("2.7,小雨,*,"), std::string::npos);
+  EXPECT_EQ(outcome.err,
+            "skyrill-summary: " + (folder_ / "History/2024/0_54511_0_20240121.json").string() +
+                ":\n获取失败！可能的原因：\n1. 获取数据时数据源需要提供密钥，但未设置"
+                "密钥或密钥无效。\n2. 获取数据时本地网络或目标服务器出现问题。\n"
+                "<html><body>401 Unauthorized</body></html>\n")
+      << "no progress bar off a terminal";
+}
+
+TEST_F(SkyrillSummary, filtersByStationAndPeriod) {
+  const struct {
+    const char* args;
+    int status;
+    std::size_t days;
+  } cases[] = {
+      {"--station 57083", 0, 2},  // the refused file is left out by its name, unread
+      {"--station 54511", 1, 1}, {"--from 2019-07-06 --to 20190706", 0, 1},
+      {"--from 20240101", 1, 1}, {"--to 2019-07-05", 0, 1},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = run(c.args);
+    EXPECT_EQ(outcome.status, c.status) << c.args << "\n" << outcome.err;
+    EXPECT_EQ(lineCount(outcome.out), 1 + c.days) << c.args;
+  }
+}
+
+TEST_F(SkyrillSummary, writesTheCsvFileAndTheChartInBothFormats) {
+  const fs::path csv = folder_ / "out/summary.csv";
+  fs::create_directories(csv.parent_path());
+  for (const char* ending : {"png", "svg"}) {
+    const fs::path chart = folder_ / ("out/chart." + std::string(ending));
+    const Outcome outcome = run("--station 57083 --csv " + csv.string() + " --chart " +
+                                chart.string() + " --from 2019-07-01 --to 2019-07-10");
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(lineCount(readAll(csv)), 3u);
+    const std::string picture = readAll(chart);
+    if (std::string(ending) == "png") {
+      EXPECT_TRUE(picture.starts_with("\x89PNG\r\n")) << "not a PNG";
+      continue;
+    }
+    EXPECT_NE(picture.find("<svg"), std::string::npos);
+    for (const char* text : {">郑州 57083　2019-07-01 至 2019-07-10</text>", ">气温 (", ">降水量 (",
+                             ">日期</text>", ">能见度</text>", ">07-01</text>", ">07-11</text>"}) {
+      EXPECT_EQ(picture.find(text) != std::string::npos, std::string(text) != ">07-11</text>")
+          << text;
+    }
+  }
+}
+
+TEST_F(SkyrillSummary, chartNeedsOneStation) {
+  const struct {
+    const char* args;
+    const char* error;
+  } cases[] = {
+      {"--chart x.png", "several stations (54511, 57083); choose one with --station"},
+      {"--chart x.png --station 99999", "no day to draw"},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = run(c.args);
+    EXPECT_EQ(outcome.status, 2) << c.args;
+    EXPECT_NE(outcome.err.find(c.error), std::string::npos) << outcome.err;
+    EXPECT_FALSE(fs::exists("x.png"));
+  }
+}
+
+TEST(SkyrillSummaryUsage, badCommandLinesExitWith2) {
+  const std::string day = (kDayData / "0_57083_0_20190705.json").string();
+  for (const std::string& args :
+       {std::string(""), "--bogus " + day, "--from 2019-13-01 " + day, "--to 2019-7-5 " + day,
+        "--from 20190706 --to 20190705 " + day, "--threads 0 " + day, std::string("--csv"),
+        std::string("/no/such/folder")}) {
+    const Outcome outcome = skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, args);
+    EXPECT_EQ(outcome.status, 2) << args;
+    EXPECT_EQ(outcome.out, "") << args;
+    EXPECT_TRUE(outcome.err.starts_with("skyrill-summary: ")) << args;
+  }
+}
+
+}  // namespace

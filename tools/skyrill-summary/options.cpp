@@ -1,0 +1,112 @@
+#include "tools/skyrill-summary/options.h"
+
+#include <charconv>
+#include <map>
+
+namespace skyrill {
+
+const char* const kSummaryUsage =
+    "Usage:\n"
+    "  skyrill-summary FOLDER... [--csv OUT] [--chart OUT.png|OUT.svg]\n"
+    "                  [--station S] [--from DATE] [--to DATE] [--threads N]\n"
+    "  skyrill-summary --help | --version\n"
+    "\n"
+    "Sums up saved days: every *.json file below the folders (at any depth, e.g.\n"
+    "the History folder with its years) is read as the window opens a file, with\n"
+    "the default wind and visibility, and gives one row: file, mode, station,\n"
+    "date, then the eleven status-bar panels in bar order, each as its value, its\n"
+    "class label and its mark (\"*\" when some hour lacked the element), in cells\n"
+    "of their own; a panel without data leaves its cells empty.\n"
+    "Of several files of one station and day (a fetch repeated, or the same name\n"
+    "in two folders) only the later fetch counts: the later time stamp in the\n"
+    "name (a past day's file counts as fetched after the current-day files of that\n"
+    "day), then the later modification time. Rows go by station, then date.\n"
+    "\n"
+    "  FOLDER          a folder to search, or a single observation file\n"
+    "  --csv OUT       write the table to OUT instead of standard output; CSV,\n"
+    "                  UTF-8 with a byte-order mark, a header row, one row per day\n"
+    "  --chart OUT     draw one station's days over the period: highest and lowest\n"
+    "                  temperature, precipitation by phase, the visibility class;\n"
+    "                  OUT.svg an SVG drawing, OUT.pdf a PDF page, any other name\n"
+    "                  a PNG image. Needs --station when the files hold several\n"
+    "                  stations\n"
+    "  --station S     only the days of station S\n"
+    "  --from DATE     only days on or after DATE (YYYY-MM-DD or YYYYMMDD)\n"
+    "  --to DATE       only days on or before DATE (likewise)\n"
+    "  --threads N     read with N threads (default: one per core when there are\n"
+    "                  many files)\n"
+    "  --help          show this text\n"
+    "  --version       show the program's version\n"
+    "\n"
+    "A file that cannot be read as a day is left out and reported on standard\n"
+    "error with the message the window would show; the run goes on. A progress\n"
+    "bar goes to standard error when it is a terminal.\n"
+    "\n"
+    "Exit status: 0 every file was read, 1 some files were left out or an output\n"
+    "file could not be written, 2 usage error (also a FOLDER that does not exist,\n"
+    "or --chart without --station over several stations, or with no day to draw).\n";
+
+namespace {
+
+bool readThreads(const std::string& text, unsigned& threads) {
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, threads);
+  return result.ec == std::errc() && result.ptr == end && threads > 0;
+}
+
+}  // namespace
+
+std::optional<SummaryCommand> parseSummaryCommand(const std::vector<std::string>& args,
+                                                  std::string& error) {
+  SummaryCommand command;
+  std::string from;
+  std::string to;
+  std::string threads;
+  const std::map<std::string, bool*> flags = {
+      {"--help", &command.help}, {"-h", &command.help}, {"--version", &command.version}};
+  const std::map<std::string, std::string*> values = {{"--csv", &command.csvFile},
+                                                      {"--chart", &command.chartFile},
+                                                      {"--station", &command.filter.station},
+                                                      {"--from", &from},
+                                                      {"--to", &to},
+                                                      {"--threads", &threads}};
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (auto flag = flags.find(arg); flag != flags.end()) {
+      *flag->second = true;
+    } else if (auto value = values.find(arg); value != values.end()) {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return std::nullopt;
+      }
+      *value->second = args[++i];
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    } else {
+      command.folders.push_back(arg);
+    }
+  }
+  if (command.help || command.version) return command;
+
+  const auto date = [&error](const std::string& text, const char* option, int& out) {
+    if (text.empty()) return true;
+    const auto number = readDateNumber(text);
+    if (!number) error = std::string(option) + " takes a date as YYYY-MM-DD or YYYYMMDD";
+    out = number.value_or(0);
+    return number.has_value();
+  };
+  if (command.folders.empty()) {
+    error = "give at least one FOLDER";
+  } else if (date(from, "--from", command.filter.from) && date(to, "--to", command.filter.to)) {
+    if (command.filter.to != 0 && command.filter.from > command.filter.to)
+      error = "--from comes after --to";
+    else if (!threads.empty() && !readThreads(threads, command.threads))
+      error = "--threads takes a whole number from 1";
+  }
+  if (!error.empty()) return std::nullopt;
+  return command;
+}
+
+}  // namespace skyrill

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/day_summary_table.h"
+
+namespace skyrill {
+
+// The command line of skyrill-summary.
+struct SummaryCommand {
+  std::vector<std::string> folders;
+  std::string csvFile;    // standard output when empty
+  std::string chartFile;  // PNG, or SVG by its ending
+  SummaryFilter filter;
+  unsigned threads = 0;  // 0: one per core when there are many files
+  bool help = false;
+  bool version = false;
+};
+
+// Parses the arguments (without the program name); an error text on failure.
+std::optional<SummaryCommand> parseSummaryCommand(const std::vector<std::string>& args,
+                                                  std::string& error);
+
+extern const char* const kSummaryUsage;
+
+}  // namespace skyrill

@@ -1,0 +1,365 @@
+#include "ui/summary_chart.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QString>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <optional>
+
+#include "core/classifications.h"
+#include "ui/chart_colours.h"
+
+namespace skyrill {
+namespace {
+
+using std::chrono::sys_days;
+
+// The plot's frame: days run from kLeft to kRight.
+constexpr double kLeft = 64;
+constexpr double kRight = 944;
+constexpr double kTemperatureTop = 40;
+constexpr double kTemperatureBottom = 244;
+constexpr double kPrecipitationTop = 280;
+constexpr double kPrecipitationBottom = 390;
+constexpr double kStripTop = 398;
+constexpr double kStripBottom = 412;
+constexpr double kDateLabelTop = 418;
+
+constexpr QRgb kAxisColour = 0xFF404040;
+constexpr QRgb kGuideColour = 0x40000000;
+constexpr QRgb kBandBrush = 0x60FF6040;
+constexpr QRgb kHighestLine = 0xFFE02000;
+constexpr QRgb kLowestLine = 0xFF2040E0;
+constexpr QRgb kNoClassColour = 0xFFD6EDD6;  // visibility without fog, haze or dust
+
+// Visibility classes 0 to 12: fog in blues, haze in ochres, dust in browns,
+// darker as the class is worse.
+constexpr std::array<QRgb, 13> kVisibilityColours = {
+    kNoClassColour, 0xFFB4C6E4, 0xFFEADCA0, 0xFFDCC274, 0xFFC6A446, 0xFFA6822A, 0xFF8494C4,
+    0xFFD49464,     0xFF5E6EA4, 0xFFB06232, 0xFF3E4E84, 0xFF1E2E64, 0xFF7E2E10};
+
+sys_days dayOf(int date) {
+  return sys_days(std::chrono::year_month_day(
+      std::chrono::year(date / 10000), std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
+      std::chrono::day(static_cast<unsigned>(date % 100))));
+}
+
+// Where the days of the period go across the plot.
+class DayAxis {
+ public:
+  DayAxis(int first, int last)
+      : first_(dayOf(first)),
+        count_(std::max(1, static_cast<int>((dayOf(last) - first_).count()) + 1)) {}
+
+  int count() const { return count_; }
+  sys_days first() const { return first_; }
+  double width() const { return (kRight - kLeft) / count_; }
+  int indexOf(int date) const { return static_cast<int>((dayOf(date) - first_).count()); }
+  double left(int index) const { return kLeft + index * width(); }
+  double centre(int index) const { return left(index) + width() / 2; }
+
+ private:
+  sys_days first_;
+  int count_;
+};
+
+// A value axis from `low` to `high` drawn between two y positions.
+struct ValueAxis {
+  double low;
+  double high;
+  double step;
+  double top;
+  double bottom;
+  double y(double value) const { return bottom - (value - low) / (high - low) * (bottom - top); }
+};
+
+double niceStep(double span, int wantedTicks) {
+  const double raw = span / wantedTicks;
+  const double magnitude = std::pow(10, std::floor(std::log10(raw)));
+  for (const double factor : {1.0, 2.0, 5.0}) {
+    if (factor * magnitude >= raw) return factor * magnitude;
+  }
+  return 10 * magnitude;
+}
+
+ValueAxis temperatureAxis(const std::vector<SummaryRow>& days) {
+  double low = 0;
+  double high = 10;
+  bool seen = false;
+  for (const SummaryRow& day : days) {
+    const auto& figures = day.figures;
+    if (!figures.highestTemperature || !figures.lowestTemperature) continue;
+    low = seen ? std::min(low, *figures.lowestTemperature) : *figures.lowestTemperature;
+    high = seen ? std::max(high, *figures.highestTemperature) : *figures.highestTemperature;
+    seen = true;
+  }
+  if (high - low < 10) high = low + 10;
+  const double step = niceStep(high - low, 6);
+  return {std::floor(low / step) * step, std::ceil(high / step) * step, step, kTemperatureTop,
+          kTemperatureBottom};
+}
+
+double dayTotal(const DayFigures& figures) {
+  return figures.precipitation[0] + figures.precipitation[1] + figures.precipitation[2];
+}
+
+ValueAxis precipitationAxis(const std::vector<SummaryRow>& days) {
+  double most = 0;
+  for (const SummaryRow& day : days) most = std::max(most, dayTotal(day.figures));
+  const double top = std::max(most, 5.0);
+  const double step = niceStep(top, 3);
+  return {0, std::ceil(top / step) * step, step, kPrecipitationTop, kPrecipitationBottom};
+}
+
+QFont chartFont(int pixels) {
+  QFont font(QStringLiteral("Noto Sans CJK SC"));
+  font.setPixelSize(pixels);
+  font.setWeight(QFont::Normal);
+  return font;
+}
+
+QString numberText(double value) {
+  return QString::number(value, 'g', 6);
+}
+
+// Tick labels left of the plot, guide lines across it.
+void drawValueAxis(QPainter& painter, const ValueAxis& axis) {
+  for (double value = axis.low; value <= axis.high + axis.step / 2; value += axis.step) {
+    const double y = axis.y(value);
+    painter.setPen(QPen(QColor::fromRgba(kGuideColour), value == 0 ? 1.5 : 1));
+    painter.drawLine(QPointF(kLeft, y), QPointF(kRight, y));
+    painter.setPen(QColor::fromRgba(kAxisColour));
+    painter.drawText(QRectF(kLeft - 48, y - 8, 42, 16), Qt::AlignRight | Qt::AlignVCenter,
+                     numberText(value));
+  }
+}
+
+// A caption turned to read upwards, centred on the span of y.
+void drawSideCaption(QPainter& painter, double top, double bottom, const QString& text) {
+  painter.save();
+  painter.translate(12, (top + bottom) / 2);
+  painter.rotate(-90);
+  painter.setPen(QColor::fromRgba(kAxisColour));
+  painter.drawText(QRectF(-80, -8, 160, 16), Qt::AlignCenter, text);
+  painter.restore();
+}
+
+// The band from each day's lowest to its highest temperature, broken where
+// a day lacks them.
+void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
+                         const DayAxis& dayAxis, const ValueAxis& axis) {
+  std::vector<std::optional<std::pair<double, double>>> range(
+      static_cast<std::size_t>(dayAxis.count()));
+  for (const SummaryRow& day : days) {
+    const int index = dayAxis.indexOf(day.date);
+    if (index < 0 || index >= dayAxis.count()) continue;
+    const auto& figures = day.figures;
+    if (figures.highestTemperature && figures.lowestTemperature)
+      range[static_cast<std::size_t>(index)] = {*figures.lowestTemperature,
+                                                *figures.highestTemperature};
+  }
+  // Over years a day is a fraction of a pixel: thin, light lines leave the
+  // band to be seen between them.
+  const bool dense = dayAxis.width() < 2;
+  const auto edge = [dense](QRgb colour) {
+    QColor pen = QColor::fromRgba(colour);
+    if (dense) pen.setAlpha(0x70);
+    return QPen(pen, dense ? 0.6 : 1.2);
+  };
+  const QPen highest = edge(kHighestLine);
+  const QPen lowest = edge(kLowestLine);
+  for (int start = 0; start < dayAxis.count();) {
+    if (!range[static_cast<std::size_t>(start)]) {
+      ++start;
+      continue;
+    }
+    int end = start;
+    while (end + 1 < dayAxis.count() && range[static_cast<std::size_t>(end + 1)]) ++end;
+    // The run covers its days' slots whole, so that a lone day shows too.
+    QPolygonF highs;
+    QPolygonF lows;
+    const auto add = [&](double x, int i) {
+      const auto [low, high] = *range[static_cast<std::size_t>(i)];
+      highs << QPointF(x, axis.y(high));
+      lows << QPointF(x, axis.y(low));
+    };
+    add(dayAxis.left(start), start);
+    for (int i = start; i <= end; ++i) add(dayAxis.centre(i), i);
+    add(dayAxis.left(end + 1), end);
+    QPolygonF band;
+    band << highs;
+    for (auto point = lows.rbegin(); point != lows.rend(); ++point) band << *point;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgba(kBandBrush));
+    painter.drawPolygon(band);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(highest);
+    painter.drawPolyline(highs);
+    painter.setPen(lowest);
+    painter.drawPolyline(lows);
+    start = end + 1;
+  }
+}
+
+// Each day's amount stacked by phase: rain at the bottom, then sleet, then snow.
+void drawPrecipitationBars(QPainter& painter, const std::vector<SummaryRow>& days,
+                           const DayAxis& dayAxis, const ValueAxis& axis) {
+  const double barWidth = std::max(1.0, dayAxis.width() * 0.8);
+  const bool outlined = barWidth >= 4;
+  for (const SummaryRow& day : days) {
+    const int index = dayAxis.indexOf(day.date);
+    if (index < 0 || index >= dayAxis.count()) continue;
+    double below = 0;
+    for (std::size_t phase = 0; phase < day.figures.precipitation.size(); ++phase) {
+      const double amount = day.figures.precipitation[phase];
+      if (amount <= 0) continue;
+      const ChartColours colours = kPhaseBars[phase];
+      const QRectF bar(QPointF(dayAxis.centre(index) - barWidth / 2, axis.y(below + amount)),
+                       QPointF(dayAxis.centre(index) + barWidth / 2, axis.y(below)));
+      painter.fillRect(bar, QColor::fromRgba(outlined ? colours.brush : colours.pen));
+      if (outlined) {
+        painter.setPen(QPen(QColor::fromRgba(colours.pen), 1));
+        painter.drawRect(bar);
+      }
+      below += amount;
+    }
+  }
+}
+
+QColor visibilityColour(int visibilityClass) {
+  const auto index = static_cast<std::size_t>(std::clamp(visibilityClass, 0, 12));
+  return QColor::fromRgba(kVisibilityColours[index]);
+}
+
+void drawVisibilityStrip(QPainter& painter, const std::vector<SummaryRow>& days,
+                         const DayAxis& dayAxis) {
+  painter.setPen(QColor::fromRgba(kAxisColour));
+  painter.drawText(QRectF(0, kStripTop - 3, kLeft - 6, kStripBottom - kStripTop + 6),
+                   Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("能见度"));
+  for (const SummaryRow& day : days) {
+    const int index = dayAxis.indexOf(day.date);
+    if (index < 0 || index >= dayAxis.count() || !day.figures.visibilityClass) continue;
+    // Whole pixels on both sides: neighbouring days meet without seams.
+    const double left = std::floor(dayAxis.left(index));
+    const double right = std::max(left + 1, std::floor(dayAxis.left(index + 1)));
+    painter.fillRect(QRectF(left, kStripTop, right - left, kStripBottom - kStripTop),
+                     visibilityColour(*day.figures.visibilityClass));
+  }
+}
+
+std::chrono::year_month_day dateOf(sys_days day) {
+  return std::chrono::year_month_day(day);
+}
+
+// The label of a date axis tick on this day, or nothing when the day has
+// no tick: years over a long period, months over some months, every tenth,
+// fifth or single day over shorter ones.
+std::optional<QString> dateTick(std::chrono::year_month_day date, int dayCount) {
+  const unsigned day = static_cast<unsigned>(date.day());
+  const unsigned month = static_cast<unsigned>(date.month());
+  const int year = static_cast<int>(date.year());
+  const auto twoDigits = [](unsigned n) { return QStringLiteral("%1").arg(n, 2, 10, QChar('0')); };
+  if (dayCount > 800) {
+    if (day != 1 || month != 1) return std::nullopt;
+    return QString::number(year);
+  }
+  if (dayCount > 120) {
+    if (day != 1) return std::nullopt;
+    return QStringLiteral("%1-%2").arg(year).arg(twoDigits(month));
+  }
+  const unsigned every = dayCount > 45 ? 10 : dayCount > 16 ? 5 : 1;
+  if ((day - 1) % every != 0 || (every > 1 && day == 31)) return std::nullopt;
+  return QStringLiteral("%1-%2").arg(twoDigits(month), twoDigits(day));
+}
+
+void drawDateAxis(QPainter& painter, const DayAxis& dayAxis) {
+  painter.setPen(QPen(QColor::fromRgba(kAxisColour), 1));
+  painter.drawLine(QPointF(kLeft, kPrecipitationBottom), QPointF(kRight, kPrecipitationBottom));
+  for (int i = 0; i < dayAxis.count(); ++i) {
+    const auto label = dateTick(dateOf(dayAxis.first() + std::chrono::days(i)), dayAxis.count());
+    if (!label) continue;
+    // Days are ticked at their middle, where their bars stand; months and
+    // years where they begin.
+    const double x = dayAxis.count() > 120 ? dayAxis.left(i) : dayAxis.centre(i);
+    painter.setPen(QPen(QColor::fromRgba(kGuideColour), 1));
+    painter.drawLine(QPointF(x, kTemperatureTop), QPointF(x, kStripBottom + 4));
+    painter.setPen(QColor::fromRgba(kAxisColour));
+    painter.drawText(QRectF(x - 40, kDateLabelTop, 80, 16), Qt::AlignCenter, *label);
+  }
+  painter.drawText(QRectF(kLeft, kDateLabelTop + 18, kRight - kLeft, 16), Qt::AlignCenter,
+                   QStringLiteral("日期"));
+}
+
+void drawSwatch(QPainter& painter, double& x, QColor colour, const QString& text,
+                QColor outline = Qt::transparent) {
+  painter.fillRect(QRectF(x, 459, 12, 12), colour);
+  if (outline.alpha() > 0) {
+    painter.setPen(QPen(outline, 2));
+    painter.drawRect(QRectF(x + 1, 460, 10, 10));
+  }
+  painter.setPen(QColor::fromRgba(kAxisColour));
+  painter.drawText(QRectF(x + 16, 456, 100, 18), Qt::AlignLeft | Qt::AlignVCenter, text);
+  x += 24 + painter.fontMetrics().horizontalAdvance(text);
+}
+
+void drawLegend(QPainter& painter) {
+  double x = kLeft;
+  drawSwatch(painter, x, QColor::fromRgba(kHighestLine), QStringLiteral("最高气温"));
+  drawSwatch(painter, x, QColor::fromRgba(kLowestLine), QStringLiteral("最低气温"));
+  const char16_t* phases[] = {u"雨", u"雨夹雪", u"雪"};
+  for (std::size_t phase = 0; phase < kPhaseBars.size(); ++phase) {
+    drawSwatch(painter, x, QColor::fromRgba(kPhaseBars[phase].brush),
+               QString::fromUtf16(phases[phase]), QColor::fromRgba(kPhaseBars[phase].pen));
+  }
+  x += 16;
+  drawSwatch(painter, x, visibilityColour(0), QStringLiteral("无雾霾"));
+  drawSwatch(painter, x, visibilityColour(6), QStringLiteral("雾"));
+  drawSwatch(painter, x, visibilityColour(4), QStringLiteral("霾"));
+  drawSwatch(painter, x, visibilityColour(9), QStringLiteral("沙尘"));
+}
+
+}  // namespace
+
+void paintSummaryChart(QPainter& painter, const SummaryChartDays& chart) {
+  painter.save();
+  painter.fillRect(QRect(0, 0, kSummaryChartWidth, kSummaryChartHeight),
+                   QColor::fromRgba(kCanvasBackground));
+  painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+  painter.setFont(chartFont(12));
+
+  const DayAxis dayAxis(chart.first, chart.last);
+  const ValueAxis temperature = temperatureAxis(chart.days);
+  const ValueAxis precipitation = precipitationAxis(chart.days);
+
+  painter.setPen(QColor::fromRgba(kAxisColour));
+  painter.setFont(chartFont(14));
+  painter.drawText(
+      QRectF(0, 8, kSummaryChartWidth, 22), Qt::AlignCenter,
+      QStringLiteral("%1　%2 至 %3")
+          .arg(QString::fromStdString(chart.caption), QString::fromStdString(dateText(chart.first)),
+               QString::fromStdString(dateText(chart.last))));
+  painter.setFont(chartFont(12));
+
+  drawValueAxis(painter, temperature);
+  drawValueAxis(painter, precipitation);
+  drawSideCaption(painter, kTemperatureTop, kTemperatureBottom, QStringLiteral("气温 (°C)"));
+  drawSideCaption(painter, kPrecipitationTop, kPrecipitationBottom, QStringLiteral("降水量 (mm)"));
+  drawDateAxis(painter, dayAxis);
+  drawTemperatureBand(painter, chart.days, dayAxis, temperature);
+  drawPrecipitationBars(painter, chart.days, dayAxis, precipitation);
+  drawVisibilityStrip(painter, chart.days, dayAxis);
+  drawLegend(painter);
+  painter.restore();
+}
+
+QImage drawSummaryChart(const SummaryChartDays& chart) {
+  return paintedCanvas(kSummaryChartWidth, kSummaryChartHeight,
+                       [&chart](QPainter& painter) { paintSummaryChart(painter, chart); });
+}
+
+}  // namespace skyrill

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+
+#include <string>
+#include <vector>
+
+#include "core/day_summary_table.h"
+
+class QPainter;
+
+namespace skyrill {
+
+inline constexpr int kSummaryChartWidth = 960;
+inline constexpr int kSummaryChartHeight = 480;
+
+// One station's days over a period, for the summary chart.
+struct SummaryChartDays {
+  std::string caption;           // e.g. "哈尔滨 50953"
+  int first = 0;                 // YYYYMMDD, inclusive
+  int last = 0;                  // YYYYMMDD, inclusive
+  std::vector<SummaryRow> days;  // rows of the station within the period
+};
+
+// The chart: the daily highest and lowest temperature as a band, the daily
+// precipitation as bars split by the phase of each hour, the day's highest
+// visibility class as a strip of colours, and a date axis; days without a
+// file stay empty.
+void paintSummaryChart(QPainter& painter, const SummaryChartDays& chart);
+QImage drawSummaryChart(const SummaryChartDays& chart);
+
+}  // namespace skyrill
