@@ -80,6 +80,7 @@ TEST_F(InstallTest, PutsTheProgramsTheDesktopEntryAndTheIconsInPlace) {
   for (const char* file : {
            "bin/skyrill",
            "bin/skyrill-day",
+           "bin/skyrill-summary",
            "bin/skyrill-sample-service",
            "share/applications/skyrill.desktop",
            "share/icons/hicolor/scalable/apps/skyrill.svg",
