@@ -18,13 +18,14 @@ namespace {
 namespace ondemand = simdjson::ondemand;
 using simdjson::SUCCESS;
 
-// Texts up to this size go through simdjson's DOM parser, the quicker one;
-// larger ones through On Demand, which needs half the memory (the DOM
-// parser's buffers take about 14 bytes per byte of text).
-constexpr std::size_t kDomTextBytes = 4 * 1024 * 1024;
 // Texts up to this size leave the parser's buffers in place for the next
 // parse, such as the redisplay of a held answer; larger ones give them back.
 constexpr std::size_t kKeptBufferBytes = 1024 * 1024;
+// Texts up to this size go through simdjson's DOM parser, the quicker one
+// while its buffers are kept; larger ones through On Demand, which needs
+// about half the memory (the DOM parser's buffers take about 14 bytes per
+// byte of text) and, on buffers allocated afresh, less time too.
+constexpr std::size_t kDomTextBytes = kKeptBufferBytes;
 
 // The parser and a copy of the text with the zero padding it reads past the
 // end, kept between parses of one thread.
