@@ -1,6 +1,10 @@
 #include "json/json_parse.h"
 
 #include <algorithm>
+#include <bit>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -81,91 +85,142 @@ std::size_t entryBound(std::string_view text) {
   return count;
 }
 
-// Reads the tape of simdjson's DOM parser, whose stages run at full SIMD
-// speed, into a TreeBuilder with an explicit stack instead of recursion.
+// Reads the tape of simdjson's DOM parser front to back into a TreeBuilder.
+// The tape holds the values in the order of the text, one or two 64-bit
+// words each, the kind in the top byte (simdjson's documented tape format):
+// "{" "[" "}" "]" for containers, '"' with an offset into the string buffer
+// (a 32-bit length, then the bytes) for strings and member names, "l" "u"
+// "d" followed by the number's word, "t" "f" "n"; "r" words frame the root.
 class TapeReader {
  public:
-  explicit TapeReader(TreeBuilder& builder) : builder_(builder) { frames_.reserve(16); }
+  explicit TapeReader(TreeBuilder& builder) : builder_(builder) { containers_.reserve(16); }
 
-  bool read(simdjson::dom::element root) {
-    if (!add(root)) return false;
-    while (!frames_.empty()) {
-      if (!step()) return false;
+  bool read(const simdjson::dom::document& document) {
+    const std::uint64_t* tape = document.tape.get();
+    const std::uint8_t* strings = document.string_buf.get();
+    const std::size_t end = (tape[0] & kPayload) - 1;  // the closing root word
+    for (std::size_t i = 1; i < end; ++i) {
+      const std::uint64_t word = tape[i];
+      const auto kind = static_cast<char>(word >> 56);
+      if (kind == '}' || kind == ']') {
+        builder_.close();
+        containers_.pop_back();
+        continue;
+      }
+      // In an object, a name comes before each value.
+      if (!containers_.empty() && containers_.back().isObject) {
+        bool& nameNext = containers_.back().nameNext;
+        if (nameNext) {
+          nameNext = false;
+          builder_.addName(stringAt(strings, word));
+          continue;
+        }
+        nameNext = true;  // after this value
+      }
+      switch (kind) {
+        case '{':
+        case '[':
+          if (!(kind == '{' ? builder_.openObject() : builder_.openArray())) return false;
+          containers_.push_back({kind == '{', true});
+          break;
+        case 'l':
+          builder_.addNumber(static_cast<double>(static_cast<std::int64_t>(tape[++i])));
+          break;
+        case 'u':
+          builder_.addNumber(static_cast<double>(tape[++i]));
+          break;
+        case 'd':
+          builder_.addNumber(std::bit_cast<double>(tape[++i]));
+          break;
+        case '"':
+          builder_.addString(stringAt(strings, word));
+          break;
+        case 't':
+        case 'f':
+          builder_.addBoolean(kind == 't');
+          break;
+        case 'n':
+          builder_.addNull();
+          break;
+        default:
+          return false;
+      }
     }
-    return true;
+    return containers_.empty();
   }
 
  private:
-  struct Frame {
-    simdjson::dom::array::iterator element;
-    simdjson::dom::array::iterator elementEnd;
-    simdjson::dom::object::iterator member;
-    simdjson::dom::object::iterator memberEnd;
-    bool isObject = false;
+  static constexpr std::uint64_t kPayload = 0x00FFFFFFFFFFFFFF;
+
+  struct OpenContainer {
+    bool isObject;
+    bool nameNext;  // in an object: whether a name comes next
   };
 
-  // Adds the next child of the innermost container, or closes it.
-  bool step() {
-    Frame& frame = frames_.back();
-    if (frame.isObject) {
-      if (frame.member == frame.memberEnd) return closeFrame();
-      const simdjson::dom::object::iterator member = frame.member;
-      ++frame.member;
-      builder_.addName(member.key());
-      return add(member.value());
-    }
-    if (frame.element == frame.elementEnd) return closeFrame();
-    const simdjson::dom::element element = *frame.element;
-    ++frame.element;
-    return add(element);
-  }
-
-  bool closeFrame() {
-    builder_.close();
-    frames_.pop_back();
-    return true;
-  }
-
-  // A scalar is added; a container is opened, to be read by the next steps.
-  bool add(simdjson::dom::element value) {
-    switch (value.type()) {
-      case simdjson::dom::element_type::ARRAY: {
-        if (!builder_.openArray()) return false;
-        const simdjson::dom::array array(value);
-        frames_.push_back({array.begin(), array.end(), {}, {}, false});
-        return true;
-      }
-      case simdjson::dom::element_type::OBJECT: {
-        if (!builder_.openObject()) return false;
-        const simdjson::dom::object object(value);
-        frames_.push_back({{}, {}, object.begin(), object.end(), true});
-        return true;
-      }
-      case simdjson::dom::element_type::INT64:
-        builder_.addNumber(static_cast<double>(std::int64_t(value)));
-        return true;
-      case simdjson::dom::element_type::UINT64:
-        builder_.addNumber(static_cast<double>(std::uint64_t(value)));
-        return true;
-      case simdjson::dom::element_type::DOUBLE:
-        builder_.addNumber(double(value));
-        return true;
-      case simdjson::dom::element_type::STRING:
-        builder_.addString(std::string_view(value));
-        return true;
-      case simdjson::dom::element_type::BOOL:
-        builder_.addBoolean(bool(value));
-        return true;
-      case simdjson::dom::element_type::NULL_VALUE:
-        builder_.addNull();
-        return true;
-    }
-    return false;
+  static std::string_view stringAt(const std::uint8_t* strings, std::uint64_t word) {
+    const std::uint8_t* at = strings + (word & kPayload);
+    std::uint32_t size = 0;
+    std::memcpy(&size, at, sizeof size);
+    return {reinterpret_cast<const char*>(at + sizeof size), size};
   }
 
   TreeBuilder& builder_;
-  std::vector<Frame> frames_;
+  std::vector<OpenContainer> containers_;
 };
+
+// Whether a number no double holds is too large rather than too small: its
+// first nonzero digit stands before the decimal point once the exponent is
+// applied.
+bool isBeyondLargest(std::string_view token) {
+  long long place = 0;  // of the first nonzero digit: 1 for units, 0 for tenths...
+  bool nonzero = false;
+  bool afterPoint = false;
+  std::size_t i = token.starts_with('-') ? 1 : 0;
+  for (;
+       i < token.size() && (std::isdigit(static_cast<unsigned char>(token[i])) || token[i] == '.');
+       ++i) {
+    if (token[i] == '.') {
+      afterPoint = true;
+    } else if (nonzero || token[i] != '0') {
+      nonzero = true;
+      if (!afterPoint) ++place;
+    } else if (afterPoint) {
+      --place;
+    }
+  }
+  if (!nonzero) return false;
+  long long exponent = 0;
+  if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+    ++i;
+    const bool negative = i < token.size() && token[i] == '-';
+    if (i < token.size() && (token[i] == '-' || token[i] == '+')) ++i;
+    // Beyond a million the exponent decides alone.
+    for (; i < token.size() && std::isdigit(static_cast<unsigned char>(token[i])); ++i)
+      exponent = std::min(exponent * 10 + (token[i] - '0'), 1000000LL);
+    if (negative) exponent = -exponent;
+  }
+  return place + exponent > 0;
+}
+
+// The number at a value or the document's root as the nearest double,
+// integers of any length too; false when it is not a valid number or is
+// beyond the largest double. simdjson 3.0's On Demand misreads numbers of
+// more than 19 digits whose integer part is 0 (0.95000000000000000000 as
+// 0.0277, 0.2e+315 as a finite number), so tokens that long are read again
+// by from_chars, which rounds correctly.
+template <typename Value>
+bool readNumber(Value& value, double& number) {
+  constexpr std::size_t kMostExactDigits = 19;
+  const std::string_view token = value.raw_json_token();
+  if (value.get_double().get(number) != SUCCESS) return false;
+  if (token.size() <= kMostExactDigits) return true;
+  const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), number);
+  if (error == std::errc::result_out_of_range) {
+    if (isBeyondLargest(token)) return false;
+    number = 0;
+  }
+  return true;
+}
 
 // One container being read: its iterators, the position among its
 // children, and whether it is an object.
@@ -217,7 +272,7 @@ class TreeReader {
       }
       case ondemand::json_type::number: {
         double number = 0;
-        if (document.get_double().get(number) != SUCCESS) return false;
+        if (!readNumber(document, number)) return false;
         builder_.addNumber(number);
         return true;
       }
@@ -282,9 +337,8 @@ class TreeReader {
         return value.get_object().get(object) == SUCCESS && openObject(object);
       }
       case ondemand::json_type::number: {
-        // Integers of any length read as the nearest double.
         double number = 0;
-        if (value.get_double().get(number) != SUCCESS) return false;
+        if (!readNumber(value, number)) return false;
         builder_.addNumber(number);
         break;
       }
@@ -364,7 +418,7 @@ std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int 
   }
   if (error != SUCCESS) return std::nullopt;
   TreeBuilder builder = makeBuilder(text, maxDepth);
-  if (!TapeReader(builder).read(root) || builder.overflowed()) return std::nullopt;
+  if (!TapeReader(builder).read(state.domParser.doc) || builder.overflowed()) return std::nullopt;
   return builder.finish();
 }
 

@@ -65,11 +65,22 @@ TEST(JsonDocumentScale, integersBeyondSixtyFourBitsReadAsTheNearestDouble) {
       {"[-123456789012345678901234567890]", "[0]", "-1.2345678901234568e+29"},
       {R"({"res": [{"T": 100000000000000000000000, "P": 1.5}]})", "res[0].T", "1e+23"},
       {R"({"res": [{"T": 100000000000000000000000, "P": 1.5}]})", "res[0].P", "1.5"},
+      // Beside such an integer, long decimals still read as their nearest double.
+      {"[18446744073709551616, 0.95000000000000000000]", "[1]", "0.95"},
+      {"[18446744073709551616, -0.037777777777777777777]", "[1]", "-0.03777777777777778"},
+      {"[18446744073709551616, 1000000000.000000001e-3]", "[1]", "1000000"},
+      {"[18446744073709551616, 0.00000000000000000000012345678901234567890]", "[1]",
+       "1.2345678901234568e-22"},
+      {"[18446744073709551616, 0.00000000000000000000000000000000000001e-300]", "[1]", "0"},
   };
   for (const auto& c : cases) {
     JsonDocument document;
     ASSERT_TRUE(document.parse(c.json)) << c.json;
     EXPECT_EQ(document.getText(c.path), c.text) << c.json;
+  }  // Numbers beyond the largest double fail the parse, long or short.
+  for (const char* text : {"[1e400]", "[-0.24883630761758248086545305337206e+315]",
+                           "[18446744073709551616, 0.000000000000000000012e+330]"}) {
+    EXPECT_FALSE(JsonDocument().parse(text)) << text;
   }
 }
 
@@ -107,6 +118,10 @@ TEST(JsonDocumentScale, smallAndLargeTextsReadAlike) {
       "{\"a\": 1} x",
       "[\"\xff\"]",
       "[1e400]",
+      "[0.95000000000000000000, -0.037777777777777777777]",
+      "[-0.24883630761758248086545305337206e+315]",
+      "[0.000000000000000000000000000000000000000000012e+330]",
+      "[0.00000000000000000000000000000000000001e-300]",
   };
   for (const char* text : cases) {
     JsonDocument small;
