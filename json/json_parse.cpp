@@ -202,22 +202,55 @@ bool isBeyondLargest(std::string_view token) {
   return place + exponent > 0;
 }
 
+// Whether a token is one JSON number, followed by nothing but white space.
+bool isJsonNumber(std::string_view token) {
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t start = i;
+    while (i < token.size() && std::isdigit(static_cast<unsigned char>(token[i]))) ++i;
+    return i > start;
+  };
+  const auto skip = [&](std::string_view signs) {
+    if (i < token.size() && signs.find(token[i]) != std::string_view::npos) ++i;
+  };
+  skip("-");
+  if (i < token.size() && token[i] == '0') {
+    ++i;
+  } else if (!digits()) {
+    return false;
+  }
+  if (i < token.size() && token[i] == '.') {
+    ++i;
+    if (!digits()) return false;
+  }
+  if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+    ++i;
+    skip("+-");
+    if (!digits()) return false;
+  }
+  return token.find_first_not_of(" \t\n\r", i) == std::string_view::npos;
+}
+
 // The number at a value or the document's root as the nearest double,
 // integers of any length too; false when it is not a valid number or is
 // beyond the largest double. simdjson 3.0's On Demand misreads numbers of
 // more than 19 digits whose integer part is 0 (0.95000000000000000000 as
-// 0.0277, 0.2e+315 as a finite number), so tokens that long are read again
-// by from_chars, which rounds correctly.
+// 0.0277, 0.2e+315 as a finite number) and refuses exponents of more than
+// 19 digits (1e-40000000000000000000 is 0), so tokens that long are checked
+// and read again by from_chars, which rounds correctly.
 template <typename Value>
 bool readNumber(Value& value, double& number) {
   constexpr std::size_t kMostExactDigits = 19;
   const std::string_view token = value.raw_json_token();
-  if (value.get_double().get(number) != SUCCESS) return false;
-  if (token.size() <= kMostExactDigits) return true;
+  const bool parsed = value.get_double().get(number) == SUCCESS;
+  if (token.size() <= kMostExactDigits) return parsed;
+  if (!parsed && !isJsonNumber(token)) return false;
   const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), number);
   if (error == std::errc::result_out_of_range) {
     if (isBeyondLargest(token)) return false;
     number = 0;
+  } else if (error != std::errc()) {
+    return false;
   }
   return true;
 }

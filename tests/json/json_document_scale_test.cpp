@@ -72,6 +72,8 @@ TEST(JsonDocumentScale, integersBeyondSixtyFourBitsReadAsTheNearestDouble) {
       {"[18446744073709551616, 0.00000000000000000000012345678901234567890]", "[1]",
        "1.2345678901234568e-22"},
       {"[18446744073709551616, 0.00000000000000000000000000000000000001e-300]", "[1]", "0"},
+      {"[18446744073709551616, 1221e-40004000000000000000, 5]", "[1]", "0"},
+      {"[18446744073709551616, 1221e-40004000000000000000, 5]", "[2]", "5"},
   };
   for (const auto& c : cases) {
     JsonDocument document;
@@ -79,7 +81,11 @@ TEST(JsonDocumentScale, integersBeyondSixtyFourBitsReadAsTheNearestDouble) {
     EXPECT_EQ(document.getText(c.path), c.text) << c.json;
   }  // Numbers beyond the largest double fail the parse, long or short.
   for (const char* text : {"[1e400]", "[-0.24883630761758248086545305337206e+315]",
-                           "[18446744073709551616, 0.000000000000000000012e+330]"}) {
+                           "[18446744073709551616, 0.000000000000000000012e+330]",
+                           "[18446744073709551616, 1e40004000000000000000]",
+                           "[18446744073709551616, 0.00000000000000000000001x]",
+                           "[18446744073709551616, 01234567890123456789012]",
+                           "[18446744073709551616, 1.e12345678901234567890]"}) {
     EXPECT_FALSE(JsonDocument().parse(text)) << text;
   }
 }
