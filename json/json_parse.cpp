@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include <simdjson.h>
@@ -168,67 +169,50 @@ class TapeReader {
   std::vector<OpenContainer> containers_;
 };
 
-// Whether a number no double holds is too large rather than too small: its
-// first nonzero digit stands before the decimal point once the exponent is
-// applied.
-bool isBeyondLargest(std::string_view token) {
-  long long place = 0;  // of the first nonzero digit: 1 for units, 0 for tenths...
-  bool nonzero = false;
-  bool afterPoint = false;
-  std::size_t i = token.starts_with('-') ? 1 : 0;
-  for (;
-       i < token.size() && (std::isdigit(static_cast<unsigned char>(token[i])) || token[i] == '.');
-       ++i) {
-    if (token[i] == '.') {
-      afterPoint = true;
-    } else if (nonzero || token[i] != '0') {
-      nonzero = true;
-      if (!afterPoint) ++place;
-    } else if (afterPoint) {
-      --place;
-    }
-  }
-  if (!nonzero) return false;
-  long long exponent = 0;
-  if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-    ++i;
-    const bool negative = i < token.size() && token[i] == '-';
-    if (i < token.size() && (token[i] == '-' || token[i] == '+')) ++i;
-    // Beyond a million the exponent decides alone.
-    for (; i < token.size() && std::isdigit(static_cast<unsigned char>(token[i])); ++i)
-      exponent = std::min(exponent * 10 + (token[i] - '0'), 1000000LL);
-    if (negative) exponent = -exponent;
-  }
-  return place + exponent > 0;
-}
-
-// Whether a token is one JSON number, followed by nothing but white space.
-bool isJsonNumber(std::string_view token) {
+// The decimal place of the first nonzero digit of a JSON number token once
+// its exponent is applied (1 for units, 0 for tenths, ...; 0 for a zero);
+// nothing when the token is not one JSON number followed by white space only.
+// Exponents beyond a million count as a million: past that, they decide alone.
+std::optional<long long> numberPlace(std::string_view token) {
   std::size_t i = 0;
-  const auto digits = [&] {
+  long long place = 0;
+  bool nonzero = false;
+  const auto at = [&](std::string_view chars) {
+    return i < token.size() && chars.find(token[i]) != std::string_view::npos;
+  };
+  const auto isDigit = [&] {
+    return i < token.size() && std::isdigit(static_cast<unsigned char>(token[i]));
+  };
+  // Digits before (step +1) or after (step -1) the decimal point.
+  const auto digits = [&](int step) {
     const std::size_t start = i;
-    while (i < token.size() && std::isdigit(static_cast<unsigned char>(token[i]))) ++i;
+    for (; isDigit(); ++i) {
+      if (token[i] != '0') nonzero = true;
+      if (step > 0 ? nonzero : !nonzero) place += step;
+    }
     return i > start;
   };
-  const auto skip = [&](std::string_view signs) {
-    if (i < token.size() && signs.find(token[i]) != std::string_view::npos) ++i;
-  };
-  skip("-");
-  if (i < token.size() && token[i] == '0') {
+  if (at("-")) ++i;
+  if (at("0")) {
     ++i;
-  } else if (!digits()) {
-    return false;
+  } else if (!digits(1)) {
+    return std::nullopt;
   }
-  if (i < token.size() && token[i] == '.') {
+  if (at(".")) {
     ++i;
-    if (!digits()) return false;
+    if (!digits(-1)) return std::nullopt;
   }
-  if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+  if (at("eE")) {
     ++i;
-    skip("+-");
-    if (!digits()) return false;
+    const bool negative = at("-");
+    if (at("+-")) ++i;
+    if (!isDigit()) return std::nullopt;
+    long long exponent = 0;
+    for (; isDigit(); ++i) exponent = std::min(exponent * 10 + (token[i] - '0'), 1000000LL);
+    place += negative ? -exponent : exponent;
   }
-  return token.find_first_not_of(" \t\n\r", i) == std::string_view::npos;
+  if (token.find_first_not_of(" \t\n\r", i) != std::string_view::npos) return std::nullopt;
+  return nonzero ? place : 0;
 }
 
 // The number at a value or the document's root as the nearest double,
@@ -244,10 +228,12 @@ bool readNumber(Value& value, double& number) {
   const std::string_view token = value.raw_json_token();
   const bool parsed = value.get_double().get(number) == SUCCESS;
   if (token.size() <= kMostExactDigits) return parsed;
-  if (!parsed && !isJsonNumber(token)) return false;
+  const std::optional<long long> place = numberPlace(token);
+  if (!place) return false;
   const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), number);
   if (error == std::errc::result_out_of_range) {
-    if (isBeyondLargest(token)) return false;
+    // Too large when its first digit stands before the decimal point; too small otherwise.
+    if (*place > 0) return false;
     number = 0;
   } else if (error != std::errc()) {
     return false;

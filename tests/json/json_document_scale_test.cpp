@@ -79,7 +79,8 @@ TEST(JsonDocumentScale, integersBeyondSixtyFourBitsReadAsTheNearestDouble) {
     JsonDocument document;
     ASSERT_TRUE(document.parse(c.json)) << c.json;
     EXPECT_EQ(document.getText(c.path), c.text) << c.json;
-  }  // Numbers beyond the largest double fail the parse, long or short.
+  }
+  // Numbers beyond the largest double fail the parse, long or short.
   for (const char* text : {"[1e400]", "[-0.24883630761758248086545305337206e+315]",
                            "[18446744073709551616, 0.000000000000000000012e+330]",
                            "[18446744073709551616, 1e40004000000000000000]",
