@@ -1,11 +1,21 @@
 #include <QAction>
+#include <QClipboard>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTest>
+#include <QWindow>
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "tests/support/dark_desktop.h"
 #include "ui/table_window.h"
 #include "window_fixture.h"
 
@@ -73,6 +83,38 @@ class TableWindowTest : public WindowFixture {
     const QTableWidgetItem* item = table->grid().item(row, column);
     return item ? item->text() : QStringLiteral("no item");
   }
+
+  // Opens the table over the shown main window, active and ready for keys.
+  TableWindow* openActiveTable() {
+    window.show();
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) return nullptr;
+    TableWindow* table = openTable();
+    if (!table) return nullptr;
+    table->activateWindow();
+    // Keys reach shortcuts only once the application has made it its
+    // active window, which comes after the platform's activation.
+    return QTest::qWaitFor([table] { return QApplication::activeWindow() == table; }) ? table
+                                                                                      : nullptr;
+  }
+};
+
+// A 3 x 3 grid with headers A, B, C and cells a0 ... c2, row 1 of column B
+// empty.
+class SelectionTextTest : public ::testing::Test {
+ protected:
+  SelectionTextTest() : grid(3, 3) {
+    grid.setHorizontalHeaderLabels({"A", "B", "C"});
+    for (int row = 0; row < 3; ++row) {
+      for (int column = 0; column < 3; ++column) {
+        const QString cell =
+            row == 1 && column == 1 ? QString() : QChar(u'a' + column) + QString::number(row);
+        grid.setItem(row, column, new QTableWidgetItem(cell));
+      }
+    }
+  }
+
+  QTableWidget grid;
 };
 
 TEST_F(TableWindowTest, OpensBeforeAnyDayWithTheHeaderOnly) {
@@ -88,6 +130,8 @@ TEST_F(TableWindowTest, OpensBeforeAnyDayWithTheHeaderOnly) {
 }
 
 TEST_F(TableWindowTest, WindowAndGridAsDesigned) {
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   TableWindow* table = openTable();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(table));
   const Qt::WindowFlags flags = table->windowFlags();
@@ -95,6 +139,10 @@ TEST_F(TableWindowTest, WindowAndGridAsDesigned) {
   EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
   EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
   EXPECT_NE(table->minimumSize(), table->maximumSize());
+
+  EXPECT_EQ(table->windowHandle()->transientParent(), window.windowHandle());
+  // The X11 platform writes WM_TRANSIENT_FOR for dialog and tool windows only.
+  EXPECT_EQ(table->windowHandle()->type(), Qt::Dialog);
 
   EXPECT_EQ(table->size(), QSize(784, 624));
   EXPECT_EQ(table->grid().geometry(), QRect(0, 0, 784, 624));
@@ -112,12 +160,14 @@ TEST_F(TableWindowTest, WindowAndGridAsDesigned) {
   EXPECT_GT(table->width(), 784);
 
   const QTableWidget& grid = table->grid();
+  // The design widths are the least a column gets, whatever the font.
   const int widths[] = {150, 80, 80, 80, 80, 80, 80, 80, 80, 80, 100, 100};
   for (int column = 0; column < 12; ++column) {
-    EXPECT_EQ(grid.columnWidth(column), widths[column]) << column;
+    EXPECT_GE(grid.columnWidth(column), widths[column]) << column;
   }
   EXPECT_FALSE(grid.verticalHeader()->isVisible());
   EXPECT_EQ(grid.verticalHeader()->defaultSectionSize(), 24);
+  EXPECT_EQ(grid.horizontalHeader()->height(), 24);
   const QFont header = grid.horizontalHeader()->font();
   EXPECT_LE(QFontMetrics(header).height(), 22);
   QFont larger = header;
@@ -275,6 +325,152 @@ TEST_F(TableWindowTest, ClosingDiscardsItAndReopeningFillsAfresh) {
   TableWindow* second = openTable();
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(text(second, 0, 1), QStringLiteral("-21.0"));
+}
+
+TEST_F(TableWindowTest, NoHeaderOrCellTextIsCutOffInTheFontInUse) {
+  fetchWith(kDay);
+  TableWindow* table = openTable();
+  ASSERT_NE(table, nullptr);
+  QTableWidget& grid = table->grid();
+  const QStyle& style = *grid.style();
+  // The room the style leaves around a text, on both sides together.
+  const int headerMargins = 2 * style.pixelMetric(QStyle::PM_HeaderMargin, nullptr, &grid);
+  const int cellMargins = 2 * (style.pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+
+  for (const int cellFontPx : {12, 20}) {
+    SCOPED_TRACE(cellFontPx);
+    QFont font = grid.font();
+    font.setPixelSize(cellFontPx);
+    grid.setFont(font);
+    window.refreshTable();
+    const QFontMetrics headerFont(grid.horizontalHeader()->font());
+    const QFontMetrics cellFont(font);
+    for (int column = 0; column < grid.columnCount(); ++column) {
+      const int width = grid.columnWidth(column);
+      const QString header = grid.horizontalHeaderItem(column)->text();
+      EXPECT_GE(width, headerFont.horizontalAdvance(header) + headerMargins) << column;
+      for (int row = 0; row < grid.rowCount(); ++row) {
+        EXPECT_GE(width, cellFont.horizontalAdvance(text(table, row, column)) + cellMargins)
+            << row << "," << column;
+      }
+    }
+  }
+  // "2024/01/20 08:00:00" in 20 px needs more than the design's 150.
+  EXPECT_GT(grid.columnWidth(0), 150);
+}
+
+TEST_F(SelectionTextTest, CopiesTheSelectedRowsAndColumnsUnderTheirHeaders) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<int, int>> cells;  // (row, column)
+    const char* text;
+  };
+  const Case cases[] = {
+      {"nothing", {}, ""},
+      {"one cell", {{2, 0}}, "A\na2\n"},
+      {"a block with an empty cell", {{0, 1}, {0, 2}, {1, 1}, {1, 2}}, "B\tC\nb0\tc0\n\tc1\n"},
+      {"the grid",
+       {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}, {2, 0}, {2, 1}, {2, 2}},
+       "A\tB\tC\na0\tb0\tc0\na1\t\tc1\na2\tb2\tc2\n"},
+      // Picked one by one, the unpicked cell between two picked ones stays
+      // empty; rows and columns with no picked cell are left out.
+      {"scattered cells", {{2, 2}, {0, 0}, {0, 2}}, "A\tC\na0\tc0\n\tc2\n"},
+  };
+  for (const Case& test : cases) {
+    grid.clearSelection();
+    for (const auto& [row, column] : test.cells) {
+      grid.selectionModel()->select(grid.model()->index(row, column), QItemSelectionModel::Select);
+    }
+    EXPECT_EQ(selectionText(grid), QString::fromUtf8(test.text)) << test.what;
+  }
+}
+
+TEST_F(TableWindowTest, SelectAllThenCopyPutsTheGridWithItsHeaderOnTheClipboard) {
+  fetchWith(kDay);
+  TableWindow* table = openActiveTable();
+  ASSERT_NE(table, nullptr);
+  QTableWidget& grid = table->grid();
+  // An edited cell copies as it now reads.
+  grid.item(1, 6)->setText(QStringLiteral("40.0"));
+  QGuiApplication::clipboard()->clear();
+
+  QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(),
+            QStringLiteral("数据时间\t气温\t降水量\t湿度\t能见度\t气压\t极大风速\t极大风向\t"
+                           "积雪深度\t天气现象\t2分钟风速\t2分钟风向\n"
+                           "2024/01/20 08:00:00\t-21.0\t0.4\t45\t0.030\t1030.2\t7.9\t350\t12\t70\t"
+                           "3.2\t340\n"
+                           "2024/01/20 09:00:00\t2.0\t3.0\t100\t0.800\t1029.5\t40.0\t355\t\t\t"
+                           "8.0\t10\n"));
+
+  // While a cell is edited, the editor copies its own text.
+  grid.setCurrentCell(0, 5);
+  grid.editItem(grid.item(0, 5));
+  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_NE(editor, nullptr);
+  editor->setSelection(0, 4);
+  QTest::keyClick(editor, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("1030"));
+}
+
+TEST_F(TableWindowTest, EscAndCtrlWCloseItButEscFirstEndsAnEdit) {
+  fetchWith(kDay);
+  const QKeyCombination keys[] = {Qt::Key_Escape, Qt::ControlModifier | Qt::Key_W};
+  for (const QKeyCombination key : keys) {
+    SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+    QPointer<TableWindow> table = openActiveTable();
+    ASSERT_NE(table, nullptr);
+    QTest::keyClick(&table->grid(), key.key(), key.keyboardModifiers());
+    EXPECT_FALSE(!table.isNull() && table->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  TableWindow* table = openActiveTable();
+  ASSERT_NE(table, nullptr);
+  QTableWidget& grid = table->grid();
+  grid.setCurrentCell(0, 1);
+  grid.editItem(grid.item(0, 1));
+  QWidget* editor = QApplication::focusWidget();
+  ASSERT_NE(editor, &grid);
+  QTest::keyClicks(editor, QStringLiteral("99"));
+  QTest::keyClick(editor, Qt::Key_Escape);
+  EXPECT_TRUE(table->isVisible());
+  EXPECT_EQ(grid.indexWidget(grid.model()->index(0, 1)), nullptr);
+  EXPECT_EQ(text(table, 0, 1), QStringLiteral("-21.0"));
+  // The next Esc, with no editor open, closes the window.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(table->isVisible());
+}
+
+TEST_F(TableWindowTest, HeaderAndCellsReadWellOnADarkDesktop) {
+  const DarkDesktop dark;
+  fetchWith(kDay);
+  TableWindow* table = openTable();
+  ASSERT_NE(table, nullptr);
+  const QTableWidget& grid = table->grid();
+  struct Pair {
+    const char* what;
+    QColor text;
+    QColor ground;
+  };
+  const QPalette header = grid.horizontalHeader()->palette();
+  const QPalette cells = grid.palette();
+  const QTableWidgetItem& plain = *grid.item(0, 0);
+  const Pair pairs[] = {
+      {"header", header.color(QPalette::ButtonText), header.color(QPalette::Button)},
+      {"header window", header.color(QPalette::WindowText), header.color(QPalette::Window)},
+      {"empty cell", cells.color(QPalette::Text), cells.color(QPalette::Base)},
+      {"plain cell", plain.foreground().color(), plain.background().color()},
+      {"window", table->palette().color(QPalette::WindowText),
+       table->palette().color(QPalette::Window)},
+  };
+  // Dark on light like the white cells, not the desktop's light on dark.
+  for (const Pair& pair : pairs) {
+    EXPECT_GE(contrast(pair.text, pair.ground), 4.5) << pair.what;
+    EXPECT_LT(luminance(pair.text), luminance(pair.ground)) << pair.what;
+  }
+  EXPECT_EQ(cells.color(QPalette::Base), QColor(Qt::white));
 }
 
 }  // namespace
