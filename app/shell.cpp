@@ -12,6 +12,7 @@
 #include "store/observation_files.h"
 #include "store/program_paths.h"
 #include "ui/main_window.h"
+#include "ui/thread_runner.h"
 #include "ui/window_placement.h"
 
 namespace skyrill {
@@ -37,7 +38,9 @@ void Shell::start() {
       loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;
   service_ = std::make_unique<DataService>(serverAddress);
   archive_ = std::make_unique<HistoryArchive>(dataDirectory_);
-  pipeline_ = std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get());
+  runner_ = std::make_unique<ThreadRunner>();
+  pipeline_ =
+      std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get(), runner_.get());
   window_->setPipeline(pipeline_.get());
   directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
                                                              ? std::string(kDefaultDirectoryAddress)
@@ -62,6 +65,8 @@ void Shell::start() {
   const std::filesystem::path history = historyFolder(dataDirectory_);
   ensureFolderPath(history);
   window_->setDialogFolder(QString::fromStdString(history.string()));
+  window_->setDataPlaces(QString::fromStdString(settingsFile().string()),
+                         QString::fromStdString(history.string()));
   window_->acceptFileDrops();
 
   connect(window_.get(), &MainWindow::closing, this, &Shell::shutdown);

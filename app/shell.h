@@ -17,6 +17,7 @@ class StationDirectory;
 class HistoryArchive;
 class MainWindow;
 class TerminationSignals;
+class ThreadRunner;
 
 // The program from start-up to shutdown: the main window, the pipeline that
 // fills it, and the settings file read once at start and written once at
@@ -61,6 +62,9 @@ class Shell : public QObject {
   Settings loaded_;
   std::unique_ptr<DataService> service_;
   std::unique_ptr<HistoryArchive> archive_;
+  // Between the service its requests use and the pipeline that cancels them
+  // on the way out: it goes after the pipeline and before the service.
+  std::unique_ptr<ThreadRunner> runner_;
   std::unique_ptr<QueryPipeline> pipeline_;
   std::unique_ptr<DirectoryService> directoryService_;
   std::unique_ptr<StationDirectory> stationDirectory_;

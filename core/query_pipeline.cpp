@@ -25,55 +25,123 @@ std::string formatLocalTime(std::chrono::system_clock::time_point time, const ch
   return std::string(text, std::strftime(text, sizeof text, format, &local));
 }
 
-QueryPipeline::QueryPipeline(QueryView& view, AnswerSource* source, DayArchive* archive)
+// A fetching run between its request and its end. The runner's work holds
+// it as long as the request lasts; `pipeline` is cleared when the run is
+// cancelled or the pipeline goes, so that a late end is dropped.
+struct QueryPipeline::PendingFetch {
+  QueryPipeline* pipeline = nullptr;
+  QueryRequest request;
+  QueryMode previousMode = QueryMode::History;  // restored when cancelled
+  CancelFlag cancel;
+  FetchedAnswer answer;
+};
+
+QueryPipeline::QueryPipeline(QueryView& view, AnswerSource* source, DayArchive* archive,
+                             TaskRunner* runner)
     : view_(view),
       source_(source),
       archive_(archive),
+      runner_(runner ? *runner : inlineRunner_),
       clock_([] { return std::chrono::system_clock::now(); }) {}
 
+QueryPipeline::~QueryPipeline() {
+  if (!pending_) return;
+  pending_->pipeline = nullptr;
+  pending_->cancel.cancel();
+}
+
 bool QueryPipeline::runQuery(QueryMode mode, bool rememberMode, bool displayOnly) {
+  if (state_.busy) return false;  // runs never overlap
+  const QueryMode previousMode = state_.rememberedMode;
+  if (!rememberMode) mode = previousMode;
+  QueryRequest request = beginRun(mode);
+  if (displayOnly) return showAnswer(std::move(request), mode, false, {});
+  lastRunShown_ = false;
+  startFetch(request, previousMode);
+  return lastRunShown_;  // still false while the request runs in the background
+}
+
+QueryRequest QueryPipeline::beginRun(QueryMode mode) {
+  state_.busy = true;  // first: the view asks it when the button goes grey
   view_.setFetchEnabled(false);
-  state_.busy = true;
-  if (rememberMode) {
-    state_.rememberedMode = mode;
-  } else {
-    mode = state_.rememberedMode;
-  }
+  state_.rememberedMode = mode;
   QueryRequest request = view_.readRequest();
   request.mode = mode;
+  return request;
+}
 
-  if (!displayOnly) {
-    state_.responseBytes = source_ ? source_->fetch(request) : std::string();
-    state_.responseText = decodeAnswer(state_.responseBytes);
-  }
+void QueryPipeline::startFetch(const QueryRequest& request, QueryMode previousMode) {
+  auto fetch = std::make_shared<PendingFetch>();
+  fetch->pipeline = this;
+  fetch->request = request;
+  fetch->previousMode = previousMode;
+  pending_ = fetch;
+  runner_.run(
+      [fetch, source = source_] {
+        if (source) fetch->answer = source->fetch(fetch->request, &fetch->cancel);
+      },
+      [fetch] {
+        if (fetch->pipeline) fetch->pipeline->endFetch(*fetch);
+      });
+}
 
+void QueryPipeline::endFetch(PendingFetch& fetch) {
+  pending_.reset();
+  fetch.pipeline = nullptr;
+  state_.responseBytes = std::move(fetch.answer.bytes);
+  state_.responseText = decodeAnswer(state_.responseBytes);
+  // The variants are the ones ticked now: the user may have chosen another
+  // while the request ran, and the menus show that one.
+  QueryRequest request = fetch.request;
+  const QueryRequest now = view_.readRequest();
+  request.windVariant = now.windVariant;
+  request.visibilityVariant = now.visibilityVariant;
+  const std::string note = std::move(fetch.answer.note);
+  lastRunShown_ = showAnswer(request, request.mode, true, [&note](AnswerCheck) { return note; });
+}
+
+bool QueryPipeline::cancelFetch() {
+  if (!pending_) return false;
+  pending_->pipeline = nullptr;
+  pending_->cancel.cancel();
+  state_.rememberedMode = pending_->previousMode;
+  pending_.reset();
+  state_.busy = false;
+  view_.setFetchEnabled(true);
+  endRun();
+  return true;
+}
+
+bool QueryPipeline::showAnswer(QueryRequest request, QueryMode mode, bool fetched,
+                               const Explanation& explain) {
   // A refused answer must not replace the document of the day still on
   // display: a data grid opened after the failure reads it.
   JsonDocument answer;
   const bool parsed = answer.parse(state_.responseText);
   const CheckedAnswer check = checkAnswer(state_.responseText, parsed, answer, recordPrefix(mode));
   if (check.outcome != AnswerCheck::Ok) {
-    return failRun({check.message, std::string(kFailureTitle), MessageIcon::Warning, check.detail});
+    const std::string note = explain ? explain(check.outcome) : std::string();
+    return failRun({withNote(check.message, note), std::string(kFailureTitle), MessageIcon::Warning,
+                    check.detail});
   }
   state_.document = std::move(answer);
 
-  present(request, mode, !displayOnly);
+  present(request, mode, fetched);
   state_.displayedMode = mode;
   view_.refreshTable();
   state_.busy = false;
   view_.setFetchEnabled(true);
 
-  if (displayOnly || archive_ == nullptr) {
+  if (!fetched || archive_ == nullptr) {
     state_.suggestedFileName.clear();
-    return true;
+  } else {
+    state_.suggestedFileName = archive_->suggestFileName(request);
+    archive_->autoSave(request, state_.suggestedFileName, state_.responseBytes);
   }
-  state_.suggestedFileName = archive_->suggestFileName(request);
-  archive_->autoSave(request, state_.suggestedFileName, state_.responseBytes);
+  endRun();
   return true;
 }
 
-// Extracts the day from the parsed document and shows it: menu captions,
-// charts, title and status panels.
 void QueryPipeline::present(const QueryRequest& request, QueryMode mode, bool fetched) {
   extractDaySeries(state_.document, mode, request.windVariant, request.visibilityVariant,
                    state_.series);
@@ -96,7 +164,12 @@ bool QueryPipeline::failRun(const UserMessage& message) {
   state_.responseText.clear();
   state_.busy = false;
   view_.setFetchEnabled(true);
+  endRun();
   return false;
+}
+
+void QueryPipeline::endRun() {
+  view_.runFinished();
 }
 
 void QueryPipeline::redisplay() {
@@ -104,18 +177,24 @@ void QueryPipeline::redisplay() {
 }
 
 bool QueryPipeline::openDayText(std::string_view fileBytes, std::string_view fileName,
-                                bool realtimeTicked) {
+                                bool realtimeTicked, FileProblem problem) {
+  if (state_.busy) return false;
+  if (problem == FileProblem::None && fileBytes.empty()) problem = FileProblem::Empty;
   state_.responseText = decodeAnswer(fileBytes);
   state_.sourceLabel = kLocalFileLabel;
   const int modeNumber = modeNumberFromFileName(fileName, realtimeTicked);
   if (!isKnownMode(modeNumber)) {
     // No request and no record prefix exist for such a mode.
-    view_.setFetchEnabled(false);
     state_.busy = true;
+    view_.setFetchEnabled(false);
     return failRun(
         {std::string(kUnknownModeMessage), std::string(kOpenFileTitle), MessageIcon::Warning, {}});
   }
-  return runQuery(static_cast<QueryMode>(modeNumber), true, true);
+  const auto mode = static_cast<QueryMode>(modeNumber);
+  const std::string name(fileName);
+  return showAnswer(beginRun(mode), mode, false, [&name, problem](AnswerCheck outcome) {
+    return fileFailureNote(name, problem, outcome);
+  });
 }
 
 }  // namespace skyrill

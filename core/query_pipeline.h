@@ -2,12 +2,16 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "core/cancel_flag.h"
 #include "core/day_series.h"
 #include "core/day_texts.h"
+#include "core/failure_notes.h"
 #include "core/query_types.h"
+#include "core/task_runner.h"
 #include "json/json_document.h"
 
 namespace skyrill {
@@ -57,13 +61,23 @@ class QueryView {
   virtual void showStatusLines(const std::array<StatusLine, kStatusLineCount>& lines) = 0;
   // Refills the data grid when its window is open.
   virtual void refreshTable() {}
+  // A run has ended, shown, refused or cancelled: what the commands can act
+  // on may have changed.
+  virtual void runFinished() {}
 };
 
-// Fetches the answer bytes of a request; empty on any network failure.
+// What a request brought back.
+struct FetchedAnswer {
+  std::string bytes;  // the body as received; empty on network failure
+  std::string note;   // one line on what went wrong on the way; empty when nothing did
+};
+
+// Fetches the answer of a request. Called on the runner's thread; a raised
+// cancel flag asks it to give up at once.
 class AnswerSource {
  public:
   virtual ~AnswerSource() = default;
-  virtual std::string fetch(const QueryRequest& request) = 0;
+  virtual FetchedAnswer fetch(const QueryRequest& request, CancelFlag* cancel) = 0;
 };
 
 // Names fetched days and saves them when auto-save is on.
@@ -81,20 +95,33 @@ class QueryPipeline {
   using Clock = std::function<std::chrono::system_clock::time_point()>;
 
   // source and archive may be null: runs then fetch nothing / save nothing.
-  QueryPipeline(QueryView& view, AnswerSource* source, DayArchive* archive);
+  // The runner carries out the requests; without one they run inline.
+  QueryPipeline(QueryView& view, AnswerSource* source, DayArchive* archive,
+                TaskRunner* runner = nullptr);
+  ~QueryPipeline();
+  QueryPipeline(const QueryPipeline&) = delete;
+  QueryPipeline& operator=(const QueryPipeline&) = delete;
 
   // One run. With rememberMode the mode is used and remembered, otherwise the
   // remembered mode is used. displayOnly re-shows the held text without a
-  // request. True when the day was shown.
+  // request. True when the day was shown. A fetching run whose runner works
+  // in the background ends after the call, in the view; the call then gives
+  // false. No run starts while another is under way.
   bool runQuery(QueryMode mode, bool rememberMode, bool displayOnly);
+
+  // Ends the fetching run under way as if it had never started: nothing is
+  // shown or saved and the day on display stays. False when none runs.
+  bool cancelFetch();
 
   // A variant was chosen: re-shows the held text, when there is one.
   void redisplay();
 
   // Shows an opened observation file from its bytes. The mode comes from the
   // file name; a name carrying a mode other than 0 or 1 is refused with a
-  // message and drops the held text.
-  bool openDayText(std::string_view fileBytes, std::string_view fileName, bool realtimeTicked);
+  // message and drops the held text. What was wrong with the file, if
+  // anything, explains a refusal. Nothing happens while a run is under way.
+  bool openDayText(std::string_view fileBytes, std::string_view fileName, bool realtimeTicked,
+                   FileProblem problem = FileProblem::None);
 
   const QueryState& state() const { return state_; }
   QueryState& state() { return state_; }
@@ -102,14 +129,29 @@ class QueryPipeline {
   void setClock(Clock clock) { clock_ = std::move(clock); }
 
  private:
+  struct PendingFetch;
+  // Explains a refused answer in one line; empty when there is nothing to add.
+  using Explanation = std::function<std::string(AnswerCheck)>;
+
+  // Steps 1 to 4: the run is under way with the mode, and its request read.
+  QueryRequest beginRun(QueryMode mode);
+  void startFetch(const QueryRequest& request, QueryMode previousMode);
+  void endFetch(PendingFetch& fetch);
+  // Steps from the parse on; `fetched` when the text was just fetched.
+  bool showAnswer(QueryRequest request, QueryMode mode, bool fetched, const Explanation& explain);
   bool failRun(const UserMessage& message);
   void present(const QueryRequest& request, QueryMode mode, bool fetched);
+  void endRun();
 
   QueryView& view_;
   AnswerSource* source_;
   DayArchive* archive_;
+  InlineRunner inlineRunner_;
+  TaskRunner& runner_;
   QueryState state_;
   Clock clock_;
+  std::shared_ptr<PendingFetch> pending_;  // the fetch under way, if any
+  bool lastRunShown_ = false;
 };
 
 // Local time in a strftime format; by default YYYY/MM/DD HH:MM:SS.

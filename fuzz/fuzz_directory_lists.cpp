@@ -25,8 +25,8 @@ bool isValidUtf8(std::string_view text) {
 class FixedSource : public DirectorySource {
  public:
   explicit FixedSource(std::string_view answer) : answer_(answer) {}
-  std::string provinceList() override { return answer_; }
-  std::string stationList(std::string_view) override { return answer_; }
+  std::string provinceList(CancelFlag*) override { return answer_; }
+  std::string stationList(std::string_view, CancelFlag*) override { return answer_; }
   std::string hostName() const override { return "directory.example"; }
 
  private:
@@ -42,7 +42,9 @@ class CheckingView : public DirectoryView {
   void clearStationList() override {}
   void addProvinceItems(const std::vector<std::string>& texts) override { checkItems(texts); }
   void addStationItems(const std::vector<std::string>& texts) override { checkItems(texts); }
+  void replaceStationItems(const std::vector<std::string>& texts) override { checkItems(texts); }
   void showFailed() override { failed = true; }
+  void showDownloading(bool) override {}
 
  private:
   static void checkItems(const std::vector<std::string>& texts) {
@@ -118,10 +120,11 @@ void checkCaches(std::string_view answer) {
   FixedSource source(answer);
   CheckingView view;
   StationDirectory downloaded(source, folder.path());
-  downloaded.downloadProvinces(view);
+  InlineRunner runner;
+  downloaded.downloadProvinces(view, runner);
   if (view.failed) return;
   for (const ProvinceEntry& province : downloaded.provinces()) checkStationListUrl(province.code);
-  downloaded.downloadStations(view, "");
+  downloaded.downloadStations(view, runner, "");
   require(!view.failed, "an answer read as one list reads as the other");
   downloaded.writeDirectoryCaches();
 

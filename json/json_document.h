@@ -152,4 +152,9 @@ class JsonValue {
 // "" for NaN and infinities.
 std::string formatJsonNumber(double value);
 
+// The libraries under the document, with their versions: the parser
+// ("simdjson 3.0.1") and the string writer ("nlohmann/json 3.11.2").
+std::string jsonParserLibrary();
+std::string jsonWriterLibrary();
+
 }  // namespace skyrill

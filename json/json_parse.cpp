@@ -473,3 +473,13 @@ std::optional<JsonTree> parseTree(std::string_view text, int maxDepth) noexcept 
 }
 
 }  // namespace skyrill::json_detail
+
+namespace skyrill {
+
+std::string jsonParserLibrary() {
+  return "simdjson " + std::to_string(simdjson::SIMDJSON_VERSION_MAJOR) + "." +
+         std::to_string(simdjson::SIMDJSON_VERSION_MINOR) + "." +
+         std::to_string(simdjson::SIMDJSON_VERSION_REVISION);
+}
+
+}  // namespace skyrill

@@ -247,4 +247,10 @@ std::string formatJsonNumber(double value) {
   return text;
 }
 
+std::string jsonWriterLibrary() {
+  return "nlohmann/json " + std::to_string(NLOHMANN_JSON_VERSION_MAJOR) + "." +
+         std::to_string(NLOHMANN_JSON_VERSION_MINOR) + "." +
+         std::to_string(NLOHMANN_JSON_VERSION_PATCH);
+}
+
 }  // namespace skyrill

@@ -2,6 +2,7 @@
 
 #include "json/json_document.h"
 #include "net/url_parts.h"
+#include "net/web_failure_note.h"
 
 namespace skyrill {
 
@@ -33,16 +34,26 @@ std::string buildQueryUrl(std::string_view baseAddress, const QueryRequest& requ
   return url;
 }
 
-std::string fetchAnswer(std::string_view url, std::string_view proxy, const WebLimits& limits) {
+FetchedAnswer fetchAnswer(std::string_view url, std::string_view proxy, const WebLimits& limits,
+                          CancelFlag* cancel) {
   WebRequest options;
   options.proxy = proxy;
-  return WebClient(limits).request(url, options);
+  WebResponse response = WebClient(limits).exchange(url, options, cancel);
+  std::string note = webFailureNote(response);
+  return {std::move(response.body), std::move(note)};
 }
 
-std::string DataService::fetch(const QueryRequest& request) {
+FetchedAnswer DataService::fetch(const QueryRequest& request, CancelFlag* cancel) {
   const bool useProxy = request.proxyEnabled && !request.proxyAddress.empty();
-  return fetchAnswer(buildQueryUrl(baseAddress_, request),
-                     useProxy ? request.proxyAddress : std::string(), limits_);
+  WebRequest options;
+  if (useProxy) options.proxy = request.proxyAddress;
+  WebResponse response =
+      WebClient(limits_).exchange(buildQueryUrl(baseAddress_, request), options, cancel);
+  // A service reached without a key most likely refused for want of one.
+  const bool reached = response.failure == WebFailure::None;
+  std::string note =
+      reached && request.apiKey.empty() ? missingKeyNote() : webFailureNote(response);
+  return {std::move(response.body), std::move(note)};
 }
 
 }  // namespace skyrill

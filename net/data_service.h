@@ -22,9 +22,10 @@ std::string endpointName(QueryMode mode, bool advancedSource);
 // for a mode that has no endpoint.
 std::string buildQueryUrl(std::string_view baseAddress, const QueryRequest& request);
 
-// The answer bytes of one GET of the URL, through the proxy when one is given;
-// empty on network failure.
-std::string fetchAnswer(std::string_view url, std::string_view proxy, const WebLimits& limits = {});
+// One GET of the URL, through the proxy when one is given: the answer bytes,
+// empty on network failure, and a note on what went wrong.
+FetchedAnswer fetchAnswer(std::string_view url, std::string_view proxy,
+                          const WebLimits& limits = {}, CancelFlag* cancel = nullptr);
 
 // The data service at one base address.
 class DataService : public AnswerSource {
@@ -32,7 +33,7 @@ class DataService : public AnswerSource {
   explicit DataService(std::string baseAddress, WebLimits limits = {})
       : baseAddress_(std::move(baseAddress)), limits_(limits) {}
 
-  std::string fetch(const QueryRequest& request) override;
+  FetchedAnswer fetch(const QueryRequest& request, CancelFlag* cancel = nullptr) override;
 
  private:
   std::string baseAddress_;

@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -11,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/cancel_flag.h"
 #include "net/ascii_text.h"
 #include "net/url_parts.h"
 
@@ -161,6 +164,7 @@ std::string curlUrl(const UrlParts& parts) {
 struct BodySink {
   std::string bytes;
   std::size_t maxBytes = 0;
+  bool overflowed = false;
 };
 
 // Keeps the body up to the cap; a body beyond it ends the transfer.
@@ -169,8 +173,15 @@ std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* si
   const std::size_t length = size * count;
   const std::size_t room = body.maxBytes - body.bytes.size();
   body.bytes.append(data, std::min(length, room));
-  return length <= room ? length : 0;
+  if (length <= room) return length;
+  body.overflowed = true;
+  return 0;
 }
+
+// CURL and CURLM are the same type to the compiler: a deleter each.
+struct MultiDeleter {
+  void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
 
 struct CurlDeleter {
   void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -254,17 +265,142 @@ std::vector<std::string> linesForOtherHost(std::vector<std::string> lines) {
   return lines;
 }
 
+// "scheme://host:port" of a server, as a message names it.
+std::string serverOrigin(const UrlParts& parts) {
+  return std::string(parts.secure ? "https://" : "http://") + parts.host + ":" +
+         std::to_string(parts.port);
+}
+
+// Runs one transfer to its end. Driven through a multi handle of its own so
+// that a raised cancel flag wakes the wait and ends the transfer at once.
+CURLcode performTransfer(CURL* easy, CancelFlag* cancel) {
+  std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+  if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return CURLE_FAILED_INIT;
+  if (cancel) cancel->setWaker([handle = multi.get()] { curl_multi_wakeup(handle); });
+  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+  int running = 1;
+  while (!(cancel && cancel->isCancelled())) {
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    if (running == 0) {
+      int left = 0;
+      const CURLMsg* message = curl_multi_info_read(multi.get(), &left);
+      result = message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_OK;
+      break;
+    }
+    curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
+  }
+  if (cancel) cancel->clearWaker();
+  curl_multi_remove_handle(multi.get(), easy);
+  return result;
+}
+
+bool isTlsFailure(CURLcode code) {
+  switch (code) {
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_CLIENTCERT:
+    case CURLE_USE_SSL_FAILED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A refused or failed connection, told apart by the system's own error.
+WebFailure connectFailure(CURL* curl) {
+  long error = 0;
+  curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &error);
+  if (error == ECONNREFUSED) return WebFailure::ConnectionRefused;
+  if (error == ETIMEDOUT) return WebFailure::TimedOut;
+  if (error == EHOSTUNREACH || error == ENETUNREACH) return WebFailure::Unreachable;
+  return WebFailure::ConnectionRefused;
+}
+
+WebFailure failureOf(CURLcode code, CURL* curl) {
+  if (isTlsFailure(code)) return WebFailure::TlsFailure;
+  switch (code) {
+    case CURLE_OK:
+      return WebFailure::None;
+    case CURLE_ABORTED_BY_CALLBACK:
+      return WebFailure::Cancelled;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return WebFailure::NameNotFound;
+    case CURLE_COULDNT_CONNECT:
+      return connectFailure(curl);
+    case CURLE_OPERATION_TIMEDOUT:
+      return WebFailure::TimedOut;
+    case CURLE_GOT_NOTHING:
+      return WebFailure::NothingReceived;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_BAD_CONTENT_ENCODING:
+      return WebFailure::ConnectionBroken;
+    default:
+      return WebFailure::Other;
+  }
+}
+
+// Whether a failure of a transfer through a proxy lies with the proxy: it
+// could not be found or reached, or it refused the tunnel.
+bool failedAtProxy(CURLcode code, CURL* curl) {
+  if (code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT) return true;
+  long tunnelStatus = 0;
+  curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
+  if (tunnelStatus >= 300) return true;
+  // Timed out before any connection was made: the proxy never answered.
+  double connected = 0;
+  curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME, &connected);
+  return code == CURLE_OPERATION_TIMEDOUT && connected == 0;
+}
+
+// What the finished transfer of one hop tells about the exchange.
+void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, WebResponse& response) {
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+  response.failure = body.overflowed ? WebFailure::TooLarge : failureOf(code, curl);
+  if (response.failure == WebFailure::None || response.proxy.empty()) return;
+  response.atProxy = failedAtProxy(code, curl);
+  long tunnelStatus = 0;
+  curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
+  if (tunnelStatus >= 300) {
+    response.failure = WebFailure::ProxyRefused;
+    response.status = tunnelStatus;
+  }
+}
+
 }  // namespace
 
-std::string WebClient::request(std::string_view url, const WebRequest& options) const {
+WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
+                                CancelFlag* cancel) const {
   initCurlOnce();
-  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-  if (!curl) return {};
-
+  WebResponse response;
   const UrlParts firstParts = analyzeUrl(url);
+  response.server = serverOrigin(firstParts);
+  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  if (!curl) {
+    response.failure = WebFailure::Other;
+    return response;
+  }
+
   std::vector<std::string> lines = normalizedHeaderLines(options.extraHeaders);
   const std::string agent = takeUserAgent(lines);
-  completeHeaderLines(lines, url, options.method);
+  if (options.completeHeaders) completeHeaderLines(lines, url, options.method);
   const auto deadline = std::chrono::steady_clock::now() + limits_.totalTimeout;
 
   // Redirects are followed here rather than by curl, which would send every
@@ -277,12 +413,18 @@ std::string WebClient::request(std::string_view url, const WebRequest& options) 
   for (long hop = 0; hop <= kMaxRedirects; ++hop) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return {};
+    if (left.count() <= 0) {
+      response.failure = WebFailure::TimedOut;
+      return response;
+    }
     std::vector<std::string> hopLines = leftFirstHost ? linesForOtherHost(lines) : lines;
-    const std::string proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
+    response.proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
+    response.server = serverOrigin(parts);
     // Through a plain proxy curl would add "Proxy-Connection: Keep-Alive"; an
     // entry with nothing after the colon keeps it out of the header set.
-    if (!proxy.empty()) hopLines.push_back("Proxy-Connection:");
+    if (!response.proxy.empty()) hopLines.push_back("Proxy-Connection:");
+    // Without lines of our own, curl's own "Accept" stays out too.
+    if (!options.completeHeaders && !hasHeader(hopLines, "Accept:")) hopLines.push_back("Accept:");
     const auto headers = curlHeaderList(hopLines);
     body.bytes.clear();
 
@@ -294,18 +436,28 @@ std::string WebClient::request(std::string_view url, const WebRequest& options) 
     curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
     setMethod(curl.get(), method);
     setLimits(curl.get(), limits_);
-    setTransport(curl.get(), proxy);
+    setTransport(curl.get(), response.proxy);
     // A transfer that breaks off keeps what was read before.
-    curl_easy_perform(curl.get());
+    const CURLcode code = performTransfer(curl.get(), cancel);
+    noteOutcome(code, curl.get(), body, response);
 
-    const std::optional<std::string> next = redirectTarget(curl.get());
-    if (!next) return std::move(body.bytes);
+    const std::optional<std::string> next =
+        response.failure == WebFailure::None ? redirectTarget(curl.get()) : std::nullopt;
+    if (!next) {
+      response.body = std::move(body.bytes);
+      return response;
+    }
     method = methodAfterRedirect(curl.get(), method);
     address = *next;
     parts = analyzeUrl(address);
     leftFirstHost = leftFirstHost || !sameHost(parts, firstParts);
   }
-  return {};  // a redirect loop
+  response.failure = WebFailure::TooManyRedirects;
+  return response;
+}
+
+std::string webClientLibrary() {
+  return std::string("libcurl ") + curl_version_info(CURLVERSION_NOW)->version;
 }
 
 }  // namespace skyrill

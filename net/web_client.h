@@ -7,6 +7,8 @@
 
 namespace skyrill {
 
+class CancelFlag;
+
 enum class HttpMethod { Get, Post, Head, Put, Options, Delete, Trace, Connect };
 
 // What one request sends besides the URL.
@@ -14,6 +16,36 @@ struct WebRequest {
   HttpMethod method = HttpMethod::Get;
   std::string extraHeaders;  // header lines separated by "\r\n"
   std::string proxy;         // e.g. "127.0.0.1:8080"; empty for a direct connection
+  // Adds "Accept", "Referer" and "Accept-Language" lines unless the extra
+  // headers name them.
+  bool completeHeaders = true;
+};
+
+// Why an exchange brought no whole answer.
+enum class WebFailure {
+  None,               // the answer arrived whole, whatever its status
+  Cancelled,          // the caller gave up
+  NameNotFound,       // the host name could not be resolved
+  ConnectionRefused,  // nothing listens at the address
+  Unreachable,        // no route to the address
+  TimedOut,           // connecting, a stall or the total limit
+  TlsFailure,         // no secure connection could be set up
+  ConnectionBroken,   // the connection broke off during the exchange
+  NothingReceived,    // the connection closed without an answer
+  TooLarge,           // the body went past the limit
+  TooManyRedirects,
+  ProxyRefused,  // the proxy would not open a tunnel; the status is its answer
+  Other,
+};
+
+// The outcome of one exchange.
+struct WebResponse {
+  std::string body;  // what was read, even when the exchange broke off
+  long status = 0;   // the last HTTP status received; 0 when none arrived
+  WebFailure failure = WebFailure::None;
+  bool atProxy = false;  // the failure lies with the proxy rather than the server
+  std::string server;    // "scheme://host:port" of the server asked last
+  std::string proxy;     // the proxy the exchange went through; empty for none
 };
 
 // Bounds that keep a stalled or endless exchange from blocking the caller forever.
@@ -46,10 +78,20 @@ class WebClient {
   // the host cannot be resolved or reached or the request cannot be sent.
   // Any server certificate is accepted and redirects are followed; a host
   // other than the first is not sent the Referer line.
-  std::string request(std::string_view url, const WebRequest& options = {}) const;
+  std::string request(std::string_view url, const WebRequest& options = {}) const {
+    return exchange(url, options).body;
+  }
+
+  // The same exchange with what is known about it. A raised cancel flag ends
+  // it at once, from any thread, with the failure Cancelled.
+  WebResponse exchange(std::string_view url, const WebRequest& options = {},
+                       CancelFlag* cancel = nullptr) const;
 
  private:
   WebLimits limits_;
 };
+
+// The library that carries the exchanges, with its version ("libcurl 7.88.1").
+std::string webClientLibrary();
 
 }  // namespace skyrill

@@ -12,16 +12,25 @@ std::string stationListUrl(std::string_view baseAddress, std::string_view provin
   return provinceListUrl(baseAddress) + "/" + std::string(provinceCode);
 }
 
-std::string DirectoryService::provinceList() {
-  return WebClient(limits_).request(provinceListUrl(baseAddress_));
+std::string DirectoryService::provinceList(CancelFlag* cancel) {
+  return get(provinceListUrl(baseAddress_), cancel);
 }
 
-std::string DirectoryService::stationList(std::string_view provinceCode) {
-  return WebClient(limits_).request(stationListUrl(baseAddress_, provinceCode));
+std::string DirectoryService::stationList(std::string_view provinceCode, CancelFlag* cancel) {
+  return get(stationListUrl(baseAddress_, provinceCode), cancel);
 }
 
 std::string DirectoryService::hostName() const {
   return analyzeUrl(baseAddress_).host;
+}
+
+std::string DirectoryService::get(std::string_view url, CancelFlag* cancel) const {
+  WebRequest plain;
+  plain.completeHeaders = false;
+  WebResponse response = WebClient(limits_).exchange(url, plain, cancel);
+  // What came before a limit cut the answer off must not pass for a list.
+  if (response.failure != WebFailure::None) return std::string();
+  return std::move(response.body);
 }
 
 }  // namespace skyrill

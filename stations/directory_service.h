@@ -7,6 +7,8 @@
 
 namespace skyrill {
 
+class CancelFlag;
+
 // The national weather centre's public directory service.
 inline constexpr std::string_view kDefaultDirectoryAddress = "http://www.nmc.cn";
 
@@ -19,9 +21,11 @@ std::string stationListUrl(std::string_view baseAddress, std::string_view provin
 class DirectorySource {
  public:
   virtual ~DirectorySource() = default;
-  // The answer bytes as received; empty when the request failed.
-  virtual std::string provinceList() = 0;
-  virtual std::string stationList(std::string_view provinceCode) = 0;
+  // The answer bytes as received; empty when the request failed or was
+  // cancelled. May be called off the window's thread; a raised flag asks it
+  // to give up at once.
+  virtual std::string provinceList(CancelFlag* cancel) = 0;
+  virtual std::string stationList(std::string_view provinceCode, CancelFlag* cancel) = 0;
   // The host the answers come from, e.g. "www.nmc.cn".
   virtual std::string hostName() const = 0;
 };
@@ -30,18 +34,21 @@ class DirectorySource {
 // list: no proxy and no header lines of our own.
 class DirectoryService : public DirectorySource {
  public:
-  // A dead or stalled service would otherwise hold the picker for as long
-  // as the connection lasts.
-  static constexpr WebLimits kLimits{std::chrono::seconds{15}, std::chrono::seconds{15}};
+  // A dead, stalled or dripping service would otherwise hold the picker for
+  // as long as the connection lasts.
+  static constexpr WebLimits kLimits{std::chrono::seconds{15}, std::chrono::seconds{15},
+                                     std::chrono::seconds{15}};
 
   explicit DirectoryService(std::string baseAddress, WebLimits limits = kLimits)
       : baseAddress_(std::move(baseAddress)), limits_(limits) {}
 
-  std::string provinceList() override;
-  std::string stationList(std::string_view provinceCode) override;
+  std::string provinceList(CancelFlag* cancel) override;
+  std::string stationList(std::string_view provinceCode, CancelFlag* cancel) override;
   std::string hostName() const override;
 
  private:
+  std::string get(std::string_view url, CancelFlag* cancel) const;
+
   std::string baseAddress_;
   WebLimits limits_;
 };

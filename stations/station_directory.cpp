@@ -1,27 +1,11 @@
 #include "stations/station_directory.h"
 
-#include <cstdint>
-#include <optional>
-#include <system_error>
-
+#include "core/cancel_flag.h"
+#include "stations/list_search.h"
 #include "store/whole_file.h"
 
 namespace skyrill {
 namespace {
-
-// A cache holds an answer the web client read, which never exceeds its body
-// bound; a larger file is no cache of ours and is not read into memory.
-constexpr std::uintmax_t kMaxCacheBytes = WebLimits{}.maxBodyBytes;
-
-// The content of a cache file; nullopt when there is none, "" when there is
-// one that cannot be read as an answer (a folder, unreadable, too large).
-std::optional<std::string> readCache(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error || size > kMaxCacheBytes) return std::string();
-  return readWholeFile(path).value_or(std::string());
-}
 
 template <typename Entry>
 std::vector<std::string> displayTexts(const std::vector<Entry>& entries) {
@@ -33,18 +17,87 @@ std::vector<std::string> displayTexts(const std::vector<Entry>& entries) {
 
 }  // namespace
 
-void StationDirectory::downloadProvinces(DirectoryView& view) {
-  provinceBytes_ = source_.provinceList();
-  loadProvinces(view);
+// A download between its request and its end. The runner's work holds it as
+// long as the request lasts; `directory` is cleared when the download is
+// cancelled or the directory goes, so that a late end is dropped.
+struct StationDirectory::PendingDownload {
+  StationDirectory* directory = nullptr;
+  DirectoryView* view = nullptr;
+  std::optional<std::string> provinceCode;  // the stations of this province; else the provinces
+  CancelFlag cancel;
+  std::string answer;
+};
+
+StationDirectory::StationDirectory(DirectorySource& source, std::filesystem::path cacheFolder)
+    : source_(source),
+      cacheFolder_(std::move(cacheFolder)),
+      heldStations_(cacheFolder_ / kStationListFolderName) {}
+
+StationDirectory::~StationDirectory() {
+  if (!pending_) return;
+  pending_->directory = nullptr;
+  pending_->cancel.cancel();
 }
 
-void StationDirectory::downloadStations(DirectoryView& view, std::string_view provinceCode) {
-  stationBytes_ = source_.stationList(provinceCode);
-  loadStations(view);
+void StationDirectory::downloadProvinces(DirectoryView& view, TaskRunner& runner) {
+  startDownload(view, runner, std::nullopt);
+}
+
+void StationDirectory::downloadStations(DirectoryView& view, TaskRunner& runner,
+                                        std::string provinceCode) {
+  startDownload(view, runner, std::move(provinceCode));
+}
+
+void StationDirectory::startDownload(DirectoryView& view, TaskRunner& runner,
+                                     std::optional<std::string> provinceCode) {
+  if (pending_) return;
+  auto download = std::make_shared<PendingDownload>();
+  download->directory = this;
+  download->view = &view;
+  download->provinceCode = std::move(provinceCode);
+  pending_ = download;
+  view.showDownloading(true);
+  runner.run(
+      [download, &source = source_] {
+        download->answer = download->provinceCode
+                               ? source.stationList(*download->provinceCode, &download->cancel)
+                               : source.provinceList(&download->cancel);
+      },
+      [download] {
+        if (download->directory) download->directory->endDownload(*download);
+      });
+}
+
+void StationDirectory::endDownload(PendingDownload& download) {
+  pending_.reset();
+  download.directory = nullptr;
+  DirectoryView& view = *download.view;
+  view.showDownloading(false);
+  if (!download.provinceCode) {
+    provinceBytes_ = std::move(download.answer);
+    loadProvinces(view);
+    return;
+  }
+  stationBytes_ = std::move(download.answer);
+  if (!loadStations(view)) return;
+  stationsProvince_ = *download.provinceCode;
+  heldStations_.keep(stationsProvince_, {stationBytes_, stations_});
+}
+
+bool StationDirectory::cancelDownload() {
+  if (!pending_) return false;
+  pending_->directory = nullptr;
+  pending_->cancel.cancel();
+  DirectoryView& view = *pending_->view;
+  pending_.reset();
+  view.showDownloading(false);
+  return true;
 }
 
 void StationDirectory::loadProvinces(DirectoryView& view) {
   view.clearProvinceList();
+  provincesShown_ = false;
+  stationsShown_ = false;
   auto provinces = readProvinceList(provinceBytes_);
   provinceBytesRead_ = provinces.has_value();
   if (!provinces) {
@@ -53,28 +106,36 @@ void StationDirectory::loadProvinces(DirectoryView& view) {
   }
   provinces_ = std::move(*provinces);
   view.addProvinceItems(displayTexts(provinces_));
+  provincesShown_ = true;
 }
 
-void StationDirectory::loadStations(DirectoryView& view) {
+bool StationDirectory::loadStations(DirectoryView& view) {
   view.clearStationList();
+  stationsShown_ = false;
+  stationsProvince_.clear();
   auto stations = readStationList(stationBytes_);
   stationBytesRead_ = stations.has_value();
   if (!stations) {
     view.showFailed();
-    return;
+    return false;
   }
   stations_ = std::move(*stations);
   view.addStationItems(displayTexts(stations_));
+  stationsShown_ = true;
+  return true;
 }
 
 void StationDirectory::readDirectoryCaches(DirectoryView& view) {
-  if (auto bytes = readCache(cacheFolder_ / kProvinceCacheName)) {
+  if (auto bytes = readCacheFile(cacheFolder_ / kProvinceCacheName)) {
     provinceBytes_ = std::move(*bytes);
     loadProvinces(view);
   }
-  if (auto bytes = readCache(cacheFolder_ / kStationCacheName)) {
+  if (auto bytes = readCacheFile(cacheFolder_ / kStationCacheName)) {
     stationBytes_ = std::move(*bytes);
-    loadStations(view);
+    if (!loadStations(view) || stations_.empty()) return;
+    // The answer names no province code; its stations name their province.
+    stationsProvince_ = provinceCodeNamed(stations_.front().province);
+    heldStations_.keepIfNone(stationsProvince_, {stationBytes_, stations_});
   }
 }
 
@@ -82,6 +143,49 @@ void StationDirectory::writeDirectoryCaches() const {
   // Failures are silent: the caches only spare a download next time.
   if (provinceBytesRead_) writeWholeFile(cacheFolder_ / kProvinceCacheName, provinceBytes_);
   if (stationBytesRead_) writeWholeFile(cacheFolder_ / kStationCacheName, stationBytes_);
+}
+
+std::optional<std::size_t> StationDirectory::findProvince(std::string_view typed) const {
+  if (!provincesShown_) return std::nullopt;
+  return skyrill::findProvince(provinces_, typed);
+}
+
+std::optional<StationFound> StationDirectory::findStation(std::string_view typed) {
+  if (stationsShown_) {
+    if (auto station = skyrill::findStation(stations_, typed)) return StationFound{{}, *station};
+  }
+  if (!provincesShown_) return std::nullopt;
+  for (std::size_t province = 0; province < provinces_.size(); ++province) {
+    const std::string& code = provinces_[province].code;
+    if (stationsShown_ && code == stationsProvince_) continue;  // searched above
+    const HeldStations* held = heldStations_.find(code);
+    if (!held) continue;
+    if (auto station = skyrill::findStation(held->stations, typed)) {
+      return StationFound{province, *station};
+    }
+  }
+  return std::nullopt;
+}
+
+void StationDirectory::showHeldStations(DirectoryView& view, std::size_t province) {
+  if (province >= provinces_.size()) return;
+  const std::string code = provinces_[province].code;
+  const HeldStations* held = heldStations_.find(code);
+  if (!held) return;
+  stationBytes_ = held->bytes;
+  stationBytesRead_ = true;
+  stations_ = held->stations;
+  stationsShown_ = true;
+  stationsProvince_ = code;
+  view.replaceStationItems(displayTexts(stations_));
+}
+
+std::string StationDirectory::provinceCodeNamed(std::string_view name) const {
+  if (!provincesShown_) return std::string();
+  for (const ProvinceEntry& province : provinces_) {
+    if (province.name == name) return province.code;
+  }
+  return std::string();
 }
 
 }  // namespace skyrill

@@ -1,18 +1,20 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/task_runner.h"
+#include "stations/cache_files.h"
 #include "stations/directory_lists.h"
 #include "stations/directory_service.h"
+#include "stations/held_station_lists.h"
 
 namespace skyrill {
-
-// Cache file names in the program's directory.
-inline constexpr std::string_view kProvinceCacheName = "ProvinceData";
-inline constexpr std::string_view kStationCacheName = "SiteData";
 
 // What the directory needs of the window that shows its two lists.
 class DirectoryView {
@@ -24,8 +26,21 @@ class DirectoryView {
   virtual void clearStationList() = 0;
   virtual void addProvinceItems(const std::vector<std::string>& texts) = 0;
   virtual void addStationItems(const std::vector<std::string>& texts) = 0;
+  // Puts these stations in place of the station list's items, leaving its
+  // search box as it is: the search being typed there asked for them.
+  virtual void replaceStationItems(const std::vector<std::string>& texts) = 0;
   // Tells that an answer could not be read.
   virtual void showFailed() = 0;
+  // A download has started (true) or has ended or been cancelled (false).
+  virtual void showDownloading(bool running) = 0;
+};
+
+// Where a typed text found a station.
+struct StationFound {
+  // The province whose held stations hold it, by its position in
+  // provinces(); none when it is in the list on screen.
+  std::optional<std::size_t> province;
+  std::size_t station = 0;  // its position in that province's list
 };
 
 // The province list and the station list of one province, with the answers
@@ -33,12 +48,21 @@ class DirectoryView {
 // whole run; the picker opens over it again and again.
 class StationDirectory {
  public:
-  StationDirectory(DirectorySource& source, std::filesystem::path cacheFolder)
-      : source_(source), cacheFolder_(std::move(cacheFolder)) {}
+  StationDirectory(DirectorySource& source, std::filesystem::path cacheFolder);
+  ~StationDirectory();
+  StationDirectory(const StationDirectory&) = delete;
+  StationDirectory& operator=(const StationDirectory&) = delete;
 
-  // Asks the service for a list and shows it in place of the old one.
-  void downloadProvinces(DirectoryView& view);
-  void downloadStations(DirectoryView& view, std::string_view provinceCode);
+  // Asks the service for a list on the runner and, once the answer is in,
+  // shows it in place of the old one on the thread that asked. The view
+  // must stay until the download ends or is cancelled. Nothing starts while
+  // another download is under way.
+  void downloadProvinces(DirectoryView& view, TaskRunner& runner);
+  void downloadStations(DirectoryView& view, TaskRunner& runner, std::string provinceCode);
+  bool downloading() const { return pending_ != nullptr; }
+  // Ends the download under way as if it had never started: the lists, the
+  // answers and the caches stay as they were. False when none runs.
+  bool cancelDownload();
 
   // Shows the cached lists, provinces first; a missing cache is skipped.
   void readDirectoryCaches(DirectoryView& view);
@@ -47,23 +71,48 @@ class StationDirectory {
   // a good cache.
   void writeDirectoryCaches() const;
 
+  // The first shown province whose name begins with the typed text.
+  std::optional<std::size_t> findProvince(std::string_view typed) const;
+  // Where the typed text, a city or the first digits of a number, finds a
+  // station: in the list on screen first, then in the held stations of the
+  // other shown provinces, in their order.
+  std::optional<StationFound> findStation(std::string_view typed);
+  // Shows the held stations of the province at that position as a download
+  // of them would, with the view's search box left alone.
+  void showHeldStations(DirectoryView& view, std::size_t province);
+
   // Entry i is item i of the view's list.
   const std::vector<ProvinceEntry>& provinces() const { return provinces_; }
   const std::vector<StationEntry>& stations() const { return stations_; }
   std::string hostName() const { return source_.hostName(); }
 
  private:
+  struct PendingDownload;
+
+  void startDownload(DirectoryView& view, TaskRunner& runner,
+                     std::optional<std::string> provinceCode);
+  void endDownload(PendingDownload& download);
   void loadProvinces(DirectoryView& view);
-  void loadStations(DirectoryView& view);
+  // True when the answer was read as a list and is shown.
+  bool loadStations(DirectoryView& view);
+  // The code of the shown province of that name; empty when there is none.
+  std::string provinceCodeNamed(std::string_view name) const;
 
   DirectorySource& source_;
   std::filesystem::path cacheFolder_;
+  HeldStationLists heldStations_;
   std::string provinceBytes_;
   std::string stationBytes_;
   bool provinceBytesRead_ = false;  // provinceBytes_ held a list when last loaded
   bool stationBytesRead_ = false;
   std::vector<ProvinceEntry> provinces_;
   std::vector<StationEntry> stations_;
+  // The view's lists show provinces_ / stations_; after a failed load they
+  // are empty while the entries keep their content.
+  bool provincesShown_ = false;
+  bool stationsShown_ = false;
+  std::string stationsProvince_;  // the code of the province of stations_; empty when unknown
+  std::shared_ptr<PendingDownload> pending_;  // the download under way, if any
 };
 
 }  // namespace skyrill

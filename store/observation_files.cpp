@@ -28,6 +28,19 @@ std::string dateStamp(const QueryRequest& request, std::chrono::system_clock::ti
   return stamp;
 }
 
+// Why a file that gave no bytes gave none.
+FileProblem problemOfUnread(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (!std::filesystem::exists(status)) return FileProblem::Missing;
+  if (std::filesystem::is_directory(status)) return FileProblem::Folder;
+  if (std::filesystem::is_regular_file(status) && std::filesystem::file_size(path, error) == 0 &&
+      !error) {
+    return FileProblem::Empty;
+  }
+  return FileProblem::Unreadable;
+}
+
 }  // namespace
 
 std::string makeSuggestedFileName(const QueryRequest& request,
@@ -65,9 +78,16 @@ bool canSaveDay(const QueryState& state) {
 }
 
 std::string readDayFile(const std::filesystem::path& path) {
+  return loadDayFile(path).bytes;
+}
+
+DayFileBytes loadDayFile(const std::filesystem::path& path) {
   // One byte past the size a parse accepts is enough to fail it, as an
   // answer cut at the web client's limit fails.
-  return readWholeFile(path, JsonDocument::kMaxTextBytes + 1).value_or(std::string());
+  std::optional<std::string> bytes = readWholeFile(path, JsonDocument::kMaxTextBytes + 1);
+  if (!bytes || bytes->empty()) return {{}, problemOfUnread(path)};
+  const bool tooLarge = bytes->size() > JsonDocument::kMaxTextBytes;
+  return {std::move(*bytes), tooLarge ? FileProblem::TooLarge : FileProblem::None};
 }
 
 }  // namespace skyrill

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/failure_notes.h"
 #include "core/query_pipeline.h"
 #include "core/query_types.h"
 
@@ -41,5 +42,13 @@ bool canSaveDay(const QueryState& state);
 // The bytes of an observation file, no more than one past the largest text
 // a JsonDocument parses; empty when it cannot be read.
 std::string readDayFile(const std::filesystem::path& path);
+
+// An observation file as read for opening: its bytes (as readDayFile gives
+// them) and what, if anything, stood in the way.
+struct DayFileBytes {
+  std::string bytes;
+  FileProblem problem = FileProblem::None;
+};
+DayFileBytes loadDayFile(const std::filesystem::path& path);
 
 }  // namespace skyrill

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -10,8 +11,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "store/observation_files.h"
+#include "ui/busy_panel.h"
 #include "ui/canvas.h"
 #include "ui/day_chart.h"
+#include "ui/light_palette.h"
 #include "ui/station_field.h"
 #include "ui/station_picker.h"
 #include "ui/status_strip.h"
@@ -22,7 +26,6 @@ namespace skyrill {
 
 namespace {
 
-const QColor kWindowColour(0xEC, 0xEC, 0xEC);
 const QColor kTitleColour(0x00, 0x00, 0x80);
 const QString kFontFamily = QStringLiteral("Noto Sans CJK SC");
 constexpr int kFontPoints = 9;
@@ -94,10 +97,10 @@ MainWindow::MainWindow(DateLists::Clock clock, QWidget* parent) : QMainWindow(pa
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFont(QFont(kFontFamily, kFontPoints));
-  QPalette colours = palette();
-  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Base}) {
-    colours.setColor(role, kWindowColour);
-  }
+  // The fixed grey grounds with text that reads on them, whatever the desktop's
+  // palette; read-only boxes are grey too.
+  QPalette colours = lightPalette();
+  colours.setColor(QPalette::Base, kWindowGrey);
   setPalette(colours);
 
   auto* client = new QWidget(this);
@@ -126,6 +129,7 @@ MainWindow::MainWindow(DateLists::Clock clock, QWidget* parent) : QMainWindow(pa
   for (const StatusLine& line : initialStatusLines()) {
     statusPanel(line.bar, line.panel)->setText(fromUtf8(line.text));
   }
+  refreshCommands();
 }
 
 MainWindow::~MainWindow() = default;
@@ -166,6 +170,13 @@ void MainWindow::buildChartArea(QWidget* client) {
   stripCanvas_ = place(new Canvas(QSize(kStripWidth, kStripHeight), client),
                        QStringLiteral("画板2"), QRect(0, 466, 502, 22));
   connect(chartCanvas_, &Canvas::mouseMoved, this, &MainWindow::onChartMouseMove);
+
+  busyPanel_ = new BusyPanel(QStringLiteral("正在获取数据…"), client);
+  const QSize panelSize(240, 96);
+  const QRect chart = chartCanvas_->geometry();
+  busyPanel_->setGeometry(
+      QRect(chart.center() - QPoint(panelSize.width(), panelSize.height()) / 2, panelSize));
+  connect(busyPanel_, &BusyPanel::cancelRequested, this, &MainWindow::cancelFetch);
 }
 
 void MainWindow::buildReadoutColumn(QWidget* client) {
@@ -264,6 +275,19 @@ void MainWindow::setFetchEnabled(bool enabled) {
   fetchButton_->setEnabled(enabled);
   showBusy(!enabled);
   if (enabled && fetchHadFocus_) fetchButton_->setFocus();
+  refreshCommands();
+}
+
+void MainWindow::runFinished() {
+  refreshCommands();
+}
+
+void MainWindow::refreshCommands() {
+  const bool busy = pipeline_ && pipeline_->state().busy;
+  openAction_->setEnabled(!busy);
+  saveAction_->setEnabled(!busy && pipeline_ && canSaveDay(pipeline_->state()));
+  cancelAction_->setEnabled(busy);
+  refreshExportItems();
 }
 
 void MainWindow::showMessage(const UserMessage& message) {
@@ -284,6 +308,28 @@ void MainWindow::drawDay(const DaySeries& series) {
   chartCanvas_->setBackgroundPicture(drawDayChart(series));
   stripCanvas_->removeBackgroundPicture();
   stripCanvas_->drawImage(drawWindStrip(series), QRect(0, 0, kStripWidth, kStripHeight));
+  refreshReadout(series);
+}
+
+// The boxes must not show an hour of the day that was on display before.
+void MainWindow::refreshReadout(const DaySeries& series) {
+  const bool overChart = QApplication::widgetAt(QCursor::pos()) == chartCanvas_;
+  const QPoint pointer = chartCanvas_->mapFromGlobal(QCursor::pos());
+  const int slot = overChart ? hoverSlot(pointer.x() - chartCanvas_->contentsRect().x()) : 0;
+  if (slot >= 1 && slot <= kSlotCount) {
+    chartCanvas_->invertVerticalLine(kSlotSpacing * slot, 0, kChartHeight);
+    showReadout(series, slot);
+    return;
+  }
+  for (QLineEdit* box : readoutBoxes_) box->clear();
+}
+
+void MainWindow::showReadout(const DaySeries& series, int slot) {
+  const auto texts = readoutTexts(series.slot(slot));
+  for (std::size_t index = 0; index < texts.size(); ++index) {
+    readoutBoxes_[index]->setText(fromUtf8(texts[index]));
+    readoutBoxes_[index]->repaint();
+  }
 }
 
 void MainWindow::showTitle(const std::string& title) {
@@ -363,6 +409,10 @@ void MainWindow::fetch() {
   pipeline_->runQuery(mode, true, false);
 }
 
+void MainWindow::cancelFetch() {
+  if (pipeline_) pipeline_->cancelFetch();
+}
+
 void MainWindow::chooseStation() {
   chooseStationButton_->setEnabled(false);
   if (stationDirectory_) {
@@ -394,12 +444,7 @@ void MainWindow::onChartMouseMove(int x, int /*y*/) {
   const int slot = hoverSlot(x);
   if (slot < 1 || slot > kSlotCount) return;
   chartCanvas_->invertVerticalLine(kSlotSpacing * slot, 0, kChartHeight);
-  const DaySeries& series = pipeline_ ? pipeline_->state().series : emptySeries();
-  const auto texts = readoutTexts(series.slot(slot));
-  for (std::size_t index = 0; index < texts.size(); ++index) {
-    readoutBoxes_[index]->setText(fromUtf8(texts[index]));
-    readoutBoxes_[index]->repaint();
-  }
+  showReadout(pipeline_ ? pipeline_->state().series : emptySeries(), slot);
 }
 
 }  // namespace skyrill

@@ -21,6 +21,7 @@ class QPushButton;
 namespace skyrill {
 
 class Canvas;
+class BusyPanel;
 class StationDirectory;
 class StationField;
 class StatusStrip;
@@ -56,6 +57,7 @@ class MainWindow : public QMainWindow, public QueryView {
   void showStatusLines(const std::array<StatusLine, kStatusLineCount>& lines) override;
   // Refills the data grid window when it is open.
   void refreshTable() override;
+  void runFinished() override;
 
   // Opens the data grid window filled with the day on display, or brings
   // the open one to the front.
@@ -80,6 +82,8 @@ class MainWindow : public QMainWindow, public QueryView {
 
   // The folder the open and save dialog starts in.
   void setDialogFolder(const QString& folder);
+  // Where the settings and the archive are kept, for the about box.
+  void setDataPlaces(const QString& settingsFile, const QString& archiveFolder);
   // Lets files be dropped on the window; a drop opens the first of them.
   void acceptFileDrops();
   // Opens the first path; more than one brings a notice first.
@@ -103,6 +107,9 @@ class MainWindow : public QMainWindow, public QueryView {
   void saveDayAs();
   void enterApiKey();
   void configureProxy();
+  // Gives up the fetch under way; the day on display stays.
+  void cancelFetch();
+  void showAbout();
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
 
@@ -129,8 +136,13 @@ class MainWindow : public QMainWindow, public QueryView {
   void connectCommands();
   // The one open/save dialog; it keeps the last name it held.
   QFileDialog& fileDialog();
-  // The wait cursor and the painted, disabled fetch button of a run.
+  // The wait cursor and the busy panel of a run.
   void showBusy(bool busy);
+  // The commands that act on the day held are enabled only when they can.
+  void refreshCommands();
+  // The readout of a day just drawn: the slot under the pointer, or nothing.
+  void refreshReadout(const DaySeries& series);
+  void showReadout(const DaySeries& series, int slot);
   // The export items of the data menu (main_window_export.cpp): enabled
   // while a day is on display; each asks for a file and writes it with
   // `write`, telling the user when that fails.
@@ -161,6 +173,9 @@ class MainWindow : public QMainWindow, public QueryView {
   std::array<StatusStrip*, 3> statusBars_{};
   std::unique_ptr<DateLists> dateLists_;
 
+  BusyPanel* busyPanel_ = nullptr;
+  QAction* cancelAction_ = nullptr;
+
   QAction* openAction_ = nullptr;
   QAction* saveAction_ = nullptr;
   QAction* autoSaveAction_ = nullptr;
@@ -169,6 +184,8 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* advancedSourceAction_ = nullptr;
   QAction* proxyEnableAction_ = nullptr;
   QAction* proxyConfigureAction_ = nullptr;
+  QAction* quitAction_ = nullptr;
+  QAction* aboutAction_ = nullptr;
   QMenu* windMenu_ = nullptr;
   QMenu* visibilityMenu_ = nullptr;
   QMenu* exportMenu_ = nullptr;
@@ -183,6 +200,8 @@ class MainWindow : public QMainWindow, public QueryView {
   QString apiKey_;
   QString proxyAddress_;
   QString baseTitle_;
+  QString settingsFile_;
+  QString archiveFolder_;
 };
 
 }  // namespace skyrill

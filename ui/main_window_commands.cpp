@@ -14,6 +14,8 @@
 #include <QUrl>
 
 #include "store/observation_files.h"
+#include "ui/busy_panel.h"
+#include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 
 namespace skyrill {
@@ -87,8 +89,7 @@ QFileDialog& MainWindow::fileDialog() {
   if (!fileDialog_) {
     fileDialog_ = new QFileDialog(this);
     fileDialog_->setObjectName(QStringLiteral("文件对话框"));
-    // Qt's own dialog: the same on every desktop, and a test can answer it.
-    fileDialog_->setOption(QFileDialog::DontUseNativeDialog);
+    prepareFileDialog(*fileDialog_);
     fileDialog_->setOption(QFileDialog::HideNameFilterDetails);
     fileDialog_->setNameFilter(kDayFileFilter);
     fileDialog_->setDefaultSuffix(QStringLiteral("json"));
@@ -113,7 +114,7 @@ void MainWindow::openDayFromDialog() {
 void MainWindow::saveDayAs() {
   // Only a fetched answer has a name to offer; opened files and redisplays
   // leave none, and a failed fetch leaves no bytes.
-  if (!pipeline_ || !canSaveDay(pipeline_->state())) return;
+  if (!pipeline_ || pipeline_->state().busy || !canSaveDay(pipeline_->state())) return;
   QFileDialog& dialog = fileDialog();
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -132,13 +133,15 @@ void MainWindow::acceptFileDrops() {
   setAcceptDrops(true);
 }
 
+// A file is taken only while no run is under way.
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (pipeline_ && pipeline_->state().busy) return;
   if (!localFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
   const QStringList paths = localFiles(event->mimeData());
-  if (paths.isEmpty()) return;
+  if (paths.isEmpty() || (pipeline_ && pipeline_->state().busy)) return;
   event->acceptProposedAction();
   openDroppedFiles(paths);
 }
@@ -156,21 +159,25 @@ void MainWindow::openDroppedFiles(const QStringList& paths) {
 void MainWindow::openDayFile(const QString& path) {
   if (!pipeline_) return;
   const std::string name = path.toStdString();
-  pipeline_->openDayText(readDayFile(name), fileNameOfPath(name), realtimeBox_->isChecked());
+  const DayFileBytes file = loadDayFile(name);
+  pipeline_->openDayText(file.bytes, fileNameOfPath(name), realtimeBox_->isChecked(), file.problem);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
-  if (event->isAccepted()) emit closing();
+  if (!event->isAccepted()) return;
+  cancelFetch();  // a request still waiting must not hold the program
+  emit closing();
 }
 
+// The window stays usable while a request waits: a busy cursor (pointer
+// and hourglass), not one that forbids clicking, and the panel to cancel.
 void MainWindow::showBusy(bool busy) {
+  busyPanel_->setWaiting(busy);
   if (busy == showingBusy_) return;
   showingBusy_ = busy;
   if (busy) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The request blocks the event loop: paint the greyed button now.
-    fetchButton_->repaint();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
   } else {
     QApplication::restoreOverrideCursor();
   }

@@ -11,6 +11,7 @@
 #include "core/data_grid.h"
 #include "core/day_csv.h"
 #include "store/whole_file.h"
+#include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/picture_files.h"
 
@@ -36,8 +37,7 @@ QString askExportFile(QWidget* owner, const QString& folder, const QStringList& 
                       const QString& suggestedName) {
   QFileDialog dialog(owner, QStringLiteral("导出"));
   dialog.setObjectName(QStringLiteral("导出对话框"));
-  // Qt's own dialog: the same on every desktop, and a test can answer it.
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  prepareFileDialog(dialog);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);

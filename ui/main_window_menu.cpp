@@ -54,6 +54,8 @@ void MainWindow::buildMenus() {
   proxyConfigureAction_ = addItem(proxy, QStringLiteral("&S.配置代理"));
   data->addSeparator();
   buildExportMenu(data);
+  data->addSeparator();
+  quitAction_ = addItem(data, QStringLiteral("退出"), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   windMenu_ = menuBar()->addMenu(QStringLiteral("&W.风"));
   addVariantItems<WindVariant>(windMenu_,
@@ -67,9 +69,22 @@ void MainWindow::buildMenus() {
       visibilityActions_, this, &MainWindow::chooseVisibilityVariant);
   setVariants(WindVariant::MaxInstant, VisibilityVariant::TenMinuteMean);
 
+  QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
+  aboutAction_ = addItem(help, QStringLiteral("关于 Skyrill"));
+
+  // Esc gives up a fetch, and does nothing else in this window.
+  cancelAction_ = new QAction(this);
+  cancelAction_->setShortcut(QKeySequence(Qt::Key_Escape));
+  cancelAction_->setShortcutContext(Qt::WindowShortcut);
+  cancelAction_->setEnabled(false);
+  addAction(cancelAction_);
+
   connect(autoSaveAction_, &QAction::triggered, this, &MainWindow::refreshTitle);
   connect(proxyEnableAction_, &QAction::triggered, this, &MainWindow::refreshTitle);
   connect(advancedSourceAction_, &QAction::triggered, this, &MainWindow::toggleAdvancedSource);
+  connect(quitAction_, &QAction::triggered, this, &QWidget::close);
+  connect(aboutAction_, &QAction::triggered, this, &MainWindow::showAbout);
+  connect(cancelAction_, &QAction::triggered, this, &MainWindow::cancelFetch);
   connectCommands();
 }
 

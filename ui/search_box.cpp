@@ -1,10 +1,16 @@
 #include "ui/search_box.h"
 
+#include <QLabel>
+
 namespace skyrill {
 namespace {
 
 const QColor kPlaceholderColour(128, 128, 128);
 const QColor kTypingColour(Qt::black);
+// Dark red: stands out from the black typing and reads well on white.
+const QColor kNotFoundColour(0xB0, 0x00, 0x00);
+// Room between the note and the box's frame.
+constexpr int kNoteInset = 2;
 
 }  // namespace
 
@@ -14,12 +20,35 @@ SearchBox::SearchBox(QString placeholder, QWidget* parent)
   QPalette colours = palette();
   colours.setColor(QPalette::Base, Qt::white);
   setPalette(colours);
+  notFound_ = makeNotFoundNote();
   setText(QString());
   leaveSearchBox();
 }
 
+QLabel* SearchBox::makeNotFoundNote() {
+  auto* note = new QLabel(QStringLiteral("未找到"), this);
+  note->setObjectName(QStringLiteral("notFoundNote"));
+  QPalette colours = note->palette();
+  colours.setColor(QPalette::WindowText, kNotFoundColour);
+  note->setPalette(colours);
+  // Inside the box it would take the box's text role.
+  note->setForegroundRole(QPalette::WindowText);
+  // Upright whatever the box shows; clicks go through to the box.
+  QFont upright = note->font();
+  upright.setItalic(false);
+  note->setFont(upright);
+  note->setAttribute(Qt::WA_TransparentForMouseEvents);
+  note->setAlignment(Qt::AlignCenter);
+  note->hide();
+  return note;
+}
+
 bool SearchBox::showsPlaceholder() const {
   return palette().color(QPalette::Text) == kPlaceholderColour;
+}
+
+QString SearchBox::typedText() const {
+  return showsPlaceholder() ? QString() : text();
 }
 
 void SearchBox::enterSearchBox() {
@@ -49,9 +78,30 @@ void SearchBox::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
 }
 
+void SearchBox::showNotFound(bool shown) {
+  notFound_->setVisible(shown);
+  // The typed text is centred in the room the note leaves.
+  setTextMargins(0, 0, shown ? noteWidth() + kNoteInset : 0, 0);
+}
+
+bool SearchBox::showsNotFound() const {
+  return !notFound_->isHidden();
+}
+
 void SearchBox::focusOutEvent(QFocusEvent* event) {
   leaveSearchBox();
+  showNotFound(false);
   QLineEdit::focusOutEvent(event);
+}
+
+void SearchBox::resizeEvent(QResizeEvent* event) {
+  notFound_->setGeometry(width() - noteWidth() - kNoteInset, kNoteInset, noteWidth(),
+                         height() - 2 * kNoteInset);
+  QLineEdit::resizeEvent(event);
+}
+
+int SearchBox::noteWidth() const {
+  return notFound_->sizeHint().width() + 2 * kNoteInset;
 }
 
 void SearchBox::setLook(const QColor& colour, bool italic, Qt::Alignment alignment) {

@@ -1,20 +1,23 @@
 #include "ui/station_picker.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 
 #include <array>
 
+#include "ui/light_palette.h"
 #include "ui/search_box.h"
+#include "ui/thread_runner.h"
 #include "ui/window_placement.h"
 
 namespace skyrill {
 namespace {
 
-const QColor kWindowColour(0xEC, 0xEC, 0xEC);
 const QString kFontFamily = QStringLiteral("Noto Sans CJK SC");
 constexpr int kFontPoints = 9;
 
@@ -39,7 +42,7 @@ QListWidget* placeList(QWidget* owner, const QString& name, const QRect& geometr
   // Like the platform's plain list box: a long item is cut, not scrolled to.
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   QPalette colours = list->palette();
-  colours.setColor(QPalette::Base, kWindowColour);
+  colours.setColor(QPalette::Base, kWindowGrey);
   list->setPalette(colours);
   return list;
 }
@@ -50,6 +53,13 @@ int selectedRow(const QListWidget& list) {
   return selected.isEmpty() ? -1 : list.row(selected.first());
 }
 
+// Selects the row a search found and scrolls it into view.
+void selectFound(QListWidget& list, std::size_t row) {
+  if (row >= static_cast<std::size_t>(list.count())) return;
+  list.setCurrentRow(static_cast<int>(row));
+  list.scrollToItem(list.currentItem());
+}
+
 QStringList itemTexts(const std::vector<std::string>& texts) {
   QStringList items;
   items.reserve(static_cast<qsizetype>(texts.size()));
@@ -57,21 +67,43 @@ QStringList itemTexts(const std::vector<std::string>& texts) {
   return items;
 }
 
+// The width an item's text has in the list, counted as if the scroll bar
+// showed: an item that fits only without it still gets its tooltip.
+int textRoom(const QListWidget& list) {
+  const QStyle* style = list.style();
+  const int scrollBar = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+  const int textMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+  return list.width() - 2 * list.frameWidth() - scrollBar - 2 * textMargin;
+}
+
+// Adds the items; those too wide for the list, which cuts them, carry their
+// whole text as a tooltip.
+void addItems(QListWidget& list, const std::vector<std::string>& texts) {
+  const int first = list.count();
+  list.addItems(itemTexts(texts));
+  const int room = textRoom(list);
+  const QFontMetrics metrics(list.font());
+  for (int row = first; row < list.count(); ++row) {
+    QListWidgetItem* item = list.item(row);
+    if (metrics.horizontalAdvance(item->text()) > room) item->setToolTip(item->text());
+  }
+}
+
 }  // namespace
 
-StationPicker::StationPicker(StationDirectory& directory, QWidget* owner)
-    : QDialog(owner), directory_(directory) {
+StationPicker::StationPicker(StationDirectory& directory, QWidget* owner, TaskRunner* runner)
+    : QDialog(owner),
+      directory_(directory),
+      ownRunner_(runner ? nullptr : std::make_unique<ThreadRunner>()),
+      runner_(runner ? *runner : *ownRunner_) {
   // Fixed border with a close box, neither minimize nor maximize box.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setWindowTitle(
       QStringLiteral("选择气象站点（%1）").arg(QString::fromStdString(directory_.hostName())));
   setFont(QFont(kFontFamily, kFontPoints));
-  QPalette colours = palette();
-  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button}) {
-    colours.setColor(role, kWindowColour);
-  }
-  setPalette(colours);
+  // Light whatever the desktop's theme: the grounds are fixed light greys.
+  setPalette(lightPalette());
   setAutoFillBackground(true);
 
   buildElements();
@@ -87,6 +119,8 @@ StationPicker::~StationPicker() {
   // is half destroyed.
   disconnect(provinceSearchBox_, nullptr, this, nullptr);
   disconnect(stationSearchBox_, nullptr, this, nullptr);
+  // The picker may go without being closed, e.g. when the program ends.
+  directory_.cancelDownload();
 }
 
 void StationPicker::buildElements() {
@@ -117,10 +151,8 @@ void StationPicker::buildElements() {
   connect(stationList_, &QListWidget::itemDoubleClicked, this, &StationPicker::confirmStation);
   connect(confirmButton_, &QPushButton::clicked, this, &StationPicker::confirmStation);
   connect(cancelButton_, &QPushButton::clicked, this, &StationPicker::reject);
-  connect(provinceSearchBox_, &QLineEdit::textChanged, this,
-          [this] { searchList(*provinceList_, *provinceSearchBox_); });
-  connect(stationSearchBox_, &QLineEdit::textChanged, this,
-          [this] { searchList(*stationList_, *stationSearchBox_); });
+  connect(provinceSearchBox_, &QLineEdit::textChanged, this, &StationPicker::searchProvinces);
+  connect(stationSearchBox_, &QLineEdit::textChanged, this, &StationPicker::searchStations);
 }
 
 void StationPicker::setFocusOrder() {
@@ -144,11 +176,16 @@ void StationPicker::clearStationList() {
 }
 
 void StationPicker::addProvinceItems(const std::vector<std::string>& texts) {
-  provinceList_->addItems(itemTexts(texts));
+  addItems(*provinceList_, texts);
 }
 
 void StationPicker::addStationItems(const std::vector<std::string>& texts) {
-  stationList_->addItems(itemTexts(texts));
+  addItems(*stationList_, texts);
+}
+
+void StationPicker::replaceStationItems(const std::vector<std::string>& texts) {
+  stationList_->clear();
+  addItems(*stationList_, texts);
 }
 
 void StationPicker::showFailed() {
@@ -157,15 +194,36 @@ void StationPicker::showFailed() {
   box.exec();
 }
 
+void StationPicker::showDownloading(bool running) {
+  // A refresh button with the focus lends it to the button that now stops
+  // the download, rather than to the search box after it, and gets it back.
+  if (running && (provinceRefreshButton_->hasFocus() || stationRefreshButton_->hasFocus())) {
+    focusBeforeDownload_ = qobject_cast<QPushButton*>(focusWidget());
+    cancelButton_->setFocus();
+  }
+  provinceRefreshButton_->setEnabled(!running);
+  stationRefreshButton_->setEnabled(!running);
+  if (!running && focusBeforeDownload_ && cancelButton_->hasFocus()) {
+    focusBeforeDownload_->setFocus();
+  }
+  if (!running) focusBeforeDownload_ = nullptr;
+  // The picker stays usable while it waits: searching, choosing, cancelling.
+  if (running) {
+    setCursor(Qt::BusyCursor);
+  } else {
+    unsetCursor();
+  }
+}
+
 void StationPicker::refreshProvinces() {
-  directory_.downloadProvinces(*this);
+  directory_.downloadProvinces(*this, runner_);
 }
 
 void StationPicker::refreshStationsOfSelection() {
   const int row = selectedRow(*provinceList_);
   const auto& provinces = directory_.provinces();
   if (row < 0 || static_cast<std::size_t>(row) >= provinces.size()) return;
-  directory_.downloadStations(*this, provinces[static_cast<std::size_t>(row)].code);
+  directory_.downloadStations(*this, runner_, provinces[static_cast<std::size_t>(row)].code);
 }
 
 void StationPicker::confirmStation() {
@@ -177,17 +235,33 @@ void StationPicker::confirmStation() {
   accept();
 }
 
-void StationPicker::searchList(QListWidget& list, const SearchBox& box) {
-  const QString typed = box.text();
-  if (typed.isEmpty() || box.showsPlaceholder()) return;
-  // From the top, a prefix match that ignores letter case.
-  for (int row = 0; row < list.count(); ++row) {
-    if (list.item(row)->text().startsWith(typed, Qt::CaseInsensitive)) {
-      list.setCurrentRow(row);
-      list.scrollToItem(list.item(row));
-      return;
-    }
+void StationPicker::reject() {
+  if (directory_.cancelDownload()) return;
+  QDialog::reject();
+}
+
+void StationPicker::done(int result) {
+  directory_.cancelDownload();
+  QDialog::done(result);
+}
+
+void StationPicker::searchProvinces() {
+  const QString typed = provinceSearchBox_->typedText();
+  const auto found = directory_.findProvince(typed.toStdString());
+  provinceSearchBox_->showNotFound(!typed.isEmpty() && !found);
+  if (found) selectFound(*provinceList_, *found);
+}
+
+void StationPicker::searchStations() {
+  const QString typed = stationSearchBox_->typedText();
+  const auto found = directory_.findStation(typed.toStdString());
+  stationSearchBox_->showNotFound(!typed.isEmpty() && !found);
+  if (!found) return;
+  if (found->province) {
+    directory_.showHeldStations(*this, *found->province);
+    selectFound(*provinceList_, *found->province);
   }
+  selectFound(*stationList_, found->station);
 }
 
 // Enter clicks the focused button, or else confirms the selected station.
@@ -199,6 +273,12 @@ void StationPicker::keyPressEvent(QKeyEvent* event) {
   auto* focused = qobject_cast<QPushButton*>(focusWidget());
   (focused ? focused : confirmButton_)->click();
   event->accept();
+}
+
+void StationPicker::closeEvent(QCloseEvent* event) {
+  // The close box closes at once, a download or not.
+  directory_.cancelDownload();
+  QDialog::closeEvent(event);
 }
 
 void StationPicker::showEvent(QShowEvent* event) {

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 #include "stations/station_directory.h"
 
 class QListWidget;
@@ -10,11 +12,13 @@ class QPushButton;
 namespace skyrill {
 
 class SearchBox;
+class ThreadRunner;
 
 // The modal window in which a station is chosen from the directory: the
 // provinces on the left, the stations of one province on the right, a
 // search box under each list. Confirming a station writes the directory's
-// caches and closes the window with the station's number.
+// caches and closes the window with the station's number. Downloads run in
+// the background: the window goes on, and Esc or "&C.取消" stops them.
 class StationPicker : public QDialog, public DirectoryView {
   Q_OBJECT
 
@@ -23,7 +27,8 @@ class StationPicker : public QDialog, public DirectoryView {
   static constexpr int kClientHeight = 232;
 
   // Opens over the owner with the cached lists; asks the service nothing.
-  StationPicker(StationDirectory& directory, QWidget* owner);
+  // Downloads run on the runner; without one, on threads of the picker's own.
+  StationPicker(StationDirectory& directory, QWidget* owner, TaskRunner* runner = nullptr);
   ~StationPicker() override;
 
   // The number of the confirmed station; empty unless one was confirmed.
@@ -34,24 +39,34 @@ class StationPicker : public QDialog, public DirectoryView {
   void clearStationList() override;
   void addProvinceItems(const std::vector<std::string>& texts) override;
   void addStationItems(const std::vector<std::string>& texts) override;
+  void replaceStationItems(const std::vector<std::string>& texts) override;
   void showFailed() override;
+  void showDownloading(bool running) override;
 
  public slots:
   void refreshProvinces();
   void refreshStationsOfSelection();
   void confirmStation();
+  // Esc and "&C.取消": stops the download under way, or else closes.
+  void reject() override;
+  // A closed picker waits for nothing: a download under way is cancelled.
+  void done(int result) override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void buildElements();
   void setFocusOrder();
-  // Selects the first item of the list that begins with the box's typed text.
-  void searchList(QListWidget& list, const SearchBox& box);
+  // Select what the box's typed text finds, or tell that it finds nothing.
+  void searchProvinces();
+  void searchStations();
 
   StationDirectory& directory_;
+  std::unique_ptr<ThreadRunner> ownRunner_;
+  TaskRunner& runner_;
   QPushButton* provinceRefreshButton_ = nullptr;
   QPushButton* stationRefreshButton_ = nullptr;
   QListWidget* provinceList_ = nullptr;
@@ -61,6 +76,7 @@ class StationPicker : public QDialog, public DirectoryView {
   QPushButton* cancelButton_ = nullptr;
   QPushButton* confirmButton_ = nullptr;
   QString confirmedStation_;
+  QPushButton* focusBeforeDownload_ = nullptr;  // the refresh button the focus goes back to
 };
 
 }  // namespace skyrill

@@ -1,13 +1,20 @@
 # skyrill_ui: the main window and its parts (QtWidgets).
 add_library(skyrill_ui STATIC
+  busy_panel.cpp
+  busy_panel.h
   canvas.cpp
   canvas.h
   date_lists.cpp
   date_lists.h
+  file_dialogs.cpp
+  file_dialogs.h
   hover_readout.cpp
   hover_readout.h
+  light_palette.cpp
+  light_palette.h
   main_window.cpp
   main_window.h
+  main_window_about.cpp
   main_window_commands.cpp
   main_window_export.cpp
   main_window_menu.cpp
@@ -24,10 +31,13 @@ add_library(skyrill_ui STATIC
   sunken_line_edit.h
   table_window.cpp
   table_window.h
+  thread_runner.cpp
+  thread_runner.h
   window_placement.cpp
   window_placement.h
 )
 set_target_properties(skyrill_ui PROPERTIES AUTOMOC ON)
 target_include_directories(skyrill_ui PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core skyrill_stations skyrill_store Qt6::Widgets)
+target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core skyrill_stations skyrill_store skyrill_net Qt6::Widgets)
 skyrill_warnings(skyrill_ui)
+target_compile_definitions(skyrill_ui PRIVATE SKYRILL_VERSION="${PROJECT_VERSION}")

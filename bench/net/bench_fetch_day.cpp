@@ -32,7 +32,7 @@ void fetchDay(benchmark::State& state, const std::string& base) {
   const skyrill::QueryRequest request = historyDay();
   std::size_t bytes = 0;
   for (auto _ : state) {
-    const std::string answer = service.fetch(request);
+    const std::string answer = service.fetch(request).bytes;
     bytes = answer.size();
     benchmark::DoNotOptimize(answer.data());
   }

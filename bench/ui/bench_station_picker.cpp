@@ -18,8 +18,8 @@ namespace {
 
 // Never asked: the picker reads the caches only.
 struct NoService : skyrill::DirectorySource {
-  std::string provinceList() override { return {}; }
-  std::string stationList(std::string_view) override { return {}; }
+  std::string provinceList(skyrill::CancelFlag*) override { return {}; }
+  std::string stationList(std::string_view, skyrill::CancelFlag*) override { return {}; }
   std::string hostName() const override { return "127.0.0.1"; }
 };
 

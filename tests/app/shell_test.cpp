@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,9 +22,12 @@
 #include "app/shell.h"
 #include "core/answer_check.h"
 #include "core/encoding.h"
+#include "json/json_document.h"
 #include "modal_answerer.h"
 #include "server_thread.h"
+#include "tests/net/raw_server.h"
 #include "tests/store/temp_folder.h"
+#include "tests/support/wait_for.h"
 #include "ui/main_window.h"
 #include "weather_routes.h"
 
@@ -94,13 +99,13 @@ class ShellTest : public ::testing::Test {
  protected:
   ~ShellTest() override { shell.reset(); }
 
-  void start(const std::string& dayFile = {}) {
+  void start(const std::string& dayFile = {}, bool catchTermination = false) {
     Shell::Options options;
     options.dayFile = dayFile;
     options.programFile = folder / "skyrill";
     options.clock = [] { return QDate(2024, 3, 7); };
     options.installCrashHook = false;
-    options.catchTermination = false;
+    options.catchTermination = catchTermination;
     shell = std::make_unique<Shell>(options);
     shell->start();
   }
@@ -274,7 +279,11 @@ class ShellFileTest : public ShellTest {
     start();
   }
 
-  void fetch() { child<QPushButton>(QStringLiteral("获取按钮"))->click(); }
+  // Clicks "获取" and waits for the run, which fetches in the background.
+  void fetch() {
+    child<QPushButton>(QStringLiteral("获取按钮"))->click();
+    ASSERT_TRUE(waitFor([this] { return !shell->pipeline().state().busy; }));
+  }
 
   QStringList panels() {
     QStringList texts;
@@ -383,7 +392,8 @@ TEST_F(ShellFileTest, DropOpensTheFirstFileAndTellsWhenThereWereMore) {
   EXPECT_EQ(title(), fetchedTitle);
 }
 
-// Files that are no day: each ends in its message and the day on screen stays.
+// Files that are no day: each ends in its message, with a last line that
+// names the file and what is wrong with it, and the day on screen stays.
 TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
   fetch();
   const QString fetchedTitle = title();
@@ -392,14 +402,25 @@ TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
   std::filesystem::create_directory(folder / "folder.json");
   writeBytes(folder / "empty.json", "");
   writeBytes(folder / "text.json", "just text");
+  writeBytes(folder / "chart.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
+  writeBytes(folder / "station.json", R"([{"code":"ABJ","name":"北京"}])");
+  writeBytes(folder / "huge.json", std::string(JsonDocument::kMaxTextBytes + 1, ' '));
   writeBytes(folder / "7_58453_0_20240307.json", shell->pipeline().state().responseBytes);
   const struct {
     const char* name;
     const char* title;
+    const char* note;  // the message's last line; empty for none
   } cases[] = {
-      {"empty.json", "未能获取数据"},          {"text.json", "未能获取数据"},
-      {"pipe.json", "未能获取数据"},           {"folder.json", "未能获取数据"},
-      {"7_58453_0_20240307.json", "打开文件"},
+      {"empty.json", "未能获取数据", "文件“empty.json”：文件是空的。"},
+      {"text.json", "未能获取数据", "文件“text.json”：文件不是 JSON 文本。"},
+      {"chart.png", "未能获取数据", "文件“chart.png”：文件不是 JSON 文本。"},
+      {"station.json", "未能获取数据", "文件“station.json”：文件是 JSON，但不是一天的观测数据。"},
+      {"huge.json", "未能获取数据",
+       "文件“huge.json”：文件太大（超过 16 MiB），不是一天的观测数据。"},
+      {"missing.json", "未能获取数据", "文件“missing.json”：文件不存在。"},
+      {"pipe.json", "未能获取数据", "文件“pipe.json”：无法读取该文件（没有权限或不是普通文件）。"},
+      {"folder.json", "未能获取数据", "文件“folder.json”：这是一个文件夹，不是文件。"},
+      {"7_58453_0_20240307.json", "打开文件", ""},
   };
   for (const auto& bad : cases) {
     SCOPED_TRACE(bad.name);
@@ -409,6 +430,13 @@ TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
     window().openDayFile(QString::fromStdString((folder / bad.name).string()));
     waitForAnswers(answers);
     EXPECT_EQ(message.title, QString::fromUtf8(bad.title));
+    const QString note = QString::fromUtf8(bad.note);
+    if (note.isEmpty()) {
+      EXPECT_FALSE(message.text.contains(QStringLiteral("\n\n")));
+    } else {
+      EXPECT_TRUE(message.text.endsWith(QStringLiteral("\n\n") + note))
+          << message.text.toStdString();
+    }
     EXPECT_EQ(title(), fetchedTitle);
     EXPECT_TRUE(shell->pipeline().state().responseText.empty());
   }
@@ -464,7 +492,9 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   fetch();
   emit data->aboutToShow();
   for (const QString& caption : exports) EXPECT_TRUE(menuItem(caption)->isEnabled());
-  EXPECT_EQ(data->actions().last()->text(), QStringLiteral("&E.导出"));
+  const QList<QAction*> dataItems = data->actions();
+  EXPECT_EQ(dataItems.last()->text(), QStringLiteral("退出"));
+  EXPECT_EQ(dataItems.at(dataItems.size() - 3)->text(), QStringLiteral("&E.导出"));
 
   ModalAnswerer answers;
   QString presetName;
@@ -543,6 +573,47 @@ TEST_F(ShellTest, GarbageSettingsFileGivesDefaults) {
   start();
   EXPECT_EQ(child<QLineEdit>(QStringLiteral("编辑框1"))->text(), QStringLiteral("58453"));
   EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption);
+}
+
+// A service that never answers: the program still ends in order, and at
+// once, when the window is closed or a termination signal comes.
+class ShellStallTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    writeSettings("[Stormbook]\nSite=54511\n[Api]\nApiKey=\"demo\"\nServer=http://127.0.0.1:" +
+                  std::to_string(silent.port()) + "\n");
+  }
+
+  void startWaitingFetch(bool catchTermination) {
+    start({}, catchTermination);
+    child<QPushButton>(QStringLiteral("获取按钮"))->click();
+    ASSERT_TRUE(shell->pipeline().state().busy);
+    ASSERT_TRUE(waitFor([this] { return !silent.requestHeads().empty(); }));
+  }
+
+  // The exit write puts every key, the start file has only two.
+  bool settingsWritten() {
+    return settingsText().starts_with("[Stormbook]\nSite=54511\nRealtime=0\n");
+  }
+
+  // Takes the request and says nothing until the client goes.
+  testing::RawServer silent{[](int socket, const std::string&) { testing::waitForClose(socket); }};
+};
+
+TEST_F(ShellStallTest, ClosingTheWindowEndsTheWaitAndWritesTheSettings) {
+  startWaitingFetch(false);
+  window().close();
+  EXPECT_FALSE(shell->pipeline().state().busy);
+  EXPECT_TRUE(settingsWritten()) << settingsText();
+  shell.reset();  // waits for the request's thread, which the close has ended
+}
+
+TEST_F(ShellStallTest, TerminationSignalEndsTheWaitAndWritesTheSettings) {
+  startWaitingFetch(true);
+  ::raise(SIGTERM);
+  // The signal reaches the event loop, which is free while the request waits.
+  EXPECT_TRUE(waitFor([this] { return settingsWritten(); })) << settingsText();
+  shell.reset();
 }
 
 }  // namespace

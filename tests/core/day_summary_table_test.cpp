@@ -126,8 +126,11 @@ TEST(SummariseDay, refusedFilesGiveTheWindowsMessage) {
     std::string bytes;
     std::string message;
   } cases[] = {
-      {"0_54511_0_20240121.json", notJson, expected},
-      {"0_54511_0_20240122.json", "", checkAnswer("", false, unparsed, "res").message},
+      {"0_54511_0_20240121.json", notJson,
+       expected + "\r\n\r\n文件“0_54511_0_20240121.json”：文件不是 JSON 文本。"},
+      {"0_54511_0_20240122.json", "",
+       checkAnswer("", false, unparsed, "res").message +
+           "\r\n\r\n文件“0_54511_0_20240122.json”：文件是空的。"},
       {"5_57083_0_20190705.json", readBytes(kDayData / "5_57083_0_20190705.json"),
        "无法识别文件名中的数据模式，未打开该文件。"},
   };

@@ -36,7 +36,7 @@ class SampleServiceRequests : public ::testing::Test {
   }
 
   static AnswerCheck outcomeOf(const std::string& base, const QueryRequest& query) {
-    const std::string text = decodeAnswer(DataService(base).fetch(query));
+    const std::string text = decodeAnswer(DataService(base).fetch(query).bytes);
     JsonDocument document;
     const bool parsed = document.parse(text);
     return checkAnswer(text, parsed, document, recordPrefix(query.mode)).outcome;
@@ -78,11 +78,11 @@ TEST_F(SampleServiceRequests, proxyIsUsedOnlyWhenEnabledAndGiven) {
   });
   QueryRequest query = request(QueryMode::Today);
   query.proxyAddress = "127.0.0.1:" + std::to_string(proxy.port());
-  EXPECT_EQ(DataService(httpBase_).fetch(query).substr(0, 8), "{\"date\":");
+  EXPECT_EQ(DataService(httpBase_).fetch(query).bytes.substr(0, 8), "{\"date\":");
   query.proxyEnabled = true;
-  EXPECT_EQ(DataService(httpBase_).fetch(query), "{\"proxy\":1}\n");
+  EXPECT_EQ(DataService(httpBase_).fetch(query).bytes, "{\"proxy\":1}\n");
   query.proxyAddress.clear();
-  EXPECT_EQ(DataService(httpBase_).fetch(query).substr(0, 8), "{\"date\":");
+  EXPECT_EQ(DataService(httpBase_).fetch(query).bytes.substr(0, 8), "{\"date\":");
   ASSERT_EQ(proxy.requestHeads().size(), 1u);
   EXPECT_TRUE(proxy.requestHeads()[0].starts_with("GET " + httpBase_ + "/api/weather/"));
 }

@@ -56,7 +56,9 @@ struct FaultyService {
 // Passes requests on to the service of the moment.
 struct SwitchableSource : AnswerSource {
   std::unique_ptr<DataService> service;
-  std::string fetch(const QueryRequest& request) override { return service->fetch(request); }
+  FetchedAnswer fetch(const QueryRequest& request, CancelFlag* cancel) override {
+    return service->fetch(request, cancel);
+  }
 };
 
 int fileCount(const std::filesystem::path& folder) {
@@ -71,17 +73,18 @@ TEST(FaultInjection, eachFaultEndsInItsMessageWithinTheLimits) {
   const struct {
     Fault fault;
     std::optional<AnswerCheck> outcome;  // nullopt: the day is shown
+    std::string cause;                   // how the message's last line names the failure
   } cases[] = {
-      {Fault::CloseMidBody, AnswerCheck::NotJson},
-      {Fault::Drip, AnswerCheck::NotJson},
-      {Fault::StallBeforeHeaders, AnswerCheck::NoAnswer},
-      {Fault::ServerError, AnswerCheck::NotJson},
-      {Fault::HugeBody, AnswerCheck::NotJson},
-      {Fault::EndlessRedirect, AnswerCheck::NoAnswer},
+      {Fault::CloseMidBody, AnswerCheck::NotJson, "连接中断，答复不完整。"},
+      {Fault::Drip, AnswerCheck::NotJson, "等待答复超时。"},
+      {Fault::StallBeforeHeaders, AnswerCheck::NoAnswer, "等待答复超时。"},
+      {Fault::ServerError, AnswerCheck::NotJson, "HTTP 500：服务器内部错误。"},
+      {Fault::HugeBody, AnswerCheck::NotJson, "答复太大（超过 16 MiB），已停止接收。"},
+      {Fault::EndlessRedirect, AnswerCheck::NoAnswer, "重定向次数过多。"},
       // Bytes that are no UTF-8 become U+FFFD; the day is shown.
-      {Fault::InvalidUtf8, std::nullopt},
+      {Fault::InvalidUtf8, std::nullopt, {}},
       // Followed to the other host, which answers.
-      {Fault::RedirectToOtherHost, std::nullopt},
+      {Fault::RedirectToOtherHost, std::nullopt, {}},
   };
   const std::map<AnswerCheck, std::string> messageStarts = {
       {AnswerCheck::NoAnswer, "获取失败！可能的原因：\r\n获取数据时本地网络"},
@@ -119,6 +122,10 @@ TEST(FaultInjection, eachFaultEndsInItsMessageWithinTheLimits) {
     EXPECT_EQ(view.lastMessage()->title, kFailureTitle);
     EXPECT_TRUE(view.lastMessage()->text.starts_with(messageStarts.at(*c.outcome)))
         << view.lastMessage()->text.substr(0, 200);
+    // After a blank line, the server that failed and why.
+    EXPECT_TRUE(
+        view.lastMessage()->text.ends_with("\r\n\r\n服务器 " + faulty.address + "：" + c.cause))
+        << view.lastMessage()->text;
     EXPECT_EQ(view.title(), shownTitle);
     EXPECT_EQ(fileCount(programDir.path()), savedFiles);
   }

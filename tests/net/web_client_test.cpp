@@ -4,7 +4,9 @@
 #include <thread>
 
 #include "core/answer_check.h"
+#include "core/cancel_flag.h"
 #include "net/web_client.h"
+#include "net/web_failure_note.h"
 #include "raw_server.h"
 #include "server_thread.h"
 
@@ -256,6 +258,101 @@ TEST(WebClient, secureRequestTunnelsThroughTheProxy) {
   EXPECT_EQ(WebClient().request("https://svc.invalid/api/weather/58453/today/?key=K", options), "");
   ASSERT_EQ(proxy.requestHeads().size(), 1u);
   EXPECT_EQ(firstLine(proxy.requestHeads()[0]), "CONNECT svc.invalid:443 HTTP/1.1");
+}
+
+// Each way an exchange fails ends in the note that names who failed and why.
+TEST(WebFailureNote, namesTheServerOrProxyAndTheCause) {
+  RawServer forbidden([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 403 Forbidden\r\nContent-Length: 9\r\n\r\nforbidden");
+  });
+  RawServer hangsUp([](int, const std::string&) {});
+  RawServer cutShort([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n{\"res\"");
+  });
+  RawServer emptyBody([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+  });
+  RawServer whole([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}");
+  });
+  ServerThread plain{std::make_unique<httplib::Server>()};
+  const std::string plainPort = std::to_string(plain.start("127.0.0.1", 0));
+  RawServer tunnelRefused = cannedProxy("HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n");
+  const auto origin = [](const RawServer& server) {
+    return "http://127.0.0.1:" + std::to_string(server.port());
+  };
+  const std::string deadPort = std::to_string(testing::unusedPort());
+  const std::string tunnelProxy = "127.0.0.1:" + std::to_string(tunnelRefused.port());
+
+  const struct {
+    std::string url;
+    std::string proxy;
+    std::string note;
+  } cases[] = {
+      {"http://127.0.0.1:" + deadPort + "/x", "",
+       "服务器 http://127.0.0.1:" + deadPort + "：连接被拒绝。"},
+      {rawUrl(forbidden), "", "服务器 " + origin(forbidden) + "：HTTP 403：密钥可能无效。"},
+      {rawUrl(hangsUp), "", "服务器 " + origin(hangsUp) + "：连接已关闭，没有任何答复。"},
+      {rawUrl(cutShort), "", "服务器 " + origin(cutShort) + "：连接中断，答复不完整。"},
+      {rawUrl(emptyBody), "", "服务器 " + origin(emptyBody) + "：答复是空的（HTTP 200）。"},
+      // A plain server spoken to securely.
+      {"https://127.0.0.1:" + plainPort + "/x", "",
+       "服务器 https://127.0.0.1:" + plainPort + "：无法建立安全连接（TLS 失败）。"},
+      {rawUrl(whole), "127.0.0.1:" + deadPort, "代理 127.0.0.1:" + deadPort + "：连接被拒绝。"},
+      {"https://svc.invalid/x", tunnelProxy,
+       "代理 " + tunnelProxy + "：拒绝连接目标服务器（HTTP 403）。"},
+      {rawUrl(whole), "", ""},
+  };
+  for (const auto& c : cases) {
+    WebRequest options;
+    options.proxy = c.proxy;
+    EXPECT_EQ(webFailureNote(WebClient().exchange(c.url, options)), c.note) << c.url;
+  }
+}
+
+TEST(WebFailureNote, statusesWithoutWordsShowTheirNumber) {
+  EXPECT_EQ(httpStatusText(503), "HTTP 503：服务暂时不可用");
+  EXPECT_EQ(httpStatusText(418), "HTTP 418");
+  WebResponse unresolved;
+  unresolved.failure = WebFailure::NameNotFound;
+  unresolved.server = "https://svc.invalid:443";
+  EXPECT_EQ(webFailureNote(unresolved),
+            "服务器 https://svc.invalid:443：找不到该主机（域名无法解析）。");
+}
+
+// A transfer waiting on a silent server ends as soon as it is cancelled,
+// keeping nothing.
+TEST(WebClient, cancelEndsAWaitingTransferAtOnce) {
+  RawServer silent([](int socket, const std::string&) { testing::waitForClose(socket); });
+  CancelFlag cancel;
+  std::thread canceller([&] {
+    while (silent.requestHeads().empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    cancel.cancel();
+  });
+  // Without the cancel, the default limits would hold it for a minute.
+  const WebResponse response = WebClient().exchange(rawUrl(silent), {}, &cancel);
+  canceller.join();
+  EXPECT_EQ(response.failure, WebFailure::Cancelled);
+  EXPECT_EQ(response.body, "");
+  // A flag raised before the start stops it before any connection.
+  const WebResponse late = WebClient().exchange(rawUrl(silent), {}, &cancel);
+  EXPECT_EQ(late.failure, WebFailure::Cancelled);
+  EXPECT_EQ(silent.requestHeads().size(), 1u);
+}
+
+// Without the standard lines, only what the transfer itself needs is sent.
+TEST(WebClient, requestWithoutStandardLinesSendsNoneOfThem) {
+  RawServer server([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n[]");
+  });
+  WebRequest options;
+  options.completeHeaders = false;
+  EXPECT_EQ(WebClient().request(rawUrl(server, "/rest/province"), options), "[]");
+  ASSERT_EQ(server.requestHeads().size(), 1u);
+  const std::string head = server.requestHeads()[0];
+  for (const char* line : {"Accept:", "Referer:", "Accept-Language:"}) {
+    EXPECT_EQ(head.find(line), std::string::npos) << head;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
+#include "core/cancel_flag.h"
 #include "directory_routes.h"
 #include "server_thread.h"
 #include "stations/directory_lists.h"
@@ -34,7 +36,7 @@ class SampleDirectory : public ::testing::Test {
 };
 
 TEST_F(SampleDirectory, listsTheThirtyFourProvincesInOrder) {
-  const auto provinces = readProvinceList(DirectoryService(base_).provinceList());
+  const auto provinces = readProvinceList(DirectoryService(base_).provinceList(nullptr));
   ASSERT_TRUE(provinces);
   ASSERT_EQ(provinces->size(), 34u);
   EXPECT_EQ(displayText(provinces->front()), "北京市");
@@ -47,10 +49,10 @@ TEST_F(SampleDirectory, listsTheThirtyFourProvincesInOrder) {
 TEST_F(SampleDirectory, everyProvinceHasStationsWithFiveDigitNumbers) {
   DirectoryService service(base_);
   std::size_t total = 0;
-  const auto provinces = readProvinceList(service.provinceList());
+  const auto provinces = readProvinceList(service.provinceList(nullptr));
   ASSERT_TRUE(provinces);
   for (const ProvinceEntry& province : *provinces) {
-    const auto stations = readStationList(service.stationList(province.code));
+    const auto stations = readStationList(service.stationList(province.code, nullptr));
     ASSERT_TRUE(stations) << province.code;
     EXPECT_FALSE(stations->empty()) << province.code;
     for (const StationEntry& station : *stations) {
@@ -64,7 +66,7 @@ TEST_F(SampleDirectory, everyProvinceHasStationsWithFiveDigitNumbers) {
 }
 
 TEST_F(SampleDirectory, aStationReadsCityNumberAndProvince) {
-  const auto stations = readStationList(DirectoryService(base_).stationList("AZJ"));
+  const auto stations = readStationList(DirectoryService(base_).stationList("AZJ", nullptr));
   ASSERT_TRUE(stations);
   ASSERT_GE(stations->size(), 6u);
   EXPECT_EQ(displayText(stations->front()), "杭州 58457（浙江省）");
@@ -72,7 +74,7 @@ TEST_F(SampleDirectory, aStationReadsCityNumberAndProvince) {
 }
 
 TEST_F(SampleDirectory, anUnknownProvinceGetsAnErrorBodyThatListsNothing) {
-  const std::string answer = DirectoryService(base_).stationList("XXX");
+  const std::string answer = DirectoryService(base_).stationList("XXX", nullptr);
   EXPECT_EQ(answer, R"({"error":"省份不存在"})");
   const auto stations = readStationList(answer);
   ASSERT_TRUE(stations);
@@ -81,17 +83,64 @@ TEST_F(SampleDirectory, anUnknownProvinceGetsAnErrorBodyThatListsNothing) {
 
 TEST(DirectoryService, aDeadOrSilentServiceGivesAnEmptyAnswerWithinTheLimits) {
   const std::string closed = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
-  EXPECT_EQ(DirectoryService(closed).provinceList(), "");
+  EXPECT_EQ(DirectoryService(closed).provinceList(nullptr), "");
 
   // Takes the request and never answers.
   testing::RawServer silent([](int socket, const std::string&) { testing::waitForClose(socket); });
   const WebLimits quick{std::chrono::seconds{1}, std::chrono::seconds{1}};
   const auto start = std::chrono::steady_clock::now();
   const std::string base = "http://127.0.0.1:" + std::to_string(silent.port());
-  EXPECT_EQ(DirectoryService(base, quick).stationList("ABJ"), "");
+  EXPECT_EQ(DirectoryService(base, quick).stationList("ABJ", nullptr), "");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   ASSERT_EQ(silent.requestHeads().size(), 1u);
   EXPECT_TRUE(silent.requestHeads()[0].starts_with("GET /rest/province/ABJ HTTP/1.1\r\n"));
+}
+
+std::string baseOf(testing::RawServer& server) {
+  return "http://127.0.0.1:" + std::to_string(server.port());
+}
+
+TEST(DirectoryService, sendsNoHeaderLinesOfItsOwn) {
+  testing::RawServer server([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\n[]");
+  });
+  DirectoryService service(baseOf(server));
+  EXPECT_EQ(service.provinceList(nullptr), "[]");
+  EXPECT_EQ(service.stationList("ABJ", nullptr), "[]");
+  const std::vector<std::string> heads = server.requestHeads();
+  ASSERT_EQ(heads.size(), 2u);
+  for (const std::string& head : heads) {
+    for (const char* line : {"\r\nAccept:", "\r\nReferer:", "\r\nAccept-Language:"}) {
+      EXPECT_EQ(head.find(line), std::string::npos) << line << " in\n" << head;
+    }
+  }
+}
+
+// A service that sends a few bytes a second never stalls; the total limit
+// ends the request, and what came until then is no answer.
+TEST(DirectoryService, aDrippingServiceIsCutOffByTheTotalLimit) {
+  EXPECT_EQ(DirectoryService::kLimits.totalTimeout, std::chrono::seconds(15));
+  testing::RawServer dripping([](int socket, const std::string&) {
+    if (!testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n")) return;
+    // Four bytes a second, until the client hangs up or a minute has passed.
+    for (int i = 0; i < 240 && testing::sendAll(socket, "["); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+  });
+  WebLimits limits = DirectoryService::kLimits;
+  limits.totalTimeout = std::chrono::milliseconds(1500);
+  EXPECT_EQ(DirectoryService(baseOf(dripping), limits).provinceList(nullptr), "");
+}
+
+TEST(DirectoryService, aRaisedCancelFlagEndsTheRequestWithoutAnAnswer) {
+  testing::RawServer server([](int socket, const std::string&) {
+    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\n[]");
+  });
+  CancelFlag cancelled;
+  cancelled.cancel();
+  DirectoryService service(baseOf(server));
+  EXPECT_EQ(service.provinceList(&cancelled), "");
+  EXPECT_EQ(service.stationList("ABJ", &cancelled), "");
 }
 
 }  // namespace

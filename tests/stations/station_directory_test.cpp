@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
+#include <utility>
 
 #include "tests/store/temp_folder.h"
 #include "tests/support/fake_directory_source.h"
@@ -11,6 +14,7 @@ namespace skyrill {
 namespace {
 
 using test::FakeDirectorySource;
+using test::kBeijingStations;
 using test::kHunanStations;
 using test::kTwoProvinces;
 using testing::readBytes;
@@ -29,7 +33,13 @@ struct RecordingView : DirectoryView {
   void addStationItems(const std::vector<std::string>& texts) override {
     calls.push_back("stations " + joined(texts));
   }
+  void replaceStationItems(const std::vector<std::string>& texts) override {
+    calls.push_back("replace stations " + joined(texts));
+  }
   void showFailed() override { calls.push_back("Failed"); }
+  void showDownloading(bool running) override {
+    calls.push_back(running ? "downloading" : "downloaded");
+  }
 
   static std::string joined(const std::vector<std::string>& texts) {
     std::string line;
@@ -38,9 +48,33 @@ struct RecordingView : DirectoryView {
   }
 };
 
+// Keeps the work of each download until the test lets it run.
+struct SteppedRunner : TaskRunner {
+  std::vector<std::pair<std::function<void()>, std::function<void()>>> queued;
+
+  void run(std::function<void()> work, std::function<void()> done) override {
+    queued.emplace_back(std::move(work), std::move(done));
+  }
+  void finishAll() {
+    auto waiting = std::move(queued);
+    queued.clear();
+    for (auto& [work, done] : waiting) {
+      work();
+      done();
+    }
+  }
+};
+
 const std::string kHunanItems =
     "stations 株洲 57780（湖南省）|长沙 57687（湖南省）|"
     "长沙黄花 57679（湖南省）|湘潭 57773（湖南省）";
+using Calls = std::vector<std::string>;
+const Calls kDownloading = {"downloading", "downloaded"};
+
+Calls operator+(Calls first, const Calls& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
 
 class StationDirectoryTest : public ::testing::Test {
  protected:
@@ -51,11 +85,15 @@ class StationDirectoryTest : public ::testing::Test {
 
   std::filesystem::path provinceCache() const { return folder / kProvinceCacheName; }
   std::filesystem::path stationCache() const { return folder / kStationCacheName; }
+  std::filesystem::path stationListFile(std::string_view code) const {
+    return folder / kStationListFolderName / code;
+  }
 
   TempFolder folder;
   FakeDirectorySource source;
   StationDirectory directory{source, folder.path()};
   RecordingView view;
+  InlineRunner runner;
 };
 
 TEST_F(StationDirectoryTest, withoutCaches_showsNothingAndAsksNothing) {
@@ -76,11 +114,12 @@ TEST_F(StationDirectoryTest, cachedLists_showProvincesThenStationsWithoutAReques
 }
 
 TEST_F(StationDirectoryTest, downloads_askTheServiceAndRefillTheLists) {
-  directory.downloadProvinces(view);
-  directory.downloadStations(view, "AHN");
+  directory.downloadProvinces(view, runner);
+  directory.downloadStations(view, runner, "AHN");
   EXPECT_EQ(source.requests, (std::vector<std::string>{"", "AHN"}));
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"clear provinces", "provinces 北京市|湖南省",
-                                                  "clear stations", kHunanItems}));
+  // The wait is over before the lists change.
+  EXPECT_EQ(view.calls, (kDownloading + Calls{"clear provinces", "provinces 北京市|湖南省"} +
+                         kDownloading + Calls{"clear stations", kHunanItems}));
   EXPECT_EQ(directory.provinces()[1].code, "AHN");
 }
 
@@ -88,8 +127,8 @@ TEST_F(StationDirectoryTest, refreshedButNotConfirmed_leavesTheCachesAsTheyWere)
   writeBytes(provinceCache(), "[]");
   writeBytes(stationCache(), "[]");
   directory.readDirectoryCaches(view);
-  directory.downloadProvinces(view);
-  directory.downloadStations(view, "AHN");
+  directory.downloadProvinces(view, runner);
+  directory.downloadStations(view, runner, "AHN");
   EXPECT_EQ(readBytes(provinceCache()), "[]");
   EXPECT_EQ(readBytes(stationCache()), "[]");
 }
@@ -98,12 +137,14 @@ TEST_F(StationDirectoryTest, confirmed_writesBothAnswersByteForByte) {
   // Line ends, blanks and even bytes that are not UTF-8 stay as received.
   const std::string provinces = "[{\"code\":\"AHN\",\r\n \"name\":\"\xFF湖南省\"}]\r\n";
   source.provinceAnswer = provinces;
-  directory.downloadProvinces(view);
-  directory.downloadStations(view, "AHN");
+  directory.downloadProvinces(view, runner);
+  directory.downloadStations(view, runner, "AHN");
   directory.writeDirectoryCaches();
   EXPECT_EQ(readBytes(provinceCache()), provinces);
   EXPECT_EQ(readBytes(stationCache()), kHunanStations);
-  EXPECT_EQ(testing::entryCount(folder.path()), 2);
+  // Beside them only the folder of downloaded station lists.
+  EXPECT_EQ(testing::entryCount(folder.path()), 3);
+  EXPECT_TRUE(std::filesystem::is_directory(folder / kStationListFolderName));
 
   StationDirectory reopened(source, folder.path());
   RecordingView again;
@@ -112,25 +153,25 @@ TEST_F(StationDirectoryTest, confirmed_writesBothAnswersByteForByte) {
 }
 
 TEST_F(StationDirectoryTest, failedDownloads_showFailedEmptyTheListsAndKeepTheEntries) {
-  directory.downloadProvinces(view);
-  directory.downloadStations(view, "AHN");
+  directory.downloadProvinces(view, runner);
+  directory.downloadStations(view, runner, "AHN");
   view.calls.clear();
 
   source.provinceAnswer = "";  // the service is gone
-  directory.downloadProvinces(view);
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"clear provinces", "Failed"}));
+  directory.downloadProvinces(view, runner);
+  EXPECT_EQ(view.calls, (kDownloading + Calls{"clear provinces", "Failed"}));
   EXPECT_EQ(directory.provinces().size(), 2u);
 
   view.calls.clear();
-  directory.downloadStations(view, "ABJ");  // answers nothing
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"clear stations", "Failed"}));
+  directory.downloadStations(view, runner, "ABJ");  // answers nothing
+  EXPECT_EQ(view.calls, (kDownloading + Calls{"clear stations", "Failed"}));
   EXPECT_EQ(directory.stations().size(), 4u);
 }
 
 TEST_F(StationDirectoryTest, anErrorBodyForAnUnknownProvince_listsNothingWithoutFailed) {
   source.stationAnswers["XXX"] = R"({"error":"省份不存在"})";
-  directory.downloadStations(view, "XXX");
-  EXPECT_EQ(view.calls, (std::vector<std::string>{"clear stations", "stations "}));
+  directory.downloadStations(view, runner, "XXX");
+  EXPECT_EQ(view.calls, (kDownloading + Calls{"clear stations", "stations "}));
 }
 
 TEST_F(StationDirectoryTest, unreadableCaches_showFailedAndAreNeverReplacedByNothing) {
@@ -185,6 +226,198 @@ TEST_F(StationDirectoryTest, aCacheThatCannotBeReadIsKeptOnConfirmation) {
   directory.writeDirectoryCaches();
   std::filesystem::permissions(provinceCache(), std::filesystem::perms::owner_read);
   EXPECT_EQ(readBytes(provinceCache()), kTwoProvinces);
+}
+
+TEST_F(StationDirectoryTest, aDownloadChangesTheListsOnlyWhenItEnds) {
+  SteppedRunner stepped;
+  directory.downloadProvinces(view, stepped);
+  EXPECT_TRUE(directory.downloading());
+  EXPECT_EQ(view.calls, Calls{"downloading"});
+  directory.downloadStations(view, stepped, "AHN");  // downloads never overlap
+  EXPECT_EQ(stepped.queued.size(), 1u);
+
+  stepped.finishAll();
+  EXPECT_FALSE(directory.downloading());
+  EXPECT_EQ(view.calls, (kDownloading + Calls{"clear provinces", "provinces 北京市|湖南省"}));
+}
+
+TEST_F(StationDirectoryTest, aCancelledDownload_changesNeitherListsNorCaches) {
+  writeBytes(provinceCache(), kTwoProvinces);
+  writeBytes(stationCache(), kHunanStations);
+  directory.readDirectoryCaches(view);
+  view.calls.clear();
+  source.provinceAnswer = "[]";
+  source.stationAnswers["ABJ"] = kBeijingStations;
+
+  SteppedRunner stepped;
+  const std::function<void()> downloads[] = {
+      [&] { directory.downloadProvinces(view, stepped); },
+      [&] { directory.downloadStations(view, stepped, "ABJ"); },
+  };
+  for (const auto& download : downloads) {
+    download();
+    EXPECT_TRUE(directory.cancelDownload());
+    EXPECT_FALSE(directory.downloading());
+    EXPECT_FALSE(directory.cancelDownload());
+    stepped.finishAll();  // the answer comes in after all
+  }
+  EXPECT_EQ(view.calls, kDownloading + kDownloading);
+  EXPECT_EQ(directory.provinces().size(), 2u);
+  EXPECT_EQ(directory.stations()[0].code, "57780");
+  EXPECT_FALSE(directory.findStation("北京"));
+  directory.writeDirectoryCaches();
+  EXPECT_EQ(readBytes(provinceCache()), kTwoProvinces);
+  EXPECT_EQ(readBytes(stationCache()), kHunanStations);
+  EXPECT_FALSE(std::filesystem::exists(stationListFile("ABJ")));
+}
+
+TEST_F(StationDirectoryTest, aDownloadOutlivingItsDirectory_endsUnseen) {
+  SteppedRunner stepped;
+  {
+    StationDirectory shortLived(source, folder.path());
+    shortLived.downloadProvinces(view, stepped);
+  }
+  stepped.finishAll();
+  EXPECT_EQ(view.calls, Calls{"downloading"});
+}
+
+TEST_F(StationDirectoryTest, everyStationListWithStations_isKeptInAFileOfItsProvince) {
+  source.stationAnswers["ABJ"] = kBeijingStations;
+  source.stationAnswers["XXX"] = R"({"error":"省份不存在"})";
+  directory.downloadStations(view, runner, "AHN");
+  directory.downloadStations(view, runner, "ABJ");
+  directory.downloadStations(view, runner, "XXX");  // reads as no stations
+  directory.downloadStations(view, runner, "AZJ");  // fails
+  // A later error answer does not replace a good list.
+  source.stationAnswers["AHN"] = R"({"error":"忙"})";
+  directory.downloadStations(view, runner, "AHN");
+
+  EXPECT_EQ(readBytes(stationListFile("AHN")), kHunanStations);
+  EXPECT_EQ(readBytes(stationListFile("ABJ")), kBeijingStations);
+  EXPECT_EQ(testing::entryCount(folder / kStationListFolderName), 2);
+  // The confirmed pair waits for a confirmation, as before.
+  EXPECT_FALSE(std::filesystem::exists(provinceCache()));
+  EXPECT_FALSE(std::filesystem::exists(stationCache()));
+}
+
+TEST_F(StationDirectoryTest, provinceCodesFromTheNetwork_nameFilesOnlyInsideTheFolder) {
+  TempFolder root;
+  const std::filesystem::path program = root / "program";
+  std::filesystem::create_directory(program);
+  StationDirectory placed(source, program);
+  const std::string codes[] = {"../escaped",
+                               "../../escaped",
+                               "..",
+                               ".",
+                               "a/b",
+                               "a\\b",
+                               std::string("a\0b", 3),
+                               (root / "absolute").string(),
+                               "%2E%2E"};
+  for (const std::string& code : codes) {
+    source.stationAnswers[code] = kHunanStations;
+    placed.downloadStations(view, runner, code);
+  }
+  int files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root.path())) {
+    if (!entry.is_regular_file()) continue;
+    EXPECT_EQ(entry.path().parent_path(), program / kStationListFolderName) << entry.path();
+    ++files;
+  }
+  EXPECT_EQ(files, static_cast<int>(std::size(codes)));
+}
+
+// Three provinces, each with its stations downloaded; Hunan's on screen.
+class StationSearchTest : public StationDirectoryTest {
+ protected:
+  StationSearchTest() {
+    source.provinceAnswer = R"([{"code":"ABJ","name":"北京市"},{"code":"AHN","name":"湖南省"},)"
+                            R"({"code":"ASH","name":"上海市"}])";
+    source.stationAnswers["ABJ"] = kBeijingStations;
+    source.stationAnswers["ASH"] = R"([{"code":"58362","province":"上海市","city":"宝山"},)"
+                                   R"({"code":"58367","province":"上海市","city":"Hangtou"}])";
+    directory.downloadProvinces(view, runner);
+    for (const char* code : {"ABJ", "ASH", "AHN"}) directory.downloadStations(view, runner, code);
+    view.calls.clear();
+  }
+};
+
+TEST_F(StationSearchTest, theListOnScreenFirst_thenHeldProvincesInTheirOrder) {
+  struct Case {
+    const char* typed;
+    std::optional<StationFound> found;
+  } cases[] = {
+      {"长沙", StationFound{{}, 1}},  // on screen, by city
+      {"5768", StationFound{{}, 1}},  // on screen, by number
+      {"5", StationFound{{}, 0}},     // the list on screen before the others
+      {"HA", StationFound{0, 1}},     // Beijing's Haidian before Shanghai's Hangtou
+      {"54511", StationFound{0, 0}},  //
+      {"宝", StationFound{2, 0}},     //
+      {"58367", StationFound{2, 1}},  //
+      {"湖南", std::nullopt},         // provinces are not searched for
+      {"广州", std::nullopt},         //
+      {"", std::nullopt},             //
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const std::optional<StationFound> found = directory.findStation(c.typed);
+    ASSERT_EQ(found.has_value(), c.found.has_value());
+    if (!found) continue;
+    EXPECT_EQ(found->province, c.found->province);
+    EXPECT_EQ(found->station, c.found->station);
+  }
+  EXPECT_TRUE(view.calls.empty()) << "finding shows nothing";
+}
+
+TEST_F(StationSearchTest, aHeldProvinceShowsLikeADownload_andIsConfirmedLikeOne) {
+  directory.showHeldStations(view, 0);
+  EXPECT_EQ(view.calls, std::vector<std::string>{
+                            "replace stations 北京 54511（北京市）|Haidian 54399（北京市）"});
+  EXPECT_EQ(directory.stations()[1].code, "54399");
+  // Hunan is no longer on screen and is searched among the held ones.
+  const auto found = directory.findStation("湘潭");
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->province, 1u);
+  EXPECT_EQ(found->station, 3u);
+
+  directory.writeDirectoryCaches();
+  EXPECT_EQ(readBytes(stationCache()), kBeijingStations);
+}
+
+TEST_F(StationSearchTest, aBrokenStationListFile_isPassedOverWithoutFailed) {
+  writeBytes(stationListFile("ABJ"), "<html>");
+  StationDirectory reopened(source, folder.path());
+  reopened.downloadProvinces(view, runner);
+  view.calls.clear();
+  EXPECT_FALSE(reopened.findStation("54511"));
+  EXPECT_TRUE(reopened.findStation("58367"));
+  EXPECT_TRUE(view.calls.empty());
+}
+
+TEST_F(StationSearchTest, listsNotShown_areNotSearched) {
+  EXPECT_EQ(directory.findProvince("湖"), 1u);
+  EXPECT_EQ(directory.findProvince("上海市"), 2u);
+  EXPECT_FALSE(directory.findProvince("广东"));
+
+  source.provinceAnswer = "";  // the refresh fails and empties both lists
+  directory.downloadProvinces(view, runner);
+  EXPECT_FALSE(directory.findProvince("湖"));
+  EXPECT_FALSE(directory.findStation("长沙"));
+  EXPECT_FALSE(directory.findStation("54511"));
+}
+
+TEST_F(StationDirectoryTest, theConfirmedStationList_countsAsHeldForItsProvince) {
+  writeBytes(provinceCache(), kTwoProvinces);
+  writeBytes(stationCache(), kHunanStations);
+  directory.readDirectoryCaches(view);
+  source.stationAnswers["ABJ"] = kBeijingStations;
+  directory.downloadStations(view, runner, "ABJ");
+
+  const auto found = directory.findStation("湘潭");
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->province, 1u);
+  EXPECT_EQ(found->station, 3u);
+  EXPECT_FALSE(std::filesystem::exists(stationListFile("AHN"))) << "held, not downloaded";
 }
 
 }  // namespace

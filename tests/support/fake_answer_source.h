@@ -11,9 +11,9 @@ namespace skyrill::test {
 struct FakeSource : AnswerSource {
   std::string answer;
   std::vector<QueryRequest> requests;
-  std::string fetch(const QueryRequest& request) override {
+  FetchedAnswer fetch(const QueryRequest& request, CancelFlag*) override {
     requests.push_back(request);
-    return answer;
+    return {answer, {}};
   }
 };
 

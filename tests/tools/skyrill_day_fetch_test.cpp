@@ -99,7 +99,9 @@ TEST_F(SkyrillDayFetch, refusalsOfTheServiceGiveTheirMessages) {
   }
   std::string out, err;
   EXPECT_EQ(run("--station 58453 --today --key demo --server http://127.0.0.1:1", out, err), 2);
-  EXPECT_EQ(err, "获取失败！可能的原因：\n获取数据时本地网络或目标服务器出现问题。\n");
+  EXPECT_EQ(err,
+            "获取失败！可能的原因：\n获取数据时本地网络或目标服务器出现问题。\n\n"
+            "服务器 http://127.0.0.1:1：连接被拒绝。\n");
 }
 
 }  // namespace

@@ -62,15 +62,23 @@ TEST(SkyrillDay, failedChecksGoToStandardErrorWithStatus2) {
     std::string file;
     std::string message;
   } cases[] = {
-      {"0_empty.json", "获取失败！可能的原因：\n获取数据时本地网络或目标服务器出现问题。\n"},
-      {"does_not_exist.json", "获取失败！可能的原因：\n获取数据时本地网络或目标服务器出现问题。\n"},
-      {"0_service_error.json", "获取失败！错误报告：\n未知站点\n"},
+      {"0_empty.json",
+       "获取失败！可能的原因：\n获取数据时本地网络或目标服务器出现问题。\n\n"
+       "文件“0_empty.json”：文件是空的。\n"},
+      {"does_not_exist.json",
+       "获取失败！可能的原因：\n获取数据时本地网络或目标服务器出现问题。\n\n"
+       "文件“does_not_exist.json”：文件不存在。\n"},
+      {"0_service_error.json",
+       "获取失败！错误报告：\n未知站点\n\n"
+       "文件“0_service_error.json”：文件保存的是数据服务的错误答复，不是一天的观测数据。\n"},
       {"0_no_records.json",
        "获取失败！可能由以下几种原因造成：\n1. 获取数据时所选择的日期超出范围或尚未更新。\n"
-       "2. 获取数据时气象站号不存在或不被网站所记录。\n"},
+       "2. 获取数据时气象站号不存在或不被网站所记录。\n\n"
+       "文件“0_no_records.json”：文件是 JSON，但不是一天的观测数据。\n"},
       {"0_not_json.json",
        "获取失败！可能的原因：\n1. 获取数据时数据源需要提供密钥，但未设置密钥或密钥无效。\n"
-       "2. 获取数据时本地网络或目标服务器出现问题。\n<html><body>401 Unauthorized</body></html>\n"},
+       "2. 获取数据时本地网络或目标服务器出现问题。\n<html><body>401 Unauthorized</body></html>\n\n"
+       "文件“0_not_json.json”：文件不是 JSON 文本。\n"},
   };
   for (const Case& c : cases) {
     for (const char* report : {"", "--grid "}) {
@@ -91,7 +99,10 @@ TEST(SkyrillDay, longServiceErrorIsPrintedWhole) {
   const Outcome outcome = runDay(file.string());
   fs::remove(file);
   EXPECT_EQ(outcome.status, 2);
-  EXPECT_EQ(outcome.err, "获取失败！错误报告：\n" + error.substr(0, 1024) + "\n\n" + error + "\n");
+  EXPECT_EQ(outcome.err, "获取失败！错误报告：\n" + error.substr(0, 1024) + "\n\n文件“" +
+                             file.filename().string() +
+                             "”：文件保存的是数据服务的错误答复，不是一天的观测数据。\n\n" + error +
+                             "\n");
 }
 
 TEST(SkyrillDay, refusesAFileWhoseNameCarriesAnUnknownMode) {

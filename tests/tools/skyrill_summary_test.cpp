@@ -66,7 +66,8 @@ TEST_F(SkyrillSummary, reportsRefusedFilesAndGoesOn) {
             "skyrill-summary: " + (folder_ / "History/2024/0_54511_0_20240121.json").string() +
                 ":\n获取失败！可能的原因：\n1. 获取数据时数据源需要提供密钥，但未设置"
                 "密钥或密钥无效。\n2. 获取数据时本地网络或目标服务器出现问题。\n"
-                "<html><body>401 Unauthorized</body></html>\n")
+                "<html><body>401 Unauthorized</body></html>\n\n"
+                "文件“0_54511_0_20240121.json”：文件不是 JSON 文本。\n")
       << "no progress bar off a terminal";
 }
 

@@ -87,8 +87,9 @@ int run(const DayOptions& options) {
       return 1;
     }
   } else {
-    shown = pipeline.openDayText(readDayFile(options.file), fileNameOfPath(options.file),
-                                 options.realtime);
+    const DayFileBytes file = loadDayFile(options.file);
+    shown = pipeline.openDayText(file.bytes, fileNameOfPath(options.file), options.realtime,
+                                 file.problem);
   }
   if (!shown) {
     if (const auto& message = view.lastMessage()) {

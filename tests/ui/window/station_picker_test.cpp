@@ -1,103 +1,13 @@
 #include "ui/station_picker.h"
 
-#include <QInputMethodEvent>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
+#include <algorithm>
+#include <cmath>
 
-#include <functional>
-#include <memory>
-
-#include "tests/store/temp_folder.h"
-#include "tests/support/fake_directory_source.h"
-#include "ui/search_box.h"
-#include "window_fixture.h"
+#include "station_picker_fixture.h"
+#include "tests/support/dark_desktop.h"
 
 namespace skyrill::test {
 namespace {
-
-using skyrill::testing::readBytes;
-using skyrill::testing::TempFolder;
-using skyrill::testing::writeBytes;
-
-const QString kChooseButton = QStringLiteral("选择站点按钮");
-
-// Text as an input method commits it, the way Chinese is typed.
-void commitText(QWidget* widget, const QString& text) {
-  QInputMethodEvent commit;
-  commit.setCommitString(text);
-  QApplication::sendEvent(widget, &commit);
-}
-
-QStringList itemsOf(const QListWidget* list) {
-  QStringList texts;
-  for (int row = 0; row < list->count(); ++row) texts.append(list->item(row)->text());
-  return texts;
-}
-
-int selectedRow(const QListWidget* list) {
-  const auto selected = list->selectedItems();
-  return selected.isEmpty() ? -1 : list->row(selected.first());
-}
-
-void doubleClickRow(QListWidget* list, int row) {
-  // A view takes a double click only on the item the first press went to.
-  const QPoint centre = list->visualItemRect(list->item(row)).center();
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-}
-
-// Runs the steps on the picker once the main window has opened it.
-void whenPickerOpens(std::function<void(StationPicker&)> steps) {
-  QTimer::singleShot(0, [steps = std::move(steps)] {
-    auto* picker = qobject_cast<StationPicker*>(QApplication::activeModalWidget());
-    ASSERT_NE(picker, nullptr);
-    steps(*picker);
-    if (picker->isVisible()) picker->reject();  // a failed step must not leave it open
-  });
-}
-
-// A main window whose picker reads a fake directory with caches in a fresh folder.
-class StationPickerTest : public WindowFixture {
- protected:
-  StationPickerTest() {
-    directorySource.provinceAnswer = kTwoProvinces;
-    directorySource.stationAnswers["AHN"] = kHunanStations;
-    directorySource.stationAnswers["ABJ"] = kBeijingStations;
-    window.setStationDirectory(&directory);
-    window.show();
-    window.move(120, 80);
-  }
-
-  std::unique_ptr<StationPicker> openPicker() {
-    auto picker = std::make_unique<StationPicker>(directory, &window);
-    picker->show();
-    picker->activateWindow();
-    QApplication::processEvents();
-    return picker;
-  }
-
-  template <typename Widget = QWidget>
-  static Widget* part(StationPicker& picker, const char* name) {
-    auto* widget = picker.findChild<Widget*>(QString::fromUtf8(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-
-  void writeCaches() {
-    writeBytes(cacheFolder / kProvinceCacheName, kTwoProvinces);
-    writeBytes(cacheFolder / kStationCacheName, kHunanStations);
-  }
-
-  TempFolder cacheFolder;
-  FakeDirectorySource directorySource;
-  StationDirectory directory{directorySource, cacheFolder.path()};
-};
-
-const QStringList kHunanItems = {
-    QStringLiteral("株洲 57780（湖南省）"), QStringLiteral("长沙 57687（湖南省）"),
-    QStringLiteral("长沙黄花 57679（湖南省）"), QStringLiteral("湘潭 57773（湖南省）")};
 
 TEST_F(StationPickerTest, sizeCaptionAndPlaceOverTheMainWindow) {
   auto picker = openPicker();
@@ -232,8 +142,8 @@ TEST_F(StationPickerTest, searchSelectsTheFirstItemBeginningWithTheTypedText) {
   } steps[] = {
       {QStringLiteral("长沙"), 1},    // the first station of the city
       {QStringLiteral("长沙黄"), 2},  //
-      {QStringLiteral("57773"), 2},   // a number begins no item: the selection stays
-      {QStringLiteral("湖南"), 2},    // nor does the province
+      {QStringLiteral("5777"), 3},    // the first digits of a number find it too
+      {QStringLiteral("湖南"), 3},    // the province begins no item: the selection stays
       {QStringLiteral("株"), 0},      //
       {QStringLiteral("广州"), 0},    //
   };
@@ -345,10 +255,14 @@ TEST_F(StationPickerTest, mainWindowButton_confirmSetsTheFieldAndWritesBothCache
   bool disabledWhileOpen = false;
   whenPickerOpens([&](StationPicker& picker) {
     disabledWhileOpen = !button->isEnabled();
+    auto* provinces = part<QListWidget>(picker, "provinceList");
+    auto* stations = part<QListWidget>(picker, "stationList");
     QTest::mouseClick(part(picker, "provinceRefreshButton"), Qt::LeftButton);
-    part<QListWidget>(picker, "provinceList")->setCurrentRow(1);
+    ASSERT_TRUE(eventually([&] { return provinces->count() == 2; }));
+    provinces->setCurrentRow(1);
     QTest::mouseClick(part(picker, "stationRefreshButton"), Qt::LeftButton);
-    part<QListWidget>(picker, "stationList")->setCurrentRow(2);
+    ASSERT_TRUE(eventually([&] { return stations->count() == 4; }));
+    stations->setCurrentRow(2);
     QTest::mouseClick(part(picker, "confirmButton"), Qt::LeftButton);
   });
   QTest::mouseClick(button, Qt::LeftButton);
@@ -375,17 +289,91 @@ TEST_F(StationPickerTest, mainWindowButton_cancelAfterRefreshWritesNothing) {
   writeCaches();
   directorySource.stationAnswers["AHN"] = kBeijingStations;  // the service has moved on
   whenPickerOpens([&](StationPicker& picker) {
+    auto* provinces = part<QListWidget>(picker, "provinceList");
+    auto* stations = part<QListWidget>(picker, "stationList");
     QTest::mouseClick(part(picker, "provinceRefreshButton"), Qt::LeftButton);
-    part<QListWidget>(picker, "provinceList")->setCurrentRow(1);
+    ASSERT_TRUE(eventually([&] { return stations->count() == 0; }));
+    provinces->setCurrentRow(1);
     QTest::mouseClick(part(picker, "stationRefreshButton"), Qt::LeftButton);
-    part<QListWidget>(picker, "stationList")->setCurrentRow(0);
+    ASSERT_TRUE(eventually([&] { return stations->count() == 2; }));
+    stations->setCurrentRow(0);
     QTest::mouseClick(part(picker, "cancelButton"), Qt::LeftButton);
   });
   QTest::mouseClick(child(kChooseButton), Qt::LeftButton);
   EXPECT_EQ(child<QLineEdit>(QStringLiteral("编辑框1"))->text(), QStringLiteral("58453"));
   EXPECT_EQ(readBytes(cacheFolder / kProvinceCacheName), kTwoProvinces);
   EXPECT_EQ(readBytes(cacheFolder / kStationCacheName), kHunanStations);
-  EXPECT_EQ(testing::entryCount(cacheFolder.path()), 2);
+  // Besides them only the downloaded list of the province, kept for searches.
+  EXPECT_EQ(testing::entryCount(cacheFolder.path()), 3);
+  EXPECT_EQ(readBytes(cacheFolder / kStationListFolderName / "AHN"), kBeijingStations);
+}
+
+TEST_F(StationPickerTest, readsWellUnderADarkDesktopTheme) {
+  const DarkDesktop dark;
+  writeCaches();
+  auto picker = openPicker();
+  auto* box = part<SearchBox>(*picker, "stationSearchBox");
+  box->setFocus();
+  commitText(box, QStringLiteral("广州"));  // typing, and nothing found
+  part<QListWidget>(*picker, "stationList")->setCurrentRow(1);
+  struct Pair {
+    const char* name;
+    QPalette::ColorRole text;
+    QPalette::ColorRole ground;
+  } pairs[] = {
+      {"provinceLabel", QPalette::WindowText, QPalette::Window},
+      {"stationLabel", QPalette::WindowText, QPalette::Window},
+      {"provinceList", QPalette::Text, QPalette::Base},
+      {"stationList", QPalette::Text, QPalette::Base},
+      {"stationList", QPalette::HighlightedText, QPalette::Highlight},
+      {"provinceRefreshButton", QPalette::ButtonText, QPalette::Button},
+      {"stationRefreshButton", QPalette::ButtonText, QPalette::Button},
+      {"cancelButton", QPalette::ButtonText, QPalette::Button},
+      {"confirmButton", QPalette::ButtonText, QPalette::Button},
+      {"stationSearchBox", QPalette::Text, QPalette::Base},
+  };
+  for (const Pair& pair : pairs) {
+    const QPalette colours = part(*picker, pair.name)->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+      EXPECT_GE(contrast(colours.color(group, pair.text), colours.color(group, pair.ground)), 4.5)
+          << pair.name << " roles " << pair.text << " on " << pair.ground << " group " << group;
+    }
+  }
+  // The search box keeps its own colours, the note reads on its white.
+  EXPECT_EQ(box->palette().color(QPalette::Text), QColor(Qt::black));
+  EXPECT_EQ(box->palette().color(QPalette::Base), QColor(Qt::white));
+  auto* note = box->findChild<QLabel*>(QStringLiteral("notFoundNote"));
+  ASSERT_NE(note, nullptr);
+  EXPECT_GE(contrast(note->palette().color(note->foregroundRole()), Qt::white), 4.5);
+  EXPECT_NE(note->palette().color(note->foregroundRole()), box->palette().color(QPalette::Text))
+      << "told apart from the typing";
+  EXPECT_EQ(picker->palette().color(QPalette::Window), QColor(0xECECEC));
+}
+
+TEST_F(StationPickerTest, itemsTooWideForTheList_showTheirWholeTextAsATooltip) {
+  writeBytes(cacheFolder / kProvinceCacheName,
+             R"([{"code":"ABJ","name":"北京市"},)"
+             R"({"code":"AXJ","name":"新疆维吾尔自治区生产建设兵团第十四师"}])");
+  writeBytes(cacheFolder / kStationCacheName,
+             R"([{"code":"51","province":"X","city":"A"},)"
+             R"({"code":"53480","province":"内蒙古自治区","city":"察哈尔右翼后旗"}])");
+  auto picker = openPicker();
+  struct Item {
+    const char* list;
+    int row;
+    bool tooWide;
+  } items[] = {
+      {"provinceList", 0, false},
+      {"provinceList", 1, true},
+      {"stationList", 0, false},
+      {"stationList", 1, true},
+  };
+  for (const Item& item : items) {
+    const QListWidgetItem* shown = part<QListWidget>(*picker, item.list)->item(item.row);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->toolTip(), item.tooWide ? shown->text() : QString())
+        << item.list << " " << item.row;
+  }
 }
 
 }  // namespace

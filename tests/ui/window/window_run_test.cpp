@@ -168,37 +168,5 @@ TEST_F(WindowRunTest, VariantChangeBeforeAnyFetchOnlyMovesTheTick) {
   EXPECT_EQ(source.requests[0].visibilityVariant, VisibilityVariant::Reported);
 }
 
-// While the request blocks the window the user sees a wait cursor over a
-// greyed fetch button; afterwards both are back, also after a failure.
-TEST(WindowFeedback, WaitCursorOnlyWhileTheRequestRuns) {
-  struct WatchingSource : AnswerSource {
-    QPushButton* button = nullptr;
-    std::string answer;
-    bool waitCursor = false;
-    bool buttonEnabled = true;
-    std::string fetch(const QueryRequest&) override {
-      const QCursor* cursor = QApplication::overrideCursor();
-      waitCursor = cursor && cursor->shape() == Qt::WaitCursor;
-      buttonEnabled = button->isEnabled();
-      return answer;
-    }
-  };
-  for (const std::string& answer : {kDay, std::string("not json")}) {
-    SCOPED_TRACE(answer);
-    MainWindow window([] { return QDate(2024, 3, 7); });
-    WatchingSource source;
-    source.button = window.findChild<QPushButton*>(QStringLiteral("获取按钮"));
-    source.answer = answer;
-    QueryPipeline pipeline(window, &source, nullptr);
-    window.setPipeline(&pipeline);
-    MessageAnswerer answerer;
-    source.button->click();
-    EXPECT_TRUE(source.waitCursor);
-    EXPECT_FALSE(source.buttonEnabled);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(source.button->isEnabled());
-  }
-}
-
 }  // namespace
 }  // namespace skyrill::test
