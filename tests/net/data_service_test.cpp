@@ -72,6 +72,28 @@ TEST_F(SampleServiceRequests, eachAnswerCheckOutcomeIsReachedOverHttpAndHttps) {
             AnswerCheck::NoAnswer);
 }
 
+// The note a refusal gets: a key the service refuses shows its status; no
+// key at all points to the key menu, unless the service was not reached.
+TEST_F(SampleServiceRequests, refusalsCarryANoteOnWhatWentWrong) {
+  const std::string unreachable = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  const struct {
+    std::string base;
+    QueryRequest request;
+    std::string note;
+  } cases[] = {
+      {httpBase_, request(QueryMode::History), ""},
+      {httpBase_, request(QueryMode::History, "58453", "wrong"),
+       "服务器 " + httpBase_ + "：HTTP 403：密钥可能无效。"},
+      {httpsBase_, request(QueryMode::Today, "58453", ""), missingKeyNote()},
+      {unreachable, request(QueryMode::Today, "58453", ""),
+       "服务器 " + unreachable + "：连接被拒绝。"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DataService(c.base).fetch(c.request).note, c.note)
+        << c.base << " " << c.request.apiKey;
+  }
+}
+
 TEST_F(SampleServiceRequests, proxyIsUsedOnlyWhenEnabledAndGiven) {
   testing::RawServer proxy([](int socket, const std::string&) {
     testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\n{\"proxy\":1}\n");
