@@ -5,10 +5,10 @@
 
 #include "app/crash_hook.h"
 #include "app/termination_signals.h"
+#include "archive/history_archive.h"
 #include "net/data_service.h"
 #include "stations/directory_service.h"
 #include "stations/station_directory.h"
-#include "store/history_archive.h"
 #include "store/observation_files.h"
 #include "store/program_paths.h"
 #include "ui/main_window.h"

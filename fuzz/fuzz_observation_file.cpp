@@ -10,6 +10,7 @@
 
 #include "core/query_pipeline.h"
 #include "fuzz/fuzz_check.h"
+#include "archive/archive_names.h"
 #include "store/observation_files.h"
 
 namespace skyrill {

@@ -1,32 +1,12 @@
 #include "store/observation_files.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <system_error>
 
-#include "core/numeric_text.h"
 #include "json/json_document.h"
 #include "store/whole_file.h"
 
 namespace skyrill {
 namespace {
-
-// A text as one part of a file path: a folder separator in it would move the
-// file out of its folder.
-std::string nameField(std::string_view text) {
-  std::string field(text);
-  std::replace_if(
-      field.begin(), field.end(), [](char c) { return c == '/' || c == '\\'; }, '_');
-  return field;
-}
-
-std::string dateStamp(const QueryRequest& request, std::chrono::system_clock::time_point now) {
-  if (request.mode == QueryMode::Today) return formatLocalTime(now, "%Y%m%d_%H%M%S");
-  char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "%04lld%02lld%02lld", integerValue(request.year),
-                integerValue(request.month), integerValue(request.day));
-  return stamp;
-}
 
 // Why a file that gave no bytes gave none.
 FileProblem problemOfUnread(const std::filesystem::path& path) {
@@ -43,34 +23,14 @@ FileProblem problemOfUnread(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::string makeSuggestedFileName(const QueryRequest& request,
-                                  std::chrono::system_clock::time_point now) {
-  const char* modeDigit = request.mode == QueryMode::Today ? "1" : "0";
-  const char* advancedFlag = request.advancedSource ? "1" : "0";
-  return std::string(modeDigit) + "_" + nameField(request.stationNumber) + "_" + advancedFlag +
-         "_" + dateStamp(request, now) + ".json";
-}
-
 bool ensureFolderPath(const std::filesystem::path& folder) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   return std::filesystem::is_directory(folder, error);
 }
 
-std::filesystem::path historyFolder(const std::filesystem::path& programDir) {
-  return programDir / "History";
-}
-
 bool writeDayFile(const std::filesystem::path& path, std::string_view bytes) {
   return !bytes.empty() && writeWholeFile(path, bytes);
-}
-
-bool autoSaveDay(const std::filesystem::path& programDir, std::string_view yearText,
-                 std::string_view fileName, std::string_view bytes) {
-  if (bytes.empty() || fileName.empty()) return false;
-  const std::filesystem::path folder = historyFolder(programDir) / nameField(yearText);
-  ensureFolderPath(folder);
-  return writeDayFile(folder / nameField(fileName), bytes);
 }
 
 bool canSaveDay(const QueryState& state) {

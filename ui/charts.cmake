@@ -17,5 +17,5 @@ add_library(skyrill_charts STATIC
   ${SKYRILL_BARB_RESOURCES}
 )
 target_include_directories(skyrill_charts PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(skyrill_charts PUBLIC skyrill_core Qt6::Gui PRIVATE Qt6::Svg)
+target_link_libraries(skyrill_charts PUBLIC skyrill_archive Qt6::Gui PRIVATE Qt6::Svg)
 skyrill_warnings(skyrill_charts)

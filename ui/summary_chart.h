@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/day_summary_table.h"
+#include "archive/day_summary_table.h"
 
 class QPainter;
 

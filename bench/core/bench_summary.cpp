@@ -13,7 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/day_summary_table.h"
+#include "archive/day_summary_table.h"
+#include "archive/history_archive.h"
 #include "store/observation_files.h"
 #include "weather_api.h"
 

@@ -8,7 +8,8 @@
 #include <iostream>
 #include <set>
 
-#include "core/day_summary_table.h"
+#include "archive/day_summary_table.h"
+#include "archive/history_archive.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"
 #include "tools/skyrill-day/day_report.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/day_summary_table.h"
+#include "archive/day_summary_table.h"
 
 namespace skyrill {
 

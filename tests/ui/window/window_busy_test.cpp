@@ -19,7 +19,7 @@
 #include <fstream>
 #include <mutex>
 
-#include "store/history_archive.h"
+#include "archive/history_archive.h"
 #include "tests/store/temp_folder.h"
 #include "tests/support/dark_desktop.h"
 #include "tests/support/wait_for.h"

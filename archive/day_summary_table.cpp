@@ -1,4 +1,4 @@
-#include "core/day_summary_table.h"
+#include "archive/day_summary_table.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,6 +7,7 @@
 #include <thread>
 #include <tuple>
 
+#include "archive/history_archive.h"
 #include "core/classifications.h"
 #include "core/csv_text.h"
 #include "core/headless_view.h"
@@ -24,27 +25,6 @@ constexpr std::array<std::string_view, kStatusLineCount> kPanelUnits = {
 
 // Below this many files, starting threads costs more than they bring.
 constexpr std::size_t kThreadedFrom = 64;
-
-bool isDigits(std::string_view text, std::size_t count) {
-  return text.size() == count &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-int digitsValue(std::string_view digits) {
-  int value = 0;
-  for (const char c : digits) value = value * 10 + (c - '0');
-  return value;
-}
-
-std::vector<std::string_view> splitFields(std::string_view text, char separator) {
-  std::vector<std::string_view> fields;
-  for (std::size_t start = 0;;) {
-    const std::size_t end = text.find(separator, start);
-    fields.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
-    if (end == std::string_view::npos) return fields;
-    start = end + 1;
-  }
-}
 
 // The panels in bar order, with the captions their texts start with.
 const std::array<StatusLine, kStatusLineCount>& panelCaptions() {
@@ -172,11 +152,6 @@ std::vector<std::string> csvRow(const SummaryRow& row) {
   return cells;
 }
 
-bool isObservationFile(const std::filesystem::directory_entry& entry) {
-  std::error_code error;
-  return entry.path().extension() == ".json" && entry.is_regular_file(error);
-}
-
 // What one file gave: a row, or the message of its failure.
 struct FileOutcome {
   std::optional<SummaryRow> row;
@@ -219,17 +194,12 @@ std::vector<FileOutcome> readAll(const std::vector<std::filesystem::path>& files
   return outcomes;
 }
 
-// The later fetch of two files of one station-day: a past day's file (fetched
-// once the day was over), then the later fetch time in the name, then the
-// later modification time. Duplicates are few: only they pay for a stat.
+// The later fetch of two files of one station-day, by the archive's rule.
 bool fetchedBefore(const SummaryRow& a, const SummaryRow& b) {
-  const auto named = [](const SummaryRow& row) {
-    return std::make_pair(row.mode == QueryMode::History, row.fetchTime);
+  const auto stamp = [](const SummaryRow& row) {
+    return FetchStamp{row.mode == QueryMode::History, row.fetchTime, row.file};
   };
-  if (named(a) != named(b)) return named(a) < named(b);
-  std::error_code error;
-  return std::filesystem::last_write_time(a.file, error) <
-         std::filesystem::last_write_time(b.file, error);
+  return skyrill::fetchedBefore(stamp(a), stamp(b));
 }
 
 // Keeps the latest fetch of each station-day; a day without a date is
@@ -254,57 +224,6 @@ std::vector<SummaryRow> latestFetches(std::vector<SummaryRow*> rows) {
 
 }  // namespace
 
-std::optional<ObservationName> readObservationName(std::string_view fileName) {
-  constexpr std::string_view kEnding = ".json";
-  if (!fileName.ends_with(kEnding)) return std::nullopt;
-  fileName.remove_suffix(kEnding.size());
-  auto fields = splitFields(fileName, '_');
-  ObservationName name;
-  if (fields.size() >= 5 && isDigits(fields.back(), 6) && isDigits(fields[fields.size() - 2], 8)) {
-    name.fetchTime = digitsValue(fields.back());
-    fields.pop_back();
-  }
-  // Mode, at least one station field, advanced flag, date.
-  if (fields.size() < 4) return std::nullopt;
-  const auto date = isDigits(fields.back(), 8) ? readDateNumber(fields.back()) : std::nullopt;
-  if (!date) return std::nullopt;
-  name.date = *date;
-  // A "_" in the station text stays: the name joined its parts with "_".
-  const std::size_t stationEnd = fields.size() - 2;
-  for (std::size_t i = 1; i < stationEnd; ++i) {
-    if (i > 1) name.station += '_';
-    name.station += fields[i];
-  }
-  if (name.station.empty()) return std::nullopt;
-  return name;
-}
-
-std::optional<int> readDateNumber(std::string_view text) {
-  std::string digits;
-  if (isDigits(text, 8)) {
-    digits = text;
-  } else if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
-    digits = std::string(text.substr(0, 4)) + std::string(text.substr(5, 2)) +
-             std::string(text.substr(8, 2));
-    if (!isDigits(digits, 8)) return std::nullopt;
-  } else {
-    return std::nullopt;
-  }
-  const int number = digitsValue(digits);
-  const std::chrono::year_month_day date{
-      std::chrono::year(number / 10000),
-      std::chrono::month(static_cast<unsigned>(number / 100 % 100)),
-      std::chrono::day(static_cast<unsigned>(number % 100))};
-  if (!date.ok()) return std::nullopt;
-  return number;
-}
-
-std::string dateText(int date) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date / 10000, date / 100 % 100, date % 100);
-  return text;
-}
-
 std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
                                        std::string& message) {
   thread_local DayReader reader;
@@ -322,32 +241,6 @@ bool SummaryFilter::takes(std::string_view stationText, int date) const {
   if (!station.empty() && stationText != station) return false;
   if (from != 0 && date < from) return false;
   return to == 0 || date <= to;
-}
-
-std::vector<std::filesystem::path> findObservationFiles(
-    const std::vector<std::filesystem::path>& folders,
-    std::vector<std::filesystem::path>& missing) {
-  namespace fs = std::filesystem;
-  std::vector<fs::path> found;
-  for (const fs::path& folder : folders) {
-    std::error_code error;
-    const fs::directory_entry top(folder, error);
-    if (!top.exists(error)) {
-      missing.push_back(folder);
-      continue;
-    }
-    if (!top.is_directory(error)) {
-      if (isObservationFile(top)) found.push_back(top.path());
-      continue;
-    }
-    fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied,
-                                          error);
-    for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
-      if (isObservationFile(*walk)) found.push_back(walk->path());
-    }
-  }
-  std::sort(found.begin(), found.end());
-  return found;
 }
 
 SummaryTable buildSummaryTable(const std::vector<std::filesystem::path>& files,

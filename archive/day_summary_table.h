@@ -9,29 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/archive_names.h"
 #include "core/day_texts.h"
 #include "core/query_types.h"
 
 // A summary over saved days: each observation file read as the window opens
 // it, its day's statistics as one table row.
 namespace skyrill {
-
-// What the name of an observation file tells: mode digit, station, advanced
-// flag, date stamp (YYYYMMDD) and, for a current day, the time of the fetch
-// (HHMMSS), joined by "_" before ".json".
-struct ObservationName {
-  std::string station;
-  int date = 0;       // YYYYMMDD as a number
-  int fetchTime = 0;  // HHMMSS; 0 for a past day
-};
-
-// Nothing when the name is not made that way.
-std::optional<ObservationName> readObservationName(std::string_view fileName);
-
-// "YYYY-MM-DD" or "YYYYMMDD" of a valid date as YYYYMMDD; nothing otherwise.
-std::optional<int> readDateNumber(std::string_view text);
-// YYYYMMDD as "YYYY-MM-DD".
-std::string dateText(int date);
 
 // One status panel taken apart: its value without the unit, its class label
 // without brackets and "*" when some hour lacked the element. All empty when
@@ -93,12 +77,6 @@ struct SummaryFilter {
   int to = 0;
   bool takes(std::string_view station, int date) const;
 };
-
-// Every regular "*.json" file below the folders, at any depth (a file given
-// in place of a folder counts too), in path order. Folders that cannot be
-// read are passed over; `missing` gets the arguments that do not exist.
-std::vector<std::filesystem::path> findObservationFiles(
-    const std::vector<std::filesystem::path>& folders, std::vector<std::filesystem::path>& missing);
 
 // A file left out of the summary and the message the window shows for it.
 struct SkippedFile {

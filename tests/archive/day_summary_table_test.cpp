@@ -1,4 +1,4 @@
-#include "core/day_summary_table.h"
+#include "archive/day_summary_table.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "archive/history_archive.h"
 #include "core/answer_check.h"
 #include "core/classifications.h"
 #include "core/csv_text.h"
