@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "store/observation_files.h"
+#include "store/whole_file.h"
 
 namespace skyrill {
 namespace {
@@ -93,11 +94,14 @@ fs::path HistoryArchive::placeOf(std::string_view yearText, std::string_view fil
 }
 
 bool HistoryArchive::save(std::string_view yearText, std::string_view fileName,
-                          std::string_view bytes) const {
+                          std::string_view bytes, std::error_code* error) const {
   if (bytes.empty() || fileName.empty()) return false;
   const fs::path file = placeOf(yearText, fileName);
   ensureFolderPath(file.parent_path());
-  return writeDayFile(file, bytes);
+  std::error_code writeError;
+  const bool written = writeWholeFile(file, bytes, writeError);
+  if (error) *error = writeError;
+  return written;
 }
 
 fs::path HistoryArchive::pastDayFile(std::string_view station, int date, bool advanced) const {

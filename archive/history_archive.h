@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "archive/archive_names.h"
@@ -69,8 +70,10 @@ class HistoryArchive : public DayArchive {
   // fetch is the year list's text.
   std::filesystem::path placeOf(std::string_view yearText, std::string_view fileName) const;
   // Writes a day whole (a temporary file renamed over it), making the
-  // folders on the way; false when it could not be written.
-  bool save(std::string_view yearText, std::string_view fileName, std::string_view bytes) const;
+  // folders on the way; false, with the reason in `error`, when it could not
+  // be written. No bytes are no day and are not written.
+  bool save(std::string_view yearText, std::string_view fileName, std::string_view bytes,
+            std::error_code* error = nullptr) const;
 
   // The file a station's past day from the normal or advanced source is
   // saved in, and whether it is there. A current-day file is no saved past day.

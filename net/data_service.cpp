@@ -44,16 +44,23 @@ FetchedAnswer fetchAnswer(std::string_view url, std::string_view proxy, const We
 }
 
 FetchedAnswer DataService::fetch(const QueryRequest& request, CancelFlag* cancel) {
-  const bool useProxy = request.proxyEnabled && !request.proxyAddress.empty();
+  WebResponse response = exchange(request, cancel);
+  std::string note = noteOn(request, response);
+  return {std::move(response.body), std::move(note)};
+}
+
+WebResponse DataService::exchange(const QueryRequest& request, CancelFlag* cancel,
+                                  WebSession* session) const {
   WebRequest options;
-  if (useProxy) options.proxy = request.proxyAddress;
-  WebResponse response =
-      WebClient(limits_).exchange(buildQueryUrl(baseAddress_, request), options, cancel);
+  if (request.proxyEnabled && !request.proxyAddress.empty()) options.proxy = request.proxyAddress;
+  return WebClient(limits_).exchange(buildQueryUrl(baseAddress_, request), options, cancel,
+                                     session);
+}
+
+std::string DataService::noteOn(const QueryRequest& request, const WebResponse& response) {
   // A service reached without a key most likely refused for want of one.
   const bool reached = response.failure == WebFailure::None;
-  std::string note =
-      reached && request.apiKey.empty() ? missingKeyNote() : webFailureNote(response);
-  return {std::move(response.body), std::move(note)};
+  return reached && request.apiKey.empty() ? missingKeyNote() : webFailureNote(response);
 }
 
 }  // namespace skyrill

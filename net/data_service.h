@@ -35,6 +35,14 @@ class DataService : public AnswerSource {
 
   FetchedAnswer fetch(const QueryRequest& request, CancelFlag* cancel = nullptr) override;
 
+  // The request's exchange with all that is known of it, over the session's
+  // connections when one is given.
+  WebResponse exchange(const QueryRequest& request, CancelFlag* cancel = nullptr,
+                       WebSession* session = nullptr) const;
+  // The line a refusal of the exchange's answer gets: what went wrong on the
+  // way, or that no key was given to a service that was reached.
+  static std::string noteOn(const QueryRequest& request, const WebResponse& response);
+
  private:
   std::string baseAddress_;
   WebLimits limits_;

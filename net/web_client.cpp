@@ -271,29 +271,29 @@ std::string serverOrigin(const UrlParts& parts) {
          std::to_string(parts.port);
 }
 
-// Runs one transfer to its end. Driven through a multi handle of its own so
-// that a raised cancel flag wakes the wait and ends the transfer at once.
-CURLcode performTransfer(CURL* easy, CancelFlag* cancel) {
-  std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-  if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return CURLE_FAILED_INIT;
-  if (cancel) cancel->setWaker([handle = multi.get()] { curl_multi_wakeup(handle); });
+// Runs one transfer to its end. Driven through a multi handle so that a
+// raised cancel flag wakes the wait and ends the transfer at once; the multi
+// handle keeps the connections for the next transfer of a session.
+CURLcode performTransfer(CURL* easy, CURLM* multi, CancelFlag* cancel) {
+  if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
+  if (cancel) cancel->setWaker([multi] { curl_multi_wakeup(multi); });
   CURLcode result = CURLE_ABORTED_BY_CALLBACK;
   int running = 1;
   while (!(cancel && cancel->isCancelled())) {
-    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
       result = CURLE_FAILED_INIT;
       break;
     }
     if (running == 0) {
       int left = 0;
-      const CURLMsg* message = curl_multi_info_read(multi.get(), &left);
+      const CURLMsg* message = curl_multi_info_read(multi, &left);
       result = message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_OK;
       break;
     }
-    curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
+    curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
   }
   if (cancel) cancel->clearWaker();
-  curl_multi_remove_handle(multi.get(), easy);
+  curl_multi_remove_handle(multi, easy);
   return result;
 }
 
@@ -386,17 +386,33 @@ void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, WebResponse& r
 
 }  // namespace
 
-WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
-                                CancelFlag* cancel) const {
+struct WebSession::Handles {
+  std::unique_ptr<CURL, CurlDeleter> easy{curl_easy_init()};
+  std::unique_ptr<CURLM, MultiDeleter> multi{curl_multi_init()};
+};
+
+WebSession::WebSession() {
+  initCurlOnce();
+  handles_ = std::make_unique<Handles>();
+}
+
+WebSession::~WebSession() = default;
+
+WebResponse WebClient::exchange(std::string_view url, const WebRequest& options, CancelFlag* cancel,
+                                WebSession* session) const {
   initCurlOnce();
   WebResponse response;
   const UrlParts firstParts = analyzeUrl(url);
   response.server = serverOrigin(firstParts);
-  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-  if (!curl) {
+  // Handles of this exchange alone, or the session's, which keep their connections.
+  WebSession::Handles ownHandles;
+  WebSession::Handles& handles = session ? *session->handles_ : ownHandles;
+  CURL* const easy = handles.easy.get();
+  if (!easy || !handles.multi) {
     response.failure = WebFailure::Other;
     return response;
   }
+  if (session) curl_easy_reset(easy);
 
   std::vector<std::string> lines = normalizedHeaderLines(options.extraHeaders);
   const std::string agent = takeUserAgent(lines);
@@ -428,26 +444,26 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     const auto headers = curlHeaderList(hopLines);
     body.bytes.clear();
 
-    curl_easy_setopt(curl.get(), CURLOPT_URL, address.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, agent.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &body);
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
-    setMethod(curl.get(), method);
-    setLimits(curl.get(), limits_);
-    setTransport(curl.get(), response.proxy);
+    curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
+    setMethod(easy, method);
+    setLimits(easy, limits_);
+    setTransport(easy, response.proxy);
     // A transfer that breaks off keeps what was read before.
-    const CURLcode code = performTransfer(curl.get(), cancel);
-    noteOutcome(code, curl.get(), body, response);
+    const CURLcode code = performTransfer(easy, handles.multi.get(), cancel);
+    noteOutcome(code, easy, body, response);
 
     const std::optional<std::string> next =
-        response.failure == WebFailure::None ? redirectTarget(curl.get()) : std::nullopt;
+        response.failure == WebFailure::None ? redirectTarget(easy) : std::nullopt;
     if (!next) {
       response.body = std::move(body.bytes);
       return response;
     }
-    method = methodAfterRedirect(curl.get(), method);
+    method = methodAfterRedirect(easy, method);
     address = *next;
     parts = analyzeUrl(address);
     leftFirstHost = leftFirstHost || !sameHost(parts, firstParts);

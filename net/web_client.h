@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -68,7 +69,23 @@ struct WebLimits {
 inline constexpr std::string_view kDefaultUserAgent =
     "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 
-// One synchronous HTTP exchange at a time, nothing kept between calls.
+// Connections kept open from one exchange to the next, for a run of
+// requests to one server from one thread. Not to be shared between threads.
+class WebSession {
+ public:
+  WebSession();
+  ~WebSession();
+  WebSession(const WebSession&) = delete;
+  WebSession& operator=(const WebSession&) = delete;
+
+ private:
+  friend class WebClient;
+  struct Handles;
+  std::unique_ptr<Handles> handles_;
+};
+
+// One synchronous HTTP exchange at a time; nothing is kept between calls
+// unless they share a session.
 class WebClient {
  public:
   explicit WebClient(WebLimits limits = {}) : limits_(limits) {}
@@ -83,9 +100,10 @@ class WebClient {
   }
 
   // The same exchange with what is known about it. A raised cancel flag ends
-  // it at once, from any thread, with the failure Cancelled.
+  // it at once, from any thread, with the failure Cancelled. With a session
+  // the exchange reuses its open connections.
   WebResponse exchange(std::string_view url, const WebRequest& options = {},
-                       CancelFlag* cancel = nullptr) const;
+                       CancelFlag* cancel = nullptr, WebSession* session = nullptr) const;
 
  private:
   WebLimits limits_;

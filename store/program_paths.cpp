@@ -17,6 +17,16 @@ std::filesystem::path programDirectory() {
   return programFilePath().parent_path();
 }
 
+std::filesystem::path windowProgramDirectory() {
+  const std::filesystem::path own = programDirectory();
+  std::error_code error;
+  if (std::filesystem::exists(own / "skyrill", error)) return own;
+  // <build>/tools/<tool>/ beside <build>/app/skyrill.
+  const std::filesystem::path built = own.parent_path().parent_path() / "app";
+  if (std::filesystem::exists(built / "skyrill", error)) return built;
+  return own;
+}
+
 namespace {
 
 // $XDG_DATA_HOME, or ~/.local/share; empty when neither is known. A

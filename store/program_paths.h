@@ -12,6 +12,11 @@ std::filesystem::path programFilePath();
 // The folder that holds the running executable.
 std::filesystem::path programDirectory();
 
+// The folder of the window program, for the tools that share its files: the
+// tool's own folder when the program stands beside it (an installation), or
+// the build tree's "app" folder for a tool run from its build folder.
+std::filesystem::path windowProgramDirectory();
+
 // The folder that keeps the program's own files (settings, History, the
 // station directory caches, the crash report): the program's folder when it
 // can be written, as in a copy unpacked anywhere; otherwise, as in an

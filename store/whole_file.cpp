@@ -100,12 +100,25 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
 }
 
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::error_code error;
+  return writeWholeFile(path, bytes, error);
+}
+
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
+                    std::error_code& error) {
+  // The first step that fails says why; later ones only clean up.
+  const auto failed = [&error] {
+    if (!error) error = std::error_code(errno, std::generic_category());
+    return false;
+  };
+  error.clear();
   std::string tempPath;
   FileDescriptor fd(createTempBeside(path, tempPath));
-  if (!fd.valid()) return false;
+  if (!fd.valid()) return failed();
   bool ok = writeAll(fd.get(), bytes) && copyPermissions(path, fd.get()) && ::fsync(fd.get()) == 0;
-  ok = fd.close() && ok;
-  ok = ok && std::rename(tempPath.c_str(), path.c_str()) == 0;
+  if (!ok) failed();
+  ok = (fd.close() || failed()) && ok;
+  ok = ok && (std::rename(tempPath.c_str(), path.c_str()) == 0 || failed());
   if (!ok) ::unlink(tempPath.c_str());
   return ok;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // Files are read and written whole, in one operation each.
 namespace skyrill {
@@ -18,6 +19,9 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path,
 // same folder that is then renamed over the target, so a failed write leaves
 // the old file as it was. An existing file keeps its permissions.
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
+// The same, telling in `error` why a write failed (e.g. no space left).
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
+                    std::error_code& error);
 
 // The path a chain of symbolic links leads to (the path itself when it is no
 // link); the target need not exist. Writing there replaces the target and

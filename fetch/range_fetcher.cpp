@@ -1,0 +1,292 @@
+#include "fetch/range_fetcher.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <optional>
+#include <thread>
+#include <tuple>
+
+#include "core/answer_check.h"
+#include "core/cancel_flag.h"
+#include "core/failure_notes.h"
+#include "json/json_document.h"
+#include "net/data_service.h"
+
+namespace skyrill {
+namespace {
+
+using std::chrono::sys_days;
+using std::chrono::year_month_day;
+
+std::optional<sys_days> toDays(int date) {
+  const year_month_day day{std::chrono::year(date / 10000),
+                           std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
+                           std::chrono::day(static_cast<unsigned>(date % 100))};
+  if (!day.ok()) return std::nullopt;
+  return sys_days(day);
+}
+
+int toDate(sys_days days) {
+  const year_month_day day(days);
+  return static_cast<int>(day.year()) * 10000 + static_cast<int>(unsigned(day.month())) * 100 +
+         static_cast<int>(unsigned(day.day()));
+}
+
+// A request that failed on its way and may go through on another try: no
+// connection, a time-out, a break in the answer, a server in trouble.
+bool isPassingFailure(const WebResponse& response) {
+  switch (response.failure) {
+    case WebFailure::None:
+      return response.status >= 500;
+    case WebFailure::ConnectionRefused:
+    case WebFailure::Unreachable:
+    case WebFailure::TimedOut:
+    case WebFailure::ConnectionBroken:
+    case WebFailure::NothingReceived:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The service will not take the key: no day of any station will come.
+bool refusesTheKey(const WebResponse& response) {
+  return response.status == 401 || response.status == 403;
+}
+
+}  // namespace
+
+bool isStationText(std::string_view text) {
+  return !text.empty() && text.size() <= 5 && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0;
+  });
+}
+
+int localDateNumber(std::chrono::system_clock::time_point time) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  return (local.tm_year + 1900) * 10000 + (local.tm_mon + 1) * 100 + local.tm_mday;
+}
+
+int nextDay(int date) {
+  const auto days = toDays(date);
+  return days ? toDate(*days + std::chrono::days(1)) : date;
+}
+
+int previousDay(int date) {
+  const auto days = toDays(date);
+  return days ? toDate(*days - std::chrono::days(1)) : date;
+}
+
+int dayCount(int first, int last) {
+  const auto from = toDays(first);
+  const auto to = toDays(last);
+  if (!from || !to || *to < *from) return 0;
+  return static_cast<int>((*to - *from).count()) + 1;
+}
+
+RangeProblem checkRange(const RangeRequest& request, int today) {
+  if (request.stations.empty()) return RangeProblem::NoStation;
+  if (!std::all_of(request.stations.begin(), request.stations.end(), isStationText)) {
+    return RangeProblem::BadStation;
+  }
+  if (!toDays(request.firstDay) || !toDays(request.lastDay)) return RangeProblem::BadDate;
+  if (request.lastDay < request.firstDay) return RangeProblem::LastBeforeFirst;
+  if (request.lastDay >= today) return RangeProblem::NotPast;
+  const int years = request.lastDay / 10000 - request.firstDay / 10000;
+  const bool longer =
+      years > kMaxRangeYears ||
+      (years == kMaxRangeYears && request.lastDay % 10000 >= request.firstDay % 10000);
+  return longer ? RangeProblem::TooLong : RangeProblem::None;
+}
+
+struct RangeFetcher::Day {
+  std::string station;
+  int date = 0;
+};
+
+// What one of the run's threads keeps: its open connections and the flag that
+// gives up its request.
+struct RangeFetcher::Worker {
+  WebSession session;
+  CancelFlag cancel;
+};
+
+RangeFetcher::RangeFetcher(RangeRequest request, const HistoryArchive& archive)
+    : request_(std::move(request)), archive_(archive) {
+  for (const std::string& station : request_.stations) {
+    for (int date = request_.firstDay; date <= request_.lastDay; date = nextDay(date)) {
+      days_.push_back({station, date});
+      if (nextDay(date) == date) break;  // no date: the range was not checked
+    }
+  }
+}
+
+RangeFetcher::~RangeFetcher() = default;
+
+RangeReport RangeFetcher::run(const DayReporter& report) {
+  {
+    const std::lock_guard lock(mutex_);
+    reporter_ = report;
+    report_ = {};
+    report_.counts.total = days_.size();
+    const unsigned jobs = std::max(1u, std::min<unsigned>(request_.jobs, days_.size()));
+    for (unsigned i = 0; i < jobs; ++i) workers_.push_back(std::make_unique<Worker>());
+    if (stopping_) {
+      for (auto& worker : workers_) worker->cancel.cancel();
+    }
+  }
+  std::vector<std::thread> helpers;
+  for (std::size_t i = 1; i < workers_.size(); ++i) {
+    helpers.emplace_back([this, i] { work(*workers_[i]); });
+  }
+  if (!workers_.empty()) work(*workers_.front());
+  for (std::thread& helper : helpers) helper.join();
+
+  const std::lock_guard lock(mutex_);
+  report_.stopped = stopping_;
+  std::sort(report_.problems.begin(), report_.problems.end(),
+            [](const DayResult& a, const DayResult& b) {
+              return std::tie(a.station, a.date) < std::tie(b.station, b.date);
+            });
+  return report_;
+}
+
+void RangeFetcher::stop() {
+  const std::lock_guard lock(mutex_);
+  stopping_ = true;
+  for (auto& worker : workers_) worker->cancel.cancel();
+  wake_.notify_all();
+}
+
+void RangeFetcher::work(Worker& worker) {
+  for (std::size_t index; !stopping_ && (index = next_.fetch_add(1)) < days_.size();) {
+    const DayResult result = fetchDay(worker, days_[index]);
+    if (result.outcome != DayOutcome::Stopped) settle(result);
+  }
+}
+
+DayResult RangeFetcher::fetchDay(Worker& worker, const Day& day) {
+  DayResult result{day.station, day.date, DayOutcome::Stopped, {}};
+  if (archive_.holdsPastDay(day.station, day.date, request_.advancedSource)) {
+    result.outcome = DayOutcome::AlreadyThere;
+    return result;
+  }
+  {
+    const std::lock_guard lock(mutex_);
+    const bool stationRefused = std::find(refusedStations_.begin(), refusedStations_.end(),
+                                          day.station) != refusedStations_.end();
+    if (keyRefused_ || stationRefused) {
+      result.outcome = DayOutcome::Refused;
+      result.message = refusalMessage_;
+      return result;
+    }
+  }
+
+  QueryRequest query;
+  query.mode = QueryMode::History;
+  query.stationNumber = day.station;
+  query.year = std::to_string(day.date / 10000);
+  query.month = std::to_string(day.date / 100 % 100);
+  query.day = std::to_string(day.date % 100);
+  query.advancedSource = request_.advancedSource;
+  query.apiKey = request_.apiKey;
+  query.proxyEnabled = !request_.proxy.empty();
+  query.proxyAddress = request_.proxy;
+  const DataService service(request_.server, request_.limits);
+
+  for (std::size_t attempt = 0;; ++attempt) {
+    if (attempt > 0 && !pause(request_.retryPauses[attempt - 1])) return result;
+    if (!waitForTurn()) return result;
+    WebResponse response = service.exchange(query, &worker.cancel, &worker.session);
+    if (response.failure == WebFailure::Cancelled) return result;
+
+    const std::string text = decodeAnswer(response.body);
+    JsonDocument document;
+    const bool parsed = document.parse(text);
+    const CheckedAnswer check = checkAnswer(text, parsed, document, recordPrefix(query.mode));
+    const bool passing = isPassingFailure(response);
+    if (check.outcome == AnswerCheck::Ok && !passing) {
+      std::error_code error;
+      const std::string name = makeSuggestedFileName(query, {});
+      if (!archive_.save(query.year, name, response.body, &error)) {
+        stopForWriteError("无法保存 " + archive_.placeOf(query.year, name).string() + "：" +
+                          error.message());
+        return result;
+      }
+      result.outcome = DayOutcome::Fetched;
+      return result;
+    }
+    result.message = withNote(check.message, DataService::noteOn(query, response));
+    if (passing && attempt < request_.retryPauses.size()) continue;
+    result.outcome = passing ? DayOutcome::Failed : DayOutcome::Refused;
+    if (!passing) {
+      const std::lock_guard lock(mutex_);
+      if (refusesTheKey(response)) keyRefused_ = true;
+      if (check.outcome == AnswerCheck::ServiceError) refusedStations_.push_back(day.station);
+      refusalMessage_ = result.message;
+    }
+    return result;
+  }
+}
+
+// Waits for the next request's turn under the rate bound; false when the run
+// stops meanwhile.
+bool RangeFetcher::waitForTurn() {
+  if (request_.rate <= 0) return !stopping_;
+  std::unique_lock lock(mutex_);
+  const auto now = std::chrono::steady_clock::now();
+  const auto turn = std::max(now, nextRequest_);
+  nextRequest_ = turn + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(1.0 / request_.rate));
+  return !wake_.wait_until(lock, turn, [this] { return stopping_.load(); });
+}
+
+// Waits before another try; false when the run stops meanwhile.
+bool RangeFetcher::pause(std::chrono::milliseconds length) {
+  std::unique_lock lock(mutex_);
+  return !wake_.wait_for(lock, length, [this] { return stopping_.load(); });
+}
+
+void RangeFetcher::settle(const DayResult& result) {
+  const std::lock_guard lock(mutex_);
+  RangeCounts& counts = report_.counts;
+  switch (result.outcome) {
+    case DayOutcome::Fetched:
+      ++counts.fetched;
+      break;
+    case DayOutcome::AlreadyThere:
+      ++counts.alreadyThere;
+      break;
+    case DayOutcome::Refused:
+      ++counts.refused;
+      report_.problems.push_back(result);
+      break;
+    case DayOutcome::Failed:
+      ++counts.failed;
+      report_.problems.push_back(result);
+      break;
+    case DayOutcome::Stopped:
+      break;
+  }
+  const bool held =
+      result.outcome == DayOutcome::Fetched || result.outcome == DayOutcome::AlreadyThere;
+  if (held && result.date > lastSavedDate_) {
+    lastSavedDate_ = result.date;
+    report_.lastSaved =
+        archive_.pastDayFile(result.station, result.date, request_.advancedSource).string();
+  }
+  if (reporter_) reporter_(result, counts);
+}
+
+void RangeFetcher::stopForWriteError(const std::string& message) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (report_.writeError.empty()) report_.writeError = message;
+  }
+  stop();
+}
+
+}  // namespace skyrill

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "archive/history_archive.h"
+#include "net/web_client.h"
+
+// Many past days of one or more stations fetched into the History archive at
+// once: each day asked for, checked and named as the window does it, saved
+// whole, days already held skipped, passing failures tried again.
+namespace skyrill {
+
+// What to fetch and how.
+struct RangeRequest {
+  std::vector<std::string> stations;
+  int firstDay = 0;  // YYYYMMDD, included
+  int lastDay = 0;   // YYYYMMDD, included
+  bool advancedSource = false;
+  std::string apiKey;
+  std::string proxy;   // "host:port"; empty for a direct connection
+  std::string server;  // the data service's base address
+  unsigned jobs = 4;   // requests in flight at most
+  double rate = 10;    // requests per second at most; 0 for no bound
+  WebLimits limits;    // the window's limits for one request
+  // The pauses before the second, third and fourth try of a day whose
+  // request failed on the way (no connection, a time-out, a 5xx status, a
+  // cut-off body). A refusal by the service is never tried again.
+  std::vector<std::chrono::milliseconds> retryPauses = {
+      std::chrono::seconds(1), std::chrono::seconds(2), std::chrono::seconds(4)};
+};
+
+// Why a range cannot be fetched.
+enum class RangeProblem {
+  None,
+  NoStation,        // no station given
+  BadStation,       // a station text that is no station number
+  BadDate,          // a day that is no date
+  LastBeforeFirst,  // the last day lies before the first
+  NotPast,          // a day that is today or later: only past days are fetched
+  TooLong,          // more than 20 years
+};
+
+inline constexpr int kMaxRangeYears = 20;
+
+// A station number as the service knows them: 1 to 5 ASCII letters or digits.
+bool isStationText(std::string_view text);
+
+// The first problem of a request, on the day `today` (YYYYMMDD).
+RangeProblem checkRange(const RangeRequest& request, int today);
+
+// The local date of a time as YYYYMMDD; the day after and before one.
+int localDateNumber(std::chrono::system_clock::time_point time);
+int nextDay(int date);
+int previousDay(int date);
+// How many days lie from `first` to `last`, both included.
+int dayCount(int first, int last);
+
+enum class DayOutcome {
+  Fetched,       // asked for and saved
+  AlreadyThere,  // its past-day file was in the archive: not asked for
+  Refused,       // the answer failed its check; nothing saved
+  Failed,        // no answer after every try; nothing saved
+  Stopped,       // the run stopped before the day was done
+};
+
+struct DayResult {
+  std::string station;
+  int date = 0;
+  DayOutcome outcome = DayOutcome::Stopped;
+  std::string message;  // the window's message, for a refused or failed day
+};
+
+// Where a run stands.
+struct RangeCounts {
+  std::size_t total = 0;
+  std::size_t fetched = 0;
+  std::size_t alreadyThere = 0;
+  std::size_t refused = 0;
+  std::size_t failed = 0;
+  std::size_t done() const { return fetched + alreadyThere + refused + failed; }
+};
+
+// How a run ended.
+struct RangeReport {
+  RangeCounts counts;
+  std::vector<DayResult> problems;  // the refused and failed days, by station and date
+  bool stopped = false;             // stopped on request or by a write error
+  std::string writeError;           // the write that stopped the run, if one did
+  std::string lastSaved;            // the file of the latest day now in the archive
+};
+
+class RangeFetcher {
+ public:
+  // Called with each day as it is settled, from the run's threads one at a
+  // time, with the counts so far.
+  using DayReporter = std::function<void(const DayResult&, const RangeCounts&)>;
+
+  RangeFetcher(RangeRequest request, const HistoryArchive& archive);
+  ~RangeFetcher();
+  RangeFetcher(const RangeFetcher&) = delete;
+  RangeFetcher& operator=(const RangeFetcher&) = delete;
+
+  // Fetches the range on the calling thread and `jobs` helpers, until every
+  // day is settled or the run is stopped.
+  RangeReport run(const DayReporter& report = {});
+
+  // Ends a run at once, from any thread: requests under way are given up,
+  // pauses end; days saved stay and no half-written file remains.
+  void stop();
+
+ private:
+  struct Day;
+  struct Worker;
+
+  void work(Worker& worker);
+  DayResult fetchDay(Worker& worker, const Day& day);
+  bool waitForTurn();
+  bool pause(std::chrono::milliseconds length);
+  void settle(const DayResult& result);
+  void stopForWriteError(const std::string& message);
+
+  RangeRequest request_;
+  const HistoryArchive& archive_;
+  std::vector<Day> days_;
+  std::atomic<std::size_t> next_{0};
+  std::atomic<bool> stopping_{false};
+  std::vector<std::unique_ptr<Worker>> workers_;
+
+  std::mutex mutex_;  // guards what follows
+  std::condition_variable wake_;
+  std::chrono::steady_clock::time_point nextRequest_{};
+  std::vector<std::string> refusedStations_;  // the service knows them not
+  bool keyRefused_ = false;
+  std::string refusalMessage_;
+  RangeReport report_;
+  int lastSavedDate_ = 0;
+  DayReporter reporter_;
+};
+
+}  // namespace skyrill

@@ -1,0 +1,189 @@
+// skyrill-fetch: many past days of one or more stations fetched into the
+// History archive, where the window and skyrill-summary find them.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <thread>
+
+#include "archive/history_archive.h"
+#include "core/day_texts.h"
+#include "fetch/range_fetcher.h"
+#include "net/data_service.h"
+#include "store/program_paths.h"
+#include "store/settings.h"
+#include "tools/skyrill-day/day_report.h"
+#include "tools/skyrill-fetch/options.h"
+#include "tools/tool_main.h"
+
+namespace skyrill {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// "1:05" for 65 seconds.
+std::string clockText(double seconds) {
+  const long whole = static_cast<long>(seconds + 0.5);
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+  return text;
+}
+
+// How far the run is: a bar redrawn on one line of a terminal, or a plain
+// line now and then when standard error is a file or a pipe.
+class Progress {
+ public:
+  explicit Progress(std::size_t total) : total_(total), terminal_(isatty(STDERR_FILENO) != 0) {}
+
+  void show(const RangeCounts& counts) {
+    const std::size_t done = counts.done();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    const double rate = seconds > 0 ? done / seconds : 0;
+    const std::string figures = std::to_string(done) + "/" + std::to_string(total_) + " days  " +
+                                rateText(rate) + " days/s  " +
+                                (rate > 0 ? clockText((total_ - done) / rate) : "-:--") + " left";
+    if (terminal_) {
+      constexpr std::size_t kWidth = 30;
+      const std::size_t filled = total_ == 0 ? kWidth : done * kWidth / total_;
+      std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
+                << figures << "   " << std::flush;
+      lineOpen_ = true;
+    } else if (done == total_ || done * 10 / std::max<std::size_t>(total_, 1) != lastTenth_) {
+      lastTenth_ = done * 10 / std::max<std::size_t>(total_, 1);
+      std::cerr << figures << '\n';
+    }
+  }
+
+  // A line of its own, below the bar.
+  void say(const std::string& line) {
+    endLine();
+    std::cerr << line << '\n';
+  }
+
+  void endLine() {
+    if (lineOpen_) std::cerr << '\n';
+    lineOpen_ = false;
+  }
+
+ private:
+  static std::string rateText(double rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", rate);
+    return text;
+  }
+
+  std::size_t total_;
+  bool terminal_;
+  bool lineOpen_ = false;
+  std::size_t lastTenth_ = 0;
+  Clock::time_point start_ = Clock::now();
+};
+
+// Stops the run on Ctrl+C, a hang-up or a kill, from a thread of its own: a
+// signal handler may not take the fetcher's locks.
+class StopOnSignals {
+ public:
+  explicit StopOnSignals(RangeFetcher& fetcher) {
+    sigemptyset(&signals_);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals_, signal);
+    // Blocked before the run's threads start, so that they inherit it and
+    // only the watcher takes the signals.
+    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+    watcher_ = std::thread([this, &fetcher] {
+      const timespec tick{0, 100'000'000};
+      while (!done_) {
+        if (sigtimedwait(&signals_, nullptr, &tick) > 0) {
+          stopped_ = true;
+          fetcher.stop();
+        }
+      }
+    });
+  }
+  ~StopOnSignals() {
+    done_ = true;
+    watcher_.join();
+    pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr);
+  }
+  bool stopped() const { return stopped_; }
+
+ private:
+  sigset_t signals_{};
+  std::atomic<bool> done_ = false;
+  std::atomic<bool> stopped_ = false;
+  std::thread watcher_;
+};
+
+// The request as the command gives it, the rest as the window has it.
+RangeRequest rangeOf(const FetchCommand& command, const Settings& window) {
+  RangeRequest request;
+  request.stations = command.stations;
+  request.firstDay = command.firstDay;
+  request.lastDay = command.lastDay;
+  request.advancedSource = command.advanced;
+  request.apiKey = command.key.value_or(window.apiKey);
+  const std::string windowProxy = window.proxyEnabled ? window.proxyAddress : std::string();
+  request.proxy = command.proxy.value_or(windowProxy);
+  const std::string windowServer =
+      window.serverAddress.empty() ? defaultServerAddress() : window.serverAddress;
+  request.server = command.server.value_or(windowServer);
+  request.jobs = command.jobs;
+  request.rate = command.rate;
+  return request;
+}
+
+int run(const FetchCommand& command) {
+  const std::filesystem::path windowData = dataDirectory(windowProgramDirectory());
+  const Settings window = loadSettings(settingsPath(windowData));
+  const HistoryArchive archive = HistoryArchive::inFolder(
+      command.folder.empty() ? historyFolder(windowData) : std::filesystem::path(command.folder));
+  const RangeRequest request = rangeOf(command, window);
+  RangeFetcher fetcher(request, archive);
+  Progress progress(request.stations.size() *
+                    static_cast<std::size_t>(dayCount(request.firstDay, request.lastDay)));
+
+  RangeReport report;
+  bool interrupted = false;
+  {
+    const StopOnSignals signals(fetcher);
+    report = fetcher.run([&progress](const DayResult& day, const RangeCounts& counts) {
+      if (day.outcome == DayOutcome::Refused || day.outcome == DayOutcome::Failed) {
+        const char* what = day.outcome == DayOutcome::Refused ? "refused" : "failed";
+        progress.say(day.station + " " + dateText(day.date) + " " + what + ": " +
+                     plainLines(day.message));
+      }
+      progress.show(counts);
+    });
+    interrupted = signals.stopped();
+  }
+  progress.endLine();
+
+  const RangeCounts& counts = report.counts;
+  if (!report.writeError.empty()) std::cerr << "skyrill-fetch: " << report.writeError << '\n';
+  if (interrupted) std::cerr << "skyrill-fetch: stopped\n";
+  std::cerr << "fetched " << counts.fetched << ", already there " << counts.alreadyThere
+            << ", refused " << counts.refused << ", failed " << counts.failed;
+  if (counts.done() < counts.total) std::cerr << ", not done " << counts.total - counts.done();
+  std::cerr << " (of " << counts.total << " days into " << archive.root().string() << ")\n";
+  for (const DayResult& day : report.problems) {
+    std::cerr << "  " << day.station << " " << dateText(day.date)
+              << (day.outcome == DayOutcome::Refused ? " refused" : " failed") << '\n';
+  }
+  return counts.fetched + counts.alreadyThere == counts.total ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace skyrill
+
+int main(int argc, char** argv) {
+  const int today = skyrill::localDateNumber(std::chrono::system_clock::now());
+  return skyrill::runTool(
+      argc, argv, "skyrill-fetch", skyrill::kFetchUsage, 2,
+      [today](const std::vector<std::string>& args, std::string& error) {
+        return skyrill::parseFetchCommand(args, today, error);
+      },
+      skyrill::run);
+}

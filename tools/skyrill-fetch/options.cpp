@@ -1,0 +1,163 @@
+#include "tools/skyrill-fetch/options.h"
+
+#include <charconv>
+#include <map>
+
+#include "archive/archive_names.h"
+#include "fetch/range_fetcher.h"
+
+namespace skyrill {
+
+const char* const kFetchUsage =
+    "Usage:\n"
+    "  skyrill-fetch --station S[,S...] --from DATE --to DATE [--into FOLDER]\n"
+    "                [--jobs N] [--rate R] [--advanced] [--key K] [--proxy HOST:PORT]\n"
+    "                [--server BASE]\n"
+    "  skyrill-fetch --help | --version\n"
+    "\n"
+    "Fetches every past day from DATE to DATE (both included) of the stations into\n"
+    "the History archive, as the window's auto-save keeps them: each day in the\n"
+    "folder of its year, named like 0_58453_0_20240120.json, written whole. A day\n"
+    "already in the archive is not asked for again, so a run that stopped goes on\n"
+    "where it stopped. An answer the window would refuse is reported with the\n"
+    "window's message and not saved; a request that fails on the way (no\n"
+    "connection, a time-out, a 5xx status, a cut-off answer) is tried again up to\n"
+    "3 times, after about 1, 2 and 4 seconds.\n"
+    "\n"
+    "  --station S     a station number; several separated by commas\n"
+    "  --from DATE     the first day (YYYY-MM-DD or YYYYMMDD)\n"
+    "  --to DATE       the last day, a past day at most 20 years after the first\n"
+    "  --into FOLDER   the History folder to fill (default: the window's)\n"
+    "  --jobs N        requests in flight at most (default 4)\n"
+    "  --rate R        requests per second at most (default 10; 0 for no bound)\n"
+    "  --advanced      use the advanced data source\n"
+    "  --key K         the API key (default: the window's)\n"
+    "  --proxy H:P     the proxy to go through (default: the window's, when on)\n"
+    "  --server BASE   the data service's base address (default: the window's)\n"
+    "  --help          show this text\n"
+    "  --version       show the program's version\n"
+    "\n"
+    "Progress goes to standard error: a bar with days done, days per second and\n"
+    "the time left on a terminal, plain lines otherwise. Ctrl+C stops the run at\n"
+    "once; the days saved stay.\n"
+    "\n"
+    "Exit status: 0 every day is in the archive, 1 some days were refused or\n"
+    "failed or the run was stopped, 2 usage error (also a last day before the\n"
+    "first, today or a later day, a range of more than 20 years, or a station\n"
+    "that is not 1 to 5 letters or digits).\n";
+
+namespace {
+
+template <typename Number>
+bool readNumber(const std::string& text, Number& out) {
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, out);
+  return result.ec == std::errc() && result.ptr == end;
+}
+
+std::vector<std::string> splitStations(const std::string& text) {
+  std::vector<std::string> stations;
+  std::size_t start = 0;
+  for (std::size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1) {
+    stations.push_back(text.substr(start, comma - start));
+  }
+  stations.push_back(text.substr(start));
+  return stations;
+}
+
+// The words of a range check, in the tool's language.
+std::string problemText(RangeProblem problem) {
+  switch (problem) {
+    case RangeProblem::NoStation:
+      return "give --station";
+    case RangeProblem::BadStation:
+      return "--station takes station numbers of 1 to 5 letters or digits, separated by commas";
+    case RangeProblem::BadDate:
+      return "--from and --to take dates as YYYY-MM-DD or YYYYMMDD";
+    case RangeProblem::LastBeforeFirst:
+      return "--to comes before --from";
+    case RangeProblem::NotPast:
+      return "--to must be a past day (before today)";
+    case RangeProblem::TooLong:
+      return "the range is longer than 20 years";
+    case RangeProblem::None:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& args, int today,
+                                              std::string& error) {
+  FetchCommand command;
+  std::string stations, from, to, jobs, rate, key, proxy, server;
+  bool keyGiven = false, proxyGiven = false, serverGiven = false;
+  const std::map<std::string, bool*> flags = {{"--help", &command.help},
+                                              {"-h", &command.help},
+                                              {"--version", &command.version},
+                                              {"--advanced", &command.advanced}};
+  const std::map<std::string, std::pair<std::string*, bool*>> values = {
+      {"--station", {&stations, nullptr}},
+      {"--from", {&from, nullptr}},
+      {"--to", {&to, nullptr}},
+      {"--into", {&command.folder, nullptr}},
+      {"--jobs", {&jobs, nullptr}},
+      {"--rate", {&rate, nullptr}},
+      {"--key", {&key, &keyGiven}},
+      {"--proxy", {&proxy, &proxyGiven}},
+      {"--server", {&server, &serverGiven}}};
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    std::optional<std::string> attached;  // --option=value
+    if (const std::size_t equals = arg.find('='); arg.starts_with("--") && equals != arg.npos) {
+      attached = arg.substr(equals + 1);
+      arg.resize(equals);
+    }
+    if (auto flag = flags.find(arg); flag != flags.end() && !attached) {
+      *flag->second = true;
+    } else if (auto value = values.find(arg); value != values.end()) {
+      if (!attached && i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return std::nullopt;
+      }
+      *value->second.first = attached ? *attached : args[++i];
+      if (value->second.second) *value->second.second = true;
+    } else {
+      error = arg.starts_with("-") ? "unknown option " + args[i] : "unexpected argument " + arg;
+      return std::nullopt;
+    }
+  }
+  if (command.help || command.version) return command;
+
+  if (keyGiven) command.key = key;
+  if (proxyGiven) command.proxy = proxy;
+  if (serverGiven) command.server = server;
+  if (!stations.empty()) command.stations = splitStations(stations);
+  if (from.empty() || to.empty()) {
+    error = "give --from and --to";
+    return std::nullopt;
+  }
+  command.firstDay = readDateNumber(from).value_or(0);
+  command.lastDay = readDateNumber(to).value_or(0);
+  if (!jobs.empty() && (!readNumber(jobs, command.jobs) || command.jobs == 0)) {
+    error = "--jobs takes a whole number from 1";
+    return std::nullopt;
+  }
+  if (!rate.empty() && (!readNumber(rate, command.rate) || !(command.rate >= 0))) {
+    error = "--rate takes a number of requests per second, 0 for no bound";
+    return std::nullopt;
+  }
+  RangeRequest range;
+  range.stations = command.stations;
+  range.firstDay = command.firstDay;
+  range.lastDay = command.lastDay;
+  if (const RangeProblem problem = checkRange(range, today); problem != RangeProblem::None) {
+    error = problemText(problem);
+    return std::nullopt;
+  }
+  return command;
+}
+
+}  // namespace skyrill
