@@ -42,6 +42,7 @@ void Shell::start() {
   pipeline_ =
       std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get(), runner_.get());
   window_->setPipeline(pipeline_.get());
+  window_->setArchive(archive_.get());
   directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
                                                              ? std::string(kDefaultDirectoryAddress)
                                                              : loaded_.directoryAddress);

@@ -96,6 +96,30 @@ int DateLists::selectedYear() const {
   return years_.currentIndex() < 0 ? 0 : years_.currentText().toInt();
 }
 
+QDate DateLists::selectedDate() const {
+  if (years_.currentIndex() < 0 || months_.currentIndex() < 0 || days_.currentIndex() < 0) {
+    return {};
+  }
+  return QDate(selectedYear(), months_.currentIndex() + 1, days_.currentIndex() + 1);
+}
+
+bool DateLists::stepDate(int days) {
+  const QDate from = selectedDate();
+  if (!from.isValid()) return false;
+  const QDate to = from.addDays(days);
+  if (to > clock_() || to < firstListedDate()) return false;
+  fillYearList(to.year());
+  months_.setCurrentIndex(to.month() - 1);
+  days_.clear();
+  addDays(daysInMonth(to.year(), to.month()));
+  days_.setCurrentIndex(to.day() - 1);
+  return true;
+}
+
+QDate DateLists::firstListedDate() const {
+  return years_.count() == 0 ? QDate() : QDate(years_.itemText(0).toInt(), 1, 1);
+}
+
 void DateLists::addDays(int count) {
   for (int day = 1; day <= count; ++day) days_.addItem(QString::number(day));
   // Adding to an empty list selects its first item; the callers decide.

@@ -51,8 +51,18 @@ class DateLists {
   // The selected year as a number, 0 when none is selected.
   int selectedYear() const;
 
+  // The selected date; invalid when a list has no selection.
+  QDate selectedDate() const;
+  // Moves the lists by `days` (1 or -1) from the selected date, as a user
+  // picking the year, the month and the day would, the day list refilled
+  // for the month. Never before the first year listed nor after today:
+  // false, and nothing moves, when the step would leave them.
+  bool stepDate(int days);
+
  private:
   void addDays(int count);
+  // The first day the year list offers.
+  QDate firstListedDate() const;
 
   QComboBox& years_;
   QComboBox& months_;

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "archive/history_archive.h"
 #include "store/observation_files.h"
 #include "ui/busy_panel.h"
 #include "ui/canvas.h"
@@ -123,8 +124,10 @@ MainWindow::MainWindow(DateLists::Clock clock, QWidget* parent) : QMainWindow(pa
   dateLists_->startUp();
   connect(yearList_, &QComboBox::activated, this, [this] { dateLists_->fillDayList(); });
   connect(monthList_, &QComboBox::activated, this, [this] { dateLists_->fillDayList(); });
-  connect(realtimeBox_, &QCheckBox::clicked, this,
-          [this](bool ticked) { dateLists_->applyRealtimeMode(ticked); });
+  connect(realtimeBox_, &QCheckBox::clicked, this, [this](bool ticked) {
+    dateLists_->applyRealtimeMode(ticked);
+    refreshCommands();
+  });
 
   for (const StatusLine& line : initialStatusLines()) {
     statusPanel(line.bar, line.panel)->setText(fromUtf8(line.text));
@@ -170,6 +173,11 @@ void MainWindow::buildChartArea(QWidget* client) {
   stripCanvas_ = place(new Canvas(QSize(kStripWidth, kStripHeight), client),
                        QStringLiteral("画板2"), QRect(0, 466, 502, 22));
   connect(chartCanvas_, &Canvas::mouseMoved, this, &MainWindow::onChartMouseMove);
+  // The hours can be read from the keyboard too: Tab or a click gives the
+  // chart the focus, the arrow keys walk the hours.
+  chartCanvas_->setFocusPolicy(Qt::StrongFocus);
+  chartCanvas_->setAccessibleName(QStringLiteral("图表"));
+  chartCanvas_->installEventFilter(this);
 
   busyPanel_ = new BusyPanel(QStringLiteral("正在获取数据…"), client);
   const QSize panelSize(240, 96);
@@ -192,6 +200,8 @@ void MainWindow::buildReadoutColumn(QWidget* client) {
                       QRect(kColumnX, labelY + kRowHeight, kColumnWidth, kRowHeight));
     box->setReadOnly(true);
     box->setFocusPolicy(Qt::ClickFocus);  // selectable and copyable, but not on the Tab road
+    // A screen reader says what each value is.
+    box->setAccessibleName(captions[row].chopped(1));
     readoutBoxes_[static_cast<std::size_t>(row)] = box;
   }
 
@@ -220,9 +230,9 @@ void MainWindow::buildStatusBars(QWidget* client) {
 }
 
 void MainWindow::setFocusOrder() {
-  const std::array<QWidget*, 7> order = {realtimeBox_, yearList_,     monthList_,
+  const std::array<QWidget*, 8> order = {realtimeBox_, yearList_,     monthList_,
                                          dayList_,     stationField_, chooseStationButton_,
-                                         fetchButton_};
+                                         fetchButton_, chartCanvas_};
   for (std::size_t index = 0; index + 1 < order.size(); ++index) {
     setTabOrder(order[index], order[index + 1]);
   }
@@ -287,6 +297,10 @@ void MainWindow::refreshCommands() {
   openAction_->setEnabled(!busy);
   saveAction_->setEnabled(!busy && pipeline_ && canSaveDay(pipeline_->state()));
   cancelAction_->setEnabled(busy);
+  // Steps move the date lists, which say nothing in today mode.
+  for (QAction* step : {previousDayAction_, nextDayAction_}) {
+    step->setEnabled(!busy && !realtimeBox_->isChecked());
+  }
   refreshExportItems();
 }
 
@@ -311,16 +325,21 @@ void MainWindow::drawDay(const DaySeries& series) {
   refreshReadout(series);
 }
 
-// The boxes must not show an hour of the day that was on display before.
+// The boxes must not show an hour of the day that was on display before:
+// they show the new day's hour under the pointer, or the hour the keyboard
+// was reading, or nothing.
 void MainWindow::refreshReadout(const DaySeries& series) {
   const bool overChart = QApplication::widgetAt(QCursor::pos()) == chartCanvas_;
   const QPoint pointer = chartCanvas_->mapFromGlobal(QCursor::pos());
-  const int slot = overChart ? hoverSlot(pointer.x() - chartCanvas_->contentsRect().x()) : 0;
+  int slot = overChart ? hoverSlot(pointer.x() - chartCanvas_->contentsRect().x()) : 0;
+  if (!overChart && chartCanvas_->hasFocus()) slot = readoutSlot_;
   if (slot >= 1 && slot <= kSlotCount) {
+    readoutSlot_ = slot;
     chartCanvas_->invertVerticalLine(kSlotSpacing * slot, 0, kChartHeight);
     showReadout(series, slot);
     return;
   }
+  readoutSlot_ = 0;
   for (QLineEdit* box : readoutBoxes_) box->clear();
 }
 
@@ -349,6 +368,7 @@ void MainWindow::setStationNumber(const QString& number) {
 void MainWindow::setRealtime(bool ticked) {
   realtimeBox_->setChecked(ticked);
   dateLists_->applyRealtimeMode(ticked);
+  refreshCommands();
 }
 
 void MainWindow::setAutoSave(bool on) {
@@ -413,6 +433,30 @@ void MainWindow::cancelFetch() {
   if (pipeline_) pipeline_->cancelFetch();
 }
 
+void MainWindow::showPreviousDay() {
+  stepDay(-1);
+}
+
+void MainWindow::showNextDay() {
+  stepDay(1);
+}
+
+void MainWindow::stepDay(int days) {
+  if (!pipeline_ || pipeline_->state().busy || realtimeBox_->isChecked()) return;
+  if (!dateLists_->stepDate(days)) return;
+  const QDate date = dateLists_->selectedDate();
+  const int dateNumber = date.year() * 10000 + date.month() * 100 + date.day();
+  const QueryRequest request = readRequest();
+  if (archive_ &&
+      archive_->holdsPastDay(request.stationNumber, dateNumber, request.advancedSource)) {
+    const auto file =
+        archive_->pastDayFile(request.stationNumber, dateNumber, request.advancedSource);
+    openDayFile(QString::fromStdString(file.string()));
+    return;
+  }
+  fetch();
+}
+
 void MainWindow::chooseStation() {
   chooseStationButton_->setEnabled(false);
   if (stationDirectory_) {
@@ -443,8 +487,42 @@ void MainWindow::onChartMouseMove(int x, int /*y*/) {
   chartCanvas_->clear();
   const int slot = hoverSlot(x);
   if (slot < 1 || slot > kSlotCount) return;
+  readoutSlot_ = slot;
   chartCanvas_->invertVerticalLine(kSlotSpacing * slot, 0, kChartHeight);
   showReadout(pipeline_ ? pipeline_->state().series : emptySeries(), slot);
+}
+
+void MainWindow::showReadoutSlot(int slot) {
+  onChartMouseMove(kSlotSpacing * slot, 0);
+}
+
+bool MainWindow::stepReadoutByKey(int key) {
+  int slot = readoutSlot_;
+  switch (key) {
+    case Qt::Key_Right:
+      slot = slot < 1 ? 1 : std::min(slot + 1, kSlotCount);
+      break;
+    case Qt::Key_Left:
+      slot = slot < 1 ? kSlotCount : std::max(slot - 1, 1);
+      break;
+    case Qt::Key_Home:
+      slot = 1;
+      break;
+    case Qt::Key_End:
+      slot = kSlotCount;
+      break;
+    default:
+      return false;
+  }
+  showReadoutSlot(slot);
+  return true;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == chartCanvas_ && event->type() == QEvent::KeyPress) {
+    return stepReadoutByKey(static_cast<QKeyEvent*>(event)->key());
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace skyrill

@@ -22,6 +22,7 @@ namespace skyrill {
 
 class Canvas;
 class BusyPanel;
+class HistoryArchive;
 class StationDirectory;
 class StationField;
 class StatusStrip;
@@ -45,6 +46,9 @@ class MainWindow : public QMainWindow, public QueryView {
   void setPipeline(QueryPipeline* pipeline) { pipeline_ = pipeline; }
   // The directory the station picker shows; without one the picker stays shut.
   void setStationDirectory(StationDirectory* directory) { stationDirectory_ = directory; }
+  // The archive days are looked up in before they are fetched; without one
+  // every day is fetched.
+  void setArchive(const HistoryArchive* archive) { archive_ = archive; }
 
   // QueryView
   QueryRequest readRequest() override;
@@ -109,6 +113,12 @@ class MainWindow : public QMainWindow, public QueryView {
   void configureProxy();
   // Gives up the fetch under way; the day on display stays.
   void cancelFetch();
+  // Moves the date lists a day back or on and shows that day: from the
+  // archive when it holds it, else fetched.
+  void showPreviousDay();
+  void showNextDay();
+  // The readout at an hour slot (1 to 24), as the pointer there would show it.
+  void showReadoutSlot(int slot);
   void showAbout();
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
@@ -143,6 +153,10 @@ class MainWindow : public QMainWindow, public QueryView {
   // The readout of a day just drawn: the slot under the pointer, or nothing.
   void refreshReadout(const DaySeries& series);
   void showReadout(const DaySeries& series, int slot);
+  void stepDay(int days);
+  // Left, Right, Home and End on the chart step the readout hour by hour.
+  bool stepReadoutByKey(int key);
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // The export items of the data menu (main_window_export.cpp): enabled
   // while a day is on display; each asks for a file and writes it with
   // `write`, telling the user when that fails.
@@ -158,6 +172,7 @@ class MainWindow : public QMainWindow, public QueryView {
 
   QueryPipeline* pipeline_ = nullptr;
   StationDirectory* stationDirectory_ = nullptr;
+  const HistoryArchive* archive_ = nullptr;
 
   QCheckBox* realtimeBox_ = nullptr;
   QComboBox* yearList_ = nullptr;
@@ -184,6 +199,8 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* advancedSourceAction_ = nullptr;
   QAction* proxyEnableAction_ = nullptr;
   QAction* proxyConfigureAction_ = nullptr;
+  QAction* previousDayAction_ = nullptr;
+  QAction* nextDayAction_ = nullptr;
   QAction* quitAction_ = nullptr;
   QAction* aboutAction_ = nullptr;
   QMenu* windMenu_ = nullptr;
@@ -196,6 +213,7 @@ class MainWindow : public QMainWindow, public QueryView {
   QString dialogFolder_;
 
   bool fetchHadFocus_ = false;  // the fetch button had the focus when a run began
+  int readoutSlot_ = 0;         // the slot the readout shows, 0 for none
   bool showingBusy_ = false;    // the wait cursor is up
   QString apiKey_;
   QString proxyAddress_;

@@ -55,6 +55,9 @@ void MainWindow::buildMenus() {
   data->addSeparator();
   buildExportMenu(data);
   data->addSeparator();
+  previousDayAction_ = addItem(data, QStringLiteral("前一天"), QKeySequence(Qt::Key_PageUp));
+  nextDayAction_ = addItem(data, QStringLiteral("后一天"), QKeySequence(Qt::Key_PageDown));
+  data->addSeparator();
   quitAction_ = addItem(data, QStringLiteral("退出"), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   windMenu_ = menuBar()->addMenu(QStringLiteral("&W.风"));
@@ -83,6 +86,8 @@ void MainWindow::buildMenus() {
   connect(proxyEnableAction_, &QAction::triggered, this, &MainWindow::refreshTitle);
   connect(advancedSourceAction_, &QAction::triggered, this, &MainWindow::toggleAdvancedSource);
   connect(quitAction_, &QAction::triggered, this, &QWidget::close);
+  connect(previousDayAction_, &QAction::triggered, this, &MainWindow::showPreviousDay);
+  connect(nextDayAction_, &QAction::triggered, this, &MainWindow::showNextDay);
   connect(aboutAction_, &QAction::triggered, this, &MainWindow::showAbout);
   connect(cancelAction_, &QAction::triggered, this, &MainWindow::cancelFetch);
   connectCommands();

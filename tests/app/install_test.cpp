@@ -81,6 +81,7 @@ TEST_F(InstallTest, PutsTheProgramsTheDesktopEntryAndTheIconsInPlace) {
            "bin/skyrill",
            "bin/skyrill-day",
            "bin/skyrill-summary",
+           "bin/skyrill-fetch",
            "bin/skyrill-sample-service",
            "share/applications/skyrill.desktop",
            "share/icons/hicolor/scalable/apps/skyrill.svg",

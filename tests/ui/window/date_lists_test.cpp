@@ -63,6 +63,37 @@ TEST_F(DateListsTest, StartsOnTodayWithYearsFrom2013) {
   EXPECT_EQ(date.day, "7");
 }
 
+// A step of one day moves all three lists across month and year ends, with
+// the day list refilled for the new month; it never leaves the years listed
+// nor passes today.
+TEST_F(DateListsTest, StepsADayAcrossMonthAndYearEnds) {
+  const struct {
+    QDate from;
+    int step;
+    QDate to;  // invalid: the step is refused and nothing moves
+  } cases[] = {
+      {{2023, 12, 31}, 1, {2024, 1, 1}},
+      {{2024, 1, 1}, -1, {2023, 12, 31}},
+      {{2024, 2, 28}, 1, {2024, 2, 29}},
+      {{2024, 3, 1}, -1, {2024, 2, 29}},
+      {{2023, 3, 1}, -1, {2023, 2, 28}},
+      {{2024, 3, 6}, 1, {2024, 3, 7}},
+      {{2024, 3, 7}, 1, {}},
+      {{2013, 1, 1}, -1, {}},
+  };
+  for (const auto& c : cases) {
+    lists.fillYearList(c.from.year());
+    months.setCurrentIndex(c.from.month() - 1);
+    lists.fillDayList();
+    days.setCurrentIndex(c.from.day() - 1);
+    ASSERT_EQ(lists.selectedDate(), c.from);
+    EXPECT_EQ(lists.stepDate(c.step), c.to.isValid()) << c.from.toString().toStdString();
+    const QDate shown = c.to.isValid() ? c.to : c.from;
+    EXPECT_EQ(lists.selectedDate(), shown) << c.from.toString().toStdString();
+    EXPECT_EQ(days.count(), daysInMonth(shown.year(), shown.month()));
+  }
+}
+
 TEST_F(DateListsTest, DayIsKeptOrLoweredToTheMonthsLastDay) {
   struct Case {
     const char* year;

@@ -168,6 +168,9 @@ TEST_F(WindowLayoutTest, MenuTreeWithCaptionsAndShortcuts) {
       "    &C.图表（SVG/PDF/PNG）… (disabled)",
       "    &W.风向杆（SVG/PDF/PNG）… (disabled)",
       "  -",
+      "  前一天 [PgUp]",
+      "  后一天 [PgDown]",
+      "  -",
       "  退出 [Ctrl+Q]",
       "&W.风",
       "  上小时最大瞬时风 (ticked)",
@@ -235,8 +238,9 @@ TEST_F(WindowLayoutTest, TabVisitsTheTopRowInOrder) {
     if (reachable) visited << widget->objectName();
     widget = widget->nextInFocusChain();
   } while (widget != start);
+  // The chart follows, for reading its hours from the keyboard.
   EXPECT_EQ(visited, (QStringList{"选择框1", "组合框1", "组合框2", "组合框3", "编辑框1",
-                                  "选择站点按钮", "获取按钮"}));
+                                  "选择站点按钮", "获取按钮", "画板1"}));
 }
 
 TEST_F(WindowLayoutTest, StationFieldRefusesASixthTypedCharacter) {
