@@ -43,6 +43,7 @@ void Shell::start() {
       std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get(), runner_.get());
   window_->setPipeline(pipeline_.get());
   window_->setArchive(archive_.get());
+  window_->setServerAddress(serverAddress);
   directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
                                                              ? std::string(kDefaultDirectoryAddress)
                                                              : loaded_.directoryAddress);

@@ -35,12 +35,16 @@ int barbIconIndex(int barbSpeed) {
 
 namespace {
 
-std::array<QImage, kBarbIconCount> loadBarbIcons() {
+// The icons at one size: "" for 1x, "@2x" for twice the pixels.
+std::array<QImage, kBarbIconCount> loadBarbIcons(const QString& sizeSuffix) {
   initBarbResources();
   std::array<QImage, kBarbIconCount> icons;
   for (int icon = 0; icon < kBarbIconCount; ++icon) {
     QImage& image = icons[static_cast<std::size_t>(icon)];
-    image.load(QStringLiteral(":/barbs/") + barbIconFileName(icon));
+    QString name = barbIconFileName(icon);
+    name.insert(name.lastIndexOf(QLatin1Char('.')), sizeSuffix);
+    image.load(QStringLiteral(":/barbs/") + name);
+    image.setDevicePixelRatio(1);  // the strip works in the icons' own pixels
     // The strip paints on premultiplied images; convert once here.
     image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   }
@@ -49,9 +53,11 @@ std::array<QImage, kBarbIconCount> loadBarbIcons() {
 
 }  // namespace
 
-const QImage& barbIcon(int icon) {
-  static const std::array<QImage, kBarbIconCount> icons = loadBarbIcons();
-  return icons[static_cast<std::size_t>(std::clamp(icon, 0, kBarbIconCount - 1))];
+const QImage& barbIcon(int icon, qreal pixelRatio) {
+  static const std::array<QImage, kBarbIconCount> icons = loadBarbIcons(QString());
+  static const std::array<QImage, kBarbIconCount> doubled = loadBarbIcons(QStringLiteral("@2x"));
+  const auto index = static_cast<std::size_t>(std::clamp(icon, 0, kBarbIconCount - 1));
+  return pixelRatio > 1 ? doubled[index] : icons[index];
 }
 
 }  // namespace skyrill

@@ -13,7 +13,8 @@ int barbSpeed(double windSpeedMps);
 // when k is below 3.
 int barbIconIndex(int barbSpeed);
 
-// The icon (20 x 20, opaque) from the program's resources.
-const QImage& barbIcon(int icon);
+// The icon (20 x 20, opaque) from the program's resources; for a pixel ratio
+// above 1 the one drawn at twice the size (40 x 40 pixels).
+const QImage& barbIcon(int icon, qreal pixelRatio = 1);
 
 }  // namespace skyrill

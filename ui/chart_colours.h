@@ -11,17 +11,21 @@ namespace skyrill {
 
 inline constexpr QRgb kCanvasBackground = 0xFFECECEC;
 
-// A plain image in the background colour, ready to paint on.
-inline QImage plainCanvas(int width, int height) {
-  QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+// A plain image in the background colour, ready to paint on: `width` by
+// `height` in drawing units, with `pixelRatio` pixels to a unit (2 on a
+// high-density screen).
+inline QImage plainCanvas(int width, int height, qreal pixelRatio = 1) {
+  QImage image(qRound(width * pixelRatio), qRound(height * pixelRatio),
+               QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(pixelRatio);
   image.fill(kCanvasBackground);
   return image;
 }
 
-// A plain image with `paint(QPainter&)` done on it.
+// A plain image with `paint(QPainter&)` done on it, in drawing units.
 template <typename Paint>
-QImage paintedCanvas(int width, int height, Paint paint) {
-  QImage image = plainCanvas(width, height);
+QImage paintedCanvas(int width, int height, Paint paint, qreal pixelRatio = 1) {
+  QImage image = plainCanvas(width, height, pixelRatio);
   QPainter painter(&image);
   paint(painter);
   return image;

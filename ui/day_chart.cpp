@@ -238,9 +238,10 @@ void paintDayChart(QPainter& painter, const DaySeries& series) {
   painter.restore();
 }
 
-QImage drawDayChart(const DaySeries& series) {
-  return paintedCanvas(kChartWidth, kChartHeight,
-                       [&series](QPainter& painter) { paintDayChart(painter, series); });
+QImage drawDayChart(const DaySeries& series, qreal pixelRatio) {
+  return paintedCanvas(
+      kChartWidth, kChartHeight, [&series](QPainter& painter) { paintDayChart(painter, series); },
+      pixelRatio);
 }
 
 }  // namespace skyrill

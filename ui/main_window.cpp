@@ -290,6 +290,9 @@ void MainWindow::setFetchEnabled(bool enabled) {
 
 void MainWindow::runFinished() {
   refreshCommands();
+  // A fetch just auto-saved is a day more in the archive.
+  const bool saved = pipeline_ && autoSaveAction_->isChecked() && canSaveDay(pipeline_->state());
+  updateOverview(saved);
 }
 
 void MainWindow::refreshCommands() {
@@ -319,9 +322,14 @@ void MainWindow::showVariantCaptions(const std::string& windCaption,
 }
 
 void MainWindow::drawDay(const DaySeries& series) {
-  chartCanvas_->setBackgroundPicture(drawDayChart(series));
+  // On a high-density screen the pictures are painted for its pixels too.
+  const qreal ratio = devicePixelRatioF();
+  const bool dense = ratio > 1;
+  chartCanvas_->setBackgroundPicture(drawDayChart(series),
+                                     dense ? drawDayChart(series, ratio) : QImage());
   stripCanvas_->removeBackgroundPicture();
-  stripCanvas_->drawImage(drawWindStrip(series), QRect(0, 0, kStripWidth, kStripHeight));
+  stripCanvas_->drawImage(drawWindStrip(series), QRect(0, 0, kStripWidth, kStripHeight),
+                          dense ? drawWindStrip(series, ratio) : QImage());
   refreshReadout(series);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@ namespace skyrill {
 
 class Canvas;
 class BusyPanel;
+class OverviewWindow;
 class HistoryArchive;
 class StationDirectory;
 class StationField;
@@ -47,8 +49,10 @@ class MainWindow : public QMainWindow, public QueryView {
   // The directory the station picker shows; without one the picker stays shut.
   void setStationDirectory(StationDirectory* directory) { stationDirectory_ = directory; }
   // The archive days are looked up in before they are fetched; without one
-  // every day is fetched.
+  // every day is fetched, and no range can be downloaded.
   void setArchive(const HistoryArchive* archive) { archive_ = archive; }
+  // The data service's base address, for the range downloads.
+  void setServerAddress(const std::string& address) { serverAddress_ = address; }
 
   // QueryView
   QueryRequest readRequest() override;
@@ -120,6 +124,10 @@ class MainWindow : public QMainWindow, public QueryView {
   // The readout at an hour slot (1 to 24), as the pointer there would show it.
   void showReadoutSlot(int slot);
   void showAbout();
+  // Opens the window that downloads many days into the archive.
+  void downloadDays();
+  // Opens the overview of the station's saved days around the day on display.
+  void showOverview();
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
 
@@ -154,6 +162,10 @@ class MainWindow : public QMainWindow, public QueryView {
   void refreshReadout(const DaySeries& series);
   void showReadout(const DaySeries& series, int slot);
   void stepDay(int days);
+  // The station and date (YYYYMMDD) of the day on display; 0 when none.
+  std::pair<QString, int> dayOnDisplay() const;
+  // Tells the open overview about the day on display and the days saved.
+  void updateOverview(bool daysSaved);
   // Left, Right, Home and End on the chart step the readout hour by hour.
   bool stepReadoutByKey(int key);
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -199,8 +211,10 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* advancedSourceAction_ = nullptr;
   QAction* proxyEnableAction_ = nullptr;
   QAction* proxyConfigureAction_ = nullptr;
+  QAction* downloadDaysAction_ = nullptr;
   QAction* previousDayAction_ = nullptr;
   QAction* nextDayAction_ = nullptr;
+  QAction* overviewAction_ = nullptr;
   QAction* quitAction_ = nullptr;
   QAction* aboutAction_ = nullptr;
   QMenu* windMenu_ = nullptr;
@@ -209,6 +223,7 @@ class MainWindow : public QMainWindow, public QueryView {
   std::array<QAction*, 3> windActions_{};
   std::array<QAction*, 2> visibilityActions_{};
 
+  QPointer<OverviewWindow> overview_;
   QFileDialog* fileDialog_ = nullptr;
   QString dialogFolder_;
 
@@ -218,6 +233,7 @@ class MainWindow : public QMainWindow, public QueryView {
   QString apiKey_;
   QString proxyAddress_;
   QString baseTitle_;
+  std::string serverAddress_;
   QString settingsFile_;
   QString archiveFolder_;
 };

@@ -13,10 +13,14 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "archive/archive_names.h"
 #include "store/observation_files.h"
 #include "ui/busy_panel.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
+#include "ui/overview_window.h"
+#include "ui/range_dialog.h"
+#include "ui/station_field.h"
 
 namespace skyrill {
 
@@ -181,6 +185,69 @@ void MainWindow::showBusy(bool busy) {
   } else {
     QApplication::restoreOverrideCursor();
   }
+}
+
+void MainWindow::downloadDays() {
+  if (!archive_) return;
+  if (auto* open = findChild<RangeDialog*>(QString(), Qt::FindDirectChildrenOnly)) {
+    open->raise();
+    open->activateWindow();
+    return;
+  }
+  // Asked as the window asks: its key, proxy, source and limits.
+  const QueryRequest shown = readRequest();
+  RangeRequest settings;
+  settings.apiKey = shown.apiKey;
+  settings.advancedSource = shown.advancedSource;
+  if (shown.proxyEnabled) settings.proxy = shown.proxyAddress;
+  settings.server = serverAddress_;
+  auto* dialog = new RangeDialog(settings, *archive_, QString::fromStdString(shown.stationNumber),
+                                 stationDirectory_, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &RangeDialog::openDayRequested, this, [this](const QString& path) {
+    if (pipeline_ && !pipeline_->state().busy) openDayFile(path);
+  });
+  connect(dialog, &RangeDialog::daysSaved, this, [this](const QString& station) {
+    if (overview_) overview_->daysAdded(station);
+  });
+  dialog->show();
+}
+
+std::pair<QString, int> MainWindow::dayOnDisplay() const {
+  if (!pipeline_ || pipeline_->state().responseText.empty()) {
+    return {stationField_->text(), 0};
+  }
+  const JsonDocument& day = pipeline_->state().document;
+  const QString station = QString::fromStdString(day.getText("wmo"));
+  return {station.isEmpty() ? stationField_->text() : station,
+          readDateNumber(day.getText("date")).value_or(0)};
+}
+
+void MainWindow::showOverview() {
+  if (!archive_) return;
+  if (overview_) {
+    overview_->raise();
+    overview_->activateWindow();
+    return;
+  }
+  auto [station, date] = dayOnDisplay();
+  if (date == 0) {
+    const QDate selected = dateLists_->selectedDate();
+    date =
+        selected.isValid() ? selected.year() * 10000 + selected.month() * 100 + selected.day() : 0;
+  }
+  overview_ = new OverviewWindow(*archive_, station, date, this);
+  connect(overview_, &OverviewWindow::dayChosen, this, [this](const QString& path) {
+    if (pipeline_ && !pipeline_->state().busy) openDayFile(path);
+  });
+  overview_->show();
+}
+
+void MainWindow::updateOverview(bool daysSaved) {
+  if (!overview_) return;
+  const auto [station, date] = dayOnDisplay();
+  if (daysSaved) overview_->daysAdded(station);
+  if (date != 0) overview_->showDay(station, date);
 }
 
 }  // namespace skyrill

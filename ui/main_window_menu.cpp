@@ -54,9 +54,11 @@ void MainWindow::buildMenus() {
   proxyConfigureAction_ = addItem(proxy, QStringLiteral("&S.配置代理"));
   data->addSeparator();
   buildExportMenu(data);
+  downloadDaysAction_ = addItem(data, QStringLiteral("下载多日…"));
   data->addSeparator();
   previousDayAction_ = addItem(data, QStringLiteral("前一天"), QKeySequence(Qt::Key_PageUp));
   nextDayAction_ = addItem(data, QStringLiteral("后一天"), QKeySequence(Qt::Key_PageDown));
+  overviewAction_ = addItem(data, QStringLiteral("时段概览…"), QKeySequence(Qt::Key_F2));
   data->addSeparator();
   quitAction_ = addItem(data, QStringLiteral("退出"), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -86,8 +88,10 @@ void MainWindow::buildMenus() {
   connect(proxyEnableAction_, &QAction::triggered, this, &MainWindow::refreshTitle);
   connect(advancedSourceAction_, &QAction::triggered, this, &MainWindow::toggleAdvancedSource);
   connect(quitAction_, &QAction::triggered, this, &QWidget::close);
+  connect(downloadDaysAction_, &QAction::triggered, this, &MainWindow::downloadDays);
   connect(previousDayAction_, &QAction::triggered, this, &MainWindow::showPreviousDay);
   connect(nextDayAction_, &QAction::triggered, this, &MainWindow::showNextDay);
+  connect(overviewAction_, &QAction::triggered, this, &MainWindow::showOverview);
   connect(aboutAction_, &QAction::triggered, this, &MainWindow::showAbout);
   connect(cancelAction_, &QAction::triggered, this, &MainWindow::cancelFetch);
   connectCommands();

@@ -30,6 +30,7 @@ QImage turnedIcon(const QImage& icon, int degrees) {
   const int width = static_cast<int>(std::ceil(box.width() - 1e-6));
   const int height = static_cast<int>(std::ceil(box.height() - 1e-6));
 
+  // Turned in the icon's own pixels, whatever its pixel ratio.
   QImage turned = plainCanvas(width, height);
   QPainter painter(&turned);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -45,29 +46,32 @@ void paintWindStrip(QPainter& painter, const DaySeries& series) {
   painter.save();
   painter.fillRect(QRect(0, 0, kStripWidth, kStripHeight), QColor::fromRgba(kCanvasBackground));
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  // A high-density device gets the icons drawn for it, not 1x ones blown up.
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1;
   for (int i = 1; i <= kSlotCount; ++i) {
     const HourlyRecord& hour = series.slot(i);
     if (cleanSlotText(hour.windSpeed).empty()) continue;
     const int k = barbSpeed(slotNumber(hour.windSpeed));
     if (k < 0) continue;
     const int icon = barbIconIndex(k);
-    const QImage picture = icon == kCalmIcon
-                               ? barbIcon(icon)
-                               : turnedIcon(barbIcon(icon), directionDegrees(hour.windDirection));
+    const QImage& plain = barbIcon(icon, ratio);
+    const QImage picture =
+        icon == kCalmIcon ? plain : turnedIcon(plain, directionDegrees(hour.windDirection));
     // A turned icon is larger than the cell and is scaled down into it; the
     // cell runs one pixel past the strip's bottom edge.
     const QRectF cell(20.0 * i - 10, 1, kBarbIconSize, kBarbIconSize);
-    painter.drawImage(cell, picture.size() == cell.size().toSize()
-                                ? picture
-                                : picture.scaled(cell.size().toSize(), Qt::IgnoreAspectRatio,
-                                                 Qt::SmoothTransformation));
+    const QSize pixels = plain.size();  // the cell's size in the icon's pixels
+    painter.drawImage(cell, picture.size() == pixels ? picture
+                                                     : picture.scaled(pixels, Qt::IgnoreAspectRatio,
+                                                                      Qt::SmoothTransformation));
   }
   painter.restore();
 }
 
-QImage drawWindStrip(const DaySeries& series) {
-  return paintedCanvas(kStripWidth, kStripHeight,
-                       [&series](QPainter& painter) { paintWindStrip(painter, series); });
+QImage drawWindStrip(const DaySeries& series, qreal pixelRatio) {
+  return paintedCanvas(
+      kStripWidth, kStripHeight, [&series](QPainter& painter) { paintWindStrip(painter, series); },
+      pixelRatio);
 }
 
 }  // namespace skyrill

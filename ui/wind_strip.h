@@ -14,7 +14,8 @@ inline constexpr int kStripHeight = 20;
 
 // One wind-barb icon per hour on a #ECECEC background, turned by the wind
 // direction.
-QImage drawWindStrip(const DaySeries& series);
+// `pixelRatio` pixels to a unit give the sharp picture of a high-density screen.
+QImage drawWindStrip(const DaySeries& series, qreal pixelRatio = 1);
 // The same picture painted on any device of the strip's size.
 void paintWindStrip(QPainter& painter, const DaySeries& series);
 

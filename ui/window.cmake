@@ -19,6 +19,10 @@ add_library(skyrill_ui STATIC
   main_window_export.cpp
   main_window_menu.cpp
   main_window_table.cpp
+  overview_window.cpp
+  overview_window.h
+  range_dialog.cpp
+  range_dialog.h
   search_box.cpp
   search_box.h
   status_strip.cpp
@@ -38,6 +42,6 @@ add_library(skyrill_ui STATIC
 )
 set_target_properties(skyrill_ui PROPERTIES AUTOMOC ON)
 target_include_directories(skyrill_ui PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core skyrill_stations skyrill_store skyrill_net Qt6::Widgets)
+target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core skyrill_stations skyrill_store skyrill_net skyrill_fetch Qt6::Widgets)
 skyrill_warnings(skyrill_ui)
 target_compile_definitions(skyrill_ui PRIVATE SKYRILL_VERSION="${PROJECT_VERSION}")

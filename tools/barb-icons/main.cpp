@@ -102,11 +102,15 @@ void drawCalmRing(QPainter& painter) {
   painter.drawEllipse(kStation, 4.5, 4.5);
 }
 
-QImage drawIcon(int icon) {
-  QImage image(skyrill::kBarbIconSize, skyrill::kBarbIconSize, QImage::Format_RGB32);
+// The icon at `scale` pixels to a unit: 1 for the 20 x 20 icons, 2 for the
+// ones a high-density screen shows.
+QImage drawIcon(int icon, int scale) {
+  const int size = skyrill::kBarbIconSize * scale;
+  QImage image(size, size, QImage::Format_RGB32);
   image.fill(skyrill::kCanvasBackground);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
+  painter.scale(scale, scale);
   if (icon == skyrill::kCalmIcon) {
     drawCalmRing(painter);
   } else {
@@ -150,7 +154,8 @@ constexpr const char* kUsage =
     "       skyrill-barb-icons --app-icon SVG FOLDER\n"
     "       skyrill-barb-icons --help | --version\n"
     "\n"
-    "Draws the twenty wind-barb icons (20 x 20 PNG) into FOLDER, which must exist.\n"
+    "Draws the twenty wind-barb icons (20 x 20 PNG, and 40 x 40 as NAME@2x.png for\n"
+    "high-density screens) into FOLDER, which must exist.\n"
     "With --app-icon, renders the application icon SVG as skyrill-SIZE.png for\n"
     "the sizes 16, 24, 32, 48, 64, 128 and 256 into FOLDER.\n"
     "\n"
@@ -177,10 +182,14 @@ int main(int argc, char* argv[]) {
     return renderAppIcon(QString::fromLocal8Bit(argv[2]), QDir(QString::fromLocal8Bit(argv[3])));
   const QDir folder(QString::fromLocal8Bit(argv[1]));
   for (int icon = 0; icon < skyrill::kBarbIconCount; ++icon) {
-    const QString path = folder.filePath(skyrill::barbIconFileName(icon));
-    if (!drawIcon(icon).save(path, "PNG")) {
-      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-      return 1;
+    for (const int scale : {1, 2}) {
+      QString name = skyrill::barbIconFileName(icon);
+      if (scale > 1) name.insert(name.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+      const QString path = folder.filePath(name);
+      if (!drawIcon(icon, scale).save(path, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+      }
     }
   }
   return 0;

@@ -11,6 +11,7 @@
 #include "archive/history_archive.h"
 #include "tests/store/temp_folder.h"
 #include "ui/canvas.h"
+#include "ui/overview_window.h"
 #include "window_fixture.h"
 
 namespace skyrill::test {
@@ -145,6 +146,29 @@ TEST_F(BrowseTest, ArrowKeysWalkTheHoursAsThePointerReadsThem) {
   }
   EXPECT_EQ(readout(0), QStringLiteral("2024/03/07 08:00:00"));  // Home: the first hour
   EXPECT_EQ(readout(1), QStringLiteral("23.5"));
+}
+
+// F2 opens the overview of the station's saved days around the day on
+// display; a day chosen there is shown in the window from the archive.
+TEST_F(BrowseTest, OverviewFollowsTheDayOnDisplayAndShowsAChosenDay) {
+  keep("0_58453_0_20240305.json", dayAt("2024-03-05", "5"));
+  keep("0_58453_0_20240306.json", dayAt("2024-03-06", "6"));
+  window.openDayFile(QString::fromStdString((folder / "2024/0_58453_0_20240306.json").string()));
+  item(QStringLiteral("时段概览…"))->trigger();
+  auto* overview = window.findChild<OverviewWindow*>();
+  ASSERT_NE(overview, nullptr);
+  EXPECT_EQ(overview->station(), QStringLiteral("58453"));
+  EXPECT_EQ(overview->period().last, 20240306);
+
+  emit overview->dayChosen(
+      QString::fromStdString((folder / "2024/0_58453_0_20240305.json").string()));
+  EXPECT_TRUE(title().contains(QStringLiteral("2024-03-05")));
+  EXPECT_EQ(pipeline.state().sourceLabel, "本地文件");
+  EXPECT_TRUE(source.requests.empty());
+
+  // The same command brings the open overview forward.
+  item(QStringLiteral("时段概览…"))->trigger();
+  EXPECT_EQ(window.findChildren<OverviewWindow*>().size(), 1);
 }
 
 TEST_F(BrowseTest, ReadoutBoxesAreNamedForScreenReaders) {

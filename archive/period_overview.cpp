@@ -1,0 +1,122 @@
+#include "archive/period_overview.h"
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
+#include "archive/history_archive.h"
+#include "core/numeric_text.h"
+#include "store/observation_files.h"
+
+namespace skyrill {
+namespace {
+
+using std::chrono::sys_days;
+
+sys_days dayOf(int date) {
+  return sys_days(std::chrono::year(date / 10000) /
+                  std::chrono::month(static_cast<unsigned>(date / 100 % 100)) /
+                  std::chrono::day(static_cast<unsigned>(date % 100)));
+}
+
+int dateOf(sys_days day) {
+  const std::chrono::year_month_day date(day);
+  return static_cast<int>(date.year()) * 10000 +
+         static_cast<int>(static_cast<unsigned>(date.month())) * 100 +
+         static_cast<int>(static_cast<unsigned>(date.day()));
+}
+
+std::string oneDecimal(double value) {
+  // Adding 0 turns a rounded -0 into 0.
+  return formatFixed(roundHalfAway(value, 1) + 0.0, 1);
+}
+
+std::string valueOrDash(const std::optional<double>& value, const char* unit) {
+  return value ? oneDecimal(*value) + unit : "—";
+}
+
+std::string precipitationText(const DayFigures& figures) {
+  if (!figures.hasPrecipitation) return "—";
+  const auto& amounts = figures.precipitation;
+  return oneDecimal(amounts[0] + amounts[1] + amounts[2]) + "mm";
+}
+
+std::string visibilityText(const DayFigures& figures) {
+  return figures.visibilityClass ? std::to_string(*figures.visibilityClass) : "—";
+}
+
+}  // namespace
+
+int Period::length() const {
+  return std::max(1, static_cast<int>((dayOf(last) - dayOf(first)).count()) + 1);
+}
+
+int Period::dateAt(int index) const {
+  return dateOf(dayOf(first) + std::chrono::days(index));
+}
+
+int Period::indexOf(int date) const {
+  return static_cast<int>((dayOf(date) - dayOf(first)).count());
+}
+
+Period yearEndingAt(int lastDay) {
+  return {dateOf(dayOf(lastDay) - std::chrono::days(364)), lastDay};
+}
+
+const SummaryRow* PeriodDays::dayOn(int date) const {
+  const auto row = std::lower_bound(days.begin(), days.end(), date,
+                                    [](const SummaryRow& day, int d) { return day.date < d; });
+  return row != days.end() && row->date == date ? &*row : nullptr;
+}
+
+int PeriodDays::gapCount() const {
+  return period.length() - static_cast<int>(days.size());
+}
+
+std::string PeriodDays::caption() const {
+  // A current day's answer may lack the city: the station alone then.
+  for (auto day = days.rbegin(); day != days.rend(); ++day) {
+    if (!day->stationName.empty() && day->stationName[0] != ' ') return day->stationName;
+  }
+  return station;
+}
+
+PeriodDays readPeriodDays(const HistoryArchive& archive, const std::string& station, Period period,
+                          const PeriodReadOptions& options) {
+  PeriodDays read{station, period, {}, {}};
+  std::vector<std::filesystem::path> files;
+  for (ArchivedDay& day : archive.daysInPeriod(station, period.first, period.last))
+    files.push_back(std::move(day.file));
+
+  SummaryOptions summary;
+  summary.filter = {station, period.first, period.last};
+  summary.threads = options.threads;
+  summary.readFile = [&options](const std::filesystem::path& path) {
+    // An empty file is refused at once: the quickest way past the rest.
+    if (options.stopped && options.stopped()) return std::string();
+    return options.readFile ? options.readFile(path) : readDayFile(path);
+  };
+  SummaryTable table = buildSummaryTable(files, summary);
+  read.days = std::move(table.rows);
+  read.skipped = std::move(table.skipped);
+  return read;
+}
+
+std::string dayReadout(const PeriodDays& days, int date) {
+  const std::string when = dateText(date) + "  ";
+  const SummaryRow* day = days.dayOn(date);
+  if (!day) return when + "无数据";
+  const DayFigures& figures = day->figures;
+  return when + "最高 " + valueOrDash(figures.highestTemperature, "℃") + "  最低 " +
+         valueOrDash(figures.lowestTemperature, "℃") + "  降水 " + precipitationText(figures) +
+         "  能见度等级 " + visibilityText(figures);
+}
+
+std::string coverageText(const PeriodDays& days) {
+  std::string text = "已保存 " + std::to_string(days.days.size()) + " 天";
+  if (days.gapCount() > 0) text += "，缺 " + std::to_string(days.gapCount()) + " 天";
+  if (!days.skipped.empty()) text += "，" + std::to_string(days.skipped.size()) + " 个文件无法读取";
+  return text;
+}
+
+}  // namespace skyrill

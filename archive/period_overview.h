@@ -1,0 +1,69 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "archive/day_summary_table.h"
+
+// One station's saved days over a period, as the overview window shows them:
+// which days there are, which are missing, and what each one says.
+namespace skyrill {
+
+class HistoryArchive;
+
+// A span of days, both ends included, as YYYYMMDD.
+struct Period {
+  int first = 0;
+  int last = 0;
+
+  // The number of days; at least 1.
+  int length() const;
+  // The day `index` days after the first, and back.
+  int dateAt(int index) const;
+  int indexOf(int date) const;
+  bool holds(int date) const { return first <= date && date <= last; }
+  bool operator==(const Period&) const = default;
+};
+
+// The 365 days that end at `lastDay`.
+Period yearEndingAt(int lastDay);
+
+struct PeriodDays {
+  std::string station;
+  Period period;
+  std::vector<SummaryRow> days;      // by date, the latest fetch of each
+  std::vector<SkippedFile> skipped;  // files that could not be read: gaps too
+
+  // The day's row; nothing for a gap.
+  const SummaryRow* dayOn(int date) const;
+  int gapCount() const;
+  // The station's name and number as the latest day that names its city
+  // gives them, e.g. "哈尔滨 50953"; the number alone until then.
+  std::string caption() const;
+};
+
+struct PeriodReadOptions {
+  // Reads a file's bytes (empty when it cannot be read); readDayFile when unset.
+  std::function<std::string(const std::filesystem::path&)> readFile;
+  // Asked before each file; once true the rest are passed over and what
+  // comes back is to be thrown away.
+  std::function<bool()> stopped;
+  unsigned threads = 0;  // 0: one per core
+};
+
+// The station's days of the period held in the archive, each read as the
+// main window would open it, several files at a time.
+PeriodDays readPeriodDays(const HistoryArchive& archive, const std::string& station, Period period,
+                          const PeriodReadOptions& options);
+
+// What the pointer over a day shows: "2024-01-20  最高 -12.0℃  最低 -25.3℃
+// 降水 0.4mm  能见度等级 3", "—" for a value the day lacks, or the date
+// and "无数据" for a gap.
+std::string dayReadout(const PeriodDays& days, int date);
+
+// How much of the period is saved, e.g. "已保存 300 天，缺 65 天".
+std::string coverageText(const PeriodDays& days);
+
+}  // namespace skyrill

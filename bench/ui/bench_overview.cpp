@@ -1,0 +1,188 @@
+// The period overview opened over a History tree of ten years a station
+// (3 650 days, from the sample service's answers): the time from opening the
+// window to its first paint, and to the first paint of the chart, and the
+// longest the GUI thread stayed away from its event loop meanwhile. With one
+// station the archive holds 3 650 files, with eleven 40 150.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "archive/archive_names.h"
+#include "archive/history_archive.h"
+#include "store/observation_files.h"
+#include "ui/overview_window.h"
+#include "weather_api.h"
+
+namespace skyrill {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::sys_days;
+
+constexpr int kDays = 3650;
+constexpr const char* kStations[] = {"50953", "54511", "57083", "58453", "59287", "56294",
+                                     "52889", "55591", "51463", "53698", "57494"};
+const sys_days kFirstDay = std::chrono::year(2014) / std::chrono::January / 1;
+
+int dateOf(sys_days day) {
+  const std::chrono::year_month_day date(day);
+  return static_cast<int>(date.year()) * 10000 +
+         static_cast<int>(static_cast<unsigned>(date.month())) * 100 +
+         static_cast<int>(static_cast<unsigned>(date.day()));
+}
+
+const Period kTenYears{dateOf(kFirstDay), dateOf(kFirstDay + std::chrono::days(kDays - 1))};
+
+// A History tree of the first `stations` stations, written once per run and
+// removed at exit.
+class HistoryTree {
+ public:
+  explicit HistoryTree(int stations) {
+    std::string pattern = (fs::temp_directory_path() / "skyrill-overview-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return;
+    root_ = pattern;
+    for (int s = 0; s < stations; ++s) {
+      for (int offset = 0; offset < kDays; ++offset)
+        saveDay(kStations[s], kFirstDay + std::chrono::days(offset));
+    }
+  }
+  HistoryTree(const HistoryTree&) = delete;
+  HistoryTree& operator=(const HistoryTree&) = delete;
+  ~HistoryTree() {
+    std::error_code error;
+    if (!root_.empty()) fs::remove_all(root_, error);
+  }
+
+  HistoryArchive archive() const { return HistoryArchive::inFolder(root_ / "History"); }
+
+ private:
+  void saveDay(const char* station, sys_days day) {
+    const std::chrono::year_month_day date(day);
+    QueryRequest request;
+    request.stationNumber = station;
+    request.year = std::to_string(static_cast<int>(date.year()));
+    request.month = std::to_string(static_cast<unsigned>(date.month()));
+    request.day = std::to_string(static_cast<unsigned>(date.day()));
+    const auto reply = sample::answerWeatherQuery(
+        {}, {station, "history", "demo", request.year + "-" + request.month + "-" + request.day},
+        std::chrono::system_clock::now());
+    const fs::path folder = root_ / "History" / request.year;
+    ensureFolderPath(folder);
+    writeDayFile(folder / makeSuggestedFileName(request, {}), reply.body);
+  }
+
+  fs::path root_;
+};
+
+const HistoryTree& tree(int stations) {
+  static std::map<int, std::unique_ptr<HistoryTree>> trees;
+  auto& held = trees[stations];
+  if (!held) held = std::make_unique<HistoryTree>(stations);
+  return *held;
+}
+
+double milliseconds(const QElapsedTimer& clock) {
+  return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+// Runs the event loop until the window shows its days; gives the longest
+// gap between the ticks of a 1 ms timer meanwhile.
+double waitForDays(OverviewWindow& window, const QElapsedTimer& clock) {
+  QEventLoop loop;
+  QObject::connect(&window, &OverviewWindow::daysShown, &loop, &QEventLoop::quit);
+  double lastTick = milliseconds(clock);
+  double longestGap = 0;
+  QTimer ticker;
+  ticker.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const double now = milliseconds(clock);
+    longestGap = std::max(longestGap, now - lastTick);
+    lastTick = now;
+  });
+  ticker.start(1);
+  loop.exec();
+  return std::max(longestGap, milliseconds(clock) - lastTick);
+}
+
+// What one opening took, in milliseconds.
+struct Opening {
+  double windowPainted = 0;
+  double chartPainted = 0;
+  double longestAway = 0;  // the GUI thread's longest stretch away from the loop
+};
+
+// Opens the overview of the first station, chooses the last `days` of the
+// ten years in it, and lets the event loop run until the chart is painted.
+Opening openOverview(const HistoryArchive& archive, int days) {
+  Opening opening;
+  QElapsedTimer clock;
+  clock.start();
+  OverviewWindow window(archive, QString::fromLatin1(kStations[0]), kTenYears.last, nullptr);
+  window.resize(1200, 640);
+  window.show();
+  QWidget* chart = window.findChild<QWidget*>(QStringLiteral("概览图"));
+  chart->repaint();
+  opening.windowPainted = milliseconds(clock);
+  // The period chosen in the open window.
+  window.setPeriod({kTenYears.dateAt(kDays - days), kTenYears.last});
+  opening.longestAway = std::max(opening.windowPainted, waitForDays(window, clock));
+  const double before = milliseconds(clock);
+  chart->repaint();
+  opening.chartPainted = milliseconds(clock);
+  opening.longestAway = std::max(opening.longestAway, opening.chartPainted - before);
+  return opening;
+}
+
+// Args: stations in the archive, days of the period.
+void OverviewFirstPaint(benchmark::State& state) {
+  const HistoryArchive archive = tree(static_cast<int>(state.range(0))).archive();
+  const int days = static_cast<int>(state.range(1));
+  openOverview(archive, days);  // a warm cache
+  double windowPainted = 0;
+  double longestAway = 0;
+  for (auto _ : state) {
+    const Opening opening = openOverview(archive, days);
+    state.SetIterationTime(opening.chartPainted / 1000);
+    windowPainted += opening.windowPainted;
+    longestAway = std::max(longestAway, opening.longestAway);
+  }
+  state.counters["windowMs"] = windowPainted / static_cast<double>(state.iterations());
+  state.counters["longestGuiAwayMs"] = longestAway;
+  state.counters["files"] = static_cast<double>(state.range(0) * kDays);
+}
+
+// A repaint of the whole chart, as the pointer moving to another day asks.
+void OverviewRepaint(benchmark::State& state) {
+  const HistoryArchive archive = tree(1).archive();
+  OverviewWindow window(archive, QString::fromLatin1(kStations[0]), kTenYears.last, nullptr);
+  window.resize(1200, 640);
+  window.show();
+  window.setPeriod({kTenYears.dateAt(kDays - static_cast<int>(state.range(0))), kTenYears.last});
+  QElapsedTimer clock;
+  clock.start();
+  waitForDays(window, clock);
+  QWidget* chart = window.findChild<QWidget*>(QStringLiteral("概览图"));
+  for (auto _ : state) chart->repaint();
+}
+
+BENCHMARK(OverviewFirstPaint)
+    ->ArgsProduct({{1, 11}, {365, kDays}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(OverviewRepaint)->Arg(365)->Arg(kDays)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace skyrill
