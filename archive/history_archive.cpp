@@ -126,12 +126,15 @@ std::vector<ArchivedDay> HistoryArchive::daysInPeriod(std::string_view station, 
   const auto stampOf = [](const ArchivedDay& day) {
     return FetchStamp{day.name.pastDay, day.name.fetchTime, day.file};
   };
+  // Other stations' files are passed over by a look at the name alone.
+  const std::string stationField = "_" + nameField(station) + "_";
   for (const fs::path& folder : yearFolders(root_, from / 10000, to / 10000)) {
     std::error_code error;
     for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
          entry.increment(error)) {
-      if (!isObservationFile(*entry)) continue;
-      auto name = readObservationName(entry->path().filename().string());
+      const std::string fileName = entry->path().filename().string();
+      if (fileName.find(stationField) == std::string::npos || !isObservationFile(*entry)) continue;
+      auto name = readObservationName(fileName);
       if (!name || name->station != station || name->date < from || name->date > to) continue;
       ArchivedDay day{entry->path(), std::move(*name)};
       const auto held = latest.find(day.name.date);

@@ -163,13 +163,11 @@ void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
       range[static_cast<std::size_t>(index)] = {*figures.lowestTemperature,
                                                 *figures.highestTemperature};
   }
-  // Over years a day is a fraction of a pixel: thin, light lines leave the
-  // band to be seen between them.
+  // Over years a day is a fraction of a pixel: the band's edges go column by
+  // column (below), in thinner lines.
   const bool dense = dayAxis.width() < 2;
   const auto edge = [dense](QRgb colour) {
-    QColor pen = QColor::fromRgba(colour);
-    if (dense) pen.setAlpha(0x70);
-    return QPen(pen, dense ? 0.6 : 1.2);
+    return QPen(QColor::fromRgba(colour), dense ? 0.8 : 1.2);
   };
   const QPen highest = edge(kHighestLine);
   const QPen lowest = edge(kLowestLine);
@@ -183,14 +181,27 @@ void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
     // The run covers its days' slots whole, so that a lone day shows too.
     QPolygonF highs;
     QPolygonF lows;
-    const auto add = [&](double x, int i) {
-      const auto [low, high] = *range[static_cast<std::size_t>(i)];
+    const auto add = [&](double x, double low, double high) {
       highs << QPointF(x, axis.y(high));
       lows << QPointF(x, axis.y(low));
     };
-    add(dayAxis.left(start), start);
-    for (int i = start; i <= end; ++i) add(dayAxis.centre(i), i);
-    add(dayAxis.left(end + 1), end);
+    const auto rangeOf = [&](int i) { return *range[static_cast<std::size_t>(i)]; };
+    add(dayAxis.left(start), rangeOf(start).first, rangeOf(start).second);
+    // Days that share a pixel column give one point, their lowest low and
+    // highest high: the band looks the same, with a point a column at most.
+    for (int i = start; i <= end;) {
+      auto [low, high] = rangeOf(i);
+      const double column = std::floor(dayAxis.centre(i));
+      int last = i;
+      while (dense && last + 1 <= end && std::floor(dayAxis.centre(last + 1)) == column) {
+        ++last;
+        low = std::min(low, rangeOf(last).first);
+        high = std::max(high, rangeOf(last).second);
+      }
+      add((dayAxis.centre(i) + dayAxis.centre(last)) / 2, low, high);
+      i = last + 1;
+    }
+    add(dayAxis.left(end + 1), rangeOf(end).first, rangeOf(end).second);
     QPolygonF band;
     band << highs;
     for (auto point = lows.rbegin(); point != lows.rend(); ++point) band << *point;

@@ -4,11 +4,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "core/day_series.h"
 #include "ui/day_chart.h"
+#include "ui/summary_chart.h"
 #include "ui/wind_strip.h"
 
 namespace {
@@ -49,6 +52,38 @@ void BM_DrawWindStrip(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(skyrill::drawWindStrip(series));
 }
 BENCHMARK(BM_DrawWindStrip)->Unit(benchmark::kMillisecond);
+
+// Ten years of days at a station with four seasons, every day with its
+// temperatures, some rain or snow, and a visibility class.
+skyrill::SummaryChartDays tenYears() {
+  skyrill::SummaryChartDays chart;
+  chart.caption = "哈尔滨 50953";
+  chart.first = 20150101;
+  chart.last = 20241231;
+  const std::chrono::sys_days first{std::chrono::year(2015) / 1 / 1};
+  for (int i = 0; i < 3653; ++i) {
+    const std::chrono::year_month_day date(first + std::chrono::days(i));
+    skyrill::SummaryRow row;
+    row.station = "50953";
+    row.date = static_cast<int>(date.year()) * 10000 +
+               static_cast<int>(unsigned(date.month())) * 100 +
+               static_cast<int>(unsigned(date.day()));
+    const double season = 20 * std::sin(i * 2 * 3.14159 / 365.25 - 1.8);
+    row.figures.highestTemperature = season + 5 + i % 7;
+    row.figures.lowestTemperature = season - 5 - i % 5;
+    row.figures.hasPrecipitation = true;
+    row.figures.precipitation[static_cast<std::size_t>(i % 3)] = i % 4 == 0 ? i % 37 : 0;
+    row.figures.visibilityClass = i % 13;
+    chart.days.push_back(row);
+  }
+  return chart;
+}
+
+void BM_DrawSummaryChartTenYears(benchmark::State& state) {
+  const skyrill::SummaryChartDays chart = tenYears();
+  for (auto _ : state) benchmark::DoNotOptimize(skyrill::drawSummaryChart(chart));
+}
+BENCHMARK(BM_DrawSummaryChartTenYears)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
