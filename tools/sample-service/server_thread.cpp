@@ -12,6 +12,9 @@ int ServerThread::start(const std::string& host, int port) {
   server_->set_read_timeout(kReadTimeout);
   server_->set_write_timeout(kWriteTimeout);
   server_->set_keep_alive_timeout(2);
+  // A client fetching a range asks many days over one connection; httplib
+  // would close it after five.
+  server_->set_keep_alive_max_count(1000);
   server_->set_payload_max_length(kMaxRequestBodyBytes);
   server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
   const int bound =
