@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <QString>
@@ -39,8 +40,10 @@ constexpr std::size_t kMaxErrorTextBytes = 2000;
 // not allocate.
 struct HookState {
   std::string programFile;
-  std::string heldFile;
+  int programFd = -1;    // the running program, whatever becomes of its file
+  std::string heldFile;  // how the report mode finds the held text
   int heldFd = -1;
+  bool heldInMemory = false;  // heldFd is memory, inherited by the report mode
   const std::string* heldText = nullptr;
   std::array<std::string, kFatalSignals.size()> signalNumbers;
   std::vector<char> alternateStack;
@@ -69,8 +72,13 @@ void saveHeldText() {
   }
 }
 
-// Replaces the process with the program in crash-report mode. Only returns
-// when that fails.
+void writeError(const char* text) {
+  [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
+}
+
+// Replaces the process with the program in crash-report mode: the program
+// it runs, through the descriptor opened at start, even when its file has
+// been moved or replaced since. Only returns when that fails, saying so.
 void startCrashReport(const char* number, const char* text) {
   if (!g_hook) return;
   sigset_t none;
@@ -78,7 +86,13 @@ void startCrashReport(const char* number, const char* text) {
   sigprocmask(SIG_SETMASK, &none, nullptr);  // the mask would outlive the exec
   const char* argv[] = {g_hook->programFile.c_str(), kCrashReportFlag, number, text,
                         g_hook->heldFile.c_str(),    nullptr};
+  if (g_hook->programFd >= 0) {
+    ::fexecve(g_hook->programFd, const_cast<char* const*>(argv), environ);
+  }
   ::execve(argv[0], const_cast<char* const*>(argv), environ);
+  writeError("skyrill: 程序出错，需要关闭，但无法询问是否保存数据（");
+  writeError(text);
+  writeError("）\n");
 }
 
 void onFatalSignal(int signalNumber) {
@@ -118,6 +132,23 @@ void installSignalHandlers(HookState& hook) {
   }
 }
 
+// Where the held text goes when a fault comes: memory that needs no folder,
+// left open across the re-execution so that the report mode reads it there;
+// else a scratch file in the temporary folder.
+void openHeldTextStore(HookState& hook) {
+  hook.heldFd = ::memfd_create(kHeldFilePrefix.data(), 0);
+  if (hook.heldFd >= 0) {
+    hook.heldInMemory = true;
+    hook.heldFile = "/proc/self/fd/" + std::to_string(hook.heldFd);
+    return;
+  }
+  const char* tempDir = std::getenv("TMPDIR");
+  std::string pattern = std::string(tempDir && *tempDir ? tempDir : "/tmp") + "/" +
+                        std::string(kHeldFilePrefix) + "XXXXXX";
+  hook.heldFd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (hook.heldFd >= 0) hook.heldFile = pattern;
+}
+
 // Cuts a text to at most `limit` bytes without splitting a UTF-8 character.
 std::string cutUtf8(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return std::string(text);
@@ -135,12 +166,9 @@ void installCrashHook(const std::filesystem::path& programFile, const std::strin
   }
   auto* hook = new HookState;  // lives until the process ends
   hook->programFile = programFile.string();
+  hook->programFd = ::open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
   hook->heldText = heldText;
-  const char* tempDir = std::getenv("TMPDIR");
-  std::string pattern = std::string(tempDir && *tempDir ? tempDir : "/tmp") + "/" +
-                        std::string(kHeldFilePrefix) + "XXXXXX";
-  hook->heldFd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (hook->heldFd >= 0) hook->heldFile = pattern;
+  openHeldTextStore(*hook);
   g_hook = hook;
   installSignalHandlers(*hook);
   hook->previousMessageHandler = qInstallMessageHandler(onQtMessage);
@@ -152,7 +180,7 @@ void releaseCrashHook() {
   g_hook->heldText = nullptr;  // its owner is about to go
   if (g_hook->heldFd < 0) return;
   ::close(g_hook->heldFd);
-  ::unlink(g_hook->heldFile.c_str());
+  if (!g_hook->heldInMemory) ::unlink(g_hook->heldFile.c_str());
   g_hook->heldFd = -1;
   g_hook->heldFile.clear();
 }

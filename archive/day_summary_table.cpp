@@ -10,8 +10,11 @@
 #include "archive/history_archive.h"
 #include "core/classifications.h"
 #include "core/csv_text.h"
+#include "core/encoding.h"
 #include "core/headless_view.h"
+#include "core/helper_threads.h"
 #include "core/numeric_text.h"
+#include "store/observation_files.h"
 
 namespace skyrill {
 namespace {
@@ -94,10 +97,10 @@ class DayReader {
   DayReader() : view_(QueryRequest{}), pipeline_(view_, nullptr, nullptr) {}
 
   std::optional<SummaryRow> read(std::string_view bytes, const std::filesystem::path& path,
-                                 std::string& message) {
+                                 std::string& message, FileProblem problem = FileProblem::None) {
     const std::string pathText = path.string();
     const std::string name = fileNameOfPath(pathText);
-    if (!pipeline_.openDayText(bytes, name, false)) {
+    if (!pipeline_.openDayText(bytes, name, false, problem)) {
       message = view_.lastMessage() ? view_.lastMessage()->text : std::string();
       return std::nullopt;
     }
@@ -142,8 +145,10 @@ std::vector<std::string> csvHeader() {
 }
 
 std::vector<std::string> csvRow(const SummaryRow& row) {
-  std::vector<std::string> cells = {row.file, std::to_string(static_cast<int>(row.mode)),
-                                    row.station, row.date > 0 ? dateText(row.date) : ""};
+  // The CSV says it is UTF-8; a name that is not keeps its valid part.
+  std::vector<std::string> cells = {sanitizeUtf8(row.file),
+                                    std::to_string(static_cast<int>(row.mode)), row.station,
+                                    row.date > 0 ? dateText(row.date) : ""};
   for (const StatisticCells& statistic : row.statistics) {
     cells.push_back(statistic.value);
     cells.push_back(statistic.label);
@@ -166,6 +171,14 @@ unsigned threadCount(std::size_t files, unsigned asked) {
   return static_cast<unsigned>(std::clamp<std::size_t>(asked, 1, std::max<std::size_t>(files, 1)));
 }
 
+// A file's bytes and, when it gave none, why: a file gone since it was found
+// or one that cannot be read is no empty file.
+DayFileBytes readDay(const std::filesystem::path& path, const SummaryOptions& options) {
+  std::string bytes = options.readFile(path);
+  if (!bytes.empty()) return {std::move(bytes), FileProblem::None};
+  return {{}, loadDayFile(path).problem};
+}
+
 std::vector<FileOutcome> readAll(const std::vector<std::filesystem::path>& files,
                                  const SummaryOptions& options) {
   std::vector<FileOutcome> outcomes(files.size());
@@ -179,17 +192,16 @@ std::vector<FileOutcome> readAll(const std::vector<std::filesystem::path>& files
       FileOutcome& outcome = outcomes[i];
       if (!parts || options.filter.takes(parts->station, parts->date)) {
         outcome.read = true;
-        outcome.row = reader.read(options.readFile(path), path, outcome.message);
+        const DayFileBytes day = readDay(path, options);
+        outcome.row = reader.read(day.bytes, path, outcome.message, day.problem);
       }
       const std::size_t finished = done.fetch_add(1) + 1;
       if (reportsProgress && options.progress) options.progress(finished, files.size());
     }
   };
-  std::vector<std::thread> helpers;
-  for (unsigned t = 1; t < threadCount(files.size(), options.threads); ++t)
-    helpers.emplace_back(work, false);
-  work(true);
-  for (std::thread& helper : helpers) helper.join();
+  runWithHelpers(
+      threadCount(files.size(), options.threads) - 1, [&](bool onCaller) { work(onCaller); },
+      [&] { next = files.size(); });
   if (options.progress) options.progress(files.size(), files.size());
   return outcomes;
 }

@@ -66,8 +66,9 @@ std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesy
                                        std::string& message);
 
 // The summary's CSV: UTF-8 with a byte-order mark, a header row, one row per
-// day: file, mode digit, station, date, then each panel's value, label and
-// mark in columns of their own.
+// day: file (U+FFFD in place of bytes that are not UTF-8), mode digit,
+// station, date, then each panel's value, label and mark in columns of their
+// own.
 std::string summaryCsv(const std::vector<SummaryRow>& rows);
 
 // Which days a summary takes.
@@ -92,7 +93,8 @@ struct SummaryTable {
 struct SummaryOptions {
   SummaryFilter filter;
   unsigned threads = 0;  // 0: one per core when there are many files
-  // Reads a file's bytes (empty when it cannot be read).
+  // Reads a file's bytes (empty when it cannot be read; the file is then
+  // looked at again to tell what stood in the way).
   std::function<std::string(const std::filesystem::path&)> readFile;
   // Called now and then on the calling thread with the files done so far.
   std::function<void(std::size_t done, std::size_t total)> progress;

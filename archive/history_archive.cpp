@@ -18,6 +18,37 @@ bool isObservationFile(const fs::directory_entry& entry) {
   return entry.path().extension() == ".json" && entry.is_regular_file(error);
 }
 
+// Where one entry of a walk goes: a folder onto the folders still to list,
+// a file to read into the files; anything else is passed over.
+void takeEntry(const fs::directory_entry& entry, std::vector<fs::path>& pending,
+               ObservationFileWalk& walk) {
+  std::error_code error;
+  const fs::file_status own = entry.symlink_status(error);
+  if (error) {
+    walk.unread.push_back({entry.path(), error});
+  } else if (fs::is_directory(own)) {
+    pending.push_back(entry.path());
+  } else if (entry.path().extension() == ".json") {
+    // A link that leads nowhere is a day that cannot be read: reading it
+    // gives the window's message for that.
+    const bool regular = entry.is_regular_file(error);
+    if (regular || error) walk.files.push_back(entry.path());
+  }
+}
+
+// Every folder below `top` is listed on its own: one that cannot be listed
+// is noted and its siblings are still walked.
+void walkFolder(const fs::path& top, const FolderLister& list, ObservationFileWalk& walk) {
+  std::vector<fs::path> pending = {top};
+  while (!pending.empty()) {
+    const fs::path folder = std::move(pending.back());
+    pending.pop_back();
+    std::error_code error;
+    for (const fs::directory_entry& entry : list(folder, error)) takeEntry(entry, pending, walk);
+    if (error) walk.unread.push_back({folder, error});
+  }
+}
+
 // The year folders that may hold days of [fromYear, toYear]: a current day
 // goes to the year its list showed, which may be a year off at a new year.
 std::vector<fs::path> yearFolders(const fs::path& root, int fromYear, int toYear) {
@@ -46,28 +77,42 @@ bool fetchedBefore(const FetchStamp& a, const FetchStamp& b) {
   return fs::last_write_time(a.file, error) < fs::last_write_time(b.file, error);
 }
 
-std::vector<fs::path> findObservationFiles(const std::vector<fs::path>& folders,
-                                           std::vector<fs::path>& missing) {
-  std::vector<fs::path> found;
+std::vector<fs::directory_entry> listFolder(const fs::path& folder, std::error_code& error) {
+  std::vector<fs::directory_entry> entries;
+  for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
+       entry.increment(error)) {
+    entries.push_back(*entry);
+  }
+  return entries;
+}
+
+ObservationFileWalk walkObservationFiles(const std::vector<fs::path>& folders,
+                                         const FolderLister& list) {
+  ObservationFileWalk walk;
   for (const fs::path& folder : folders) {
     std::error_code error;
-    const fs::directory_entry top(folder, error);
-    if (!top.exists(error)) {
-      missing.push_back(folder);
-      continue;
-    }
-    if (!top.is_directory(error)) {
-      if (isObservationFile(top)) found.push_back(top.path());
-      continue;
-    }
-    fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied,
-                                          error);
-    for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
-      if (isObservationFile(*walk)) found.push_back(walk->path());
+    const fs::file_status status = fs::status(folder, error);
+    if (status.type() == fs::file_type::not_found) {
+      walk.missing.push_back(folder);
+    } else if (error) {
+      walk.unread.push_back({folder, error});
+    } else if (fs::is_directory(status)) {
+      walkFolder(folder, list, walk);
+    } else if (folder.extension() == ".json" && fs::is_regular_file(status)) {
+      walk.files.push_back(folder);
     }
   }
-  std::sort(found.begin(), found.end());
-  return found;
+  std::sort(walk.files.begin(), walk.files.end());
+  std::sort(walk.unread.begin(), walk.unread.end(),
+            [](const UnreadEntry& a, const UnreadEntry& b) { return a.path < b.path; });
+  return walk;
+}
+
+std::vector<fs::path> findObservationFiles(const std::vector<fs::path>& folders,
+                                           std::vector<fs::path>& missing) {
+  ObservationFileWalk walk = walkObservationFiles(folders);
+  missing.insert(missing.end(), walk.missing.begin(), walk.missing.end());
+  return std::move(walk.files);
 }
 
 HistoryArchive::HistoryArchive(const fs::path& dataDir, Clock clock)

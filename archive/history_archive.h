@@ -38,9 +38,37 @@ struct FetchStamp {
 // the later fetch time in the name, then the later modification time.
 bool fetchedBefore(const FetchStamp& a, const FetchStamp& b);
 
-// Every regular "*.json" file below the folders, at any depth (a file given
-// in place of a folder counts too), in path order. Folders that cannot be
-// read are passed over; `missing` gets the arguments that do not exist.
+// Something met on a walk that could not be looked into: a folder that
+// could not be listed (gone since its parent was, no permission) or an entry
+// whose kind could not be told.
+struct UnreadEntry {
+  std::filesystem::path path;
+  std::error_code error;
+};
+
+// Lists a folder's entries; on an error, those listed before it.
+using FolderLister = std::function<std::vector<std::filesystem::directory_entry>(
+    const std::filesystem::path& folder, std::error_code& error)>;
+
+// The folder's entries as the file system lists them.
+std::vector<std::filesystem::directory_entry> listFolder(const std::filesystem::path& folder,
+                                                         std::error_code& error);
+
+// What a walk for observation files found.
+struct ObservationFileWalk {
+  std::vector<std::filesystem::path> files;    // in path order
+  std::vector<std::filesystem::path> missing;  // the arguments that do not exist
+  std::vector<UnreadEntry> unread;             // in path order
+};
+
+// Every "*.json" file below the folders, at any depth (a file given in place
+// of a folder counts too), through links to files but not to folders below.
+// A link that leads nowhere is taken too, for its reading to say what is
+// wrong. What cannot be looked into is noted and the walk goes on.
+ObservationFileWalk walkObservationFiles(const std::vector<std::filesystem::path>& folders,
+                                         const FolderLister& list = listFolder);
+
+// The files of that walk alone; `missing` gets the arguments that do not exist.
 std::vector<std::filesystem::path> findObservationFiles(
     const std::vector<std::filesystem::path>& folders, std::vector<std::filesystem::path>& missing);
 

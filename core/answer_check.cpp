@@ -14,6 +14,8 @@ constexpr std::string_view kNotJsonMessage =
     "获取失败！可能的原因：\r\n1. 获取数据时数据源需要提供密钥，但未设置密钥或密钥无效。\r\n"
     "2. 获取数据时本地网络或目标服务器出现问题。\r\n";
 constexpr std::string_view kServiceErrorMessage = "获取失败！错误报告：\r\n";
+constexpr std::string_view kOutOfMemoryMessage =
+    "获取失败！可能的原因：\r\n内存不足，无法读取这一天的数据。";
 constexpr std::string_view kNoRecordsMessage =
     "获取失败！可能由以下几种原因造成：\r\n1. 获取数据时所选择的日期超出范围或尚未更新。\r\n"
     "2. 获取数据时气象站号不存在或不被网站所记录。";
@@ -27,6 +29,8 @@ std::string decodeAnswer(std::string_view bytes) {
 CheckedAnswer checkAnswer(std::string_view text, bool parsed, const JsonDocument& document,
                           std::string_view prefix) {
   if (!parsed) {
+    // A good answer that memory could not hold is no bad answer.
+    if (document.ranOutOfMemory()) return outOfMemoryAnswer();
     if (text.empty()) return {AnswerCheck::NoAnswer, std::string(kNoAnswerMessage), {}};
     return {AnswerCheck::NotJson,
             std::string(kNotJsonMessage) + gb18030Prefix(text, kShownAnswerBytes),
@@ -44,6 +48,10 @@ CheckedAnswer checkAnswer(std::string_view text, bool parsed, const JsonDocument
             std::move(detail)};
   }
   return {AnswerCheck::NoRecords, std::string(kNoRecordsMessage), {}};
+}
+
+CheckedAnswer outOfMemoryAnswer() {
+  return {AnswerCheck::OutOfMemory, std::string(kOutOfMemoryMessage), {}};
 }
 
 }  // namespace skyrill

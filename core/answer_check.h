@@ -14,6 +14,7 @@ enum class AnswerCheck {
   NotJson,       // a text that does not parse, e.g. an error page
   ServiceError,  // JSON without records but with an "error" member
   NoRecords,     // JSON without records and without an error
+  OutOfMemory,   // the answer could not be held in memory, whatever it is
 };
 
 // Title of every failure message of a run.
@@ -36,5 +37,8 @@ std::string decodeAnswer(std::string_view bytes);
 // Decides the outcome of an answer text already parsed into the document.
 CheckedAnswer checkAnswer(std::string_view text, bool parsed, const JsonDocument& document,
                           std::string_view prefix);
+
+// The outcome of an answer that memory could not hold.
+CheckedAnswer outOfMemoryAnswer();
 
 }  // namespace skyrill

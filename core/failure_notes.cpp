@@ -33,6 +33,7 @@ std::string_view outcomeText(AnswerCheck outcome) {
       return "文件保存的是数据服务的错误答复，不是一天的观测数据";
     case AnswerCheck::NoRecords:
       return "文件是 JSON，但不是一天的观测数据";
+    case AnswerCheck::OutOfMemory:  // the message says it all; the file may be good
     case AnswerCheck::Ok:
       break;
   }

@@ -1,6 +1,7 @@
 #include "core/query_pipeline.h"
 
 #include <ctime>
+#include <new>
 
 #include "core/answer_check.h"
 #include "core/daily_summary.h"
@@ -61,6 +62,15 @@ bool QueryPipeline::runQuery(QueryMode mode, bool rememberMode, bool displayOnly
   return lastRunShown_;  // still false while the request runs in the background
 }
 
+CheckedAnswer QueryPipeline::checkHeldAnswer(JsonDocument& answer, QueryMode mode) const {
+  try {
+    const bool parsed = answer.parse(state_.responseText);
+    return checkAnswer(state_.responseText, parsed, answer, recordPrefix(mode));
+  } catch (const std::bad_alloc&) {
+    return outOfMemoryAnswer();
+  }
+}
+
 QueryRequest QueryPipeline::beginRun(QueryMode mode) {
   state_.busy = true;  // first: the view asks it when the button goes grey
   view_.setFetchEnabled(false);
@@ -117,8 +127,8 @@ bool QueryPipeline::showAnswer(QueryRequest request, QueryMode mode, bool fetche
   // A refused answer must not replace the document of the day still on
   // display: a data grid opened after the failure reads it.
   JsonDocument answer;
-  const bool parsed = answer.parse(state_.responseText);
-  const CheckedAnswer check = checkAnswer(state_.responseText, parsed, answer, recordPrefix(mode));
+  const CheckedAnswer check = checkHeldAnswer(answer, mode);
+  lastOutcome_ = check.outcome;
   if (check.outcome != AnswerCheck::Ok) {
     const std::string note = explain ? explain(check.outcome) : std::string();
     return failRun({withNote(check.message, note), std::string(kFailureTitle), MessageIcon::Warning,

@@ -123,6 +123,9 @@ class QueryPipeline {
   bool openDayText(std::string_view fileBytes, std::string_view fileName, bool realtimeTicked,
                    FileProblem problem = FileProblem::None);
 
+  // How the answer of the last run that checked one was found.
+  AnswerCheck lastOutcome() const { return lastOutcome_; }
+
   const QueryState& state() const { return state_; }
   QueryState& state() { return state_; }
 
@@ -137,6 +140,8 @@ class QueryPipeline {
   QueryRequest beginRun(QueryMode mode);
   void startFetch(const QueryRequest& request, QueryMode previousMode);
   void endFetch(PendingFetch& fetch);
+  // Parses the held text into the answer and checks it.
+  CheckedAnswer checkHeldAnswer(JsonDocument& answer, QueryMode mode) const;
   // Steps from the parse on; `fetched` when the text was just fetched.
   bool showAnswer(QueryRequest request, QueryMode mode, bool fetched, const Explanation& explain);
   bool failRun(const UserMessage& message);
@@ -152,6 +157,7 @@ class QueryPipeline {
   Clock clock_;
   std::shared_ptr<PendingFetch> pending_;  // the fetch under way, if any
   bool lastRunShown_ = false;
+  AnswerCheck lastOutcome_ = AnswerCheck::Ok;
 };
 
 // Local time in a strftime format; by default YYYY/MM/DD HH:MM:SS.

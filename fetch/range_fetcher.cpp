@@ -10,6 +10,7 @@
 #include "core/answer_check.h"
 #include "core/cancel_flag.h"
 #include "core/failure_notes.h"
+#include "core/helper_threads.h"
 #include "json/json_document.h"
 #include "net/data_service.h"
 
@@ -138,12 +139,13 @@ RangeReport RangeFetcher::run(const DayReporter& report) {
       for (auto& worker : workers_) worker->cancel.cancel();
     }
   }
-  std::vector<std::thread> helpers;
-  for (std::size_t i = 1; i < workers_.size(); ++i) {
-    helpers.emplace_back([this, i] { work(*workers_[i]); });
-  }
-  if (!workers_.empty()) work(*workers_.front());
-  for (std::thread& helper : helpers) helper.join();
+  std::atomic<std::size_t> nextWorker{1};
+  runWithHelpers(
+      static_cast<unsigned>(workers_.size() - 1),
+      [this, &nextWorker](bool onCaller) {
+        work(*workers_[onCaller ? 0 : nextWorker.fetch_add(1)]);
+      },
+      [this] { stop(); });
 
   const std::lock_guard lock(mutex_);
   report_.stopped = stopping_;

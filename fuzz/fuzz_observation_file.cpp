@@ -8,9 +8,9 @@
 
 #include <string>
 
+#include "archive/archive_names.h"
 #include "core/query_pipeline.h"
 #include "fuzz/fuzz_check.h"
-#include "archive/archive_names.h"
 #include "store/observation_files.h"
 
 namespace skyrill {

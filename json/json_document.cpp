@@ -144,12 +144,14 @@ JsonDocument::Impl& JsonDocument::impl() {
 }
 
 bool JsonDocument::parse(std::string_view text) {
+  outOfMemory_ = false;
   if (impl_) impl_->tree = JsonTree();  // the old tree goes first: less memory at the peak
-  std::optional<JsonTree> parsed = json_detail::parseTree(text, kMaxDepth);
+  std::optional<JsonTree> parsed = json_detail::parseTree(text, kMaxDepth, &outOfMemory_);
   if (!parsed) return false;
   try {
     impl().tree = std::move(*parsed);  // a moved-from document makes its state anew
   } catch (const std::bad_alloc&) {
+    outOfMemory_ = true;
     return false;
   }
   return !impl().tree.root().isNull();

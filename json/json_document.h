@@ -44,6 +44,8 @@ class JsonDocument {
   // Replaces the root with the parsed text. True when the text is one JSON
   // value that is not null; otherwise false and the root is null.
   bool parse(std::string_view text);
+  // The last parse failed because memory ran out, not because of the text.
+  bool ranOutOfMemory() const { return outOfMemory_; }
 
   // The text of the value at the path; "" when unresolved or null.
   std::string getText(std::string_view path) const;
@@ -111,6 +113,7 @@ class JsonDocument {
   Impl& impl();
 
   std::unique_ptr<Impl> impl_;
+  bool outOfMemory_ = false;
 };
 
 // A value of a document, found once and read from with further steps (a

@@ -417,9 +417,10 @@ TreeBuilder makeBuilder(std::string_view text, int maxDepth) {
 std::optional<JsonTree> readTreeOnDemand(ParserState& state, std::string_view text, int maxDepth) {
   const char* padded = state.copy(text);
   ondemand::document document;
-  if (state.parser.iterate(padded, text.size(), state.paddedCapacity).get(document) != SUCCESS) {
-    return std::nullopt;
-  }
+  const simdjson::error_code error =
+      state.parser.iterate(padded, text.size(), state.paddedCapacity).get(document);
+  if (error == simdjson::MEMALLOC) throw std::bad_alloc();
+  if (error != SUCCESS) return std::nullopt;
   TreeBuilder builder = makeBuilder(text, maxDepth);
   if (!TreeReader(builder).read(document) || builder.overflowed()) return std::nullopt;
   return builder.finish();
@@ -435,6 +436,7 @@ std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int 
   if (error == simdjson::NUMBER_ERROR || error == simdjson::DEPTH_ERROR) {
     return readTreeOnDemand(state, text, maxDepth);
   }
+  if (error == simdjson::MEMALLOC) throw std::bad_alloc();
   if (error != SUCCESS) return std::nullopt;
   TreeBuilder builder = makeBuilder(text, maxDepth);
   if (!TapeReader(builder).read(state.domParser.doc) || builder.overflowed()) return std::nullopt;
@@ -453,7 +455,8 @@ std::string_view trimmed(std::string_view text) {
 
 }  // namespace
 
-std::optional<JsonTree> parseTree(std::string_view text, int maxDepth) noexcept {
+std::optional<JsonTree> parseTree(std::string_view text, int maxDepth, bool* outOfMemory) noexcept {
+  if (outOfMemory) *outOfMemory = false;
   // A NUL byte is never part of a JSON text; simdjson would read it as padding.
   if (maxDepth < 0 || text.empty() || text.size() > JsonDocument::kMaxTextBytes ||
       text.find('\0') != std::string_view::npos) {
@@ -467,6 +470,7 @@ std::optional<JsonTree> parseTree(std::string_view text, int maxDepth) noexcept 
     }
   } catch (const std::bad_alloc&) {
     tree.reset();
+    if (outOfMemory) *outOfMemory = true;
   }
   if (text.size() > kKeptBufferBytes) state = ParserState();
   return tree;

@@ -178,6 +178,24 @@ std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* si
   return 0;
 }
 
+struct HeaderCount {
+  std::size_t bytes = 0;
+  std::size_t maxBytes = 0;
+  bool overflowed = false;
+};
+
+// Counts the header lines of every response of the exchange and the trailer
+// lines of a chunked body, which come the same way; curl keeps them all, so
+// lines beyond the cap end the transfer.
+std::size_t countHeaderLine(char*, std::size_t size, std::size_t count, void* counter) {
+  auto& headers = *static_cast<HeaderCount*>(counter);
+  const std::size_t length = size * count;
+  headers.bytes += length;
+  if (headers.bytes <= headers.maxBytes) return length;
+  headers.overflowed = true;
+  return 0;
+}
+
 // CURL and CURLM are the same type to the compiler: a deleter each.
 struct MultiDeleter {
   void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
@@ -371,9 +389,14 @@ bool failedAtProxy(CURLcode code, CURL* curl) {
 }
 
 // What the finished transfer of one hop tells about the exchange.
-void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, WebResponse& response) {
+void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCount& headers,
+                 WebResponse& response) {
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
-  response.failure = body.overflowed ? WebFailure::TooLarge : failureOf(code, curl);
+  if (headers.overflowed) {
+    response.failure = WebFailure::HeadersTooLarge;
+  } else {
+    response.failure = body.overflowed ? WebFailure::TooLarge : failureOf(code, curl);
+  }
   if (response.failure == WebFailure::None || response.proxy.empty()) return;
   response.atProxy = failedAtProxy(code, curl);
   long tunnelStatus = 0;
@@ -426,6 +449,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
   HttpMethod method = options.method;
   bool leftFirstHost = false;
   BodySink body{{}, limits_.maxBodyBytes};
+  HeaderCount headerCount{0, limits_.maxHeaderBytes};
   for (long hop = 0; hop <= kMaxRedirects; ++hop) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
@@ -449,13 +473,17 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, countHeaderLine);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &headerCount);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
     setMethod(easy, method);
     setLimits(easy, limits_);
     setTransport(easy, response.proxy);
     // A transfer that breaks off keeps what was read before.
     const CURLcode code = performTransfer(easy, handles.multi.get(), cancel);
-    noteOutcome(code, easy, body, response);
+    noteOutcome(code, easy, body, headerCount, response);
+    // An answer that would not end is refused whole, like one that never came.
+    if (response.failure == WebFailure::HeadersTooLarge) body.bytes.clear();
 
     const std::optional<std::string> next =
         response.failure == WebFailure::None ? redirectTarget(easy) : std::nullopt;

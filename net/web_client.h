@@ -34,6 +34,7 @@ enum class WebFailure {
   ConnectionBroken,   // the connection broke off during the exchange
   NothingReceived,    // the connection closed without an answer
   TooLarge,           // the body went past the limit
+  HeadersTooLarge,    // the header and trailer lines went past the limit; nothing is kept
   TooManyRedirects,
   ProxyRefused,  // the proxy would not open a tunnel; the status is its answer
   Other,
@@ -62,6 +63,11 @@ struct WebLimits {
   // Bytes of a body beyond this are not read. A day's answer is a few
   // kilobytes; the bound keeps a runaway body from filling the memory.
   std::size_t maxBodyBytes = 16 * 1024 * 1024;
+  // Bytes of header and trailer lines, over every hop of one exchange, beyond
+  // which it is given up. An answer's lines take well under a kilobyte; the
+  // bound keeps a server that sends lines without end, each of which the
+  // transfer library holds on to, from filling the memory.
+  std::size_t maxHeaderBytes = 1024 * 1024;
 };
 
 // The default user agent and the header lines every request carries unless

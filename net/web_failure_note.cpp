@@ -23,6 +23,8 @@ std::string_view failureText(WebFailure failure) {
       return "连接已关闭，没有任何答复";
     case WebFailure::TooLarge:
       return "答复太大（超过 16 MiB），已停止接收";
+    case WebFailure::HeadersTooLarge:
+      return "答复的头部过大（超过 1 MiB），已停止接收";
     case WebFailure::TooManyRedirects:
       return "重定向次数过多";
     case WebFailure::Cancelled:

@@ -82,14 +82,11 @@ Settings loadSettings(const std::filesystem::path& path) {
 }
 
 void removeSettingsLeftovers(const std::filesystem::path& path) {
-  removeLeftoverTempFiles(followLinks(path));
+  // A linked settings file is written in its target's folder.
+  removeLeftoverTempFiles(followLinks(path).parent_path());
 }
 
-bool saveSettings(const std::filesystem::path& settingsFile, const Settings& settings) {
-  // A linked settings file is written through to its target, in its folder.
-  const std::filesystem::path path = followLinks(settingsFile);
-  // A file made read-only is the user's way of keeping it as it is.
-  if (isReadOnlyFile(path)) return false;
+bool saveSettings(const std::filesystem::path& path, const Settings& settings) {
   std::optional<std::string> old = readWholeFile(path);
   std::error_code error;
   // A file that is there but cannot be read is not replaced: its other lines would be lost.

@@ -37,7 +37,8 @@ Settings loadSettings(const std::filesystem::path& path);
 // it was.
 bool saveSettings(const std::filesystem::path& path, const Settings& settings);
 
-// Removes the temporary files of a save that was killed half-way.
+// Removes the temporary files that saves killed half-way left beside the
+// file; those of a save another running instance is making are kept.
 void removeSettingsLeftovers(const std::filesystem::path& path);
 
 }  // namespace skyrill

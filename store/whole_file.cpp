@@ -1,13 +1,19 @@
 #include "store/whole_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 #include <random>
+#include <set>
 
 namespace skyrill {
 namespace {
@@ -45,29 +51,124 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
-constexpr std::string_view kTempSuffix = ".tmp-";
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTempMark = ".tmp-";
 constexpr std::size_t kTempRandomDigits = 8;
+
+// The folder a file lies in; "." for a bare name.
+fs::path folderOf(const fs::path& file) {
+  return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+// "<name>.tmp-<pid>-<random>": the process id lets a later clean-up tell a
+// write that was killed from one still going on. A long name is cut so that
+// the temporary name stays within the length a folder allows.
+std::string tempName(std::string name, pid_t pid, unsigned random) {
+  char suffix[48];
+  std::snprintf(suffix, sizeof suffix, "%s%ld-%0*x", kTempMark.data(), static_cast<long>(pid),
+                static_cast<int>(kTempRandomDigits), random);
+  const std::size_t room = NAME_MAX - std::strlen(suffix);
+  if (name.size() > room) name.resize(room);
+  return name + suffix;
+}
 
 // Opens a new file beside the target with a name nobody else uses; its path
 // is returned in tempPath. -1 on failure.
-int createTempBeside(const std::filesystem::path& target, std::string& tempPath) {
+int createTempBeside(const fs::path& target, std::string& tempPath) {
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, "%s%08x", kTempSuffix.data(),
-                  static_cast<unsigned>(random()));
-    tempPath = target.string() + suffix;
+    tempPath =
+        (folderOf(target) / tempName(target.filename().string(), ::getpid(), random())).string();
     const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
+// The process that wrote a temporary file of ours; nullopt for any other name.
+std::optional<pid_t> writerOfTemp(std::string_view name) {
+  const std::size_t mark = name.rfind(kTempMark);
+  if (mark == std::string_view::npos) return std::nullopt;
+  const std::string_view rest = name.substr(mark + kTempMark.size());
+  const std::size_t dash = rest.find('-');
+  if (dash == std::string_view::npos || rest.size() - dash - 1 != kTempRandomDigits ||
+      rest.find_first_not_of("0123456789abcdef", dash + 1) != std::string_view::npos) {
+    return std::nullopt;
+  }
+  pid_t pid = 0;
+  const auto [end, failure] = std::from_chars(rest.data(), rest.data() + dash, pid);
+  if (failure != std::errc() || end != rest.data() + dash || pid <= 0) return std::nullopt;
+  return pid;
+}
+
+// Only a process that is known to be gone counts as ended: one that runs
+// under another user, or under a reused id, keeps its file.
+bool hasEnded(pid_t pid) {
+  return ::kill(pid, 0) == -1 && errno == ESRCH;
+}
+
+// Why the target may not be replaced; no error when it may. A file nobody
+// may write to is kept as it is even for root; one that is not ours to write
+// is too, although a rename into its folder would replace it.
+std::error_code refusalOf(const fs::path& target) {
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) != 0) return {};  // a new file
+  if (S_ISLNK(info.st_mode)) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  const bool noWriteBit = S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
+  if (noWriteBit ||
+      (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)) {
+    return std::make_error_code(std::errc::permission_denied);
+  }
+  return {};
+}
+
 // Gives the new file the permissions of the file it replaces.
-bool copyPermissions(const std::filesystem::path& target, int fd) {
+bool copyPermissions(const fs::path& target, int fd) {
   struct stat info {};
   if (::stat(target.c_str(), &info) != 0) return true;  // no old file: keep the default
   return ::fchmod(fd, info.st_mode & 07777) == 0;
+}
+
+// Makes a rename in the folder last through a power cut. A folder we may not
+// open, or a file system that cannot sync folders, is left as it is.
+bool syncFolder(const fs::path& folder) {
+  FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return !fd.valid() || ::fsync(fd.get()) == 0 || errno == EINVAL;
+}
+
+// Folders are cleaned once a run: a History year folder is written into
+// again and again, and its leftovers only come from earlier runs.
+void removeLeftoverTempFilesOnce(const fs::path& folder) {
+  static std::mutex guard;
+  static std::set<std::string> cleaned;
+  {
+    const std::lock_guard<std::mutex> lock(guard);
+    if (!cleaned.insert(folder.lexically_normal().string()).second) return;
+  }
+  removeLeftoverTempFiles(folder);
+}
+
+// Writes the bytes to a temporary file and renames it over the target.
+bool replaceFile(const fs::path& target, std::string_view bytes, std::error_code& error) {
+  // The first step that fails says why; later ones only clean up.
+  const auto failed = [&error] {
+    if (!error) error = std::error_code(errno, std::generic_category());
+    return false;
+  };
+  std::string tempPath;
+  FileDescriptor fd(createTempBeside(target, tempPath));
+  if (!fd.valid()) return failed();
+  bool ok =
+      writeAll(fd.get(), bytes) && copyPermissions(target, fd.get()) && ::fsync(fd.get()) == 0;
+  if (!ok) failed();
+  ok = (fd.close() || failed()) && ok;
+  ok = ok && (std::rename(tempPath.c_str(), target.c_str()) == 0 || failed());
+  if (!ok) {
+    ::unlink(tempPath.c_str());
+    return false;
+  }
+  return syncFolder(folderOf(target)) || failed();
 }
 
 }  // namespace
@@ -106,51 +207,34 @@ bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
 
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
                     std::error_code& error) {
-  // The first step that fails says why; later ones only clean up.
-  const auto failed = [&error] {
-    if (!error) error = std::error_code(errno, std::generic_category());
-    return false;
-  };
-  error.clear();
-  std::string tempPath;
-  FileDescriptor fd(createTempBeside(path, tempPath));
-  if (!fd.valid()) return failed();
-  bool ok = writeAll(fd.get(), bytes) && copyPermissions(path, fd.get()) && ::fsync(fd.get()) == 0;
-  if (!ok) failed();
-  ok = (fd.close() || failed()) && ok;
-  ok = ok && (std::rename(tempPath.c_str(), path.c_str()) == 0 || failed());
-  if (!ok) ::unlink(tempPath.c_str());
-  return ok;
+  const fs::path target = followLinks(path);
+  error = refusalOf(target);
+  if (error) return false;
+  removeLeftoverTempFilesOnce(folderOf(target));
+  return replaceFile(target, bytes, error);
 }
 
 std::filesystem::path followLinks(const std::filesystem::path& path) {
-  std::filesystem::path current = path;
+  fs::path current = path;
   for (int hop = 0; hop < 40; ++hop) {  // a loop of links ends somewhere
     std::error_code error;
-    if (!std::filesystem::is_symlink(current, error)) return current;
-    const std::filesystem::path next = std::filesystem::read_symlink(current, error);
+    if (!fs::is_symlink(current, error)) return current;
+    const fs::path next = fs::read_symlink(current, error);
     if (error) return current;
     current = next.is_absolute() ? next : current.parent_path() / next;
   }
   return current;
 }
 
-bool isReadOnlyFile(const std::filesystem::path& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
-}
-
-void removeLeftoverTempFiles(const std::filesystem::path& path) {
-  const std::string prefix = path.filename().string() + std::string(kTempSuffix);
+void removeLeftoverTempFiles(const std::filesystem::path& folder) {
   std::error_code error;
-  std::filesystem::directory_iterator folder(path.parent_path(), error);
-  for (; !error && folder != std::filesystem::directory_iterator(); folder.increment(error)) {
-    const std::string name = folder->path().filename().string();
-    const bool ours =
-        name.size() == prefix.size() + kTempRandomDigits && name.starts_with(prefix) &&
-        name.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos;
+  fs::directory_iterator entry(folder.empty() ? fs::path(".") : folder, error);
+  for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+    const std::optional<pid_t> writer = writerOfTemp(entry->path().filename().string());
     std::error_code ignored;
-    if (ours && folder->is_regular_file(ignored)) std::filesystem::remove(folder->path(), ignored);
+    if (writer && hasEnded(*writer) && entry->is_regular_file(ignored)) {
+      fs::remove(entry->path(), ignored);
+    }
   }
 }
 

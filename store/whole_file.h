@@ -15,25 +15,27 @@ namespace skyrill {
 std::optional<std::string> readWholeFile(const std::filesystem::path& path,
                                          std::size_t maxBytes = SIZE_MAX);
 
-// Replaces the file with the bytes. The bytes go to a temporary file in the
-// same folder that is then renamed over the target, so a failed write leaves
-// the old file as it was. An existing file keeps its permissions.
+// The one way the programs write a file. The bytes go to a temporary file
+// beside the target, named "<name>.tmp-<process id>-<random>", which is
+// synced and renamed over the target before the folder is synced: a failed
+// or killed write leaves the old file as it was. A symbolic link is written
+// through to its target; an existing file keeps its permissions. A file that
+// may not be written (no write bit, or not ours to write) is refused and left
+// untouched. The first write into a folder in a run removes the leftovers of
+// killed writes there first.
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
-// The same, telling in `error` why a write failed (e.g. no space left).
+// The same, telling in `error` why a write failed (e.g. no space left,
+// permission denied for a read-only file).
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
                     std::error_code& error);
 
-// The path a chain of symbolic links leads to (the path itself when it is no
-// link); the target need not exist. Writing there replaces the target and
-// keeps the links.
+// Where writing the path lands: the end of its chain of symbolic links (the
+// path itself when it is no link); the target need not exist.
 std::filesystem::path followLinks(const std::filesystem::path& path);
 
-// True for an existing file that nobody may write to (no write bit set),
-// whoever runs the program: such a file is to be left alone.
-bool isReadOnlyFile(const std::filesystem::path& path);
-
-// Removes the temporary files that writes of this path left behind when the
-// program was killed in the middle of one.
-void removeLeftoverTempFiles(const std::filesystem::path& path);
+// Removes the temporary files in the folder that writes killed half-way left
+// behind: only names of the writer's pattern whose process no longer runs, so
+// a write going on in another running program is never disturbed.
+void removeLeftoverTempFiles(const std::filesystem::path& folder);
 
 }  // namespace skyrill

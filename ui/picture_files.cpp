@@ -1,14 +1,15 @@
 #include "ui/picture_files.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
 #include <functional>
+#include <string_view>
 
+#include "store/whole_file.h"
 #include "ui/day_chart.h"
 #include "ui/summary_chart.h"
 #include "ui/wind_strip.h"
@@ -58,10 +59,12 @@ QByteArray pngBytes(const QImage& image) {
   return buffer.data();
 }
 
+// Rendered in memory first, so that the picture file is replaced whole.
 bool writeBytes(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return !bytes.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-         file.write(bytes) == bytes.size();
+  return !bytes.isEmpty() &&
+         writeWholeFile(
+             path.toStdString(),
+             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include <chrono>
+#include <new>
 
 #include "archive/history_archive.h"
 #include "stations/station_directory.h"
@@ -273,10 +274,17 @@ void RangeDialog::runOnWorker(const RangeRequest& request) {
   // The run blocks its thread; what it reports reaches the widgets through
   // the event loop, in the order it was sent.
   worker_ = std::thread([this, fetcher = fetcher_.get()] {
-    const RangeReport report = fetcher->run([this](const DayResult&, const RangeCounts& counts) {
-      QMetaObject::invokeMethod(
-          this, [this, counts] { showCounts(counts); }, Qt::QueuedConnection);
-    });
+    RangeReport report;
+    try {
+      report = fetcher->run([this](const DayResult&, const RangeCounts& counts) {
+        QMetaObject::invokeMethod(
+            this, [this, counts] { showCounts(counts); }, Qt::QueuedConnection);
+      });
+    } catch (const std::bad_alloc&) {
+      // The days saved stay; the run ends as a write that failed would.
+      report.stopped = true;
+      report.writeError = "内存不足";
+    }
     QMetaObject::invokeMethod(
         this, [this, report] { finishRun(report); }, Qt::QueuedConnection);
   });

@@ -1,8 +1,11 @@
 // A program that meets the fault named on its command line after the crash
 // hook is installed, holding the text given after it:
-//   crash_child segv|abort|throw|qfatal TEXT
+//   crash_child [wait-]segv|abort|throw|qfatal TEXT
+// With "wait-" it first waits for a line on its standard input, so that a
+// test can change its world (move its file) while it runs.
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -19,7 +22,12 @@ int main(int argc, char* argv[]) {
   static std::string held;
   skyrill::installCrashHook(skyrill::programFilePath(), &held);
   held = argv[2];
-  const std::string fault = argv[1];
+  std::string fault = argv[1];
+  if (fault.starts_with("wait-")) {
+    fault.erase(0, 5);
+    char line[8];
+    if (std::fgets(line, sizeof line, stdin) == nullptr) return 3;
+  }
   QTimer::singleShot(0, [fault] {
     if (fault == "segv") std::raise(SIGSEGV);
     if (fault == "abort") std::abort();

@@ -25,11 +25,14 @@ class ProgramCopy {
   const std::filesystem::path& file() const { return file_; }
   std::filesystem::path beside(std::string_view name) const { return folder_ / name; }
 
-  // Starts it offscreen; `answer` answers the crash question.
-  void start(QProcess& process, const QStringList& arguments, const QString& answer = {}) const {
+  // Starts it offscreen; `answer` answers the crash question; `tempDir`, when
+  // given, is its $TMPDIR.
+  void start(QProcess& process, const QStringList& arguments, const QString& answer = {},
+             const QString& tempDir = {}) const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     if (!answer.isEmpty()) environment.insert(QStringLiteral("SKYRILL_CRASH_ANSWER"), answer);
+    if (!tempDir.isEmpty()) environment.insert(QStringLiteral("TMPDIR"), tempDir);
     process.setProcessEnvironment(environment);
     process.start(QString::fromStdString(file_.string()), arguments);
     ASSERT_TRUE(process.waitForStarted());
@@ -82,6 +85,37 @@ TEST_P(CrashTest, EndsInTheQuestionAndStatus255) {
   } else {
     EXPECT_FALSE(std::filesystem::exists(report));  // Enter answers No
     EXPECT_FALSE(shown.contains(QStringLiteral("[信息：]")));
+  }
+}
+
+// The held text reaches the question and the report without a temporary
+// folder, and a program whose file was moved while it ran still asks, and
+// writes the report beside the file where it now is.
+TEST(CrashHookEdges, HeldTextAndQuestionSurviveAMissingTempFolderAndAMovedProgram) {
+  const struct {
+    const char* name;
+    bool tempFolderGone;
+    bool programMoved;
+  } cases[] = {{"no temporary folder", true, false}, {"program moved", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProgramCopy child(SKYRILL_CRASH_CHILD);
+    QProcess process;
+    child.start(process, {QStringLiteral("wait-segv"), QString::fromStdString(kHeld)},
+                QStringLiteral("yes"),
+                c.tempFolderGone ? QStringLiteral("/nonexistent/skyrill-tmp") : QString());
+    std::filesystem::path programFile = child.file();
+    if (c.programMoved) {
+      programFile = child.beside("moved-crash-child");
+      std::filesystem::rename(child.file(), programFile);
+    }
+    process.write("go\n");
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString shown = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 255) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("长度 110\n"))) << shown.toStdString();
+    EXPECT_EQ(readBytes(programFile.string() + "_Bug.log"), utf8ToGb18030(kHeld));
   }
 }
 

@@ -11,6 +11,7 @@
 #include "core/classifications.h"
 #include "core/csv_text.h"
 #include "json/json_document.h"
+#include "store/observation_files.h"
 #include "tests/store/temp_folder.h"
 
 namespace skyrill {
@@ -258,6 +259,42 @@ TEST_F(SummaryTableTest, missingFoldersAreNamedAndSingleFilesCount) {
   EXPECT_EQ(files, (std::vector<fs::path>{folder_ / "Copy/0_57083_0_20190705.json",
                                           folder_ / "History/2024/0_54511_0_20240120.json",
                                           folder_ / "History/2024/0_54511_0_20240121.json"}));
+}
+
+// A file found by the walk may change before it is read; its report says
+// what it became, as the window's would, not that it was empty.
+TEST(SummaryOfChangedFiles, reportsWhatAFileBecameAfterItWasFound) {
+  testing::TempFolder folder;
+  const struct {
+    const char* name;
+    void (*change)(const fs::path&);
+    const char* note;
+  } cases[] = {
+      {"0_57083_0_20190701.json", [](const fs::path& file) { fs::remove(file); }, "文件不存在"},
+      {"0_57083_0_20190702.json",
+       [](const fs::path& file) {
+         fs::remove(file);
+         fs::create_directory(file);
+       },
+       "这是一个文件夹，不是文件"},
+      {"0_57083_0_20190703.json", [](const fs::path& file) { testing::writeBytes(file, ""); },
+       "文件是空的"},
+  };
+  for (const auto& c : cases)
+    testing::writeBytes(folder / c.name, readBytes(kDayData / "0_57083_0_20190705.json"));
+  std::vector<fs::path> missing;
+  const std::vector<fs::path> files = findObservationFiles({folder.path()}, missing);
+  for (const auto& c : cases) c.change(folder / c.name);
+  SummaryOptions options;
+  options.readFile = readDayFile;
+
+  const SummaryTable table = buildSummaryTable(files, options);
+  EXPECT_TRUE(table.rows.empty());
+  ASSERT_EQ(table.skipped.size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const std::string note = std::string("文件“") + cases[i].name + "”：" + cases[i].note + "。";
+    EXPECT_TRUE(table.skipped[i].message.ends_with(note)) << table.skipped[i].message;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <system_error>
 
 #include "store/observation_files.h"
 #include "tests/store/temp_folder.h"
@@ -163,6 +164,37 @@ TEST(HistoryArchiveLookup, SaveWritesWholeFilesWhereTheyAreLookedFor) {
   EXPECT_EQ(readBytes(archive.pastDayFile("54511", 20240101, false)), "second");
   EXPECT_EQ(testing::entryCount(folder / "History/2024"), 1);
   EXPECT_FALSE(archive.save("2024", "0_54511_0_20240102.json", ""));
+}
+
+// Folders come and go while a summary walks them: one gone by the time it is
+// listed is named and the walk goes on past it; a link to a day that is gone
+// is a file to report, not one to drop.
+TEST(ObservationFileWalk, goesOnPastWhatIsGoneAndNamesIt) {
+  TempFolder folder;
+  for (const char* file :
+       {"2019/0_57083_0_20190705.json", "2019/gone/0_57083_0_20190706.json", "2020/gone/lost.json",
+        "2020/deep/0_57083_0_20200101.json", "2020/notes.txt"}) {
+    std::filesystem::create_directories((folder / file).parent_path());
+    writeBytes(folder / file, "{}");
+  }
+  std::filesystem::create_symlink(folder / "nowhere.json", folder / "2020/0_57083_0_20200102.json");
+  // A real folder removed between its parent's listing and its own.
+  const FolderLister vanishing = [](const std::filesystem::path& path, std::error_code& error) {
+    if (path.filename() == "gone") std::filesystem::remove_all(path);
+    return listFolder(path, error);
+  };
+
+  const ObservationFileWalk walk = walkObservationFiles({folder.path()}, vanishing);
+  EXPECT_EQ(walk.files,
+            (std::vector<std::filesystem::path>{folder / "2019/0_57083_0_20190705.json",
+                                                folder / "2020/0_57083_0_20200102.json",
+                                                folder / "2020/deep/0_57083_0_20200101.json"}));
+  ASSERT_EQ(walk.unread.size(), 2u);
+  for (const UnreadEntry& entry : walk.unread)
+    EXPECT_EQ(entry.error, std::errc::no_such_file_or_directory) << entry.path;
+  EXPECT_EQ(walk.unread[0].path, folder / "2019/gone");
+  EXPECT_EQ(walk.unread[1].path, folder / "2020/gone");
+  EXPECT_TRUE(walk.missing.empty());
 }
 
 }  // namespace

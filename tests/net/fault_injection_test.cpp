@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <map>
 
+#include "archive/history_archive.h"
 #include "core/answer_check.h"
 #include "core/headless_view.h"
 #include "net/data_service.h"
 #include "server_thread.h"
-#include "archive/history_archive.h"
 #include "tests/store/temp_folder.h"
 #include "weather_routes.h"
 

@@ -38,6 +38,15 @@ class Connection {
     return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
            static_cast<ssize_t>(bytes.size());
   }
+  // Sends the piece again and again until `total` bytes are out or the
+  // service stops taking them (or 10 s pass); the bytes sent.
+  std::size_t sendRepeatedly(std::string_view piece, std::size_t total) {
+    timeval wait{10, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+    std::size_t sent = 0;
+    while (sent < total && send(piece)) sent += piece.size();
+    return sent;
+  }
   // What arrives before the service closes the connection or 10 s pass.
   std::string receive() {
     timeval wait{10, 0};
@@ -104,6 +113,37 @@ TEST_F(SampleServiceLimits, aLargeRequestBodyIsRefusedUnread) {
   // Refused (413, or 400 once the client stops sending) without waiting for
   // or keeping the announced 300 MB.
   EXPECT_TRUE(answer.starts_with("HTTP/1.1 413 ") || answer.starts_with("HTTP/1.1 400 ")) << answer;
+}
+
+// A body announced past the cap, or of a length only reading it would tell,
+// is refused from the request head whatever the method, and the connection
+// ends there: the service stops taking the body long before it is all sent.
+TEST_F(SampleServiceLimits, bodiesPastTheCapAreRefusedUnreadForEveryMethod) {
+  serve();
+  constexpr std::size_t kAnnouncedBytes = 64 * 1024 * 1024;
+  const std::string block(64 * 1024, 'x');
+  const std::string chunk = "10000\r\n" + block + "\r\n";
+  const std::string announced = "Content-Length: " + std::to_string(kAnnouncedBytes);
+  const struct {
+    std::string method;
+    std::string framing;
+    std::string piece;  // the body is this, again and again
+  } cases[] = {
+      {"GET", announced, block},    {"GET", "Transfer-Encoding: chunked", chunk},
+      {"POST", announced, block},   {"PUT", "Transfer-Encoding: chunked", chunk},
+      {"DELETE", announced, block},
+  };
+  for (const auto& c : cases) {
+    Connection client(port_);
+    ASSERT_TRUE(client.connected());
+    client.send(c.method + " /api/weather/58453/history/?key=demo&date=2020-7-20 HTTP/1.1\r\n" +
+                "Host: x\r\n" + c.framing + "\r\n\r\n");
+    const std::size_t sent = client.sendRepeatedly(c.piece, kAnnouncedBytes);
+    const std::string answer = client.receive();
+    EXPECT_TRUE(answer.starts_with("HTTP/1.1 413 ")) << c.method << " " << c.framing << "\n"
+                                                     << answer.substr(0, 200);
+    EXPECT_LT(sent, kAnnouncedBytes) << c.method << " " << c.framing;
+  }
 }
 
 // Only the folder's own regular files are served: a link to a file elsewhere

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "net/web_client.h"
+#include "tests/store/temp_folder.h"
 
 namespace skyrill {
 namespace {
@@ -41,7 +42,8 @@ class ServiceProcess {
     char line[512];
     return std::fgets(line, sizeof line, errors_) ? line : "";
   }
-  // Sends the signal and gives the exit status.
+  // Sends the signal and gives the exit status. The service blocks the stop
+  // signals from the start, so one that ends by itself keeps its own status.
   int stop(int signal = SIGTERM) {
     ::kill(pid_, signal);
     int status = 0;
@@ -77,6 +79,29 @@ TEST(SampleServiceProcess, servesBothSchemesLogsRequestsAndStopsCleanly) {
                                       std::to_string(plain.size()) + " bytes\n");
     const int status = service.stop(signal);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+}
+
+// A port another service already serves is not shared: the second service
+// says so and ends with status 1.
+TEST(SampleServiceProcess, portInUseIsRefused) {
+  ServiceProcess first({"--port", "0"});
+  const int port = portIn(first.nextLine(), "http");
+  ASSERT_GT(port, 0);
+  ServiceProcess second({"--port", std::to_string(port)});
+  EXPECT_EQ(second.nextLine(), "cannot listen on 127.0.0.1:" + std::to_string(port) + "\n");
+  const int status = second.stop();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+}
+
+TEST(SampleServiceProcess, dataFolderThatCannotBeReadIsAUsageError) {
+  testing::TempFolder folder;
+  testing::writeBytes(folder / "file.json", "{}");
+  for (const auto& dataDir : {folder / "missing", folder / "file.json"}) {
+    ServiceProcess service({"--port", "0", "--data-dir", dataDir.string()});
+    EXPECT_EQ(service.nextLine(), "not a readable folder: " + dataDir.string() + "\n");
+    const int status = service.stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << dataDir << " " << status;
   }
 }
 

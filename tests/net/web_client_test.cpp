@@ -199,6 +199,46 @@ TEST(WebClient, bodyBeyondTheCapIsCutAtTheCap) {
   EXPECT_EQ(WebClient(limits).request(rawUrl(server)), std::string(kCap, 'x'));
 }
 
+// Header lines of about a kilobyte each, `count` of them.
+std::string headerLines(std::size_t count) {
+  std::string lines;
+  for (std::size_t i = 0; i < count; ++i) lines += "X-Filler: " + std::string(1000, 'x') + "\r\n";
+  return lines;
+}
+
+// Header and trailer lines are bounded over the whole exchange, and an
+// answer that goes past the bound is given up with nothing kept.
+TEST(WebClient, headerAndTrailerLinesPastTheLimitEndTheExchange) {
+  // A whole body, then trailer lines until 8 MiB are out or the client goes.
+  RawServer endlessTrailers([](int socket, const std::string&) {
+    const std::string mebibyte = headerLines(1024);
+    bool sending = testing::sendAll(
+        socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\n{}\r\n0\r\n");
+    for (int i = 0; sending && i < 8; ++i) sending = testing::sendAll(socket, mebibyte);
+    testing::sendAll(socket, "\r\n");
+  });
+  // /0 sends the client on to /1, /2 and /3, each answer with 290 KiB of
+  // lines: within bounds one by one, beyond them together.
+  RawServer redirectChain([](int socket, const std::string& head) {
+    const char hop = head[std::string_view("GET /").size()];
+    const std::string ending =
+        hop < '3' ? std::string("Location: /") + char(hop + 1) + "\r\nContent-Length: 0\r\n\r\n"
+                  : "Content-Length: 2\r\n\r\n{}";
+    testing::sendAll(socket,
+                     std::string(hop < '3' ? "HTTP/1.1 302 Found\r\n" : "HTTP/1.1 200 OK\r\n") +
+                         headerLines(290) + "Connection: close\r\n" + ending);
+  });
+  for (const RawServer* server : {&endlessTrailers, &redirectChain}) {
+    const WebResponse response = WebClient().exchange(rawUrl(*server, "/0"));
+    const std::string origin = "http://127.0.0.1:" + std::to_string(server->port());
+    EXPECT_EQ(response.failure, WebFailure::HeadersTooLarge) << origin;
+    EXPECT_EQ(response.body, "") << origin;
+    EXPECT_EQ(webFailureNote(response),
+              "服务器 " + origin + "：答复的头部过大（超过 1 MiB），已停止接收。");
+  }
+  EXPECT_EQ(redirectChain.requestHeads().size(), 4u);
+}
+
 TEST(WebClient, bodyBytesArriveUnchangedAndDecodeStopsAtNul) {
   const std::string body("{\"a\":\"\xE6\xB5\x8B\xFF\xC3\"}\0tail", 17);
   RawServer server([&](int socket, const std::string&) {

@@ -236,16 +236,23 @@ TEST(Settings, byteOrderMarkIsSkippedOnReadingAndKeptOnWriting) {
   EXPECT_EQ(bytes.find("[Stormbook]", 4), std::string::npos) << "a second section";
 }
 
+// A second running instance may be saving at start-up: its file stays.
 TEST(Settings, leftoversOfAKilledSaveAreRemoved) {
   TempFolder folder;
   const auto path = folder / "Stormbook.ini";
+  const auto tempOf = [](pid_t writer) {
+    return "Stormbook.ini.tmp-" + std::to_string(writer) + "-0badf00d";
+  };
+  const pid_t ended = testing::endedProcessId();
   writeBytes(path, "[Stormbook]\n");
-  writeBytes(folder / "Stormbook.ini.tmp-0badf00d", "half");
+  writeBytes(folder / tempOf(ended), "half");
+  writeBytes(folder / tempOf(getpid()), "being written");
   writeBytes(folder / "Stormbook.ini.tmp-notours", "kept");
   writeBytes(folder / "other.ini.tmp-0badf00d", "kept");
   removeSettingsLeftovers(path);
-  EXPECT_FALSE(std::filesystem::exists(folder / "Stormbook.ini.tmp-0badf00d"));
-  EXPECT_EQ(testing::entryCount(folder.path()), 3);
+  EXPECT_FALSE(std::filesystem::exists(folder / tempOf(ended)));
+  EXPECT_TRUE(std::filesystem::exists(folder / tempOf(getpid())));
+  EXPECT_EQ(testing::entryCount(folder.path()), 4);
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -57,5 +61,35 @@ inline int entryCount(const std::filesystem::path& folder) {
 inline bool runningAsRoot() {
   return geteuid() == 0;
 }
+
+// The id of a process that has ended: a child that exited at once.
+inline pid_t endedProcessId() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
+// While it lives, no file of this process may grow past `bytes`, as on a
+// disk that fills up: a write beyond fails instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldAction_ = signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{std::min(bytes, old_.rlim_max), old_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, oldAction_);
+  }
+
+ private:
+  rlimit old_{};
+  sighandler_t oldAction_ = SIG_DFL;
+};
 
 }  // namespace skyrill::testing

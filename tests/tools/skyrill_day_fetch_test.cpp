@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "sample_service_fixture.h"
 #include "server_thread.h"
 #include "weather_routes.h"
 
@@ -21,19 +22,9 @@ std::string readAll(const fs::path& path) {
   return skyrill::readWholeFile(path).value_or("");
 }
 
-class SkyrillDayFetch : public ::testing::Test {
+class SkyrillDayFetch : public skyrill::testing::SampleServiceTest {
  protected:
-  void SetUp() override {
-    auto server = std::make_unique<httplib::Server>();
-    skyrill::sample::addWeatherRoutes(*server, {}, false);
-    service_ = std::make_unique<skyrill::sample::ServerThread>(std::move(server));
-    const int port = service_->start("127.0.0.1", 0);
-    ASSERT_GT(port, 0);
-    base_ = "http://127.0.0.1:" + std::to_string(port);
-    dir_ = fs::temp_directory_path() / ("skyrill-day-fetch-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  SkyrillDayFetch() : SampleServiceTest("skyrill-day-fetch") {}
 
   // Runs the program; its exit status, standard output and standard error.
   int run(const std::string& args, std::string& out, std::string& err) {
@@ -44,10 +35,6 @@ class SkyrillDayFetch : public ::testing::Test {
     err = readAll(dir_ / "err");
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   }
-
-  std::unique_ptr<skyrill::sample::ServerThread> service_;
-  std::string base_;
-  fs::path dir_;
 };
 
 TEST_F(SkyrillDayFetch, fetchedDayAndItsSavedFileShowTheSameDay) {

@@ -7,7 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "sample_service_fixture.h"
+#include "server_thread.h"
+#include "weather_routes.h"
+
 #include "store/whole_file.h"
+#include "tests/store/temp_folder.h"
 #include "tests/tools/run_program.h"
 
 namespace {
@@ -153,6 +158,72 @@ TEST(SkyrillDay, exportsTheDayAsCsvAndVectorPictures) {
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos);
   fs::remove_all(dir);
+}
+
+// Days fetched from the sample service and written out, each output in a
+// folder of the test's own.
+class SkyrillDayOutputs : public skyrill::testing::SampleServiceTest {
+ protected:
+  SkyrillDayOutputs() : SampleServiceTest("skyrill-day-outputs") {}
+
+  // Fetches a day with the output options; `shell` runs first in the shell.
+  Outcome fetch(const std::string& outputs, const std::string& shell = "") {
+    return skyrill::testing::runProgram(
+        shell + SKYRILL_DAY_PROGRAM,
+        "--station 58453 --date 2019-7-5 --key demo --server " + base_ + " " + outputs);
+  }
+};
+
+// Every kind of output, by option and file name.
+const std::pair<std::string, std::string> kOutputs[] = {{"--save", "day.json"},
+                                                        {"--csv", "day.csv"},
+                                                        {"--grid-csv", "grid.csv"},
+                                                        {"--chart", "chart.png"},
+                                                        {"--strip", "strip.pdf"}};
+
+TEST_F(SkyrillDayOutputs, linkedOutputsAreWrittenThroughToTheirTargets) {
+  fs::create_directory(dir_ / "real");
+  std::string options;
+  for (const auto& [option, name] : kOutputs) {
+    skyrill::testing::writeBytes(dir_ / "real" / name, "old");
+    fs::create_symlink(fs::path("real") / name, dir_ / name);
+    options += option + " " + (dir_ / name).string() + " ";
+  }
+  const Outcome outcome = fetch(options);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  for (const auto& [option, name] : kOutputs) {
+    EXPECT_TRUE(fs::is_symlink(dir_ / name)) << option;
+    EXPECT_NE(readAll(dir_ / "real" / name), "old") << option;
+  }
+  EXPECT_EQ(skyrill::testing::entryCount(dir_ / "real"), static_cast<int>(std::size(kOutputs)));
+}
+
+// A write that fails fails the run and leaves the old file as it was.
+TEST_F(SkyrillDayOutputs, failedWritesLeaveTheOldFilesAlone) {
+  const struct {
+    const char* why;
+    bool readOnly;
+    std::string shell;
+  } ways[] = {
+      {"read-only file", true, ""},
+      // No file may grow past 512 bytes (1 KB in bash); every output is larger.
+      {"full disk", false, "ulimit -f 1; trap '' XFSZ; exec "},
+  };
+  for (const auto& way : ways) {
+    for (const auto& [option, name] : kOutputs) {
+      const fs::path file = dir_ / name;
+      skyrill::testing::writeBytes(file, "old");
+      if (way.readOnly) fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+      const Outcome outcome = fetch(option + " " + file.string(), way.shell);
+      EXPECT_EQ(outcome.status, 1) << way.why << " " << option;
+      EXPECT_NE(outcome.err.find("skyrill-day: cannot write " + file.string() + "\n"),
+                std::string::npos)
+          << way.why << " " << option << ": " << outcome.err;
+      EXPECT_EQ(readAll(file), "old") << way.why << " " << option;
+      EXPECT_EQ(skyrill::testing::entryCount(dir_), 1) << way.why << " " << option;
+      fs::remove(file);
+    }
+  }
 }
 
 TEST(SkyrillDay, usageErrorsAndHelp) {

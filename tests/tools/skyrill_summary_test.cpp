@@ -128,6 +128,44 @@ TEST_F(SkyrillSummary, chartNeedsOneStation) {
   }
 }
 
+TEST_F(SkyrillSummary, reportsWhatItFoundButCouldNotRead) {
+  skyrill::testing::TempFolder odd;
+  fs::create_directories(odd / "days");
+  fs::create_symlink(odd / "nowhere.json", odd / "days/0_57083_0_20190708.json");
+  fs::create_symlink(odd / "loop", odd / "loop");
+  const struct {
+    fs::path folder;
+    std::string report;
+  } cases[] = {
+      {odd / "days", "文件“0_57083_0_20190708.json”：文件不存在。\n"},
+      {odd / "loop", "skyrill-summary: cannot read " + (odd / "loop").string() + ": "},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = run("--station 57083 " + c.folder.string());
+    EXPECT_EQ(outcome.status, 1) << c.folder;
+    EXPECT_EQ(lineCount(outcome.out), 1u + 2u) << c.folder;
+    EXPECT_NE(outcome.err.find(c.report), std::string::npos) << outcome.err;
+  }
+}
+
+TEST_F(SkyrillSummary, namesThatAreNotUtf8AreMendedInTheCsvAndReported) {
+  const fs::path day = folder_ / "History/2024/0_54511_0_20240120.json";
+  const fs::path refused = folder_ / "History/2024/0_54511_0_20240121.json";
+  fs::rename(day, folder_ / "History/2024/0_54511_0_20240120_\xFF\xFE.json");
+  fs::rename(refused, folder_ / "History/2024/0_54511_0_20240121\xFF.json");
+  const std::string mended =
+      (folder_ / "History/2024/0_54511_0_20240120_\uFFFD\uFFFD.json").string();
+
+  const Outcome outcome = run("--from 20240101");
+  EXPECT_EQ(outcome.status, 1) << "the refused file";
+  EXPECT_NE(outcome.out.find(mended + ",0,54511,2024-01-20,"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.err.find(mended + ": the name is not valid UTF-8"), std::string::npos)
+      << outcome.err;
+  EXPECT_NE(outcome.err.find("0_54511_0_20240121\uFFFD.json"), std::string::npos) << outcome.err;
+  for (const std::string& text : {outcome.out, outcome.err})
+    EXPECT_EQ(text.find_first_of("\xFF\xFE"), std::string::npos) << text;
+}
+
 TEST(SkyrillSummaryUsage, badCommandLinesExitWith2) {
   const std::string day = (kDayData / "0_57083_0_20190705.json").string();
   for (const std::string& args :

@@ -4,11 +4,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <pthread.h>
+#include <unistd.h>
 
 #include "directory_routes.h"
 #include "server_thread.h"
@@ -33,8 +35,9 @@ Options:
   --cert FILE        PEM certificate for HTTPS (default: a self-signed one made at start)
   --cert-key FILE    PEM private key of --cert
   --key KEY          an accepted API key; may be repeated (default: demo)
-  --data-dir DIR     serve saved observation files from DIR, named like
-                     0_58453_0_20200720.json, in place of synthesized days
+  --data-dir DIR     serve saved observation files from the readable folder
+                     DIR, named like 0_58453_0_20200720.json, in place of
+                     synthesized days
   --fault NAME       spoil every weather answer, for trying out clients:
                      close-mid-body, drip, stall, 500, huge-body,
                      invalid-utf8, redirect-loop or redirect-other-host
@@ -42,7 +45,8 @@ Options:
   --version          show the program's version
 
 Runs until SIGINT or SIGTERM. Exit status: 0 stopped by a signal (or --help,
---version), 1 a port or the HTTPS certificate could not be used, 2 usage error.
+--version), 1 a port (one in use, too) or the HTTPS certificate could not be
+used, 2 usage error.
 )";
 
 struct Options {
@@ -54,6 +58,12 @@ struct Options {
   ServiceConfig config;
   FaultConfig faults;
 };
+
+// A folder whose files can be listed and read.
+bool isReadableFolder(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(path, error) && ::access(path.c_str(), R_OK | X_OK) == 0;
+}
 
 std::optional<int> portNumber(const std::string& text) {
   char* end = nullptr;
@@ -92,6 +102,10 @@ bool parseOptions(const std::vector<std::string>& args, Options& options) {
     } else if (name == "--key") {
       if (!value.empty()) keys.push_back(value);
     } else if (name == "--data-dir") {
+      if (!isReadableFolder(value)) {
+        std::fprintf(stderr, "not a readable folder: %s\n", value.c_str());
+        return false;
+      }
       options.config.dataDir = value;
     } else if (name == "--fault") {
       const auto fault = faultNamed(value);
@@ -144,6 +158,9 @@ sigset_t blockStopSignals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Blocked from the start, so that a stop signal during start-up waits for
+  // the service to be up, and one after a start that failed leaves its status.
+  const sigset_t stopSignals = blockStopSignals();
   const std::vector<std::string> args(argv + 1, argv + argc);
   Options options;
   if (std::find(args.begin(), args.end(), "--help") != args.end()) {
@@ -160,7 +177,6 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  const sigset_t stopSignals = blockStopSignals();
   std::vector<std::unique_ptr<ServerThread>> listeners;
   if (options.httpPort) {
     listeners.push_back(std::make_unique<ServerThread>(std::make_unique<httplib::Server>()));

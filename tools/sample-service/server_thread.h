@@ -21,13 +21,16 @@ inline constexpr std::size_t kWorkers = 32;
 // Runs one httplib server on a thread of its own until stopped or destroyed.
 class ServerThread {
  public:
-  explicit ServerThread(std::unique_ptr<httplib::Server> server) : server_(std::move(server)) {}
+  // The server refuses, unread, a request body over the cap or of unstated
+  // length. A pre-routing handler set on it afterwards takes the place of
+  // that refusal.
+  explicit ServerThread(std::unique_ptr<httplib::Server> server);
   ~ServerThread() { stop(); }
   ServerThread(const ServerThread&) = delete;
   ServerThread& operator=(const ServerThread&) = delete;
 
   // Binds to the host and port (0: any free port) and starts serving; the
-  // port bound, or -1 when binding failed.
+  // port bound, or -1 when binding failed, as it does on a port in use.
   int start(const std::string& host, int port);
   // Stops serving and waits for the thread; does nothing when not serving.
   void stop();

@@ -32,9 +32,10 @@ void addWeatherRoutes(httplib::Server& server, ServiceConfig config, bool logReq
                    answerWeatherQuery(config, queryOf(request), std::chrono::system_clock::now());
                serveWithFault(faults, request, response, reply);
              });
-  // Paths the service does not know get a web server's page.
+  // Paths the service does not know get a web server's page; an answer with
+  // content of its own, given whole or through a provider, keeps it.
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
-    if (!response.body.empty()) return;
+    if (response.has_header("Content-Type")) return;
     const ServiceReply page = errorPage(response.status);
     response.set_content(page.body, page.contentType.c_str());
   });

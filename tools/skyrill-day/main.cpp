@@ -40,6 +40,12 @@ QueryRequest inputsOf(const DayOptions& options) {
   return request;
 }
 
+// Tells on standard error that a file was not written; gives `written`.
+bool reportWrite(const std::string& file, bool written) {
+  if (!written) std::cerr << "skyrill-day: cannot write " << file << '\n';
+  return written;
+}
+
 // Writes the pictures the window would show; false when one cannot be saved.
 bool savePictures(const DayOptions& options, const DaySeries& series) {
   if (options.chartFile.empty() && options.stripFile.empty()) return true;
@@ -48,23 +54,18 @@ bool savePictures(const DayOptions& options, const DaySeries& series) {
   char name[] = "skyrill-day";
   char* argv[] = {name, nullptr};
   QGuiApplication app(argc, argv);
-  bool saved = true;
-  if (!options.chartFile.empty()) {
-    saved &= saveDayChart(series, QString::fromStdString(options.chartFile));
-  }
-  if (!options.stripFile.empty()) {
-    saved &= saveWindStrip(series, QString::fromStdString(options.stripFile));
-  }
-  if (!saved) std::cerr << "skyrill-day: cannot write a picture\n";
-  return saved;
+  const auto save = [&series](const std::string& file, auto savePicture) {
+    return file.empty() || reportWrite(file, savePicture(series, QString::fromStdString(file)));
+  };
+  const bool chartSaved = save(options.chartFile, saveDayChart);
+  const bool stripSaved = save(options.stripFile, saveWindStrip);
+  return chartSaved && stripSaved;
 }
 
 // Writes the CSV files asked for; false when one cannot be written.
 bool saveTables(const DayOptions& options, const QueryState& state) {
   const auto save = [](const std::string& file, const std::string& text) {
-    if (file.empty() || writeWholeFile(file, text)) return true;
-    std::cerr << "skyrill-day: cannot write " << file << '\n';
-    return false;
+    return file.empty() || reportWrite(file, writeWholeFile(file, text));
   };
   const bool slotsSaved = save(options.csvFile, daySlotsCsv(state.series));
   const bool gridSaved =
@@ -82,8 +83,8 @@ int run(const DayOptions& options) {
   if (options.fetches()) {
     shown = pipeline.runQuery(options.today ? QueryMode::Today : QueryMode::History, true, false);
     if (shown && !options.saveFile.empty() &&
-        !writeDayFile(options.saveFile, pipeline.state().responseBytes)) {
-      std::cerr << "skyrill-day: cannot write " << options.saveFile << '\n';
+        !reportWrite(options.saveFile,
+                     writeDayFile(options.saveFile, pipeline.state().responseBytes))) {
       return 1;
     }
   } else {
@@ -97,7 +98,8 @@ int run(const DayOptions& options) {
       // The message shows a long service error cut short; scripts get all of it.
       if (!message->detail.empty()) std::cerr << '\n' << message->detail << '\n';
     }
-    return 2;
+    // An answer memory could not hold is no refused answer.
+    return pipeline.lastOutcome() == AnswerCheck::OutOfMemory ? kOutOfMemoryStatus : 2;
   }
   const QueryState& state = pipeline.state();
   if (options.printGrid) {

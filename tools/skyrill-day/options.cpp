@@ -54,7 +54,7 @@ const char* const kDayUsage =
     "\n"
     "Exit status: 0 shown, 1 usage error or a file that cannot be written (--save,\n"
     "--chart, --strip, --csv, --grid-csv), 2 the answer check failed (the message\n"
-    "is written to standard error).\n";
+    "is written to standard error), 3 out of memory.\n";
 
 bool splitDateText(const std::string& date, QueryRequest& out) {
   const auto first = date.find('-');

@@ -44,7 +44,7 @@ const char* const kFetchUsage =
     "Exit status: 0 every day is in the archive, 1 some days were refused or\n"
     "failed or the run was stopped, 2 usage error (also a last day before the\n"
     "first, today or a later day, a range of more than 20 years, or a station\n"
-    "that is not 1 to 5 letters or digits).\n";
+    "that is not 1 to 5 letters or digits), 3 out of memory.\n";
 
 namespace {
 

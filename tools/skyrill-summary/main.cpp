@@ -10,6 +10,7 @@
 
 #include "archive/day_summary_table.h"
 #include "archive/history_archive.h"
+#include "core/encoding.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"
 #include "tools/skyrill-day/day_report.h"
@@ -89,14 +90,37 @@ bool saveChart(const SummaryChartDays& chart, const std::string& file) {
   return saveSummaryChart(chart, QString::fromStdString(file));
 }
 
-int run(const SummaryCommand& command) {
-  std::vector<std::filesystem::path> folders(command.folders.begin(), command.folders.end());
-  std::vector<std::filesystem::path> missing;
-  const auto files = findObservationFiles(folders, missing);
-  for (const auto& folder : missing)
-    std::cerr << "skyrill-summary: no such folder " << folder.string() << '\n';
-  if (!missing.empty()) return kUsageError;
+// Names go to standard error as valid UTF-8, as they go into the CSV.
+std::string shown(const std::filesystem::path& path) {
+  return sanitizeUtf8(path.string());
+}
 
+void reportUnread(const std::vector<UnreadEntry>& unread) {
+  for (const UnreadEntry& entry : unread) {
+    std::cerr << "skyrill-summary: cannot read " << shown(entry.path) << ": "
+              << entry.error.message() << '\n';
+  }
+}
+
+void reportSkipped(const std::vector<SkippedFile>& skipped) {
+  for (const SkippedFile& file : skipped) {
+    std::cerr << "skyrill-summary: " << shown(file.file) << ":\n"
+              << sanitizeUtf8(plainLines(file.message)) << '\n';
+  }
+}
+
+// A day whose name is not UTF-8 is in the CSV under another name: its user
+// is told which.
+void reportNamesNotUtf8(const std::vector<SummaryRow>& rows) {
+  for (const SummaryRow& row : rows) {
+    if (shown(row.file) == row.file) continue;
+    std::cerr << "skyrill-summary: " << shown(row.file)
+              << ": the name is not valid UTF-8; the CSV shows U+FFFD in place of its bad bytes\n";
+  }
+}
+
+SummaryTable summarise(const SummaryCommand& command,
+                       const std::vector<std::filesystem::path>& files) {
   SummaryOptions options;
   options.filter = command.filter;
   options.threads = command.threads;
@@ -105,10 +129,20 @@ int run(const SummaryCommand& command) {
   if (isatty(STDERR_FILENO)) {
     options.progress = [&bar](std::size_t done, std::size_t total) { bar.show(done, total); };
   }
-  const SummaryTable table = buildSummaryTable(files, options);
-  for (const SkippedFile& skipped : table.skipped)
-    std::cerr << "skyrill-summary: " << skipped.file << ":\n"
-              << plainLines(skipped.message) << '\n';
+  return buildSummaryTable(files, options);
+}
+
+int run(const SummaryCommand& command) {
+  const ObservationFileWalk walk = walkObservationFiles(
+      std::vector<std::filesystem::path>(command.folders.begin(), command.folders.end()));
+  for (const auto& folder : walk.missing)
+    std::cerr << "skyrill-summary: no such folder " << shown(folder) << '\n';
+  if (!walk.missing.empty()) return kUsageError;
+  reportUnread(walk.unread);
+
+  const SummaryTable table = summarise(command, walk.files);
+  reportSkipped(table.skipped);
+  reportNamesNotUtf8(table.rows);
 
   std::optional<SummaryChartDays> chart;
   if (!command.chartFile.empty()) {
@@ -131,7 +165,8 @@ int run(const SummaryCommand& command) {
     std::cerr << "skyrill-summary: cannot write " << command.chartFile << '\n';
     written = false;
   }
-  return written && table.skipped.empty() ? 0 : 1;
+  const bool allRead = walk.unread.empty() && table.skipped.empty();
+  return written && allRead ? 0 : 1;
 }
 
 }  // namespace

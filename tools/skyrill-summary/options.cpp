@@ -44,7 +44,8 @@ const char* const kSummaryUsage =
     "\n"
     "Exit status: 0 every file was read, 1 some files were left out or an output\n"
     "file could not be written, 2 usage error (also a FOLDER that does not exist,\n"
-    "or --chart without --station over several stations, or with no day to draw).\n";
+    "or --chart without --station over several stations, or with no day to draw),\n"
+    "3 out of memory.\n";
 
 namespace {
 
