@@ -14,10 +14,14 @@ struct CommandLine {
   std::string dayFile;  // a saved day to show at start; empty for none
 };
 
-// Reads the arguments after the program name, once Qt has taken its own
-// options out; an error text on failure.
+// Reads the arguments after the program name, the toolkit's own options
+// passed over; an error text on failure. Needs no display.
 std::optional<CommandLine> readCommandLine(const std::vector<std::string>& args,
                                            std::string& error);
+
+// The arguments without the toolkit's own options (-platform NAME,
+// -style=NAME, -reverse, ...), which the application takes itself.
+std::vector<std::string> withoutToolkitOptions(const std::vector<std::string>& args);
 
 extern const char* const kProgramUsage;
 

@@ -7,30 +7,29 @@
 #include "app/crash_report_mode.h"
 #include "app/shell.h"
 #include "app/skyrill_application.h"
+#include "cli/option_parser.h"
 #include "store/program_paths.h"
 
 int main(int argc, char* argv[]) {
   if (skyrill::isCrashReportInvocation(argc, argv)) return skyrill::runCrashReport(argc, argv);
-  // Help and version need no display; Qt's own options are taken out by the
-  // application, so the rest is read again after it.
+  // Read before the application starts, so that help, version and a usage
+  // error need no display.
   std::string error;
-  const auto early =
-      skyrill::readCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
-  if (early && early->help) {
-    std::fputs(skyrill::kProgramUsage, stdout);
-    return 0;
-  }
-  if (early && early->version) {
-    std::puts("skyrill " SKYRILL_VERSION);
-    return 0;
-  }
-  skyrill::SkyrillApplication app(argc, argv);
   const auto command =
       skyrill::readCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!command) {
     std::fprintf(stderr, "skyrill: %s\n\n%s", error.c_str(), skyrill::kProgramUsage);
-    return 1;
+    return skyrill::kUsageStatus;
   }
+  if (command->help) {
+    std::fputs(skyrill::kProgramUsage, stdout);
+    return 0;
+  }
+  if (command->version) {
+    std::puts("skyrill " SKYRILL_VERSION);
+    return 0;
+  }
+  skyrill::SkyrillApplication app(argc, argv);
   skyrill::Shell::Options options;
   options.programFile = skyrill::programFilePath();
   options.dayFile = command->dayFile;

@@ -24,7 +24,7 @@ QString composeBaseTitle(const std::string& serverAddress) {
 
 Shell::Shell(Options options)
     : options_(std::move(options)),
-      dataDirectory_(skyrill::dataDirectory(programDirectory())),
+      places_(options_.places.value_or(programPlaces(programDirectory()))),
       window_(std::make_unique<MainWindow>(options_.clock)) {}
 
 Shell::~Shell() {
@@ -32,12 +32,13 @@ Shell::~Shell() {
 }
 
 void Shell::start() {
+  const bool settingsKept = preparePlaces(places_, programDirectory());
   removeSettingsLeftovers(settingsFile());
   loaded_ = loadSettings(settingsFile());
   const std::string serverAddress =
       loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;
   service_ = std::make_unique<DataService>(serverAddress);
-  archive_ = std::make_unique<HistoryArchive>(dataDirectory_);
+  archive_ = std::make_unique<HistoryArchive>(places_.dataFolder);
   runner_ = std::make_unique<ThreadRunner>();
   pipeline_ =
       std::make_unique<QueryPipeline>(*window_, service_.get(), archive_.get(), runner_.get());
@@ -47,7 +48,7 @@ void Shell::start() {
   directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
                                                              ? std::string(kDefaultDirectoryAddress)
                                                              : loaded_.directoryAddress);
-  stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, dataDirectory_);
+  stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, places_.cacheFolder);
   window_->setStationDirectory(stationDirectory_.get());
 
   // From here on a kill ends in order: a signal waits in the event loop.
@@ -64,7 +65,7 @@ void Shell::start() {
   // The date lists were filled with today's date when the window was made.
   applySettings(loaded_);
   window_->setBaseTitle(baseTitle_);
-  const std::filesystem::path history = historyFolder(dataDirectory_);
+  const std::filesystem::path history = historyFolder(places_.dataFolder);
   ensureFolderPath(history);
   window_->setDialogFolder(QString::fromStdString(history.string()));
   window_->setDataPlaces(QString::fromStdString(settingsFile().string()),
@@ -74,6 +75,19 @@ void Shell::start() {
   connect(window_.get(), &MainWindow::closing, this, &Shell::shutdown);
   if (qApp) connect(qApp, &QCoreApplication::aboutToQuit, this, &Shell::shutdown);
   window_->show();
+  // Said once, over the window: settings changed now would be lost quietly.
+  if (!settingsKept) {
+    QMetaObject::invokeMethod(
+        window_.get(),
+        [window = window_.get(), file = QString::fromStdString(settingsFile().string())] {
+          window->showMessage({"找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。\r\n" +
+                                   file.toStdString(),
+                               "设置",
+                               MessageIcon::Warning,
+                               {}});
+        },
+        Qt::QueuedConnection);
+  }
   // Opened from the event loop, so that a message about the file stands over
   // a window already drawn.
   if (!options_.dayFile.empty()) {

@@ -4,8 +4,10 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "core/query_pipeline.h"
+#include "store/program_paths.h"
 #include "store/settings.h"
 #include "ui/date_lists.h"
 
@@ -34,6 +36,8 @@ class Shell : public QObject {
     bool installCrashHook = true;  // off in tests that must not take over faults
     bool catchTermination = true;  // SIGTERM, SIGINT, SIGHUP end in order
     std::string dayFile;           // opened once the window shows, as a drop would
+    // Where the files go; by default as the program in its folder decides.
+    std::optional<ProgramPlaces> places;
   };
 
   explicit Shell(Options options);
@@ -49,8 +53,8 @@ class Shell : public QObject {
   const QString& baseTitle() const { return baseTitle_; }
   std::filesystem::path programDirectory() const { return options_.programFile.parent_path(); }
   // Where the settings, History and the directory caches are kept.
-  const std::filesystem::path& dataDirectory() const { return dataDirectory_; }
-  std::filesystem::path settingsFile() const { return settingsPath(dataDirectory_); }
+  const ProgramPlaces& places() const { return places_; }
+  const std::filesystem::path& settingsFile() const { return places_.settingsFile; }
 
  private:
   void applySettings(const Settings& settings);
@@ -58,7 +62,7 @@ class Shell : public QObject {
   void onTerminationSignal();
 
   Options options_;
-  std::filesystem::path dataDirectory_;
+  ProgramPlaces places_;
   Settings loaded_;
   std::unique_ptr<DataService> service_;
   std::unique_ptr<HistoryArchive> archive_;

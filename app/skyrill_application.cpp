@@ -7,7 +7,22 @@
 
 #include "app/crash_hook.h"
 
+// Outside any namespace, as Q_INIT_RESOURCE requires. The icon lives in a
+// static library, so its resource data must be pulled in explicitly.
+static void initIconResources() {
+  Q_INIT_RESOURCE(skyrill_icon);
+}
+
 namespace skyrill {
+
+QIcon applicationIcon() {
+  initIconResources();
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/skyrill-%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
+}
 
 SkyrillApplication::SkyrillApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
@@ -19,9 +34,10 @@ SkyrillApplication::SkyrillApplication(int& argc, char** argv) : QApplication(ar
     installTranslator(translator);
   }
   // The desktop matches the window to the installed skyrill.desktop, and so
-  // to its icon; the theme's icon also serves the window itself.
+  // to its icon. The window's own icon is built in: it shows also when the
+  // program runs uninstalled, and never as an older installed copy's.
   setDesktopFileName(QStringLiteral("skyrill"));
-  setWindowIcon(QIcon::fromTheme(QStringLiteral("skyrill")));
+  setWindowIcon(applicationIcon());
 }
 
 bool SkyrillApplication::notify(QObject* receiver, QEvent* event) {

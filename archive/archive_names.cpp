@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/calendar_date.h"
 #include "core/numeric_text.h"
 #include "core/query_pipeline.h"
 
@@ -48,6 +49,17 @@ std::string nameField(std::string_view text) {
   return field;
 }
 
+std::string readableDayName(std::string_view stationName, std::string_view wmo,
+                            std::string_view date) {
+  std::string name;
+  for (const std::string_view part : {stationName, wmo, date}) {
+    if (part.empty()) continue;
+    if (!name.empty()) name += '_';
+    name += nameField(part);
+  }
+  return name.empty() ? "skyrill" : name;
+}
+
 std::string makeSuggestedFileName(const QueryRequest& request,
                                   std::chrono::system_clock::time_point now) {
   const char* modeDigit = request.mode == QueryMode::Today ? "1" : "0";
@@ -81,32 +93,6 @@ std::optional<ObservationName> readObservationName(std::string_view fileName) {
   }
   if (name.station.empty()) return std::nullopt;
   return name;
-}
-
-std::optional<int> readDateNumber(std::string_view text) {
-  std::string digits;
-  if (isDigits(text, 8)) {
-    digits = text;
-  } else if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
-    digits = std::string(text.substr(0, 4)) + std::string(text.substr(5, 2)) +
-             std::string(text.substr(8, 2));
-    if (!isDigits(digits, 8)) return std::nullopt;
-  } else {
-    return std::nullopt;
-  }
-  const int number = digitsValue(digits);
-  const std::chrono::year_month_day date{
-      std::chrono::year(number / 10000),
-      std::chrono::month(static_cast<unsigned>(number / 100 % 100)),
-      std::chrono::day(static_cast<unsigned>(number % 100))};
-  if (!date.ok()) return std::nullopt;
-  return number;
-}
-
-std::string dateText(int date) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date / 10000, date / 100 % 100, date % 100);
-  return text;
 }
 
 }  // namespace skyrill

@@ -21,6 +21,12 @@ std::string makeSuggestedFileName(const QueryRequest& request,
 // so that the file cannot leave its folder.
 std::string nameField(std::string_view text);
 
+// The name a user reads for a day handed on, without an ending: station
+// name, WMO number and date joined by "_" (哈尔滨_50953_2024-01-20), each
+// as a name field; empty parts are left out, and "skyrill" stands for none.
+std::string readableDayName(std::string_view stationName, std::string_view wmo,
+                            std::string_view date);
+
 // What the name of an observation file tells: mode digit, station, advanced
 // flag, date stamp (YYYYMMDD) and, for a current day, the time of the fetch
 // (HHMMSS), joined by "_" before ".json".
@@ -34,10 +40,5 @@ struct ObservationName {
 
 // Nothing when the name is not made that way.
 std::optional<ObservationName> readObservationName(std::string_view fileName);
-
-// "YYYY-MM-DD" or "YYYYMMDD" of a valid date as YYYYMMDD; nothing otherwise.
-std::optional<int> readDateNumber(std::string_view text);
-// YYYYMMDD as "YYYY-MM-DD".
-std::string dateText(int date);
 
 }  // namespace skyrill

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/archive_names.h"
+#include "archive/history_archive.h"
 #include "core/day_texts.h"
 #include "core/query_types.h"
 
@@ -70,6 +71,10 @@ std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesy
 // station, date, then each panel's value, label and mark in columns of their
 // own.
 std::string summaryCsv(const std::vector<SummaryRow>& rows);
+// The same CSV a piece at a time: the byte-order mark with the header row,
+// then one line per row.
+std::string summaryCsvHead();
+std::string summaryCsvLine(const SummaryRow& row);
 
 // Which days a summary takes.
 struct SummaryFilter {
@@ -100,11 +105,26 @@ struct SummaryOptions {
   std::function<void(std::size_t done, std::size_t total)> progress;
 };
 
-// Reads the files and makes the table: days the filter leaves out are
-// dropped (by name before reading when the name tells), and of several
-// files of one station-day only the later fetch stays: the one with the
-// later fetch time in its name (a past day's file counts as fetched after any
-// current-day file of that day), then the later modification time.
+// Where the rows of a summary go as they are read; both are called on the
+// calling thread.
+struct SummarySink {
+  std::function<void(SummaryRow&& row)> row;  // by station, then date
+  std::function<void(SkippedFile&& file)> skipped;
+};
+
+// Reads the files and hands the table on row by row: days the filter leaves
+// out are dropped (by name before reading when the name tells), and of
+// several files of one station-day only the later fetch stays: the one with
+// the later fetch time in its name (a past day's file counts as fetched after
+// any current-day file of that day), then the later modification time, then
+// the later in the list. The order is known from the names before anything
+// is read; of a station-day only the file that stays is read (and the next
+// when it cannot be), and only a few hundred rows are held at a time. Files
+// whose names do not tell station and date are read first.
+void streamSummaryTable(const FoundFiles& files, const SummaryOptions& options,
+                        const SummarySink& sink);
+
+// The same table whole.
 SummaryTable buildSummaryTable(const std::vector<std::filesystem::path>& files,
                                const SummaryOptions& options);
 

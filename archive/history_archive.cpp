@@ -18,35 +18,111 @@ bool isObservationFile(const fs::directory_entry& entry) {
   return entry.path().extension() == ".json" && entry.is_regular_file(error);
 }
 
-// Where one entry of a walk goes: a folder onto the folders still to list,
-// a file to read into the files; anything else is passed over.
-void takeEntry(const fs::directory_entry& entry, std::vector<fs::path>& pending,
-               ObservationFileWalk& walk) {
+// What an entry is itself, as far as a walk tells kinds apart: a link, a
+// folder, a file or something else. The listing mostly tells already; only
+// where it does not is the entry looked at.
+fs::file_type ownType(const fs::directory_entry& entry, std::error_code& error) {
+  if (entry.is_symlink(error)) return fs::file_type::symlink;
+  if (error) return fs::file_type::none;
+  if (entry.is_directory(error)) return fs::file_type::directory;
+  if (entry.is_regular_file(error)) return fs::file_type::regular;
+  return error ? fs::file_type::none : fs::file_type::unknown;
+}
+
+// A folder being walked: its entries in name order and the next to look at.
+struct OpenFolder {
+  fs::path path;
+  std::vector<FolderEntry> entries;
+  std::size_t next = 0;
+};
+
+// A folder's entries in name order; one that cannot be listed is noted.
+OpenFolder openFolder(fs::path folder, const FolderLister& list, ObservationFileWalk& walk) {
   std::error_code error;
-  const fs::file_status own = entry.symlink_status(error);
-  if (error) {
-    walk.unread.push_back({entry.path(), error});
-  } else if (fs::is_directory(own)) {
-    pending.push_back(entry.path());
-  } else if (entry.path().extension() == ".json") {
-    // A link that leads nowhere is a day that cannot be read: reading it
-    // gives the window's message for that.
-    const bool regular = entry.is_regular_file(error);
-    if (regular || error) walk.files.push_back(entry.path());
+  OpenFolder open{std::move(folder), {}};
+  open.entries = list(open.path, error);
+  if (error) walk.unread.push_back({open.path, error});
+  std::sort(open.entries.begin(), open.entries.end(),
+            [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+  return open;
+}
+
+// Whether a walk takes an entry that is no folder as a day: a "*.json" file,
+// or a link to one. A link that leads nowhere is taken too: reading it gives
+// the window's message for that.
+bool takesAsDay(const fs::path& path, fs::file_type type) {
+  if (path.extension() != ".json") return false;
+  if (type != fs::file_type::symlink) return type == fs::file_type::regular;
+  std::error_code error;
+  return fs::is_regular_file(path, error) || error;
+}
+
+// Where one entry of a walk goes: a folder onto the folders open, a file to
+// read into the files; anything else is passed over.
+void takeEntry(const fs::path& path, const FolderEntry& entry, const FolderLister& list,
+               std::vector<OpenFolder>& open, ObservationFileWalk& walk) {
+  if (entry.error) {
+    walk.unread.push_back({path, entry.error});
+  } else if (entry.type == fs::file_type::directory) {
+    open.push_back(openFolder(path, list, walk));
+  } else if (takesAsDay(path, entry.type)) {
+    walk.files.add(path);
   }
 }
 
 // Every folder below `top` is listed on its own: one that cannot be listed
-// is noted and its siblings are still walked.
+// is noted and its siblings are still walked. Entries go in name order, a
+// folder's files before those of the next entry: the files come in path
+// order.
 void walkFolder(const fs::path& top, const FolderLister& list, ObservationFileWalk& walk) {
-  std::vector<fs::path> pending = {top};
-  while (!pending.empty()) {
-    const fs::path folder = std::move(pending.back());
-    pending.pop_back();
-    std::error_code error;
-    for (const fs::directory_entry& entry : list(folder, error)) takeEntry(entry, pending, walk);
-    if (error) walk.unread.push_back({folder, error});
+  std::vector<OpenFolder> open;
+  open.push_back(openFolder(top, list, walk));
+  while (!open.empty()) {
+    OpenFolder& folder = open.back();
+    if (folder.next == folder.entries.size()) {
+      open.pop_back();
+      continue;
+    }
+    const FolderEntry entry = std::move(folder.entries[folder.next++]);
+    takeEntry(folder.path / entry.name, entry, list, open, walk);
   }
+}
+
+// What one folder or file given to a walk holds.
+void walkArgument(const fs::path& folder, const FolderLister& list, ObservationFileWalk& walk) {
+  std::error_code error;
+  const fs::file_status status = fs::status(folder, error);
+  if (status.type() == fs::file_type::not_found) {
+    walk.missing.push_back(folder);
+  } else if (error) {
+    walk.unread.push_back({folder, error});
+  } else if (fs::is_directory(status)) {
+    walkFolder(folder, list, walk);
+  } else if (folder.extension() == ".json" && fs::is_regular_file(status)) {
+    walk.files.add(folder);
+  }
+}
+
+// Whether the files of the arguments, each run in path order on its own,
+// are in path order together: they are unless one argument holds another.
+bool inPathOrder(const FoundFiles& files, const std::vector<std::size_t>& runStarts) {
+  for (std::size_t i = 1; i < runStarts.size(); ++i) {
+    const std::size_t start = runStarts[i];
+    if (start == 0 || start == files.size()) continue;
+    if (files.path(start) < files.path(start - 1)) return false;
+  }
+  return true;
+}
+
+// The arguments that do not exist, in the order given.
+std::vector<fs::path> inGivenOrder(const std::vector<fs::path>& given,
+                                   const std::vector<fs::path>& missing) {
+  std::vector<fs::path> ordered;
+  for (const fs::path& folder : given) {
+    if (std::find(missing.begin(), missing.end(), folder) != missing.end())
+      ordered.push_back(folder);
+  }
+  return ordered;
 }
 
 // The year folders that may hold days of [fromYear, toYear]: a current day
@@ -77,32 +153,87 @@ bool fetchedBefore(const FetchStamp& a, const FetchStamp& b) {
   return fs::last_write_time(a.file, error) < fs::last_write_time(b.file, error);
 }
 
-std::vector<fs::directory_entry> listFolder(const fs::path& folder, std::error_code& error) {
-  std::vector<fs::directory_entry> entries;
+std::vector<FolderEntry> listFolder(const fs::path& folder, std::error_code& error) {
+  std::vector<FolderEntry> entries;
   for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
        entry.increment(error)) {
-    entries.push_back(*entry);
+    FolderEntry listed;
+    listed.name = entry->path().filename().native();
+    listed.type = ownType(*entry, listed.error);
+    entries.push_back(std::move(listed));
   }
   return entries;
+}
+
+FoundFiles::FoundFiles(const std::vector<fs::path>& paths) {
+  for (const fs::path& path : paths) add(path);
+}
+
+void FoundFiles::add(const fs::path& file) {
+  const std::string_view text = file.native();
+  const std::size_t nameAt = text.rfind('/') + 1;  // 0 when there is no folder
+  const std::string_view name = text.substr(nameAt);
+  files_.push_back({folderIndex(text.substr(0, nameAt)), static_cast<std::uint32_t>(name.size()),
+                    names_.size()});
+  names_ += name;
+}
+
+std::string_view FoundFiles::name(std::size_t i) const {
+  return nameOf(files_[i]);
+}
+
+std::string FoundFiles::pathText(std::size_t i) const {
+  const File& file = files_[i];
+  std::string text = folders_[file.folder];
+  text += nameOf(file);
+  return text;
+}
+
+std::vector<fs::path> FoundFiles::paths() const {
+  std::vector<fs::path> all;
+  all.reserve(size());
+  for (std::size_t i = 0; i < size(); ++i) all.push_back(path(i));
+  return all;
+}
+
+void FoundFiles::sortByPath() {
+  std::sort(files_.begin(), files_.end(),
+            [this](const File& a, const File& b) { return pathBefore(a, b); });
+}
+
+std::uint32_t FoundFiles::folderIndex(std::string_view folder) {
+  // A walk adds a folder's files one after the other.
+  if (!folders_.empty() && folders_.back() == folder)
+    return static_cast<std::uint32_t>(folders_.size() - 1);
+  const auto [at, added] =
+      folderIndexes_.try_emplace(std::string(folder), static_cast<std::uint32_t>(folders_.size()));
+  if (added) folders_.push_back(at->first);
+  return at->second;
+}
+
+std::string_view FoundFiles::nameOf(const File& file) const {
+  return std::string_view(names_).substr(file.nameAt, file.nameSize);
+}
+
+bool FoundFiles::pathBefore(const File& a, const File& b) const {
+  // Within a folder the names tell; across folders the paths compare part
+  // by part, as std::filesystem::path does.
+  if (a.folder == b.folder) return nameOf(a) < nameOf(b);
+  return fs::path(folders_[a.folder]) / nameOf(a) < fs::path(folders_[b.folder]) / nameOf(b);
 }
 
 ObservationFileWalk walkObservationFiles(const std::vector<fs::path>& folders,
                                          const FolderLister& list) {
   ObservationFileWalk walk;
-  for (const fs::path& folder : folders) {
-    std::error_code error;
-    const fs::file_status status = fs::status(folder, error);
-    if (status.type() == fs::file_type::not_found) {
-      walk.missing.push_back(folder);
-    } else if (error) {
-      walk.unread.push_back({folder, error});
-    } else if (fs::is_directory(status)) {
-      walkFolder(folder, list, walk);
-    } else if (folder.extension() == ".json" && fs::is_regular_file(status)) {
-      walk.files.push_back(folder);
-    }
+  std::vector<fs::path> ordered = folders;
+  std::sort(ordered.begin(), ordered.end());
+  std::vector<std::size_t> runStarts;
+  for (const fs::path& folder : ordered) {
+    runStarts.push_back(walk.files.size());
+    walkArgument(folder, list, walk);
   }
-  std::sort(walk.files.begin(), walk.files.end());
+  if (!inPathOrder(walk.files, runStarts)) walk.files.sortByPath();
+  walk.missing = inGivenOrder(folders, walk.missing);
   std::sort(walk.unread.begin(), walk.unread.end(),
             [](const UnreadEntry& a, const UnreadEntry& b) { return a.path < b.path; });
   return walk;
@@ -112,7 +243,7 @@ std::vector<fs::path> findObservationFiles(const std::vector<fs::path>& folders,
                                            std::vector<fs::path>& missing) {
   ObservationFileWalk walk = walkObservationFiles(folders);
   missing.insert(missing.end(), walk.missing.begin(), walk.missing.end());
-  return std::move(walk.files);
+  return walk.files.paths();
 }
 
 HistoryArchive::HistoryArchive(const fs::path& dataDir, Clock clock)

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 #include "archive/archive_names.h"
@@ -46,17 +48,64 @@ struct UnreadEntry {
   std::error_code error;
 };
 
+// An entry of a folder: its name and what it is itself (a link as a link:
+// symlink, directory, regular, or unknown for any other kind), or why that
+// could not be told.
+struct FolderEntry {
+  std::string name;
+  std::filesystem::file_type type = std::filesystem::file_type::none;
+  std::error_code error;
+};
+
 // Lists a folder's entries; on an error, those listed before it.
-using FolderLister = std::function<std::vector<std::filesystem::directory_entry>(
-    const std::filesystem::path& folder, std::error_code& error)>;
+using FolderLister = std::function<std::vector<FolderEntry>(const std::filesystem::path& folder,
+                                                            std::error_code& error)>;
 
 // The folder's entries as the file system lists them.
-std::vector<std::filesystem::directory_entry> listFolder(const std::filesystem::path& folder,
-                                                         std::error_code& error);
+std::vector<FolderEntry> listFolder(const std::filesystem::path& folder, std::error_code& error);
+
+// Files as found, each held as its folder and its name: over many thousands
+// of files a few dozen bytes a file, where a path takes hundreds.
+class FoundFiles {
+ public:
+  FoundFiles() = default;
+  explicit FoundFiles(const std::vector<std::filesystem::path>& paths);
+
+  // Adds a file at the end.
+  void add(const std::filesystem::path& file);
+
+  std::size_t size() const { return files_.size(); }
+  bool empty() const { return files_.empty(); }
+  // The name of the i-th file.
+  std::string_view name(std::size_t i) const;
+  // The i-th file's path as it was added.
+  std::string pathText(std::size_t i) const;
+  std::filesystem::path path(std::size_t i) const { return pathText(i); }
+  std::vector<std::filesystem::path> paths() const;
+
+  // Puts the files in the order of their paths.
+  void sortByPath();
+
+ private:
+  struct File {
+    std::uint32_t folder = 0;  // index into folders_
+    std::uint32_t nameSize = 0;
+    std::size_t nameAt = 0;  // into names_
+  };
+
+  std::uint32_t folderIndex(std::string_view folder);
+  std::string_view nameOf(const File& file) const;
+  bool pathBefore(const File& a, const File& b) const;
+
+  std::vector<std::string> folders_;  // each the start of its files' paths
+  std::unordered_map<std::string, std::uint32_t> folderIndexes_;
+  std::string names_;
+  std::vector<File> files_;
+};
 
 // What a walk for observation files found.
 struct ObservationFileWalk {
-  std::vector<std::filesystem::path> files;    // in path order
+  FoundFiles files;                            // in path order
   std::vector<std::filesystem::path> missing;  // the arguments that do not exist
   std::vector<UnreadEntry> unread;             // in path order
 };

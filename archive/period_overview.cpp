@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "archive/history_archive.h"
+#include "core/calendar_date.h"
 #include "core/numeric_text.h"
 #include "store/observation_files.h"
 

@@ -1,7 +1,5 @@
 #include "core/daily_summary.h"
 
-#include <algorithm>
-
 #include "core/classifications.h"
 #include "core/numeric_text.h"
 
@@ -17,13 +15,9 @@ struct SlotValue {
 
 // Reads the slot's text and notes whether the slot has the element.
 SlotValue readSlot(std::string_view slotText, ElementCoverage& coverage) {
-  // Most texts hold no ASCII bracket and are their own cleaned text.
-  const bool plain =
-      std::none_of(slotText.begin(), slotText.end(), [](char c) { return c == '(' || c == ')'; });
-  const std::string cleaned = plain ? std::string() : cleanSlotText(slotText);
-  const std::string_view text = plain ? slotText : std::string_view(cleaned);
-  (text.empty() ? coverage.incomplete : coverage.present) = true;
-  return {!text.empty(), numericValue(text)};
+  const bool present = hasSlotText(slotText);
+  (present ? coverage.present : coverage.incomplete) = true;
+  return {present, slotNumber(slotText)};
 }
 
 // Sums stay finite however large the values read, so no mean turns into

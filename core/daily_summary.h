@@ -14,18 +14,19 @@ struct ElementCoverage {
 };
 
 // The day's extremes, sums and labels over the 24 slots. Units: °C, hPa,
-// mm, m/s and km.
+// mm, m/s and km. The sums start at -0, the zero that adding leaves
+// unchanged: a mean of tiny negative values keeps its sign.
 struct DailySummary {
   ElementCoverage temperatureCoverage;
   double maxTemperature = -999;
   double minTemperature = 999;
-  double temperatureSum = 0;
+  double temperatureSum = -0.0;
   int temperatureCount = 0;
 
   ElementCoverage pressureCoverage;
   double maxPressure = 0;
   double minPressure = 9999;
-  double pressureSum = 0;
+  double pressureSum = -0.0;
   int pressureCount = 0;
 
   ElementCoverage precipitationCoverage;

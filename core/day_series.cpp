@@ -1,6 +1,8 @@
 #include "core/day_series.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -21,33 +23,54 @@ using std::chrono::seconds;
 constexpr int kRecordsRead = 24;
 constexpr hours kServiceToShownTime{8};
 
-// Reads the texts of one record, found once in the document. A record
+// The keys of a record that fill its slot, in the order an answer writes
+// them, so that one pass over the record finds them all.
+enum RecordKey : std::size_t {
+  kTimeKey,
+  kTemperatureKey,
+  kPressureKey,
+  kHumidityKey,
+  kWindDirectionKey,
+  kWindSpeedKey,
+  kPrecipitationKey,
+  kVisibilityKey,
+  kSnowDepthKey,
+  kAccKey,
+  kRecordKeyCount
+};
+// The keys with a cell, the ones an "acc" object may hold too.
+constexpr std::size_t kFirstCellKey = kTemperatureKey;
+constexpr std::size_t kCellKeyCount = kAccKey - kFirstCellKey;
+
+using RecordKeys = std::array<JsonName, kRecordKeyCount>;
+
+// Reads the texts of one record, its members found in one pass. A record
 // without an "acc" object skips the acc lookups: they could only give "".
 class RecordReader {
  public:
-  RecordReader(const JsonDocument& document, std::string_view prefix, int index)
-      : record_(document.at(prefix).element(static_cast<std::size_t>(index))),
-        acc_(record_.member("acc")),
-        hasAcc_(acc_.isObject()) {}
+  RecordReader(JsonValue record, const RecordKeys& keys) {
+    record.members(keys, values_);
+    const JsonValue acc = values_[kAccKey];
+    hasAcc_ = acc.isObject();
+    if (hasAcc_) acc.members(std::span(keys).subspan(kFirstCellKey, kCellKeyCount), accValues_);
+  }
 
-  // Keys are mostly read in the record's own order: each lookup starts
-  // where the last one ended.
-  std::string text(std::string_view key) { return record_.member(key, nextMember_).text(); }
+  // The text of a key without a cell (the time), written over `out`.
+  void readText(RecordKey key, std::string& out) const { values_[key].assignText(out); }
 
   // The value's text, followed by " {acc}" when the acc object has a text
   // for the key, written over `out`.
-  void readCell(std::string_view key, std::string& out) {
-    record_.member(key, nextMember_).assignText(out);
+  void readCell(RecordKey key, std::string& out) const {
+    values_[key].assignText(out);
     if (!hasAcc_) return;
-    const std::string acc = acc_.member(key).text();
+    const std::string acc = accValues_[key - kFirstCellKey].text();
     if (!acc.empty()) out.append(" {").append(acc).append("}");
   }
 
  private:
-  JsonValue record_;
-  JsonValue acc_;
+  std::array<JsonValue, kRecordKeyCount> values_;
+  std::array<JsonValue, kCellKeyCount> accValues_;
   bool hasAcc_ = false;
-  std::size_t nextMember_ = 0;
 };
 
 // Reads the date-and-time fields of a record time one number at a time.
@@ -124,29 +147,36 @@ const char* visibilityKey(VisibilityVariant variant) {
   return variant == VisibilityVariant::Reported ? "V" : "V10m";
 }
 
+RecordKeys recordKeys(WindVariant windVariant, VisibilityVariant visibilityVariant) {
+  const auto [directionKey, speedKey] = windKeys(windVariant);
+  return {JsonName("time"),       JsonName("T"),
+          JsonName("P"),          JsonName("RH"),
+          JsonName(directionKey), JsonName(speedKey),
+          JsonName("R1h"),        JsonName(visibilityKey(visibilityVariant)),
+          JsonName("SD"),         JsonName("acc")};
+}
+
 // Fills a slot with the record's texts and their labels, every field
 // written over; raises the day's largest visibility class when the record
 // has a visibility.
-void readRecord(RecordReader& reader, LocalSeconds shownTime, WindVariant windVariant,
-                VisibilityVariant visibilityVariant, HourlyRecord& record,
+void readRecord(const RecordReader& reader, LocalSeconds shownTime, HourlyRecord& record,
                 int& maxVisibilityClass) {
-  const auto [directionKey, speedKey] = windKeys(windVariant);
   assignShownTime(shownTime, record.timeText);
-  reader.readCell("T", record.temperature);
-  reader.readCell("P", record.pressure);
-  reader.readCell("RH", record.humidity);
-  reader.readCell(directionKey, record.windDirection);
-  reader.readCell(speedKey, record.windSpeed);
+  reader.readCell(kTemperatureKey, record.temperature);
+  reader.readCell(kPressureKey, record.pressure);
+  reader.readCell(kHumidityKey, record.humidity);
+  reader.readCell(kWindDirectionKey, record.windDirection);
+  reader.readCell(kWindSpeedKey, record.windSpeed);
   if (!record.windSpeed.empty()) record.windSpeed += windForceLabel(numericValue(record.windSpeed));
-  reader.readCell("R1h", record.precipitation);
-  reader.readCell(visibilityKey(visibilityVariant), record.visibility);
+  reader.readCell(kPrecipitationKey, record.precipitation);
+  reader.readCell(kVisibilityKey, record.visibility);
   if (!record.visibility.empty()) {
     const int visibility =
         visibilityClass(numericValue(record.visibility), integerValue(record.humidity));
     record.visibility += visibilityClassLabel(visibility);
     maxVisibilityClass = std::max(maxVisibilityClass, visibility);
   }
-  reader.readCell("SD", record.snowDepth);
+  reader.readCell(kSnowDepthKey, record.snowDepth);
 }
 
 }  // namespace
@@ -166,8 +196,10 @@ void DaySeries::clear() {
 
 std::string readCell(const JsonDocument& document, std::string_view prefix, int index,
                      std::string_view key) {
-  std::string cell;
-  RecordReader(document, prefix, index).readCell(key, cell);
+  const JsonValue record = document.at(prefix).element(static_cast<std::size_t>(index));
+  std::string cell = record.member(key).text();
+  const std::string acc = record.member("acc").member(key).text();
+  if (!acc.empty()) cell.append(" {").append(acc).append("}");
   return cell;
 }
 
@@ -216,9 +248,13 @@ void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant 
   // counter always starts from a slot of the day.
   int slot = mode == QueryMode::Today ? kSlotCount : 1;
   std::optional<LocalSeconds> previous;
+  const JsonValue records = document.at(prefix);
+  const RecordKeys keys = recordKeys(windVariant, visibilityVariant);
+  std::string timeText;
   for (int index = 0; index < kRecordsRead; ++index) {
-    RecordReader reader(document, prefix, index);
-    const auto time = shiftedRecordTime(reader.text("time"));
+    const RecordReader reader(records.element(static_cast<std::size_t>(index)), keys);
+    reader.readText(kTimeKey, timeText);
+    const auto time = shiftedRecordTime(timeText);
     if (!time) continue;
     // Today's records run newest first, so its counter moves down by the
     // hours back in time: both modes move it by the signed whole hours.
@@ -227,15 +263,15 @@ void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant 
     if (target < 1 || target > kSlotCount) continue;
     slot = static_cast<int>(target);
     previous = time;
-    readRecord(reader, *time, windVariant, visibilityVariant, series.slot(slot),
-               series.maxVisibilityClass);
+    readRecord(reader, *time, series.slot(slot), series.maxVisibilityClass);
   }
 }
 
 void attachPrecipitationLabels(DaySeries& series) {
+  std::string room;
   for (HourlyRecord& hour : series.hours) {
-    hour.precipitation +=
-        hourlyPrecipitationLabel(numericValue(hour.precipitation), cleanSlotText(hour.temperature));
+    hour.precipitation += hourlyPrecipitationLabel(numericValue(hour.precipitation),
+                                                   cleanSlotText(hour.temperature, room));
   }
 }
 

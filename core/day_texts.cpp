@@ -60,12 +60,26 @@ class ElementLines {
   const ElementCoverage& coverage_;
 };
 
+std::string dayKind(QueryMode mode) {
+  return mode == QueryMode::Today ? "天气实况" : "历史天气";
+}
+
 }  // namespace
 
 std::string composeDayTitle(QueryMode mode, const JsonDocument& document) {
-  const char* kind = mode == QueryMode::Today ? "天气实况" : "历史天气";
-  return std::string(kind) + "\r\n" + document.getText("date") + "\r\n" +
+  return dayKind(mode) + "\r\n" + document.getText("date") + "\r\n" +
          document.getText("res[0].name") + " " + document.getText("wmo");
+}
+
+std::string composePictureCaption(QueryMode mode, const JsonDocument& document,
+                                  std::string_view sourceLabel) {
+  constexpr std::string_view kGap = "\u3000";  // an ideographic space
+  const std::string source = sourceLabel == kLocalFileLabel
+                                 ? std::string(sourceLabel)
+                                 : "数据服务（" + std::string(sourceLabel) + " 获取）";
+  return document.getText("res[0].name") + " " + document.getText("wmo") + std::string(kGap) +
+         document.getText("date") + std::string(kGap) + dayKind(mode) + std::string(kGap) +
+         "来源：" + source;
 }
 
 std::array<StatusLine, kStatusLineCount> composeStatusLines(const DailySummary& summary,

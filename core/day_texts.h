@@ -11,9 +11,18 @@ namespace skyrill {
 
 class JsonDocument;
 
+// Source label of a day opened from a file.
+inline constexpr std::string_view kLocalFileLabel = "本地文件";
+
 // The title label's text: kind of data, date, station name and WMO number,
 // separated by "\r\n".
 std::string composeDayTitle(QueryMode mode, const JsonDocument& document);
+
+// The caption line a picture handed on may carry: station, date, kind of
+// data and source, e.g. "杭州 58453　2019-07-05　历史天气　来源：数据服务（2019/07/06
+// 08:00:00 获取）", or "来源：本地文件" for a day opened from a file.
+std::string composePictureCaption(QueryMode mode, const JsonDocument& document,
+                                  std::string_view sourceLabel);
 
 // One status-bar panel text and where it goes (bar 1..3, panel from 0).
 struct StatusLine {

@@ -1,5 +1,6 @@
 #include "core/numeric_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -48,24 +49,26 @@ bool isDigit(char c) {
 class NumberScanner {
  public:
   explicit NumberScanner(std::string_view text) : text_(text) {
-    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) ++pos_;
+    while (pos_ < text_.size() && text_[pos_] == ' ') ++pos_;
   }
 
-  // False when the text does not start with a number.
+  // False when the text does not start with a number: digits must come
+  // before any point.
   bool scan() {
     acceptSign(ascii_);
-    const std::size_t integerDigits = acceptDigits(ascii_, true);
-    std::size_t fractionDigits = 0;
+    if (acceptDigits(ascii_, true) == 0) return false;
     if (peek().ascii == '.') {
       take(ascii_);
-      fractionDigits = acceptDigits(ascii_, false);
+      acceptDigits(ascii_, false);
     }
-    if (integerDigits + fractionDigits == 0) return false;
     scanExponent();
     return true;
   }
 
   const std::string& ascii() const { return ascii_; }
+  bool isNegative() const { return ascii_.front() == '-'; }
+  // Whether any digit before the exponent is not 0.
+  bool hasNonzeroDigit() const { return nonzero_; }
 
   // Position of the leading significant digit relative to the point, plus
   // the exponent: positive for values of 1 or more.
@@ -93,6 +96,7 @@ class NumberScanner {
     bool significant = false;
     while (isDigit(peek().ascii)) {
       significant = significant || peek().ascii != '0';
+      nonzero_ = nonzero_ || significant;
       if (integerPart && significant) ++significantIntegerDigits_;
       if (!integerPart && !significant) ++leadingFractionZeros_;
       take(out);
@@ -132,48 +136,55 @@ class NumberScanner {
   std::size_t significantIntegerDigits_ = 0;
   std::size_t leadingFractionZeros_ = 0;
   long long exponent_ = 0;
+  bool nonzero_ = false;
 };
 
-// The usual case, read without copying: optional "-", up to 15 digits with
-// at most one point, no exponent. Such a number is its digits divided by a
-// power of ten, both exact in a double, and the division rounds correctly.
-// Nothing when the text needs the full scan.
-std::optional<double> plainNumericValue(std::string_view text) {
+// A full-width digit, sign or point at `at`, which continues a number.
+bool isFullWidthNumberChar(const char* at, const char* end) {
+  return end - at >= 3 && numberCharAt({at, 3}, 0).length == 3;
+}
+
+// The usual case, read without copying: optional sign, up to 15 ASCII
+// digits with at most one point after the first, no exponent. Such a number
+// is its digits divided by a power of ten, both exact in a double, and the
+// division rounds correctly. Nothing when the text needs the full scan,
+// or, for a slot text, when an ASCII parenthesis ends the number: without
+// it, the number might go on.
+std::optional<double> plainNumericValue(std::string_view text, bool slotText = false) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (negative) ++i;
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at != end && *at == ' ') ++at;
+  const bool negative = at != end && *at == '-';
+  if (at != end && (*at == '-' || *at == '+')) ++at;
   std::uint64_t digits = 0;
-  std::size_t digitCount = 0;
+  const char* const first = at;
+  for (; at != end && isDigit(*at); ++at) digits = digits * 10 + static_cast<unsigned>(*at - '0');
+  const std::size_t integerDigits = static_cast<std::size_t>(at - first);
+  if (integerDigits == 0) return std::nullopt;
   std::size_t decimals = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (isDigit(c)) {
-      if (++digitCount > 15) return std::nullopt;
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      if (point) ++decimals;
-    } else if (c == '.' && !point) {
-      point = true;
-    } else {
-      // An exponent or a full-width form may continue the number.
-      if (c == 'e' || c == 'E' || numberCharAt(text, i).length > 1) return std::nullopt;
-      break;
+  if (at != end && *at == '.') {
+    const char* const fraction = ++at;
+    for (; at != end && isDigit(*at); ++at) {
+      digits = digits * 10 + static_cast<unsigned>(*at - '0');
     }
+    decimals = static_cast<std::size_t>(at - fraction);
   }
-  if (digitCount == 0) return std::nullopt;
+  if (integerDigits + decimals > 15) return std::nullopt;
+  // An exponent or a full-width form may continue the number.
+  if (at != end && (*at == 'e' || *at == 'E' || isFullWidthNumberChar(at, end) ||
+                    (slotText && (*at == '(' || *at == ')')))) {
+    return std::nullopt;
+  }
+  if (digits == 0) return 0.0;  // no "-0"
   const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
   return negative ? -value : value;
 }
 
-}  // namespace
-
-double numericValue(std::string_view text) {
-  if (const std::optional<double> plain = plainNumericValue(text)) {
-    return *plain == 0 ? 0.0 : *plain;  // no "-0"
-  }
+// The value of any other text, through a copy of its number in ASCII.
+// Kept out of line: the usual case should not pay for its frame.
+[[gnu::noinline]] double scannedNumericValue(std::string_view text) {
   NumberScanner scanner(text);
   if (!scanner.scan()) return 0;
   const std::string& ascii = scanner.ascii();
@@ -183,14 +194,25 @@ double numericValue(std::string_view text) {
   const auto [end, error] =
       std::from_chars(ascii.data() + skip, ascii.data() + ascii.size(), value);
   (void)end;
+  const bool negative = scanner.isNegative();
   if (error == std::errc::result_out_of_range) {
     // Too large: the largest finite number; too small: zero.
-    const bool negative = ascii.front() == '-';
-    value = scanner.magnitude() > 0 ? (negative ? -kLargest : kLargest) : 0.0;
+    value = scanner.magnitude() > 0 ? kLargest : 0.0;
+    if (negative) value = -value;
   } else if (error != std::errc()) {
     return 0;
   }
-  return value == 0 ? 0.0 : value;  // no "-0"
+  // A zero written with a minus is 0; a negative number too small for a
+  // double keeps its sign, as one just above that does.
+  if (value == 0) return negative && scanner.hasNonzeroDigit() ? -0.0 : 0.0;
+  return value;
+}
+
+}  // namespace
+
+double numericValue(std::string_view text) {
+  if (const std::optional<double> plain = plainNumericValue(text)) return *plain;
+  return scannedNumericValue(text);
 }
 
 long long integerValue(std::string_view text) {
@@ -210,12 +232,29 @@ std::string cleanSlotText(std::string_view text) {
   return cleaned;
 }
 
+std::string_view cleanSlotText(std::string_view text, std::string& room) {
+  // A loop: find_first_of calls memchr for each character.
+  if (std::none_of(text.begin(), text.end(), [](char c) { return c == '(' || c == ')'; })) {
+    return text;
+  }
+  room = cleanSlotText(text);
+  return room;
+}
+
+bool hasSlotText(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c != '(' && c != ')'; });
+}
+
 double slotNumber(std::string_view text) {
-  return numericValue(cleanSlotText(text));
+  // Parentheses after the number change nothing: the text is cleaned only
+  // when one may.
+  if (const std::optional<double> plain = plainNumericValue(text, true)) return *plain;
+  std::string room;
+  return numericValue(cleanSlotText(text, room));
 }
 
 double roundHalfAway(double x, int n) {
-  if (x == 0) return 0;
+  if (x == 0) return x;  // -0, the value of a tiny negative number, stays negative
   const double scale = std::pow(10.0, n);
   const double scaled = std::fabs(x) * scale;
   // Beyond 2^52 a double has no fraction left to round (and scaling a huge

@@ -22,23 +22,30 @@ inline bool isAtMost(double a, double b) {
   return a - b <= compareTolerance;
 }
 
-// The decimal number at the start of a UTF-8 text: leading spaces and tabs
-// skipped, then the longest prefix of sign, digits, point and digits, and an
-// exponent ("5." is 5, ".5" is 0.5); full-width digits, signs and points
-// count as ASCII. 0 when the text does not start with a number. A number too
-// large for a double reads as the largest finite one (sign kept), one too
-// small as 0; the result is never inf, NaN or -0.
+// The decimal number at the start of a UTF-8 text: leading spaces skipped
+// (any other white space ends it), then the longest prefix of sign, digits,
+// point and digits, and an exponent ("5." is 5; ".5" is 0, digits must come
+// first); full-width digits, signs and points count as ASCII. 0 when the
+// text does not start with a number. A number too large for a double reads
+// as the largest finite one, one too small as 0, both with their sign; the
+// result is never inf or NaN, and -0 only for a negative number too small.
 double numericValue(std::string_view text);
 // numericValue with its fraction dropped, held within the long long range.
 long long integerValue(std::string_view text);
 
 // The text with every ASCII "(" and ")" removed.
 std::string cleanSlotText(std::string_view text);
+// The same without a copy when there is nothing to remove, as nearly
+// always; otherwise the cleaned text is kept in `room`.
+std::string_view cleanSlotText(std::string_view text, std::string& room);
+// Whether the cleaned text is not empty: the slot has the element.
+bool hasSlotText(std::string_view text);
 // numericValue of the cleaned text.
 double slotNumber(std::string_view text);
 
 // x rounded to n decimals, halves away from zero (2.25 -> 2.3, -2.25 -> -2.3).
-// A value too large to hold a fraction comes back unchanged.
+// A value too large to hold a fraction comes back unchanged, and so does a
+// zero, its sign included.
 double roundHalfAway(double x, int n);
 // x within the finite range: inf becomes the largest finite double, NaN 0.
 double clampFinite(double x);

@@ -29,9 +29,6 @@ struct QueryState {
   std::string suggestedFileName;  // set by fetching runs, emptied by display-only runs
 };
 
-// Source label of a day opened from a file.
-inline constexpr std::string_view kLocalFileLabel = "本地文件";
-
 enum class MessageIcon { None, Information, Warning, Question, Error };
 
 struct UserMessage {

@@ -4,6 +4,12 @@
 
 namespace skyrill {
 
+void setRequestDate(QueryRequest& request, int date) {
+  request.year = std::to_string(date / 10000);
+  request.month = std::to_string(date / 100 % 100);
+  request.day = std::to_string(date % 100);
+}
+
 std::string_view recordPrefix(QueryMode mode) {
   return mode == QueryMode::Today ? "today" : "res";
 }

@@ -39,6 +39,10 @@ struct QueryRequest {
   VisibilityVariant visibilityVariant = VisibilityVariant::TenMinuteMean;
 };
 
+// Sets the request's year, month and day texts to the date YYYYMMDD, as the
+// window's date lists give them ("2019", "7", "5").
+void setRequestDate(QueryRequest& request, int date);
+
 // "res" for History, "today" for Today.
 std::string_view recordPrefix(QueryMode mode);
 

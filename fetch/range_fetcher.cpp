@@ -13,6 +13,7 @@
 #include "core/helper_threads.h"
 #include "json/json_document.h"
 #include "net/data_service.h"
+#include "store/observation_files.h"
 
 namespace skyrill {
 namespace {
@@ -146,6 +147,11 @@ RangeReport RangeFetcher::run(const DayReporter& report) {
         work(*workers_[onCaller ? 0 : nextWorker.fetch_add(1)]);
       },
       [this] { stop(); });
+  {
+    // What was fetched before the end or a stop is saved all the same.
+    const std::lock_guard batchLock(batchMutex_);
+    commitStaged();
+  }
 
   const std::lock_guard lock(mutex_);
   report_.stopped = stopping_;
@@ -165,12 +171,12 @@ void RangeFetcher::stop() {
 
 void RangeFetcher::work(Worker& worker) {
   for (std::size_t index; !stopping_ && (index = next_.fetch_add(1)) < days_.size();) {
-    const DayResult result = fetchDay(worker, days_[index]);
-    if (result.outcome != DayOutcome::Stopped) settle(result);
+    const std::optional<DayResult> result = fetchDay(worker, days_[index]);
+    if (result && result->outcome != DayOutcome::Stopped) settle(*result);
   }
 }
 
-DayResult RangeFetcher::fetchDay(Worker& worker, const Day& day) {
+std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) {
   DayResult result{day.station, day.date, DayOutcome::Stopped, {}};
   if (archive_.holdsPastDay(day.station, day.date, request_.advancedSource)) {
     result.outcome = DayOutcome::AlreadyThere;
@@ -190,9 +196,7 @@ DayResult RangeFetcher::fetchDay(Worker& worker, const Day& day) {
   QueryRequest query;
   query.mode = QueryMode::History;
   query.stationNumber = day.station;
-  query.year = std::to_string(day.date / 10000);
-  query.month = std::to_string(day.date / 100 % 100);
-  query.day = std::to_string(day.date % 100);
+  setRequestDate(query, day.date);
   query.advancedSource = request_.advancedSource;
   query.apiKey = request_.apiKey;
   query.proxyEnabled = !request_.proxy.empty();
@@ -211,15 +215,12 @@ DayResult RangeFetcher::fetchDay(Worker& worker, const Day& day) {
     const CheckedAnswer check = checkAnswer(text, parsed, document, recordPrefix(query.mode));
     const bool passing = isPassingFailure(response);
     if (check.outcome == AnswerCheck::Ok && !passing) {
-      std::error_code error;
-      const std::string name = makeSuggestedFileName(query, {});
-      if (!archive_.save(query.year, name, response.body, &error)) {
-        stopForWriteError("无法保存 " + archive_.placeOf(query.year, name).string() + "：" +
-                          error.message());
+      result.outcome = DayOutcome::Fetched;
+      if (!stage(result, query.year, makeSuggestedFileName(query, {}), response.body)) {
+        result.outcome = DayOutcome::Stopped;
         return result;
       }
-      result.outcome = DayOutcome::Fetched;
-      return result;
+      return std::nullopt;
     }
     result.message = withNote(check.message, DataService::noteOn(query, response));
     if (passing && attempt < request_.retryPauses.size()) continue;
@@ -281,6 +282,40 @@ void RangeFetcher::settle(const DayResult& result) {
         archive_.pastDayFile(result.station, result.date, request_.advancedSource).string();
   }
   if (reporter_) reporter_(result, counts);
+}
+
+// Commits when the batch is full or has waited long enough to be seen.
+constexpr std::size_t kBatchDays = 64;
+constexpr std::chrono::milliseconds kBatchWait{500};
+
+bool RangeFetcher::stage(const DayResult& day, const std::string& yearText,
+                         const std::string& fileName, const std::string& bytes) {
+  const std::lock_guard lock(batchMutex_);
+  const std::filesystem::path file = archive_.placeOf(yearText, fileName);
+  std::error_code error;
+  ensureFolderPath(file.parent_path());
+  if (!batch_.add(file, bytes, error)) {
+    stopForWriteError("无法保存 " + file.string() + "：" + error.message());
+    return false;
+  }
+  if (staged_.empty()) batchStarted_ = std::chrono::steady_clock::now();
+  staged_.push_back(day);
+  if (staged_.size() >= kBatchDays ||
+      std::chrono::steady_clock::now() - batchStarted_ >= kBatchWait) {
+    commitStaged();
+  }
+  return true;
+}
+
+void RangeFetcher::commitStaged() {
+  std::error_code error;
+  if (!batch_.commit(error)) {
+    stopForWriteError("无法保存 " + archive_.root().string() + "：" + error.message());
+    staged_.clear();
+    return;
+  }
+  for (const DayResult& day : staged_) settle(day);
+  staged_.clear();
 }
 
 void RangeFetcher::stopForWriteError(const std::string& message) {

@@ -7,11 +7,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "archive/history_archive.h"
 #include "net/web_client.h"
+#include "store/whole_file.h"
 
 // Many past days of one or more stations fetched into the History archive at
 // once: each day asked for, checked and named as the window does it, saved
@@ -121,7 +123,13 @@ class RangeFetcher {
   struct Worker;
 
   void work(Worker& worker);
-  DayResult fetchDay(Worker& worker, const Day& day);
+  // The day's result; nothing when it is saved with the next batch.
+  std::optional<DayResult> fetchDay(Worker& worker, const Day& day);
+  // Writes a fetched day into the batch; false when the write failed.
+  bool stage(const DayResult& day, const std::string& yearText, const std::string& fileName,
+             const std::string& bytes);
+  // Puts the batch's days in place and counts them; a failure stops the run.
+  void commitStaged();
   bool waitForTurn();
   bool pause(std::chrono::milliseconds length);
   void settle(const DayResult& result);
@@ -133,6 +141,12 @@ class RangeFetcher {
   std::atomic<std::size_t> next_{0};
   std::atomic<bool> stopping_{false};
   std::vector<std::unique_ptr<Worker>> workers_;
+
+  // Fetched days are written in batches: one sync of the disk for many days.
+  std::mutex batchMutex_;  // guards the batch and its days
+  WholeFileBatch batch_;
+  std::vector<DayResult> staged_;
+  std::chrono::steady_clock::time_point batchStarted_;
 
   std::mutex mutex_;  // guards what follows
   std::condition_variable wake_;

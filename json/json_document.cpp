@@ -1,6 +1,7 @@
 #include "json/json_document.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <new>
 #include <optional>
@@ -29,7 +30,7 @@ void assignValueText(const JsonTree& tree, const Entry& value, std::string& text
     return;
   }
   if (value.kind == Entry::Kind::String) {
-    text.assign(tree.text(value));
+    json_detail::overwrite(text, tree.text(value));
   } else {
     text.clear();
     json_detail::appendValueText(tree, value, text);
@@ -85,6 +86,39 @@ JsonValue JsonValue::member(std::string_view name) const {
 JsonValue JsonValue::member(std::string_view name, std::size_t& next) const {
   if (entry_ == nullptr) return {};
   return {tree_, tree_->member(*entry_, name, next)};
+}
+
+JsonName::JsonName(std::string_view name)
+    : text_(name), tag_(Entry::tagOf(Entry::Kind::Name, name)) {}
+
+void JsonValue::members(std::span<const JsonName> names, std::span<JsonValue> values) const {
+  std::fill(values.begin(), values.end(), JsonValue());
+  if (!isObject()) return;
+  // One pass over the members, each looked up by its filter bit: most that
+  // are not wanted find no name there, and a tree holds each name once.
+  constexpr std::uint8_t kNone = 0xFF;
+  constexpr std::uint8_t kSeveral = 0xFE;  // names sharing the bit: all compared
+  std::array<std::uint8_t, 64> nameAt;
+  nameAt.fill(kNone);
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    std::uint8_t& at = nameAt[Entry::filterIndex(names[k].text_.size(), names[k].tag_)];
+    at = at == kNone && k < kSeveral ? static_cast<std::uint8_t>(k) : kSeveral;
+  }
+  const auto matches = [&](const Entry& member, std::size_t k) {
+    return member.isName(names[k].text_, names[k].tag_, tree_->arena());
+  };
+  const std::span<const Entry> members = tree_->children(*entry_);
+  for (std::size_t i = 0; i < members.size(); i += 2) {
+    const Entry& member = members[i];
+    const std::uint8_t at = nameAt[member.filterIndex()];
+    if (at == kNone) continue;
+    std::size_t k = at;
+    if (at == kSeveral) {
+      k = 0;
+      while (k < names.size() && !matches(member, k)) ++k;
+    }
+    if (k < names.size() && matches(member, k)) values[k] = {tree_, &members[i + 1]};
+  }
 }
 
 JsonValue JsonValue::element(std::size_t index) const {

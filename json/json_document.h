@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,19 @@ struct Entry;
 }  // namespace json_detail
 
 class JsonValue;
+
+// A member name made ready once for many lookups (JsonValue::members). It
+// refers to the text it was made from, which must outlive it.
+class JsonName {
+ public:
+  explicit JsonName(std::string_view name);
+  std::string_view text() const { return text_; }
+
+ private:
+  friend class JsonValue;
+  std::string_view text_;
+  std::uint32_t tag_;  // what the tree compares first
+};
 
 // One JSON value, read and written by path.
 //
@@ -129,6 +144,10 @@ class JsonValue {
   // `next` becomes the number after the member found. Reading members in
   // their written order so costs one comparison each.
   JsonValue member(std::string_view name, std::size_t& next) const;
+  // The members named `names`, all different, written to `values` (nowhere
+  // when absent), found in one pass over the object; `values` holds as many
+  // values as there are names.
+  void members(std::span<const JsonName> names, std::span<JsonValue> values) const;
   // Element `index`; nowhere unless this is an array that long.
   JsonValue element(std::size_t index) const;
 

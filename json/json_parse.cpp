@@ -86,87 +86,167 @@ std::size_t entryBound(std::string_view text) {
   return count;
 }
 
-// Reads the tape of simdjson's DOM parser front to back into a TreeBuilder.
-// The tape holds the values in the order of the text, one or two 64-bit
-// words each, the kind in the top byte (simdjson's documented tape format):
-// "{" "[" "}" "]" for containers, '"' with an offset into the string buffer
-// (a 32-bit length, then the bytes) for strings and member names, "l" "u"
-// "d" followed by the number's word, "t" "f" "n"; "r" words frame the root.
+// Builds a tree from the tape of simdjson's DOM parser in one pass. The
+// tape holds the values in the order of the text, one or two 64-bit words
+// each, the kind in the top byte (simdjson's documented tape format): "{"
+// "[" with the container's element count in bits 32 to 55, "}" "]" closing
+// them; '"' with an offset into the string buffer (a 32-bit length, then
+// the bytes) for strings and member names; "l" "u" "d" followed by the
+// number's word; "t" "f" "n"; "r" words frame the root. As each container
+// opens, its count tells how many entries its children take, so they are
+// written in place, in one block, as they come.
 class TapeReader {
  public:
-  explicit TapeReader(TreeBuilder& builder) : builder_(builder) { containers_.reserve(16); }
+  TapeReader(const simdjson::dom::document& document, std::size_t textBytes, int maxDepth)
+      : tape_(document.tape.get()),
+        strings_(document.string_buf.get()),
+        end_((tape_[0] & kPayload) - 1),
+        // Every value and name takes a tape word of its own, so the words
+        // inside the root frame bound the entries.
+        entries_(std::make_unique_for_overwrite<Entry[]>(end_)),
+        maxDepth_(maxDepth) {
+    open_.reserve(16);
+    arena_.resize(std::min(textBytes / 2, kKeptBufferBytes / 16) + kShortText);
+  }
 
-  bool read(const simdjson::dom::document& document) {
-    const std::uint64_t* tape = document.tape.get();
-    const std::uint8_t* strings = document.string_buf.get();
-    const std::size_t end = (tape[0] & kPayload) - 1;  // the closing root word
-    for (std::size_t i = 1; i < end; ++i) {
-      const std::uint64_t word = tape[i];
+  std::optional<JsonTree> read() {
+    Entry* next = &root_;  // where the next value or name goes
+    bool inObject = false;
+    bool nameNext = false;
+    for (std::size_t i = 1; i < end_; ++i) {
+      const std::uint64_t word = tape_[i];
       const auto kind = static_cast<char>(word >> 56);
       if (kind == '}' || kind == ']') {
-        builder_.close();
-        containers_.pop_back();
+        const OpenContainer closed = open_.back();
+        open_.pop_back();
+        if (inObject) keepLastOfRepeatedNames(*closed.container);
+        next = closed.parentNext;
+        inObject = nameNext = closed.parentIsObject;
         continue;
       }
-      // In an object, a name comes before each value.
-      if (!containers_.empty() && containers_.back().isObject) {
-        bool& nameNext = containers_.back().nameNext;
-        if (nameNext) {
-          nameNext = false;
-          builder_.addName(stringAt(strings, word));
-          continue;
-        }
-        nameNext = true;  // after this value
+      if (nameNext) {
+        addText(*next++, Entry::Kind::Name, word);
+        nameNext = false;
+        continue;
       }
+      Entry& entry = *next++;
+      nameNext = inObject;  // in an object, a name follows each value
       switch (kind) {
         case '{':
         case '[':
-          if (!(kind == '{' ? builder_.openObject() : builder_.openArray())) return false;
-          containers_.push_back({kind == '{', true});
+          if (std::ssize(open_) >= maxDepth_) return std::nullopt;
+          open_.push_back({&entry, next, inObject});
+          inObject = nameNext = kind == '{';
+          next = open(entry, inObject, (word >> 32) & simdjson::internal::JSON_COUNT_MASK);
           break;
         case 'l':
-          builder_.addNumber(static_cast<double>(static_cast<std::int64_t>(tape[++i])));
+          entry = Entry::ofNumber(static_cast<double>(static_cast<std::int64_t>(tape_[++i])));
           break;
         case 'u':
-          builder_.addNumber(static_cast<double>(tape[++i]));
+          entry = Entry::ofNumber(static_cast<double>(tape_[++i]));
           break;
         case 'd':
-          builder_.addNumber(std::bit_cast<double>(tape[++i]));
+          entry = Entry::ofNumber(std::bit_cast<double>(tape_[++i]));
           break;
         case '"':
-          builder_.addString(stringAt(strings, word));
+          addText(entry, Entry::Kind::String, word);
           break;
         case 't':
         case 'f':
-          builder_.addBoolean(kind == 't');
+          entry = Entry::ofBoolean(kind == 't');
           break;
         case 'n':
-          builder_.addNull();
+          entry = Entry::ofKind(Entry::Kind::Null);
           break;
         default:
-          return false;
+          return std::nullopt;
       }
     }
-    return containers_.empty();
+    if (!open_.empty()) return std::nullopt;
+    return finish();
   }
 
  private:
   static constexpr std::uint64_t kPayload = 0x00FFFFFFFFFFFFFF;
+  static constexpr std::size_t kShortText = 16;
+  static constexpr std::size_t kSmallWaste = 4096;  // entries
+  // Counts saturate at JSON_COUNT_MASK; no text the DOM parser reads has
+  // that many elements in one container.
+  static_assert(kDomTextBytes / 2 < simdjson::internal::JSON_COUNT_MASK);
 
   struct OpenContainer {
-    bool isObject;
-    bool nameNext;  // in an object: whether a name comes next
+    Entry* container;
+    Entry* parentNext;  // where the container's parent goes on after it
+    bool parentIsObject;
   };
 
-  static std::string_view stringAt(const std::uint8_t* strings, std::uint64_t word) {
-    const std::uint8_t* at = strings + (word & kPayload);
-    std::uint32_t size = 0;
-    std::memcpy(&size, at, sizeof size);
-    return {reinterpret_cast<const char*>(at + sizeof size), size};
+  // Gives the container's children their block; returns where the first goes.
+  Entry* open(Entry& container, bool isObject, std::size_t count) {
+    const auto kind = isObject ? Entry::Kind::Object : Entry::Kind::Array;
+    container.set(static_cast<std::uint8_t>(kind), count, used_);
+    Entry* first = entries_.get() + used_;
+    used_ += isObject ? 2 * count : count;
+    return first;
   }
 
-  TreeBuilder& builder_;
-  std::vector<OpenContainer> containers_;
+  void keepLastOfRepeatedNames(Entry& object) {
+    Entry* members = entries_.get() + object.payload;
+    const std::size_t count = object.size;
+    const std::size_t kept =
+        json_detail::keepLastOfRepeatedNames(members, count, arena_.data(), nameTable_);
+    if (kept == count) return;
+    object.size = static_cast<std::uint32_t>(kept);
+    // The places of the dropped members stay in the block, set to null.
+    std::fill(members + 2 * kept, members + 2 * count, Entry::ofKind(Entry::Kind::Null));
+  }
+
+  void addText(Entry& entry, Entry::Kind kind, std::uint64_t word) {
+    const std::uint8_t* at = strings_ + (word & kPayload);
+    std::uint32_t size = 0;
+    std::memcpy(&size, at, sizeof size);
+    const char* text = reinterpret_cast<const char*>(at + sizeof size);
+    if (arena_.size() - arenaUsed_ < size + kShortText) {
+      arena_.resize(std::max(2 * arena_.size(), arenaUsed_ + size + kShortText));
+    }
+    char* out = arena_.data() + arenaUsed_;
+    // Most texts are short: one fixed-size copy, whose bytes past the text
+    // are overwritten by the next. The string buffer holds more than a
+    // short text's worth of padding after its last text.
+    static_assert(kShortText <= simdjson::SIMDJSON_PADDING);
+    if (size <= kShortText) {
+      std::memcpy(out, text, kShortText);
+    } else {
+      std::memcpy(out, text, size);
+    }
+    entry.set(Entry::tagOfPadded(kind, out, size), size, arenaUsed_);
+    arenaUsed_ += size;
+  }
+
+  JsonTree finish() {
+    std::unique_ptr<Entry[]> entries = std::move(entries_);
+    // Give back the room the bound left over when it is worth a copy: not
+    // for an answer's few kilobytes.
+    if (end_ - used_ > used_ / 4 + kSmallWaste) {
+      auto exact = std::make_unique_for_overwrite<Entry[]>(used_);
+      std::copy_n(entries.get(), used_, exact.get());
+      entries = std::move(exact);
+    }
+    arena_.resize(arenaUsed_);
+    if (arena_.capacity() - arena_.size() > arena_.size() / 4 + 64) arena_.shrink_to_fit();
+    return JsonTree(root_, std::move(entries), used_, std::move(arena_));
+  }
+
+  const std::uint64_t* tape_;
+  const std::uint8_t* strings_;
+  std::size_t end_;  // the closing root word
+  std::unique_ptr<Entry[]> entries_;
+  std::size_t used_ = 0;  // entries given to containers so far
+  Entry root_ = Entry::ofKind(Entry::Kind::Null);
+  int maxDepth_;
+  std::vector<OpenContainer> open_;
+  std::string arena_;  // texts, up to arenaUsed_; the rest is room to grow
+  std::size_t arenaUsed_ = 0;
+  std::vector<std::uint64_t> nameTable_;
 };
 
 // The decimal place of the first nonzero digit of a JSON number token once
@@ -438,9 +518,7 @@ std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int 
   }
   if (error == simdjson::MEMALLOC) throw std::bad_alloc();
   if (error != SUCCESS) return std::nullopt;
-  TreeBuilder builder = makeBuilder(text, maxDepth);
-  if (!TapeReader(builder).read(state.domParser.doc) || builder.overflowed()) return std::nullopt;
-  return builder.finish();
+  return TapeReader(state.domParser.doc, text.size(), maxDepth).read();
 }
 
 // The text simdjson is given: a leading UTF-8 byte-order mark, which files

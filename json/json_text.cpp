@@ -186,7 +186,7 @@ void json_detail::assignJsonNumber(double value, std::string& out) {
   char buffer[32];
   if (std::isfinite(value)) {
     if (const std::string_view text = commonNumberText(value, buffer); !text.empty()) {
-      out.assign(text);
+      overwrite(out, text);
       return;
     }
   }

@@ -11,6 +11,13 @@ namespace skyrill::json_detail {
 // U+2400 SYMBOL FOR NULL: how a backslash written through setText is kept.
 inline constexpr std::string_view kStoredBackslash = "\xE2\x90\x80";
 
+// Writes `text` over `out`, reusing its room: for short texts quicker than
+// assign, which is made for replacing any part of a string.
+inline void overwrite(std::string& out, std::string_view text) {
+  out.clear();
+  out.append(text);
+}
+
 // Turns each stored backslash back into a plain one.
 void restoreBackslashes(std::string& text);
 // Replaces each occurrence of `from` by `to`.

@@ -38,9 +38,9 @@ const Entry* JsonTree::member(const Entry& object, std::string_view name) const 
   return nullptr;
 }
 
-const Entry* JsonTree::member(const Entry& object, std::string_view name, std::size_t& next) const {
+const Entry* JsonTree::member(const Entry& object, std::string_view name, std::uint32_t wanted,
+                              std::size_t& next) const {
   if (!object.isObject()) return nullptr;
-  const std::uint32_t wanted = Entry::tagOf(Entry::Kind::Name, name);
   const std::span<const Entry> members = children(object);
   const std::size_t count = object.size;
   for (std::size_t looked = 0, i = next < count ? next : 0; looked < count; ++looked) {

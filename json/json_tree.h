@@ -45,6 +45,14 @@ struct Entry {
     }
     return tag;
   }
+  // The same for a text followed by at least sizeof head readable bytes,
+  // read at once.
+  static std::uint32_t tagOfPadded(Kind kind, const char* text, std::size_t size) {
+    std::uint32_t bytes;
+    std::memcpy(&bytes, text, sizeof bytes);
+    const std::uint32_t head = size >= sizeof head ? 0xFFFFFF : (1u << (8 * size)) - 1;
+    return static_cast<std::uint8_t>(kind) | (bytes & head) << 8;
+  }
   std::uint32_t tag() const {
     std::uint32_t word;
     std::memcpy(&word, this, sizeof word);
@@ -62,6 +70,17 @@ struct Entry {
     entry.set(tagOf(kind, text), text.size(), offset);
     return entry;
   }
+  // A hash of a name's length and tag, which equal names always share. Its
+  // top six bits pick a filter bit of 64: a name whose bit is not in a set
+  // of names is none of them.
+  static std::uint64_t nameHash(std::size_t size, std::uint32_t tag) {
+    return (std::uint64_t{size} << 32 | tag) * 0x9E3779B97F4A7C15u;
+  }
+  std::uint64_t nameHash() const { return nameHash(size, tag()); }
+  static unsigned filterIndex(std::size_t size, std::uint32_t tag) {
+    return static_cast<unsigned>(nameHash(size, tag) >> 58);
+  }
+  unsigned filterIndex() const { return filterIndex(size, tag()); }
   // True when this name is `name`, whose tag is `nameTag`.
   bool isName(std::string_view name, std::uint32_t nameTag, const char* arena) const {
     if (size != name.size() || tag() != nameTag) return false;
@@ -102,12 +121,19 @@ class JsonTree {
   std::string_view text(const Entry& entry) const {
     return {arena_.data() + entry.payload, entry.size};
   }
+  // Where the texts are, as Entry::isName needs it.
+  const char* arena() const { return arena_.data(); }
 
   // The value of member `name`; null when the entry is no object or lacks it.
   const Entry* member(const Entry& object, std::string_view name) const;
   // The same, looking from member number `next` on, then from the first;
   // `next` becomes the number after the member found.
-  const Entry* member(const Entry& object, std::string_view name, std::size_t& next) const;
+  const Entry* member(const Entry& object, std::string_view name, std::size_t& next) const {
+    return member(object, name, Entry::tagOf(Entry::Kind::Name, name), next);
+  }
+  // The same for a name whose tag is known.
+  const Entry* member(const Entry& object, std::string_view name, std::uint32_t tag,
+                      std::size_t& next) const;
   // Element `index` of an array; null when the entry is no array or is shorter.
   const Entry* element(const Entry& array, std::size_t index) const;
 

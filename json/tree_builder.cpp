@@ -17,12 +17,6 @@ bool sameText(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
-// One bit of 64 that equal names always share, from their length and head.
-std::uint64_t filterBit(const Entry& name) {
-  const std::uint64_t mix = std::uint64_t{name.size} << 32 | name.tag();
-  return std::uint64_t{1} << ((mix * 0x9E3779B97F4A7C15u) >> 58);
-}
-
 // Moves member `from` to position `to` of a name, value, name, value... block.
 void moveMember(Entry* members, std::size_t from, std::size_t to) {
   if (from == to) return;
@@ -30,7 +24,90 @@ void moveMember(Entry* members, std::size_t from, std::size_t to) {
   members[2 * to + 1] = members[2 * from + 1];
 }
 
+std::string_view nameOf(const Entry& name, const char* arena) {
+  return {arena + name.payload, name.size};
+}
+
+std::size_t keepLastOfRepeatedNamesHashed(Entry* members, std::size_t count, const char* arena,
+                                          std::vector<std::uint64_t>& table) {
+  // A slot holds the upper half of a name's hash above its member's place
+  // + 1 (0 is free): names are compared only when their hashes agree, so a
+  // large object costs about one cache miss a member.
+  const std::size_t mask = std::bit_ceil(2 * count) - 1;
+  table.assign(mask + 1, 0);
+  // The slots of the names a few members ahead are fetched early, so that
+  // their cache misses overlap.
+  constexpr std::size_t kAhead = 16;
+  std::size_t hashes[kAhead];
+  const auto hashAhead = [&](std::size_t j) {
+    if (j >= count) return;
+    hashes[j % kAhead] = std::hash<std::string_view>{}(nameOf(members[2 * j], arena));
+    __builtin_prefetch(table.data() + (hashes[j % kAhead] & mask));
+  };
+  for (std::size_t j = 0; j < kAhead; ++j) hashAhead(j);
+  std::size_t kept = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    const std::string_view name = nameOf(members[2 * j], arena);
+    const std::size_t hash = hashes[j % kAhead];
+    hashAhead(j + kAhead);
+    const std::uint64_t tag = static_cast<std::uint64_t>(hash >> 32) << 32;
+    std::size_t slot = hash & mask;
+    std::size_t found = 0;  // place + 1
+    for (; table[slot] != 0; slot = (slot + 1) & mask) {
+      const std::uint64_t held = table[slot];
+      if ((held & ~std::uint64_t{0xFFFFFFFF}) != tag) continue;
+      const std::size_t place = (held & 0xFFFFFFFF) - 1;
+      if (sameText(nameOf(members[2 * place], arena), name)) {
+        found = place + 1;
+        break;
+      }
+    }
+    if (found != 0) {
+      members[2 * (found - 1) + 1] = members[2 * j + 1];
+      continue;
+    }
+    moveMember(members, j, kept++);
+    table[slot] = tag | kept;
+  }
+  table = {};
+  return kept;
+}
+
 }  // namespace
+
+std::size_t keepLastOfRepeatedNames(Entry* members, std::size_t count, const char* arena,
+                                    std::vector<std::uint64_t>& table) {
+  if (count > kMaxFilteredMembers) {
+    return keepLastOfRepeatedNamesHashed(members, count, arena, table);
+  }
+  // Two filters of 64 bits, from different bits of the name's hash: only a
+  // name found in both is looked for among the earlier ones, which a name
+  // seen before always is and a new one seldom.
+  std::uint64_t seen = 0;
+  std::uint64_t seenToo = 0;
+  std::size_t kept = 0;
+  for (std::size_t j = 0; j < count; ++j) {
+    const Entry& name = members[2 * j];
+    const std::uint64_t hash = name.nameHash();
+    const std::uint64_t bit = std::uint64_t{1} << (hash >> 58);
+    const std::uint64_t bitToo = std::uint64_t{1} << ((hash >> 52) & 63);
+    if ((seen & bit) != 0 && (seenToo & bitToo) != 0) {
+      std::size_t earlier = 0;
+      while (earlier < kept &&
+             !members[2 * earlier].isName(nameOf(name, arena), name.tag(), arena)) {
+        ++earlier;
+      }
+      if (earlier < kept) {
+        members[2 * earlier + 1] = members[2 * j + 1];
+        continue;
+      }
+    }
+    seen |= bit;
+    seenToo |= bitToo;
+    moveMember(members, j, kept++);
+  }
+  return kept;
+}
 
 TreeBuilder::TreeBuilder(std::size_t entryCount, std::size_t textBytes, int maxDepth)
     : slots_(std::make_unique_for_overwrite<Entry[]>(std::max<std::size_t>(entryCount, 1))),
@@ -57,7 +134,7 @@ void TreeBuilder::close() {
   const std::size_t first = placed_;
   std::size_t count = placeChildren(container.firstWaiting);
   if (container.kind == Entry::Kind::Object) {
-    count = keepLastOfRepeatedNames(slots_.get() + first, count / 2);
+    count = keepLastOfRepeatedNames(slots_.get() + first, count / 2, arena_.data(), nameTable_);
     placed_ = first + 2 * count;
   }
   push(container.kind, count, first);
@@ -74,76 +151,6 @@ std::size_t TreeBuilder::placeChildren(std::size_t firstWaiting) {
   placed_ += count;
   waiting_ = firstWaiting;
   return count;
-}
-
-// Drops each repeated name, its last value taking the first one's place;
-// returns the members left.
-std::size_t TreeBuilder::keepLastOfRepeatedNames(Entry* members, std::size_t count) {
-  if (count > kMaxFilteredMembers) return keepLastOfRepeatedNamesHashed(members, count);
-  std::uint64_t seen = 0;
-  std::size_t kept = 0;
-  for (std::size_t j = 0; j < count; ++j) {
-    const Entry& name = members[2 * j];
-    const std::uint64_t bit = filterBit(name);
-    if ((seen & bit) != 0) {
-      std::size_t earlier = 0;
-      while (earlier < kept &&
-             !members[2 * earlier].isName(nameOf(name), name.tag(), arena_.data())) {
-        ++earlier;
-      }
-      if (earlier < kept) {
-        members[2 * earlier + 1] = members[2 * j + 1];
-        continue;
-      }
-    }
-    seen |= bit;
-    moveMember(members, j, kept++);
-  }
-  return kept;
-}
-
-std::size_t TreeBuilder::keepLastOfRepeatedNamesHashed(Entry* members, std::size_t count) {
-  // A slot holds the upper half of a name's hash above its member's place
-  // + 1 (0 is free): names are compared only when their hashes agree, so a
-  // large object costs about one cache miss a member.
-  const std::size_t mask = std::bit_ceil(2 * count) - 1;
-  nameTable_.assign(mask + 1, 0);
-  // The slots of the names a few members ahead are fetched early, so that
-  // their cache misses overlap.
-  constexpr std::size_t kAhead = 16;
-  std::size_t hashes[kAhead];
-  const auto hashAhead = [&](std::size_t j) {
-    if (j >= count) return;
-    hashes[j % kAhead] = std::hash<std::string_view>{}(nameOf(members[2 * j]));
-    __builtin_prefetch(nameTable_.data() + (hashes[j % kAhead] & mask));
-  };
-  for (std::size_t j = 0; j < kAhead; ++j) hashAhead(j);
-  std::size_t kept = 0;
-  for (std::size_t j = 0; j < count; ++j) {
-    const std::string_view name = nameOf(members[2 * j]);
-    const std::size_t hash = hashes[j % kAhead];
-    hashAhead(j + kAhead);
-    const std::uint64_t tag = static_cast<std::uint64_t>(hash >> 32) << 32;
-    std::size_t slot = hash & mask;
-    std::size_t found = 0;  // place + 1
-    for (; nameTable_[slot] != 0; slot = (slot + 1) & mask) {
-      const std::uint64_t held = nameTable_[slot];
-      if ((held & ~std::uint64_t{0xFFFFFFFF}) != tag) continue;
-      const std::size_t place = (held & 0xFFFFFFFF) - 1;
-      if (sameText(nameOf(members[2 * place]), name)) {
-        found = place + 1;
-        break;
-      }
-    }
-    if (found != 0) {
-      members[2 * (found - 1) + 1] = members[2 * j + 1];
-      continue;
-    }
-    moveMember(members, j, kept++);
-    nameTable_[slot] = tag | kept;
-  }
-  nameTable_ = {};
-  return kept;
 }
 
 JsonTree TreeBuilder::finish() {

@@ -13,6 +13,13 @@
 
 namespace skyrill::json_detail {
 
+// Drops each repeated name of an object's members (name, value, name,
+// value... from `members`), the last value taking the first one's place;
+// returns the members left. `arena` holds the names' texts; `table` is
+// scratch room, kept by the caller for the next object.
+std::size_t keepLastOfRepeatedNames(Entry* members, std::size_t count, const char* arena,
+                                    std::vector<std::uint64_t>& table);
+
 // Builds a JsonTree in one pass from a parser's events, in the order of the
 // text. Every entry is stored once in a buffer sized for the whole tree up
 // front: containers closed so far fill it from the front, the values still
@@ -81,11 +88,6 @@ class TreeBuilder {
   }
   bool open(Entry::Kind kind);
   std::size_t placeChildren(std::size_t firstWaiting);
-  std::size_t keepLastOfRepeatedNames(Entry* members, std::size_t count);
-  std::size_t keepLastOfRepeatedNamesHashed(Entry* members, std::size_t count);
-  std::string_view nameOf(const Entry& name) const {
-    return {arena_.data() + name.payload, name.size};
-  }
 
   std::unique_ptr<Entry[]> slots_;
   std::size_t capacity_;

@@ -21,7 +21,8 @@ std::string crashQuestionText(int errorNumber, std::string_view errorText,
 }
 
 std::filesystem::path crashReportPath(const std::filesystem::path& programFile) {
-  return dataDirectory(programFile.parent_path()) / (programFile.filename().string() + "_Bug.log");
+  return programPlaces(programFile.parent_path()).dataFolder /
+         (programFile.filename().string() + "_Bug.log");
 }
 
 bool writeCrashReport(const std::filesystem::path& path, std::string_view heldText) {

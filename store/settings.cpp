@@ -58,10 +58,6 @@ std::string inQuotes(std::string_view text) {
 
 }  // namespace
 
-std::filesystem::path settingsPath(const std::filesystem::path& dataDir) {
-  return dataDir / "Stormbook.ini";
-}
-
 Settings loadSettings(const std::filesystem::path& path) {
   const IniFile file = IniFile::load(path);
   Settings settings;

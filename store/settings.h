@@ -25,9 +25,6 @@ struct Settings {
   std::string directoryAddress;
 };
 
-// The data folder + "/Stormbook.ini".
-std::filesystem::path settingsPath(const std::filesystem::path& dataDir);
-
 // The settings in the file; each missing or unreadable key gives its default.
 Settings loadSettings(const std::filesystem::path& path);
 

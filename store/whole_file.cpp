@@ -149,6 +149,19 @@ void removeLeftoverTempFilesOnce(const fs::path& folder) {
   removeLeftoverTempFiles(folder);
 }
 
+// The target a write into `path` replaces, or the reason it may not.
+std::optional<fs::path> writableTarget(const fs::path& path, std::error_code& error) {
+  fs::path target = followLinks(path);
+  error = refusalOf(target);
+  if (error) return std::nullopt;
+  removeLeftoverTempFilesOnce(folderOf(target));
+  return target;
+}
+
+std::error_code lastError() {
+  return std::error_code(errno, std::generic_category());
+}
+
 // Writes the bytes to a temporary file and renames it over the target.
 bool replaceFile(const fs::path& target, std::string_view bytes, std::error_code& error) {
   // The first step that fails says why; later ones only clean up.
@@ -207,11 +220,82 @@ bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
 
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
                     std::error_code& error) {
-  const fs::path target = followLinks(path);
-  error = refusalOf(target);
-  if (error) return false;
-  removeLeftoverTempFilesOnce(folderOf(target));
-  return replaceFile(target, bytes, error);
+  const std::optional<fs::path> target = writableTarget(path, error);
+  return target && replaceFile(*target, bytes, error);
+}
+
+namespace {
+
+// One sync of each file system that holds one of the folders (a sync of one
+// with nothing left to write costs little); false when one fails.
+bool syncFileSystems(const std::set<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid() || ::syncfs(fd.get()) != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+WholeFileBatch::~WholeFileBatch() {
+  discard();
+}
+
+bool WholeFileBatch::add(const fs::path& path, std::string_view bytes, std::error_code& error) {
+  const std::optional<fs::path> target = writableTarget(path, error);
+  if (!target) return false;
+  std::string temp;
+  FileDescriptor fd(createTempBeside(*target, temp));
+  if (!fd.valid()) {
+    error = lastError();
+    return false;
+  }
+  const bool written = writeAll(fd.get(), bytes) && copyPermissions(*target, fd.get());
+  if (!written) error = lastError();
+  if (!fd.close() && written) error = lastError();
+  if (error) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  pending_.push_back({*target, std::move(temp)});
+  return true;
+}
+
+bool WholeFileBatch::commit(std::error_code& error) {
+  error.clear();
+  if (pending_.empty()) return true;
+  std::set<std::string> folders;
+  for (const Pending& file : pending_) folders.insert(folderOf(file.target).string());
+  if (!syncFileSystems(folders)) {
+    // Where the file systems cannot be synced whole, each file on its own.
+    for (const Pending& file : pending_) {
+      FileDescriptor fd(::open(file.temp.c_str(), O_WRONLY | O_CLOEXEC));
+      if (!fd.valid() || ::fsync(fd.get()) != 0) {
+        error = lastError();
+        discard();
+        return false;
+      }
+    }
+  }
+  for (std::size_t i = 0; i < pending_.size(); ++i) {
+    if (std::rename(pending_[i].temp.c_str(), pending_[i].target.c_str()) != 0) {
+      error = lastError();
+      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
+      discard();
+      return false;
+    }
+  }
+  pending_.clear();
+  for (const std::string& renamedIn : folders) {
+    if (!syncFolder(renamedIn)) error = lastError();
+  }
+  return !error;
+}
+
+void WholeFileBatch::discard() {
+  for (const Pending& file : pending_) ::unlink(file.temp.c_str());
+  pending_.clear();
 }
 
 std::filesystem::path followLinks(const std::filesystem::path& path) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 // Files are read and written whole, in one operation each.
 namespace skyrill {
@@ -37,5 +38,37 @@ std::filesystem::path followLinks(const std::filesystem::path& path);
 // behind: only names of the writer's pattern whose process no longer runs, so
 // a write going on in another running program is never disturbed.
 void removeLeftoverTempFiles(const std::filesystem::path& folder);
+
+// Many files written whole by one run that writes a lot (a range of days).
+// Each goes into its temporary file when added; commit() makes them all last
+// with one sync of their file system, renames each over its target and syncs
+// their folders once. Until then no target changes: a kill leaves only
+// temporary files, which a later write's clean-up removes. Not for sharing
+// between threads without a lock.
+class WholeFileBatch {
+ public:
+  WholeFileBatch() = default;
+  WholeFileBatch(const WholeFileBatch&) = delete;
+  WholeFileBatch& operator=(const WholeFileBatch&) = delete;
+  // Temporary files never committed are removed.
+  ~WholeFileBatch();
+
+  // Writes the bytes beside the target, as writeWholeFile would refuse or
+  // follow it; false with the reason when that fails.
+  bool add(const std::filesystem::path& path, std::string_view bytes, std::error_code& error);
+  // Puts every file added in place; false with the reason when a step
+  // fails, the files not yet in place then removed.
+  bool commit(std::error_code& error);
+  std::size_t size() const { return pending_.size(); }
+
+ private:
+  struct Pending {
+    std::filesystem::path target;
+    std::string temp;
+  };
+  void discard();
+
+  std::vector<Pending> pending_;
+};
 
 }  // namespace skyrill

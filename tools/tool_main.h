@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/option_parser.h"
+
 // What every command-line tool of Skyrill does before its own work: the
 // arguments parsed, a usage error, --help and --version answered; and how
 // every one of them ends when memory runs out.
@@ -15,18 +17,18 @@ namespace skyrill {
 inline constexpr int kOutOfMemoryStatus = 3;
 
 // `parse(args, error)` gives an optional command with `help` and `version`
-// flags; `run(command)` gives the exit status. Running out of memory ends
+// flags; `run(command)` gives the exit status. A usage error prints the
+// usage on standard error and ends with kUsageStatus. Running out of memory ends
 // the tool with one line on standard error and kOutOfMemoryStatus, never an
 // abort.
 template <typename Parse, typename Run>
-int runTool(int argc, char** argv, const char* name, const char* usage, int usageStatus,
-            Parse parse, Run run) {
+int runTool(int argc, char** argv, const char* name, const char* usage, Parse parse, Run run) {
   try {
     std::string error;
     const auto command = parse(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!command) {
       std::cerr << name << ": " << error << "\n\n" << usage;
-      return usageStatus;
+      return kUsageStatus;
     }
     if (command->help) {
       std::cout << usage;

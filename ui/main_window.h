@@ -171,12 +171,16 @@ class MainWindow : public QMainWindow, public QueryView {
   bool eventFilter(QObject* watched, QEvent* event) override;
   // The export items of the data menu (main_window_export.cpp): enabled
   // while a day is on display; each asks for a file and writes it with
-  // `write`, telling the user when that fails.
+  // `write` (given the file and whether to add the caption line), telling
+  // the user when that fails.
+  enum class ExportKind { Table, Picture };
   void buildExportMenu(QMenu* data);
   bool hasDayToExport() const;
   void refreshExportItems();
-  void exportDay(const QStringList& filters, const QString& nameEnding,
-                 const std::function<bool(const QString&)>& write);
+  QString exportBaseName() const;
+  QString pictureCaption() const;
+  void exportDay(ExportKind kind, const QString& nameEnding,
+                 const std::function<bool(const QString&, bool)>& write);
   void exportSlotsCsv();
   void exportGridCsv();
   void exportChart();
@@ -226,6 +230,8 @@ class MainWindow : public QMainWindow, public QueryView {
   QPointer<OverviewWindow> overview_;
   QFileDialog* fileDialog_ = nullptr;
   QString dialogFolder_;
+  QString exportFolder_;          // the last export's folder, for this session
+  bool captionPictures_ = false;  // the export dialog's caption box, for this session
 
   bool fetchHadFocus_ = false;  // the fetch button had the focus when a run began
   int readoutSlot_ = 0;         // the slot the readout shows, 0 for none

@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "archive/archive_names.h"
+#include "core/calendar_date.h"
 #include "store/observation_files.h"
 #include "ui/busy_panel.h"
 #include "ui/file_dialogs.h"

@@ -1,15 +1,21 @@
 // The export items of the main window's data menu: the day on display as
 // CSV tables and as pictures, each written to a file the user names.
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
+#include "archive/archive_names.h"
 #include "core/data_grid.h"
 #include "core/day_csv.h"
+#include "core/day_texts.h"
+#include "core/picture_format.h"
 #include "store/whole_file.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
@@ -20,21 +26,30 @@ namespace skyrill {
 namespace {
 
 // The name filters of a dialog: the pattern in the description is the
-// user's hint, the one in brackets the filter itself.
+// user's hint, the ones in brackets the filter itself.
 const QStringList kCsvFilters = {QStringLiteral("CSV 文件（*.csv） (*.csv)")};
-const QStringList kPictureFilters = {QStringLiteral("SVG 图形（*.svg） (*.svg)"),
-                                     QStringLiteral("PDF 文档（*.pdf） (*.pdf)"),
-                                     QStringLiteral("PNG 图像（*.png） (*.png)")};
+const QStringList kPictureFilters = {QStringLiteral("PNG 图像（*.png） (*.png)"),
+                                     QStringLiteral("JPEG 图像（*.jpg） (*.jpg *.jpeg)"),
+                                     QStringLiteral("SVG 图形（*.svg） (*.svg)"),
+                                     QStringLiteral("PDF 文档（*.pdf） (*.pdf)")};
 
-// "svg" of "SVG 图形（*.svg） (*.svg)".
+// "jpg" of "JPEG 图像（*.jpg） (*.jpg *.jpeg)": the filter's first pattern.
 QString suffixOfFilter(const QString& filter) {
-  return filter.section(QStringLiteral("*."), -1).chopped(1);
+  const QString patterns = filter.section(QLatin1Char('('), -1).chopped(1);
+  return patterns.section(QLatin1Char(' '), 0, 0).mid(2);
 }
 
-// Asks where to export; empty when the user cancels. A name typed without
-// an ending gets the one of the chosen filter.
-QString askExportFile(QWidget* owner, const QString& folder, const QStringList& filters,
-                      const QString& suggestedName) {
+// What the user chose in the export dialog.
+struct ExportChoice {
+  QString path;  // empty when the user cancelled
+  bool caption = false;
+};
+
+// Asks where to export; a name typed without an ending gets the one of the
+// chosen filter. With `caption` set the dialog offers the caption line,
+// ticked as `caption` says.
+ExportChoice askExportFile(QWidget* owner, const QString& folder, const QStringList& filters,
+                           const QString& suggestedName, std::optional<bool> caption) {
   QFileDialog dialog(owner, QStringLiteral("导出"));
   dialog.setObjectName(QStringLiteral("导出对话框"));
   prepareFileDialog(dialog);
@@ -46,14 +61,30 @@ QString askExportFile(QWidget* owner, const QString& folder, const QStringList& 
   QObject::connect(
       &dialog, &QFileDialog::filterSelected, &dialog,
       [&dialog](const QString& filter) { dialog.setDefaultSuffix(suffixOfFilter(filter)); });
+  QCheckBox* captionBox = nullptr;
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); grid && caption) {
+    captionBox = new QCheckBox(QStringLiteral("图片下方加说明行（站点、日期、来源）"), &dialog);
+    captionBox->setObjectName(QStringLiteral("说明行"));
+    captionBox->setChecked(*caption);
+    grid->addWidget(captionBox, grid->rowCount(), 0, 1, grid->columnCount());
+  }
   dialog.setDirectory(folder);
   dialog.selectFile(suggestedName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().constFirst();
+  return {dialog.selectedFiles().constFirst(), captionBox && captionBox->isChecked()};
 }
 
 bool writeText(const QString& path, const std::string& text) {
   return writeWholeFile(std::filesystem::path(path.toStdString()), text);
+}
+
+// ".png、.jpg、.jpeg、.svg 或 .pdf".
+QString pictureEndingsText() {
+  QStringList endings;
+  for (const PictureEnding& known : kPictureFileEndings)
+    endings << QString::fromUtf8(known.ending.data(), static_cast<qsizetype>(known.ending.size()));
+  const QString last = endings.takeLast();
+  return endings.join(QStringLiteral("、")) + QStringLiteral(" 或 ") + last;
 }
 
 }  // namespace
@@ -63,8 +94,8 @@ void MainWindow::buildExportMenu(QMenu* data) {
   const std::pair<QString, void (MainWindow::*)()> items[] = {
       {QStringLiteral("&H.CSV（时次）…"), &MainWindow::exportSlotsCsv},
       {QStringLiteral("&G.CSV（表格）…"), &MainWindow::exportGridCsv},
-      {QStringLiteral("&C.图表（SVG/PDF/PNG）…"), &MainWindow::exportChart},
-      {QStringLiteral("&W.风向杆（SVG/PDF/PNG）…"), &MainWindow::exportWindStrip},
+      {QStringLiteral("&C.图表（PNG/JPEG/SVG/PDF）…"), &MainWindow::exportChart},
+      {QStringLiteral("&W.风向杆（PNG/JPEG/SVG/PDF）…"), &MainWindow::exportWindStrip},
   };
   for (const auto& [caption, command] : items) {
     connect(exportMenu_->addAction(caption), &QAction::triggered, this, command);
@@ -82,40 +113,68 @@ void MainWindow::refreshExportItems() {
   for (QAction* item : exportMenu_->actions()) item->setEnabled(hasDayToExport());
 }
 
-void MainWindow::exportDay(const QStringList& filters, const QString& nameEnding,
-                           const std::function<bool(const QString&)>& write) {
+QString MainWindow::exportBaseName() const {
+  const JsonDocument& document = pipeline_->state().document;
+  return QString::fromStdString(readableDayName(document.getText("res[0].name"),
+                                                document.getText("wmo"), document.getText("date")));
+}
+
+void MainWindow::exportDay(ExportKind kind, const QString& nameEnding,
+                           const std::function<bool(const QString&, bool)>& write) {
   if (!hasDayToExport()) return;
-  // Named after the fetched answer's file when there is one.
-  const QString base =
-      QFileInfo(QString::fromStdString(pipeline_->state().suggestedFileName)).completeBaseName();
-  const QString suggested = (base.isEmpty() ? QStringLiteral("skyrill") : base) + nameEnding +
-                            QLatin1Char('.') + suffixOfFilter(filters.constFirst());
-  const QString path = askExportFile(this, dialogFolder_, filters, suggested);
-  if (path.isEmpty() || write(path)) return;
-  QMessageBox::warning(this, QStringLiteral("导出"), QStringLiteral("文件导出失败：\n") + path);
+  const bool picture = kind == ExportKind::Picture;
+  const QStringList& filters = picture ? kPictureFilters : kCsvFilters;
+  const QString suggested =
+      exportBaseName() + nameEnding + QLatin1Char('.') + suffixOfFilter(filters.constFirst());
+  const QString folder = exportFolder_.isEmpty() ? dialogFolder_ : exportFolder_;
+  const ExportChoice choice =
+      askExportFile(this, folder, filters, suggested,
+                    picture ? std::optional<bool>(captionPictures_) : std::nullopt);
+  if (choice.path.isEmpty()) return;
+  exportFolder_ = QFileInfo(choice.path).absolutePath();
+  if (picture) captionPictures_ = choice.caption;
+  if (picture && !pictureFormatOf(choice.path.toStdString())) {
+    QMessageBox::warning(
+        this, QStringLiteral("导出"),
+        QStringLiteral("图片文件名须以 %1 结尾：\n%2").arg(pictureEndingsText(), choice.path));
+    return;
+  }
+  if (write(choice.path, choice.caption)) return;
+  QMessageBox::warning(this, QStringLiteral("导出"),
+                       QStringLiteral("文件导出失败：\n") + choice.path);
+}
+
+QString MainWindow::pictureCaption() const {
+  const QueryState& state = pipeline_->state();
+  return QString::fromStdString(
+      composePictureCaption(state.displayedMode, state.document, state.sourceLabel));
 }
 
 void MainWindow::exportSlotsCsv() {
-  exportDay(kCsvFilters, QString(), [this](const QString& path) {
+  exportDay(ExportKind::Table, QString(), [this](const QString& path, bool) {
     return writeText(path, daySlotsCsv(pipeline_->state().series));
   });
 }
 
 void MainWindow::exportGridCsv() {
-  exportDay(kCsvFilters, QStringLiteral("_表格"), [this](const QString& path) {
+  exportDay(ExportKind::Table, QStringLiteral("_表格"), [this](const QString& path, bool) {
     const QueryState& state = pipeline_->state();
     return writeText(path, dataGridCsv(buildDataGrid(state.document, state.displayedMode)));
   });
 }
 
 void MainWindow::exportChart() {
-  exportDay(kPictureFilters, QStringLiteral("_图表"),
-            [this](const QString& path) { return saveDayChart(pipeline_->state().series, path); });
+  exportDay(ExportKind::Picture, QString(), [this](const QString& path, bool caption) {
+    return saveDayChart(pipeline_->state().series, path, caption ? pictureCaption() : QString());
+  });
 }
 
 void MainWindow::exportWindStrip() {
-  exportDay(kPictureFilters, QStringLiteral("_风向杆"),
-            [this](const QString& path) { return saveWindStrip(pipeline_->state().series, path); });
+  exportDay(ExportKind::Picture, QStringLiteral("_风向杆"),
+            [this](const QString& path, bool caption) {
+              return saveWindStrip(pipeline_->state().series, path,
+                                   caption ? pictureCaption() : QString());
+            });
 }
 
 }  // namespace skyrill

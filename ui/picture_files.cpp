@@ -1,6 +1,7 @@
 #include "ui/picture_files.h"
 
 #include <QBuffer>
+#include <QFont>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -10,6 +11,7 @@
 #include <string_view>
 
 #include "store/whole_file.h"
+#include "ui/chart_colours.h"
 #include "ui/day_chart.h"
 #include "ui/summary_chart.h"
 #include "ui/wind_strip.h"
@@ -52,11 +54,46 @@ QByteArray pdfBytes(QSize size, const Painting& paint) {
   return buffer.data();
 }
 
-QByteArray pngBytes(const QImage& image) {
+// PNG keeps the image as it is; JPEG, which has no transparency, gets it
+// over white at a quality that keeps thin lines and small text sharp.
+QByteArray imageBytes(const QImage& image, PictureFormat format) {
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
+  if (format == PictureFormat::Jpeg) {
+    QImage opaque(image.size(), QImage::Format_RGB32);
+    opaque.fill(Qt::white);
+    QPainter(&opaque).drawImage(0, 0, image);
+    opaque.save(&buffer, "JPEG", 92);
+  } else {
+    image.save(&buffer, "PNG");
+  }
   return buffer.data();
+}
+
+// The caption line under a picture `size` big.
+void paintCaption(QPainter& painter, QSize size, const QString& caption) {
+  const QRectF band(0, size.height(), size.width(), kCaptionHeight);
+  painter.fillRect(band, QColor::fromRgba(kCanvasBackground));
+  QFont font(QStringLiteral("Noto Sans CJK SC"));
+  font.setPixelSize(11);
+  painter.setFont(font);
+  painter.setPen(QColor(0x40, 0x40, 0x40));
+  const QRectF text = band.adjusted(4, 0, -4, 0);
+  painter.drawText(
+      text, Qt::AlignLeft | Qt::AlignVCenter,
+      painter.fontMetrics().elidedText(caption, Qt::ElideRight, static_cast<int>(text.width())));
+}
+
+// The image with the caption line under it.
+QImage withCaption(const QImage& image, const QString& caption) {
+  QImage framed(image.width(), image.height() + kCaptionHeight,
+                QImage::Format_ARGB32_Premultiplied);
+  framed.fill(QColor::fromRgba(kCanvasBackground));
+  QPainter painter(&framed);
+  painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+  painter.drawImage(0, 0, image);
+  paintCaption(painter, image.size(), caption);
+  return framed;
 }
 
 // Rendered in memory first, so that the picture file is replaced whole.
@@ -71,26 +108,34 @@ bool writeBytes(const QString& path, const QByteArray& bytes) {
 
 // The PNG stays the image the window draws, pixel for pixel.
 bool savePicture(const QString& path, QSize size, const Painting& paint,
-                 const std::function<QImage()>& image) {
-  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
-    return writeBytes(path, svgBytes(size, paint));
-  if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-    return writeBytes(path, pdfBytes(size, paint));
-  return writeBytes(path, pngBytes(image()));
+                 const std::function<QImage()>& image, const QString& caption) {
+  const auto format = pictureFormatOf(path.toStdString());
+  if (!format) return false;
+  if (*format == PictureFormat::Png || *format == PictureFormat::Jpeg) {
+    const QImage picture = caption.isEmpty() ? image() : withCaption(image(), caption);
+    return writeBytes(path, imageBytes(picture, *format));
+  }
+  const QSize pageSize = caption.isEmpty() ? size : size + QSize(0, kCaptionHeight);
+  const Painting page = [&](QPainter& painter) {
+    paint(painter);
+    if (!caption.isEmpty()) paintCaption(painter, size, caption);
+  };
+  return writeBytes(
+      path, *format == PictureFormat::Svg ? svgBytes(pageSize, page) : pdfBytes(pageSize, page));
 }
 
-bool saveDayChart(const DaySeries& series, const QString& path) {
+bool saveDayChart(const DaySeries& series, const QString& path, const QString& caption) {
   return savePicture(
       path, QSize(kChartWidth, kChartHeight),
       [&series](QPainter& painter) { paintDayChart(painter, series); },
-      [&series] { return drawDayChart(series); });
+      [&series] { return drawDayChart(series); }, caption);
 }
 
-bool saveWindStrip(const DaySeries& series, const QString& path) {
+bool saveWindStrip(const DaySeries& series, const QString& path, const QString& caption) {
   return savePicture(
       path, QSize(kStripWidth, kStripHeight),
       [&series](QPainter& painter) { paintWindStrip(painter, series); },
-      [&series] { return drawWindStrip(series); });
+      [&series] { return drawWindStrip(series); }, caption);
 }
 
 bool saveSummaryChart(const SummaryChartDays& chart, const QString& path) {

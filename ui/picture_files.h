@@ -7,25 +7,31 @@
 #include <functional>
 
 #include "core/day_series.h"
+#include "core/picture_format.h"
 
 class QPainter;
 
 // The day's pictures written to files, in the format the file name's ending
-// asks for: ".svg" an SVG drawing, ".pdf" a one-page PDF the picture's size
-// (in points), anything else a PNG image. SVG and PDF hold the same drawing
-// as vector graphics (the wind barbs stay images).
+// asks for (pictureFormatOf): a PNG or JPEG image, an SVG drawing, a one-page
+// PDF the picture's size (in points). SVG and PDF hold the same drawing as
+// vector graphics (the wind barbs stay images).
 namespace skyrill {
 
-// False when the file cannot be written.
-bool saveDayChart(const DaySeries& series, const QString& path);
-bool saveWindStrip(const DaySeries& series, const QString& path);
+// The height of the caption line a picture handed on may carry under it.
+inline constexpr int kCaptionHeight = 20;
+
+// False when the file cannot be written or its name has no picture ending.
+// A caption, when given, is a line of text under the picture, which grows by
+// kCaptionHeight; without one the picture is the window's.
+bool saveDayChart(const DaySeries& series, const QString& path, const QString& caption = {});
+bool saveWindStrip(const DaySeries& series, const QString& path, const QString& caption = {});
 
 struct SummaryChartDays;
 bool saveSummaryChart(const SummaryChartDays& chart, const QString& path);
 
 // Any picture of the given size: `paint` draws it on the SVG or PDF page,
-// `image` gives the PNG's image.
+// `image` gives the PNG's or JPEG's image.
 bool savePicture(const QString& path, QSize size, const std::function<void(QPainter&)>& paint,
-                 const std::function<QImage()>& image);
+                 const std::function<QImage()>& image, const QString& caption = {});
 
 }  // namespace skyrill

@@ -1,6 +1,7 @@
 #include "ui/summary_chart.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <optional>
 
+#include "core/calendar_date.h"
 #include "core/classifications.h"
 #include "ui/chart_colours.h"
 
@@ -267,40 +269,112 @@ std::chrono::year_month_day dateOf(sys_days day) {
   return std::chrono::year_month_day(day);
 }
 
-// The label of a date axis tick on this day, or nothing when the day has
-// no tick: years over a long period, months over some months, every tenth,
-// fifth or single day over shorter ones.
-std::optional<QString> dateTick(std::chrono::year_month_day date, int dayCount) {
+// The steps of the date axis, finest first: its labels take the finest
+// step whose labels keep clear of each other.
+enum class DateStep {
+  Day,
+  FiveDays,
+  TenDays,
+  Month,
+  Quarter,
+  HalfYear,
+  Year,
+  TwoYears,
+  FiveYears,
+  TenYears
+};
+constexpr DateStep kDateSteps[] = {DateStep::Day,     DateStep::FiveDays, DateStep::TenDays,
+                                   DateStep::Month,   DateStep::Quarter,  DateStep::HalfYear,
+                                   DateStep::Year,    DateStep::TwoYears, DateStep::FiveYears,
+                                   DateStep::TenYears};
+constexpr double kDateLabelGap = 8;  // the least room between two labels
+
+bool stepsInDays(DateStep step) {
+  return step == DateStep::Day || step == DateStep::FiveDays || step == DateStep::TenDays;
+}
+
+// Whether the step puts a tick on this day (never the 31st for five or ten
+// days, so that a month's last tick keeps clear of the next month's first).
+bool isTick(std::chrono::year_month_day date, DateStep step) {
   const unsigned day = static_cast<unsigned>(date.day());
   const unsigned month = static_cast<unsigned>(date.month());
   const int year = static_cast<int>(date.year());
+  const bool newYear = day == 1 && month == 1;
+  switch (step) {
+    case DateStep::Day:
+      return true;
+    case DateStep::FiveDays:
+      return day % 5 == 1 && day != 31;
+    case DateStep::TenDays:
+      return day % 10 == 1 && day != 31;
+    case DateStep::Month:
+      return day == 1;
+    case DateStep::Quarter:
+      return day == 1 && month % 3 == 1;
+    case DateStep::HalfYear:
+      return day == 1 && month % 6 == 1;
+    case DateStep::Year:
+      return newYear;
+    case DateStep::TwoYears:
+      return newYear && year % 2 == 0;
+    case DateStep::FiveYears:
+      return newYear && year % 5 == 0;
+    case DateStep::TenYears:
+      return newYear && year % 10 == 0;
+  }
+  return false;
+}
+
+QString tickText(std::chrono::year_month_day date, DateStep step) {
   const auto twoDigits = [](unsigned n) { return QStringLiteral("%1").arg(n, 2, 10, QChar('0')); };
-  if (dayCount > 800) {
-    if (day != 1 || month != 1) return std::nullopt;
-    return QString::number(year);
-  }
-  if (dayCount > 120) {
-    if (day != 1) return std::nullopt;
+  const int year = static_cast<int>(date.year());
+  const unsigned month = static_cast<unsigned>(date.month());
+  if (stepsInDays(step))
+    return QStringLiteral("%1-%2").arg(twoDigits(month),
+                                       twoDigits(static_cast<unsigned>(date.day())));
+  if (step == DateStep::Month || step == DateStep::Quarter || step == DateStep::HalfYear)
     return QStringLiteral("%1-%2").arg(year).arg(twoDigits(month));
+  return QString::number(year);
+}
+
+// The labels of one step, or nothing when two of them would touch.
+std::optional<std::vector<DateLabel>> labelsOfStep(const DayAxis& dayAxis, DateStep step,
+                                                   const QFontMetricsF& metrics) {
+  std::vector<DateLabel> labels;
+  for (int i = 0; i < dayAxis.count(); ++i) {
+    const auto date = dateOf(dayAxis.first() + std::chrono::days(i));
+    if (!isTick(date, step)) continue;
+    DateLabel label;
+    label.text = tickText(date, step);
+    // Days are ticked at their middle, where their bars stand; months and
+    // years where they begin.
+    label.tickX = stepsInDays(step) ? dayAxis.centre(i) : dayAxis.left(i);
+    const double width = std::ceil(metrics.horizontalAdvance(label.text)) + 2;
+    const double left = std::clamp(label.tickX - width / 2, 0.0, kSummaryChartWidth - width);
+    label.box = QRectF(left, kDateLabelTop, width, 16);
+    if (!labels.empty() && labels.back().box.right() + kDateLabelGap > label.box.left())
+      return std::nullopt;
+    labels.push_back(label);
   }
-  const unsigned every = dayCount > 45 ? 10 : dayCount > 16 ? 5 : 1;
-  if ((day - 1) % every != 0 || (every > 1 && day == 31)) return std::nullopt;
-  return QStringLiteral("%1-%2").arg(twoDigits(month), twoDigits(day));
+  return labels;
+}
+
+// The labels of the finest step that keeps them clear of each other.
+std::vector<DateLabel> dateLabels(const DayAxis& dayAxis, const QFontMetricsF& metrics) {
+  for (const DateStep step : kDateSteps) {
+    if (auto labels = labelsOfStep(dayAxis, step, metrics)) return std::move(*labels);
+  }
+  return {};
 }
 
 void drawDateAxis(QPainter& painter, const DayAxis& dayAxis) {
   painter.setPen(QPen(QColor::fromRgba(kAxisColour), 1));
   painter.drawLine(QPointF(kLeft, kPrecipitationBottom), QPointF(kRight, kPrecipitationBottom));
-  for (int i = 0; i < dayAxis.count(); ++i) {
-    const auto label = dateTick(dateOf(dayAxis.first() + std::chrono::days(i)), dayAxis.count());
-    if (!label) continue;
-    // Days are ticked at their middle, where their bars stand; months and
-    // years where they begin.
-    const double x = dayAxis.count() > 120 ? dayAxis.left(i) : dayAxis.centre(i);
+  for (const DateLabel& label : dateLabels(dayAxis, QFontMetricsF(painter.font()))) {
     painter.setPen(QPen(QColor::fromRgba(kGuideColour), 1));
-    painter.drawLine(QPointF(x, kTemperatureTop), QPointF(x, kStripBottom + 4));
+    painter.drawLine(QPointF(label.tickX, kTemperatureTop), QPointF(label.tickX, kStripBottom + 4));
     painter.setPen(QColor::fromRgba(kAxisColour));
-    painter.drawText(QRectF(x - 40, kDateLabelTop, 80, 16), Qt::AlignCenter, *label);
+    painter.drawText(label.box, Qt::AlignCenter, label.text);
   }
   painter.drawText(QRectF(kLeft, kDateLabelTop + 18, kRight - kLeft, 16), Qt::AlignCenter,
                    QStringLiteral("日期"));
@@ -366,6 +440,10 @@ void paintSummaryChart(QPainter& painter, const SummaryChartDays& chart) {
   drawVisibilityStrip(painter, chart.days, dayAxis);
   drawLegend(painter);
   painter.restore();
+}
+
+std::vector<DateLabel> summaryDateLabels(const SummaryChartDays& chart) {
+  return dateLabels(DayAxis(chart.first, chart.last), QFontMetricsF(chartFont(12)));
 }
 
 QImage drawSummaryChart(const SummaryChartDays& chart) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QRectF>
+#include <QString>
 
 #include <string>
 #include <vector>
@@ -28,5 +30,15 @@ struct SummaryChartDays {
 // file stay empty.
 void paintSummaryChart(QPainter& painter, const SummaryChartDays& chart);
 QImage drawSummaryChart(const SummaryChartDays& chart);
+
+// A label of the date axis: its text, where it stands and the day's x. The
+// axis steps by days, months, quarters, half years or years, the finest step
+// whose labels keep clear of each other over the period.
+struct DateLabel {
+  QString text;
+  QRectF box;
+  double tickX = 0;
+};
+std::vector<DateLabel> summaryDateLabels(const SummaryChartDays& chart);
 
 }  // namespace skyrill

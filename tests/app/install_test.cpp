@@ -5,9 +5,13 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <optional>
+#include <string_view>
 #include <thread>
 
+#include "server_thread.h"
 #include "tests/store/temp_folder.h"
+#include "weather_routes.h"
 
 namespace skyrill::test {
 namespace {
@@ -39,29 +43,35 @@ class InstallTest : public ::testing::Test {
   static fs::path prefix() { return *root_ / "prefix"; }
   static fs::path bin() { return prefix() / "bin"; }
 
-  // Runs the installed program until it has made its History folder in
-  // `expected`, then ends it with SIGTERM so that it writes its settings.
-  static void runUntilSettled(const fs::path& dataHome, const fs::path& expected, bool asNobody) {
+  // Runs `program` with HOME and the XDG folders of `user` (a folder of the
+  // test's) until it has made its History folder in `expected` (or for a
+  // while when there is none to wait for), then ends it with SIGTERM so
+  // that it writes its settings.
+  static void runUntilSettled(const fs::path& program, const fs::path& user,
+                              const std::optional<fs::path>& expected, bool asNobody) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(dataHome.string()));
-    environment.insert(QStringLiteral("HOME"), QString::fromStdString(dataHome.string()));
+    environment.insert(QStringLiteral("HOME"), QString::fromStdString(user.string()));
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+      environment.remove(QString::fromLatin1(variable));
+    }
     // Leaks are not what this test looks at, and the other user may not
     // read the suppressions.
     environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     environment.remove(QStringLiteral("LSAN_OPTIONS"));
     QProcess process;
     process.setProcessEnvironment(environment);
-    const QString program = QString::fromStdString((bin() / "skyrill").string());
+    const QString file = QString::fromStdString(program.string());
     if (asNobody) {
       process.start(QStringLiteral("setpriv"),
                     {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                     QStringLiteral("--clear-groups"), program});
+                     QStringLiteral("--clear-groups"), file});
     } else {
-      process.start(program, {});
+      process.start(file, {});
     }
     ASSERT_TRUE(process.waitForStarted());
-    for (int round = 0; round < 600 && !fs::exists(expected / "History"); ++round) {
+    for (int round = 0; round < (expected ? 600 : 30); ++round) {
+      if (expected && fs::exists(*expected / "History")) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
@@ -96,32 +106,100 @@ TEST_F(InstallTest, PutsTheProgramsTheDesktopEntryAndTheIconsInPlace) {
   const std::string entry = readBytes(prefix() / "share/applications/skyrill.desktop");
   EXPECT_NE(entry.find("\nExec=skyrill %f\n"), std::string::npos);
   EXPECT_NE(entry.find("\nIcon=skyrill\n"), std::string::npos);
-  EXPECT_NE(entry.find("\nMimeType=application/json;\n"), std::string::npos);
+  EXPECT_NE(entry.find("\nMimeType=application/x-skyrill-day+json;\n"), std::string::npos);
 }
 
-// Beside the executable when its folder can be written, as in a copy
-// unpacked anywhere; in the user's data folder when it cannot.
-TEST_F(InstallTest, KeepsItsFilesBesideItselfOrInTheUsersDataFolder) {
-  const fs::path dataHome = *root_ / "data";
-  fs::create_directory(dataHome);
-  fs::permissions(dataHome, fs::perms::all, fs::perm_options::replace);
+// Where the files go: beside a portable copy (a settings file beside it, or
+// a build tree), else in the user's configuration, data and cache folders,
+// also for a program in a prefix's bin that it could write into; with no
+// folder to write into at all, nowhere, and the program still runs.
+TEST_F(InstallTest, KeepsItsFilesWhereItsKindOfInstallationSays) {
+  const fs::path copies = *root_ / "copies";
+  const auto copyOfProgram = [&](const char* name, const char* beside) {
+    const fs::path folder = copies / name;
+    fs::create_directories(folder);
+    fs::copy_file(bin() / "skyrill", folder / "skyrill");
+    if (std::string_view(beside) == "settings")
+      skyrill::testing::writeBytes(folder / "Stormbook.ini", "");
+    if (std::string_view(beside) == "build tree") fs::create_directory(folder / "CMakeFiles");
+    return folder;
+  };
+  const fs::path settingsBeside = copyOfProgram("unpacked", "settings");
+  const fs::path buildTree = copyOfProgram("build", "build tree");
+  const struct {
+    const char* what;
+    fs::path programDir;
+    bool asNobody;  // root may write into a read-only bin: the program runs as nobody
+    bool portable;
+  } cases[] = {
+      {"a settings file beside", settingsBeside, false, true},
+      {"a build tree", buildTree, false, true},
+      {"a prefix's bin it may write into", bin(), false, false},
+      {"a prefix's bin it may not write into", bin(), runningAsRoot(), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempFolder user;
+    fs::permissions(user.path(), fs::perms::all, fs::perm_options::replace);
+    const fs::path data = c.portable ? c.programDir : user / ".local/share/skyrill";
+    runUntilSettled(c.programDir / "skyrill", user.path(), data, c.asNobody);
+    const fs::path settings =
+        c.portable ? c.programDir / "Stormbook.ini" : user / ".config/skyrill/Stormbook.ini";
+    EXPECT_TRUE(readBytes(settings).starts_with("[Stormbook]\n")) << settings;
+    EXPECT_TRUE(fs::is_directory(data / "History"));
+    EXPECT_EQ(fs::exists(user / ".config"), !c.portable);
+    EXPECT_FALSE(fs::exists(bin() / "Stormbook.ini"));
+    EXPECT_FALSE(fs::exists(bin() / "History"));
+  }
 
-  runUntilSettled(dataHome, bin(), false);
-  EXPECT_TRUE(fs::is_regular_file(bin() / "Stormbook.ini"));
-  EXPECT_FALSE(fs::exists(dataHome / "skyrill"));
-  fs::remove(bin() / "Stormbook.ini");
-  fs::remove_all(bin() / "History");
-
-  // Root writes into a read-only folder all the same: the program then runs
-  // as nobody, for whom it is read-only.
-  fs::permissions(bin(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  runUntilSettled(dataHome, dataHome / "skyrill", runningAsRoot());
-  fs::permissions(bin(), fs::perms::owner_write, fs::perm_options::add);
-  EXPECT_TRUE(fs::is_regular_file(dataHome / "skyrill/Stormbook.ini"));
-  EXPECT_TRUE(fs::is_directory(dataHome / "skyrill/History"));
+  // Nowhere to write: HOME lies below a file.
+  const fs::path noHome = *root_ / "a-file/home";
+  skyrill::testing::writeBytes(*root_ / "a-file", "");
+  runUntilSettled(bin() / "skyrill", noHome, std::nullopt, false);
   EXPECT_FALSE(fs::exists(bin() / "Stormbook.ini"));
-  EXPECT_FALSE(fs::exists(bin() / "History"));
+}
+
+// The installed tools find their modules (the pictures, the network code)
+// from their own folder.
+TEST_F(InstallTest, ToolsDrawAndFetchThroughTheirInstalledModules) {
+  sample::ServerThread service{std::make_unique<httplib::Server>()};
+  sample::addWeatherRoutes(service.server(), {}, false);
+  const QString server = QStringLiteral("http://127.0.0.1:%1").arg(service.start("127.0.0.1", 0));
+  const TempFolder out;
+  fs::create_directory(out / "days");
+  fs::copy_file(prefix() / "share/skyrill/samples/0_57083_0_20190705.json",
+                out / "days/0_57083_0_20190705.json");
+  const auto file = [&out](const char* name) {
+    return QString::fromStdString((out / name).string());
+  };
+  const struct {
+    const char* tool;
+    QStringList args;
+    const char* picture;  // the file it draws
+    const char* start;    // how that file starts
+  } runs[] = {
+      {"skyrill-day",
+       {QStringLiteral("--chart"), file("chart.png"), file("days/0_57083_0_20190705.json")},
+       "chart.png",
+       "\x89PNG"},
+      {"skyrill-summary",
+       {QStringLiteral("--chart"), file("summary.svg"), file("days")},
+       "summary.svg",
+       "<?xml"},
+      {"skyrill-day",
+       {QStringLiteral("--station"), QStringLiteral("58453"), QStringLiteral("--date"),
+        QStringLiteral("2019-7-5"), QStringLiteral("--key"), QStringLiteral("demo"),
+        QStringLiteral("--server"), server, QStringLiteral("--strip"), file("strip.pdf")},
+       "strip.pdf",
+       "%PDF-"},
+  };
+  for (const auto& run : runs) {
+    QProcess tool;
+    tool.start(QString::fromStdString((bin() / run.tool).string()), run.args);
+    ASSERT_TRUE(tool.waitForFinished(60000)) << run.tool;
+    EXPECT_EQ(tool.exitCode(), 0) << run.tool << "\n" << tool.readAllStandardError().toStdString();
+    EXPECT_TRUE(readBytes(out / run.picture).starts_with(run.start)) << run.picture;
+  }
 }
 
 }  // namespace

@@ -18,9 +18,11 @@ using skyrill::testing::TempFolder;
 // A copy of a program in a fresh folder: its files go beside it there.
 class ProgramCopy {
  public:
+  // A settings file beside it makes it a portable copy: its files go there.
   explicit ProgramCopy(const char* program) {
     file_ = folder_ / std::filesystem::path(program).filename().string();
     std::filesystem::copy_file(program, file_);
+    skyrill::testing::writeBytes(beside("Stormbook.ini"), "");
   }
   const std::filesystem::path& file() const { return file_; }
   std::filesystem::path beside(std::string_view name) const { return folder_ / name; }
@@ -135,8 +137,8 @@ TEST(ProgramCommandLine, HelpVersionAndUsageErrors) {
   } cases[] = {
       {{QStringLiteral("--version")}, 0, "skyrill " SKYRILL_VERSION "\n"},
       {{QStringLiteral("--help")}, 0, "Usage: skyrill [FILE]\n"},
-      {{QStringLiteral("--bogus")}, 1, ""},
-      {{QStringLiteral("a.json"), QStringLiteral("b.json")}, 1, ""},
+      {{QStringLiteral("--bogus")}, 2, ""},
+      {{QStringLiteral("a.json"), QStringLiteral("b.json")}, 2, ""},
   };
   for (const auto& c : cases) {
     const ProgramCopy program(SKYRILL_PROGRAM);

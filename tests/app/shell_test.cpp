@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QImage>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include "tests/store/temp_folder.h"
 #include "tests/support/wait_for.h"
 #include "ui/main_window.h"
+#include "ui/picture_files.h"
 #include "weather_routes.h"
 
 // Readable failures.
@@ -104,6 +106,8 @@ class ShellTest : public ::testing::Test {
     Shell::Options options;
     options.dayFile = dayFile;
     options.programFile = folder / "skyrill";
+    // Everything beside the program, as a portable copy keeps it.
+    options.places = ProgramPlaces{folder / "Stormbook.ini", folder.path(), folder.path(), true};
     options.clock = [] { return QDate(2024, 3, 7); };
     options.installCrashHook = false;
     options.catchTermination = catchTermination;
@@ -466,13 +470,28 @@ TEST_F(ShellFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
   EXPECT_EQ(readBytes(folder / "day.json"), "old");
 }
 
-// Answers an export dialog with a typed file name.
-ModalAnswerer::Action exportInto(const std::filesystem::path& path, QString* presetName = nullptr) {
+// Answers an export dialog with a typed file name; records the name and
+// folder it offered, and ticks its caption box when asked.
+struct ExportOffer {
+  QString name;
+  QString folder;
+  bool hasCaptionBox = false;
+};
+ModalAnswerer::Action exportInto(const std::filesystem::path& path, ExportOffer* offer = nullptr,
+                                 bool caption = false) {
   return [=](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-    if (presetName) *presetName = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    auto* captionBox = dialog->findChild<QCheckBox*>(QStringLiteral("说明行"));
+    if (offer) {
+      *offer = {QFileInfo(dialog->selectedFiles().value(0)).fileName(),
+                dialog->directory().absolutePath(), captionBox != nullptr};
+    }
+    if (caption) {
+      ASSERT_NE(captionBox, nullptr);
+      captionBox->setChecked(true);
+    }
     typeFileName(dialog, path);
     static_cast<QDialog*>(dialog)->done(QDialog::Accepted);  // past the folder check
   };
@@ -482,8 +501,8 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   QMenu* data = window().menuBar()->actions().value(0)->menu();
   ASSERT_NE(data, nullptr);
   const QStringList exports = {QStringLiteral("&H.CSV（时次）…"), QStringLiteral("&G.CSV（表格）…"),
-                               QStringLiteral("&C.图表（SVG/PDF/PNG）…"),
-                               QStringLiteral("&W.风向杆（SVG/PDF/PNG）…")};
+                               QStringLiteral("&C.图表（PNG/JPEG/SVG/PDF）…"),
+                               QStringLiteral("&W.风向杆（PNG/JPEG/SVG/PDF）…")};
   emit data->aboutToShow();
   for (const QString& caption : exports) EXPECT_FALSE(menuItem(caption)->isEnabled());
   // Nothing to export: no dialog.
@@ -500,18 +519,40 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   }));
 
   ModalAnswerer answers;
-  QString presetName;
-  answers.then(exportInto(folder / "slots.csv", &presetName))
+  ExportOffer slotsOffer, chartOffer;
+  answers.then(exportInto(folder / "slots.csv", &slotsOffer))
       .then(exportInto(folder / "grid.csv"))
-      .then(exportInto(folder / "chart.svg"))
+      .then(exportInto(folder / "chart.svg", &chartOffer))
       .then(exportInto(folder / "strip.pdf"));
   for (const QString& caption : exports) menuItem(caption)->trigger();
   waitForAnswers(answers);
-  EXPECT_EQ(presetName, QStringLiteral("0_58453_0_20240307.csv"));
+  EXPECT_EQ(slotsOffer.name, QStringLiteral("柯桥_58453_2024-03-07.csv"));
+  EXPECT_FALSE(slotsOffer.hasCaptionBox);
+  EXPECT_EQ(chartOffer.name, QStringLiteral("柯桥_58453_2024-03-07.png"));
+  EXPECT_EQ(chartOffer.folder, QString::fromStdString(folder.path().string()))
+      << "the last export's";
+  EXPECT_TRUE(chartOffer.hasCaptionBox);
   EXPECT_TRUE(readBytes(folder / "slots.csv").starts_with("\xEF\xBB\xBF时次,时间,"));
   EXPECT_TRUE(readBytes(folder / "grid.csv").starts_with("\xEF\xBB\xBF数据时间,气温,"));
   EXPECT_NE(readBytes(folder / "chart.svg").find(">气温</text>"), std::string::npos);
   EXPECT_TRUE(readBytes(folder / "strip.pdf").starts_with("%PDF-"));
+
+  // A JPEG by its name, with the caption line under the chart.
+  answers.then(exportInto(folder / "chart.jpg", nullptr, true));
+  menuItem(exports[2])->trigger();
+  waitForAnswers(answers);
+  EXPECT_TRUE(readBytes(folder / "chart.jpg").starts_with("\xFF\xD8\xFF"));
+  EXPECT_EQ(QImage(QString::fromStdString((folder / "chart.jpg").string())).size(),
+            QSize(500, 440 + kCaptionHeight));
+
+  // A name without a picture ending is refused, and nothing is written.
+  Shown refusal;
+  answers.then(exportInto(folder / "chart.bmp")).then(pressOnBox(QMessageBox::Ok, &refusal));
+  menuItem(exports[2])->trigger();
+  waitForAnswers(answers);
+  EXPECT_TRUE(refusal.text.contains(QStringLiteral(".png、.jpg、.jpeg、.svg 或 .pdf")))
+      << refusal.text.toStdString();
+  EXPECT_FALSE(std::filesystem::exists(folder / "chart.bmp"));
 
   // A file that cannot be written ends in a warning owned by the window.
   Shown warning;

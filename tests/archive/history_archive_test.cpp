@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
+#include <iterator>
 #include <system_error>
 
 #include "store/observation_files.h"
@@ -59,6 +61,13 @@ TEST(SuggestedFileName, EncodesModeStationSourceAndDate) {
   for (const Case& c : cases) {
     EXPECT_EQ(makeSuggestedFileName(c.request, now), c.expected);
   }
+}
+
+TEST(ReadableDayName, joinsWhatIsKnownAndKeepsTheFileInItsFolder) {
+  EXPECT_EQ(readableDayName("哈尔滨", "50953", "2024-01-20"), "哈尔滨_50953_2024-01-20");
+  EXPECT_EQ(readableDayName("", "50953", "2024-01-20"), "50953_2024-01-20");
+  EXPECT_EQ(readableDayName("a/b", "..\\x", ""), "a_b_.._x");
+  EXPECT_EQ(readableDayName("", "", ""), "skyrill");
 }
 
 class HistoryArchiveTest : public ::testing::Test {
@@ -185,7 +194,7 @@ TEST(ObservationFileWalk, goesOnPastWhatIsGoneAndNamesIt) {
   };
 
   const ObservationFileWalk walk = walkObservationFiles({folder.path()}, vanishing);
-  EXPECT_EQ(walk.files,
+  EXPECT_EQ(walk.files.paths(),
             (std::vector<std::filesystem::path>{folder / "2019/0_57083_0_20190705.json",
                                                 folder / "2020/0_57083_0_20200102.json",
                                                 folder / "2020/deep/0_57083_0_20200101.json"}));
@@ -195,6 +204,75 @@ TEST(ObservationFileWalk, goesOnPastWhatIsGoneAndNamesIt) {
   EXPECT_EQ(walk.unread[0].path, folder / "2019/gone");
   EXPECT_EQ(walk.unread[1].path, folder / "2020/gone");
   EXPECT_TRUE(walk.missing.empty());
+}
+
+// Files come in the order of their paths, part by part, as a sort of the
+// paths would give them: "a/z.json" before "a-b.json" though "/" is after "-"
+// as a byte, and what an argument inside another holds is found twice.
+TEST(ObservationFileWalk, givesFilesInPathOrderWhateverTheArgumentsOrder) {
+  TempFolder folder;
+  const std::vector<std::string> all = {
+      "a/z.json",     "a-b.json", "a.json", "a/b/c.json",
+      "a/b-c/d.json", "b.json",   "A.json", "a/0_1_0_20190705.json",
+      "a/b/c/d.json", "a b.json"};
+  for (const std::string& file : all) {
+    std::filesystem::create_directories((folder / file).parent_path());
+    writeBytes(folder / file, "{}");
+  }
+  const auto pathsOf = [&folder](const std::vector<std::string>& names) {
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& name : names)
+      paths.push_back(name.empty() ? folder.path() : folder / name);
+    return paths;
+  };
+  const auto with = [](std::vector<std::string> files, const std::vector<std::string>& more) {
+    files.insert(files.end(), more.begin(), more.end());
+    return files;
+  };
+  const struct {
+    std::vector<std::string> arguments;  // "" for the folder itself
+    std::vector<std::string> found;      // each time it is found
+  } cases[] = {
+      {{""}, all},
+      {{"b.json", "a"},
+       {"b.json", "a/z.json", "a/b/c.json", "a/b-c/d.json", "a/0_1_0_20190705.json",
+        "a/b/c/d.json"}},
+      {{"a/b", "", "a-b.json"}, with(all, {"a/b/c.json", "a/b/c/d.json", "a-b.json"})},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::filesystem::path> expected = pathsOf(c.found);
+    std::sort(expected.begin(), expected.end());
+    const ObservationFileWalk walk = walkObservationFiles(pathsOf(c.arguments));
+    EXPECT_EQ(walk.files.paths(), expected) << c.arguments.size() << " arguments";
+  }
+}
+
+// A found file keeps its path as it was given, letter for letter, with its
+// name apart.
+TEST(FoundFiles, keepPathsAsGivenAndTellTheirNames) {
+  const struct {
+    const char* path;
+    const char* name;
+  } cases[] = {
+      {"day.json", "day.json"},
+      {"./History/2019/0_57083_0_20190705.json", "0_57083_0_20190705.json"},
+      {"/abs//double/x.json", "x.json"},
+      {"History/2019/0_57083_0_20190706.json", "0_57083_0_20190706.json"},
+      {"Copy/名字 with space.json", "名字 with space.json"},
+      {"History/2019/0_57083_0_20190705.json", "0_57083_0_20190705.json"},
+  };
+  std::vector<std::filesystem::path> paths;
+  for (const auto& c : cases) paths.push_back(c.path);
+  const FoundFiles found(paths);
+  ASSERT_EQ(found.size(), std::size(cases));
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    EXPECT_EQ(found.pathText(i), cases[i].path);
+    EXPECT_EQ(found.name(i), cases[i].name);
+  }
+  FoundFiles sorted = found;
+  sorted.sortByPath();
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(sorted.paths(), paths);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "archive/history_archive.h"
+#include "core/calendar_date.h"
 #include "tests/store/temp_folder.h"
 
 namespace skyrill {

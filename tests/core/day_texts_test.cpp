@@ -118,6 +118,42 @@ TEST(StatusLines, fromTheSeriesThroughTheSummary) {
   EXPECT_EQ(lines[0], "最高气温：无数据");
 }
 
+// The same text in every slot's temperature, pressure and visibility, read
+// by the rule for the numeric value of a text: a tiny negative number shows
+// as -0 whether or not a double can hold it; a tab or a leading point ends
+// the number at once.
+TEST(StatusLines, slotTextsShowAsTheirNumericValue) {
+  const struct {
+    const char* text;
+    const char* lowestTemperature;
+    const char* meanTemperature;
+    const char* lowestPressure;
+    const char* meanPressure;
+    const char* lowestVisibility;
+  } cases[] = {
+      {"-1e-320", "-0.0", "-0.00", "-0.0", "-0.0", "-0.000"},
+      {"-1e-400", "-0.0", "-0.00", "-0.0", "-0.0", "-0.000"},
+      {"-0", "0.0", "0.00", "0.0", "0.0", "0.000"},
+      {"-0e-400", "0.0", "0.00", "0.0", "0.0", "0.000"},
+      {" 7", "7.0", "7.00", "7.0", "7.0", "7.000"},
+      {"\t7", "0.0", "0.00", "0.0", "0.0", "0.000"},
+      {".5", "0.0", "0.00", "0.0", "0.0", "0.000"},
+      {"-.5", "0.0", "0.00", "0.0", "0.0", "0.000"},
+  };
+  for (const auto& c : cases) {
+    DaySeries series;
+    for (HourlyRecord& hour : series.hours) {
+      hour.temperature = hour.pressure = hour.visibility = c.text;
+    }
+    const auto lines = texts(composeStatusLines(computeDailySummary(series), 0, ""));
+    EXPECT_EQ(lines[1], std::string("最低气温：") + c.lowestTemperature + "℃") << c.text;
+    EXPECT_EQ(lines[2], std::string("平均气温：") + c.meanTemperature + "℃") << c.text;
+    EXPECT_EQ(lines[4], std::string("最低气压：") + c.lowestPressure + "hPa") << c.text;
+    EXPECT_EQ(lines[5], std::string("平均气压：") + c.meanPressure + "hPa") << c.text;
+    EXPECT_EQ(lines[9], std::string("最低能见度：") + c.lowestVisibility + "km") << c.text;
+  }
+}
+
 TEST(StatusLines, initialCaptionsInBarOrder) {
   const auto lines = initialStatusLines();
   EXPECT_EQ(texts(lines),
@@ -138,6 +174,15 @@ TEST(DayTitle, kindDateAndStationFromTheSamePathsInBothModes) {
 
   ASSERT_TRUE(document.parse(R"({"today":[{"name":"x"}]})"));
   EXPECT_EQ(composeDayTitle(QueryMode::Today, document), "天气实况\r\n\r\n ");
+}
+
+TEST(PictureCaption, stationDateKindAndSourceOnOneLine) {
+  JsonDocument document;
+  ASSERT_TRUE(document.parse(R"({"date":"2019-07-05","wmo":58453,"res":[{"name":"杭州"}]})"));
+  EXPECT_EQ(composePictureCaption(QueryMode::History, document, "2019/07/06 08:00:00"),
+            "杭州 58453　2019-07-05　历史天气　来源：数据服务（2019/07/06 08:00:00 获取）");
+  EXPECT_EQ(composePictureCaption(QueryMode::Today, document, kLocalFileLabel),
+            "杭州 58453　2019-07-05　天气实况　来源：本地文件");
 }
 
 }  // namespace

@@ -21,11 +21,16 @@ TEST(NumericValue, readsTheNumberAtTheStart) {
       {"abc", 0},
       {"12.5", 12.5},
       {"  -3.25", -3.25},
-      {"\t7", 7},
+      {"\t7", 0},   // only spaces are skipped
+      {" \t7", 0},  // after them, a tab ends the number too
+      {"\n7", 0},
       {"+4", 4},
       {"5.", 5},
-      {".5", 0.5},
-      {"-.5", -0.5},
+      {".5", 0},  // digits come before the point
+      {"-.5", 0},
+      {"  .5", 0},
+      {"．５", 0},  // full-width, the same
+      {"５．", 5},
       {".", 0},
       {"-", 0},
       {"+.", 0},
@@ -71,11 +76,27 @@ TEST(NumericValue, holdsHugeAndTinyNumbersFinite) {
   const std::string manyDigits = std::string(400, '9');
   EXPECT_DOUBLE_EQ(numericValue(manyDigits), largest);
   EXPECT_DOUBLE_EQ(numericValue("0." + std::string(400, '0') + "1"), 0);
-  EXPECT_FALSE(std::signbit(numericValue("-0.0")));
-  EXPECT_FALSE(std::signbit(numericValue("-1e-999")));
   EXPECT_DOUBLE_EQ(numericValue("nan"), 0);
   EXPECT_DOUBLE_EQ(numericValue("inf"), 0);
   EXPECT_DOUBLE_EQ(numericValue("-Infinity"), 0);
+}
+
+// A zero written with a minus is 0, while a negative number too small for
+// a double keeps its sign, as one just above that does.
+TEST(NumericValue, tinyNegativeNumbersKeepTheirSign) {
+  const struct {
+    const char* text;
+    bool negative;
+  } cases[] = {
+      {"-0", false},       {"-0.0", false},   {"-0e-400", false}, {"-0.000e5", false},
+      {"-1e-320", true},   {"-1e-400", true}, {"-1e-999", true},  {"-0.0001e-400", true},
+      {"－１e-400", true}, {"1e-400", false}, {"+1e-400", false}, {"-1e-400（大雾）", true},
+  };
+  for (const auto& c : cases) {
+    const double value = numericValue(c.text);
+    EXPECT_TRUE(value == 0 || std::fabs(value) < 1e-300) << c.text;
+    EXPECT_EQ(std::signbit(value), c.negative) << c.text;
+  }
 }
 
 TEST(IntegerValue, dropsTheFractionWithinRange) {
@@ -93,6 +114,34 @@ TEST(SlotText, cleaningRemovesOnlyAsciiParentheses) {
   EXPECT_DOUBLE_EQ(slotNumber("(0.3)"), 0.3);
   EXPECT_DOUBLE_EQ(slotNumber("0.8（大雾）"), 0.8);
   EXPECT_DOUBLE_EQ(slotNumber("（1）"), 0);
+  // A parenthesis inside the number joins its parts once removed; one
+  // after it changes nothing; a text of parentheses alone has no value.
+  const struct {
+    const char* text;
+    bool hasText;
+    double number;
+  } cases[] = {
+      {"", false, 0},
+      {"()", false, 0},
+      {")(", false, 0},
+      {"(", false, 0},
+      {"5", true, 5},
+      {"5(0)", true, 50},
+      {"5.(2)", true, 5.2},
+      {"1e(2)", true, 100},
+      {"-(3)", true, -3},
+      {" (7)", true, 7},
+      {"5 (3)", true, 5},
+      {"5(", true, 5},
+      {"0.8（大雾）", true, 0.8},
+      {"(0.3)（小）", true, 0.3},
+      {"()x", true, 0},
+      {"\t(5)", true, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(hasSlotText(c.text), c.hasText) << c.text;
+    EXPECT_DOUBLE_EQ(slotNumber(c.text), c.number) << c.text;
+  }
 }
 
 TEST(RoundHalfAway, roundsHalvesAwayFromZero) {
@@ -109,6 +158,8 @@ TEST(RoundHalfAway, roundsHalvesAwayFromZero) {
   for (const Case& c : cases) {
     EXPECT_DOUBLE_EQ(roundHalfAway(c.x, c.decimals), c.rounded) << c.x << " to " << c.decimals;
   }
+  EXPECT_TRUE(std::signbit(roundHalfAway(-0.0, 1)));  // a zero keeps its sign
+  EXPECT_TRUE(std::signbit(roundHalfAway(-1e-320, 1)));
   const double largest = std::numeric_limits<double>::max();
   EXPECT_EQ(roundHalfAway(largest, 3), largest);
   EXPECT_EQ(roundHalfAway(-largest, 3), -largest);

@@ -99,7 +99,8 @@ TEST(SampleServiceProcess, dataFolderThatCannotBeReadIsAUsageError) {
   testing::writeBytes(folder / "file.json", "{}");
   for (const auto& dataDir : {folder / "missing", folder / "file.json"}) {
     ServiceProcess service({"--port", "0", "--data-dir", dataDir.string()});
-    EXPECT_EQ(service.nextLine(), "not a readable folder: " + dataDir.string() + "\n");
+    EXPECT_EQ(service.nextLine(),
+              "skyrill-sample-service: not a readable folder: " + dataDir.string() + "\n");
     const int status = service.stop();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << dataDir << " " << status;
   }

@@ -43,7 +43,7 @@ TEST(GridReport, keepsEveryGridRowOnItsOwnLine) {
 
 TEST(DayOptions, parsesBothFormsAndRefusesBadOnes) {
   std::string error;
-  auto file = parseDayOptions({"--wind", "2", "--visibility", "2", "--slots", "a.json"}, error);
+  auto file = parseDayOptions({"--wind=2", "--visibility", "2", "--slots", "a.json"}, error);
   ASSERT_TRUE(file);
   EXPECT_EQ(file->wind, WindVariant::TwoMinuteMean);
   EXPECT_EQ(file->visibility, VisibilityVariant::Reported);
@@ -55,11 +55,13 @@ TEST(DayOptions, parsesBothFormsAndRefusesBadOnes) {
   EXPECT_TRUE(grid->printGrid);
   EXPECT_TRUE(grid->realtime);
 
-  auto fetch = parseDayOptions({"--station", "58453", "--date", "2019-7-5", "--key", "k"}, error);
-  ASSERT_TRUE(fetch);
-  QueryRequest request;
-  ASSERT_TRUE(splitDateText(fetch->date, request));
-  EXPECT_EQ(request.year + "|" + request.month + "|" + request.day, "2019|7|5");
+  for (const char* date : {"2019-7-5", "2019-07-05", "20190705"}) {
+    auto fetch = parseDayOptions({"--station", "58453", "--date", date, "--key", "k"}, error);
+    ASSERT_TRUE(fetch) << date << ": " << error;
+    QueryRequest request;
+    setRequestDate(request, fetch->date);
+    EXPECT_EQ(request.year + "|" + request.month + "|" + request.day, "2019|7|5") << date;
+  }
 
   const std::vector<std::vector<std::string>> bad = {
       {},
@@ -67,7 +69,8 @@ TEST(DayOptions, parsesBothFormsAndRefusesBadOnes) {
       {"--visibility"},
       {"--station", "1"},
       {"--station", "1", "--today", "--date", "2019-7-5"},
-      {"--station", "1", "--date", "20190705"},
+      {"--station", "1", "--date", "2024-02-30"},
+      {"--station", "1", "--date", "2019/7/5"},
       {"--bogus", "a.json"},
       {"a.json", "b.json"},
       {"--grid", "--slots", "a.json"},

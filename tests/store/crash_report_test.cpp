@@ -43,7 +43,8 @@ TEST(CrashQuestion, NamesTheErrorAndTheHeldData) {
 }
 
 TEST(CrashReport, IsNamedAfterTheProgramFile) {
-  const testing::TempFolder folder;  // a program folder that can be written
+  const testing::TempFolder folder;  // a portable copy's folder: the report goes beside
+  testing::writeBytes(folder / "Stormbook.ini", "");
   EXPECT_EQ(crashReportPath(folder / "Stormbook.exe"), folder / "Stormbook.exe_Bug.log");
   EXPECT_EQ(crashReportPath(folder / "skyrill"), folder / "skyrill_Bug.log");
   EXPECT_EQ(crashSavedText("/opt/skyrill/skyrill_Bug.log"),

@@ -43,32 +43,94 @@ TEST(ProgramPaths, programFileIsTheRunningExecutable) {
   EXPECT_EQ(programDirectory(), programFilePath().parent_path());
 }
 
-// A folder that cannot be written stands in for one that does not exist:
-// root may write anywhere, but not into a folder that is not there.
-TEST(ProgramPaths, dataFolderIsTheProgramFolderWhenWritableElseTheUsersDataFolder) {
-  TempFolder folder;
-  const std::string root = folder.path().string();
-  const std::filesystem::path missing = folder / "not-there";
+// The XDG folders of one user, with nothing in them yet.
+class UserFolders {
+ public:
+  UserFolders()
+      : home_("HOME", (folder_ / "home").string()),
+        config_("XDG_CONFIG_HOME", std::nullopt),
+        data_("XDG_DATA_HOME", (folder_ / "data").string()),
+        cache_("XDG_CACHE_HOME", std::nullopt) {}
+  std::filesystem::path operator/(std::string_view name) const { return folder_ / name; }
+
+ private:
+  TempFolder folder_;
+  ScopedVariable home_, config_, data_, cache_;
+};
+
+// One decision for every program: portable beside the program when a
+// settings file stands there or it runs from its build tree, never in a
+// prefix's "bin"; else the user's configuration, data and cache folders.
+TEST(ProgramPlaces, PortableBesideTheProgramElseTheUsersFolders) {
+  const UserFolders user;
+  const std::filesystem::path settingsBeside = user / "unpacked";
+  std::filesystem::create_directories(settingsBeside);
+  testing::writeBytes(settingsBeside / "Stormbook.ini", "");
+  const std::filesystem::path buildTree = user / "build/app";
+  std::filesystem::create_directories(buildTree / "CMakeFiles");
+  const std::filesystem::path prefixBin = user / "prefix/bin";
+  std::filesystem::create_directories(prefixBin);
+  testing::writeBytes(prefixBin / "Stormbook.ini", "");  // left there by an earlier version
+  const std::filesystem::path bare = user / "bare";
   const struct {
     const char* what;
     std::filesystem::path programDir;
-    std::optional<std::string> dataHome;
-    std::optional<std::string> home;
-    std::filesystem::path expected;
-  } cases[] = {
-      {"writable", folder.path(), root + "/data", root + "/home", folder.path()},
-      {"XDG_DATA_HOME", missing, root + "/data", root + "/home", folder / "data/skyrill"},
-      {"relative XDG_DATA_HOME is ignored", missing, "data", root + "/home",
-       folder / "home/.local/share/skyrill"},
-      {"HOME", missing, std::nullopt, root + "/home", folder / "home/.local/share/skyrill"},
-      {"neither", missing, std::nullopt, std::nullopt, missing},
-  };
+    bool portable;
+  } cases[] = {{"settings beside", settingsBeside, true},
+               {"build tree", buildTree, true},
+               {"a prefix's bin", prefixBin, false},
+               {"nothing beside", bare, false}};
   for (const auto& c : cases) {
-    const ScopedVariable dataHome("XDG_DATA_HOME", c.dataHome);
-    const ScopedVariable home("HOME", c.home);
-    EXPECT_EQ(dataDirectory(c.programDir), c.expected) << c.what;
-    EXPECT_TRUE(std::filesystem::is_directory(c.expected) || c.expected == missing) << c.what;
+    const ProgramPlaces places = programPlaces(c.programDir);
+    EXPECT_EQ(places.portable, c.portable) << c.what;
+    if (c.portable) {
+      EXPECT_EQ(places.settingsFile, c.programDir / "Stormbook.ini") << c.what;
+      EXPECT_EQ(places.dataFolder, c.programDir) << c.what;
+      EXPECT_EQ(places.cacheFolder, c.programDir) << c.what;
+    } else {
+      EXPECT_EQ(places.settingsFile, user / "home/.config/skyrill/Stormbook.ini") << c.what;
+      EXPECT_EQ(places.dataFolder, user / "data/skyrill") << c.what;
+      EXPECT_EQ(places.cacheFolder, user / "home/.cache/skyrill") << c.what;
+    }
   }
+}
+
+// What an earlier version kept in the data folder or beside a program in a
+// prefix's bin is moved, whole and once, where it now belongs; nothing that
+// is already there is overwritten.
+TEST(ProgramPlaces, EarlierFilesMoveInAndNothingIsLost) {
+  const UserFolders user;
+  const std::filesystem::path prefixBin = user / "prefix/bin";
+  std::filesystem::create_directories(prefixBin / "History/2024");
+  testing::writeBytes(prefixBin / "History/2024/0_54511_0_20240101.json", "day");
+  testing::writeBytes(prefixBin / "skyrill_Bug.log", "report");
+  std::filesystem::create_directories(user / "data/skyrill");
+  testing::writeBytes(user / "data/skyrill/Stormbook.ini", "[Stormbook]\nSite=54511\n");
+  testing::writeBytes(user / "data/skyrill/ProvinceData", "[]");
+  testing::writeBytes(prefixBin / "Stormbook.ini", "older");
+
+  const ProgramPlaces places = programPlaces(prefixBin);
+  EXPECT_TRUE(preparePlaces(places, prefixBin));
+  EXPECT_EQ(testing::readBytes(places.settingsFile), "[Stormbook]\nSite=54511\n");
+  EXPECT_EQ(testing::readBytes(places.cacheFolder / "ProvinceData"), "[]");
+  EXPECT_EQ(testing::readBytes(places.dataFolder / "History/2024/0_54511_0_20240101.json"), "day");
+  EXPECT_EQ(testing::readBytes(places.dataFolder / "skyrill_Bug.log"), "report");
+  // The older settings beside the program stay where they are, not over the newer.
+  EXPECT_EQ(testing::readBytes(prefixBin / "Stormbook.ini"), "older");
+  EXPECT_FALSE(std::filesystem::exists(prefixBin / "History"));
+}
+
+// With no folder to write into, the settings cannot be kept: the caller is told.
+TEST(ProgramPlaces, NoWritablePlaceIsTold) {
+  TempFolder folder;
+  testing::writeBytes(folder / "file", "");
+  const ScopedVariable home("HOME", (folder / "file/home").string());
+  const ScopedVariable config("XDG_CONFIG_HOME", std::nullopt);
+  const ScopedVariable data("XDG_DATA_HOME", std::nullopt);
+  const ScopedVariable cache("XDG_CACHE_HOME", std::nullopt);
+  const ProgramPlaces places = programPlaces(folder / "bin");
+  EXPECT_FALSE(places.portable);
+  EXPECT_FALSE(preparePlaces(places, folder / "bin"));
 }
 
 }  // namespace

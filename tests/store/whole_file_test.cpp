@@ -242,5 +242,50 @@ TEST(WholeFile, firstWriteIntoAFolderCleansItUp) {
   EXPECT_TRUE(fs::exists(running));
 }
 
+// A batch changes no target before its commit; then all at once, in their
+// folders; what is never committed leaves nothing behind.
+TEST(WholeFileBatch, targetsChangeOnlyAtCommitAndNothingIsLeftBehind) {
+  TempFolder folder;
+  fs::create_directories(folder / "2023");
+  fs::create_directories(folder / "2024");
+  writeBytes(folder / "2024" / "b", "old");
+  {
+    WholeFileBatch batch;
+    std::error_code error;
+    ASSERT_TRUE(batch.add(folder / "2023" / "a", "new a", error)) << error.message();
+    ASSERT_TRUE(batch.add(folder / "2024" / "b", "new b", error)) << error.message();
+    EXPECT_FALSE(fs::exists(folder / "2023" / "a"));
+    EXPECT_EQ(readBytes(folder / "2024" / "b"), "old");
+    ASSERT_TRUE(batch.commit(error)) << error.message();
+    EXPECT_EQ(batch.size(), 0u);
+    EXPECT_EQ(readBytes(folder / "2023" / "a"), "new a");
+    EXPECT_EQ(readBytes(folder / "2024" / "b"), "new b");
+
+    ASSERT_TRUE(batch.add(folder / "2024" / "c", "never committed", error));
+  }
+  EXPECT_FALSE(fs::exists(folder / "2024" / "c"));
+  EXPECT_TRUE(tempFilesIn(folder / "2023").empty());
+  EXPECT_TRUE(tempFilesIn(folder / "2024").empty());
+}
+
+// A commit whose folder went away fails with the reason and removes the
+// temporary files it still held.
+TEST(WholeFileBatch, failedCommitSaysWhyAndLeavesNoTemporaryFile) {
+  TempFolder folder;
+  fs::create_directories(folder / "gone");
+  WholeFileBatch batch;
+  std::error_code error;
+  ASSERT_TRUE(batch.add(folder / "kept", "kept", error));
+  ASSERT_TRUE(batch.add(folder / "gone" / "day", "day", error));
+  fs::remove_all(folder / "gone");
+  EXPECT_FALSE(batch.commit(error));
+  EXPECT_TRUE(error);
+  EXPECT_EQ(batch.size(), 0u);
+  EXPECT_TRUE(tempFilesIn(folder.path()).empty());
+
+  EXPECT_FALSE(batch.add(folder / "missing" / "day", "x", error)) << "no folder to write into";
+  EXPECT_TRUE(error);
+}
+
 }  // namespace
 }  // namespace skyrill

@@ -62,7 +62,7 @@ TEST(SkyrillDay, printsTheReportsOfSavedDays) {
   }
 }
 
-TEST(SkyrillDay, failedChecksGoToStandardErrorWithStatus2) {
+TEST(SkyrillDay, failedChecksGoToStandardErrorWithStatus1) {
   struct Case {
     std::string file;
     std::string message;
@@ -88,7 +88,7 @@ TEST(SkyrillDay, failedChecksGoToStandardErrorWithStatus2) {
   for (const Case& c : cases) {
     for (const char* report : {"", "--grid "}) {
       const Outcome outcome = runDay(report + dayFile(c.file));
-      EXPECT_EQ(outcome.status, 2) << report << c.file;
+      EXPECT_EQ(outcome.status, 1) << report << c.file;
       EXPECT_EQ(outcome.out, "") << report << c.file;
       EXPECT_EQ(outcome.err, c.message) << report << c.file;
     }
@@ -103,7 +103,7 @@ TEST(SkyrillDay, longServiceErrorIsPrintedWhole) {
   skyrill::writeWholeFile(file, R"({"error":")" + error + R"("})");
   const Outcome outcome = runDay(file.string());
   fs::remove(file);
-  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "获取失败！错误报告：\n" + error.substr(0, 1024) + "\n\n文件“" +
                              file.filename().string() +
                              "”：文件保存的是数据服务的错误答复，不是一天的观测数据。\n\n" + error +
@@ -112,7 +112,7 @@ TEST(SkyrillDay, longServiceErrorIsPrintedWhole) {
 
 TEST(SkyrillDay, refusesAFileWhoseNameCarriesAnUnknownMode) {
   const Outcome outcome = runDay(dayFile("5_57083_0_20190705.json"));
-  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.out, "");
   EXPECT_FALSE(outcome.err.empty());
 }
@@ -151,6 +151,14 @@ TEST(SkyrillDay, exportsTheDayAsCsvAndVectorPictures) {
   EXPECT_TRUE(pdf.starts_with("%PDF-"));
   EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
   EXPECT_NE(pdf.find("/Image"), std::string::npos) << "the barbs are images";
+
+  // With --caption the pictures carry the day's line under them.
+  const Outcome captioned = runDay("--caption --chart " + (dir / "captioned.svg").string() + " " +
+                                   dayFile("0_54511_0_20240120.json"));
+  EXPECT_EQ(captioned.status, 0) << captioned.err;
+  const std::string captionedSvg = readAll(dir / "captioned.svg");
+  EXPECT_NE(captionedSvg.find("viewBox=\"0 0 500 460\""), std::string::npos);
+  EXPECT_NE(captionedSvg.find("来源：本地文件</text>"), std::string::npos);
 
   // A file that cannot be written fails the run after the report.
   const Outcome unwritable = runDay("--csv " + (dir / "no" / "day.csv").string() + " " +
@@ -226,15 +234,106 @@ TEST_F(SkyrillDayOutputs, failedWritesLeaveTheOldFilesAlone) {
   }
 }
 
-TEST(SkyrillDay, usageErrorsAndHelp) {
-  EXPECT_EQ(runDay("").status, 1);
-  EXPECT_EQ(runDay("--wind 7 x.json").status, 1);
-  EXPECT_EQ(runDay("--grid --slots x.json").status, 1);
-  const Outcome help = runDay("--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--slots"), std::string::npos);
-  EXPECT_NE(help.out.find("--grid"), std::string::npos);
-  EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+// ---- Light runs ----------------------------------------------------------
+// A run loads Qt only to draw a picture and the network libraries only to
+// fetch; ld.so tells with LD_DEBUG=files what a run loaded.
+
+const char* const kQtLibraries[] = {"libQt6Core", "libQt6Gui", "libQt6Svg", "libQt6DBus",
+                                    "libdbus-1"};
+const char* const kNetworkLibraries[] = {"libcurl", "libssl", "libcrypto"};
+constexpr const char* kLoadTrace = "LD_DEBUG=files ";
+
+bool loads(const Outcome& traced, const std::string& library) {
+  return traced.err.find("file=" + library + ".so") != std::string::npos;
+}
+
+// Whether the traced run loaded Qt and the network libraries as expected.
+void expectLoads(const Outcome& traced, bool qt, bool network, const std::string& run) {
+  EXPECT_EQ(traced.status, 0) << run;
+  EXPECT_EQ(loads(traced, "libQt6Gui"), qt) << run;
+  EXPECT_EQ(loads(traced, "libQt6Svg"), qt) << run;
+  if (!qt) {
+    for (const char* library : kQtLibraries)
+      EXPECT_FALSE(loads(traced, library)) << run << ": " << library;
+  }
+  for (const char* library : kNetworkLibraries)
+    EXPECT_EQ(loads(traced, library), network) << run << ": " << library;
+}
+
+TEST(LightRuns, savedDaysLoadNoQtAndNoNetworkUnlessAPictureIsAsked) {
+  skyrill::testing::TempFolder folder;
+  fs::create_directory(folder / "days");
+  fs::copy_file(dayFile("0_57083_0_20190705.json"), folder / "days/0_57083_0_20190705.json");
+  const std::string out = (folder / "out").string();
+  const std::string day = dayFile("0_57083_0_20190705.json");
+  const std::string days = (folder / "days").string();
+  const struct {
+    std::string program;
+    std::string args;
+    bool qt;
+  } cases[] = {
+      {SKYRILL_DAY_PROGRAM, day, false},
+      {SKYRILL_DAY_PROGRAM, "--slots --csv " + out + ".csv " + day, false},
+      {SKYRILL_DAY_PROGRAM, "--grid --grid-csv " + out + ".csv " + day, false},
+      {SKYRILL_DAY_PROGRAM, "--chart " + out + ".png " + day, true},
+      {SKYRILL_DAY_PROGRAM, "--strip " + out + ".svg " + day, true},
+      {SKYRILL_SUMMARY_PROGRAM, days, false},
+      {SKYRILL_SUMMARY_PROGRAM, "--csv " + out + ".csv " + days, false},
+      {SKYRILL_SUMMARY_PROGRAM, "--chart " + out + ".pdf " + days, true},
+  };
+  for (const auto& c : cases) {
+    const Outcome traced = skyrill::testing::runProgram(kLoadTrace + c.program, c.args);
+    expectLoads(traced, c.qt, false, c.program + " " + c.args);
+  }
+}
+
+TEST_F(SkyrillDayOutputs, fetchesLoadTheNetworkAndQtOnlyForAPicture) {
+  const std::string chart = "--chart " + (dir_ / "chart.png").string();
+  for (const std::string& outputs : {std::string(), chart}) {
+    expectLoads(fetch(outputs, kLoadTrace), !outputs.empty(), true, "fetch " + outputs);
+  }
+}
+
+// A copy of the program without its modules beside it: it still shows a
+// file, and says which module a picture or a fetch lacks.
+TEST(LightRuns, withoutItsModulesTheProgramShowsFilesAndNamesWhatIsMissing) {
+  skyrill::testing::TempFolder folder;
+  fs::create_directories(folder / "bin");
+  const std::string program = (folder / "bin/skyrill-day").string();
+  fs::copy_file(SKYRILL_DAY_PROGRAM, program);
+  const std::string day = dayFile("0_57083_0_20190705.json");
+  const std::string chart = (folder / "chart.png").string();
+  const struct {
+    std::string args;
+    int status;
+    std::string report;  // the reference of the report on standard output
+    const char* module;  // the module named on standard error
+    const char* line;    // and the line that follows from its lack
+  } cases[] = {
+      {day, 0, "0_57083_0_20190705.ref", nullptr, nullptr},
+      {"--chart " + chart + " " + day, 1, "0_57083_0_20190705.ref", "skyrill-pictures.so",
+       "skyrill-day: cannot write "},
+      {"--station 58453 --date 2019-7-5 --server http://127.0.0.1:9", 1, "", "skyrill-day-net.so",
+       nullptr},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = skyrill::testing::runProgram(program, c.args);
+    EXPECT_EQ(outcome.status, c.status) << c.args << "\n" << outcome.err;
+    EXPECT_EQ(outcome.out, c.report.empty() ? "" : readAll(kDayData / c.report)) << c.args;
+    if (c.module == nullptr) {
+      EXPECT_EQ(outcome.err, "") << c.args;
+      continue;
+    }
+    // Looked for from the copy's own folder.
+    EXPECT_TRUE(outcome.err.starts_with("skyrill-day: cannot load " +
+                                        fs::canonical(folder.path()).string()))
+        << outcome.err;
+    EXPECT_NE(outcome.err.find(c.module), std::string::npos) << c.args << "\n" << outcome.err;
+    if (c.line != nullptr) {
+      EXPECT_NE(outcome.err.find(c.line), std::string::npos) << outcome.err;
+    }
+  }
+  EXPECT_FALSE(fs::exists(chart));
 }
 
 // Each tool tells its use, its exit statuses and its version.

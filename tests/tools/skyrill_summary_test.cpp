@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "store/whole_file.h"
+#include "tests/archive/generated_archive.h"
 #include "tests/store/temp_folder.h"
 #include "tests/tools/run_program.h"
 
@@ -124,6 +126,7 @@ TEST_F(SkyrillSummary, chartNeedsOneStation) {
     const Outcome outcome = run(c.args);
     EXPECT_EQ(outcome.status, 2) << c.args;
     EXPECT_NE(outcome.err.find(c.error), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out, "") << "no table without its chart";
     EXPECT_FALSE(fs::exists("x.png"));
   }
 }
@@ -166,10 +169,64 @@ TEST_F(SkyrillSummary, namesThatAreNotUtf8AreMendedInTheCsvAndReported) {
     EXPECT_EQ(text.find_first_of("\xFF\xFE"), std::string::npos) << text;
 }
 
+// The summary of the generated archive as the tool writes it: its lines of
+// the station (all when empty), ended by CR LF after a byte-order mark.
+std::string generatedSummary(const fs::path& archive, const std::string& station) {
+  std::istringstream in(readAll(skyrill::testing::generatedArchiveSummary()));
+  std::string csv(kBom);
+  std::string line;
+  for (bool header = true; std::getline(in, line); header = false) {
+    const std::string marker = "<archive>";
+    if (header) {
+      csv += line + "\r\n";
+    } else if (station.empty() || line.find("," + station + ",") != std::string::npos) {
+      csv += line.replace(0, marker.size(), archive.string()) + "\r\n";
+    }
+  }
+  return csv;
+}
+
+// Over three stations, with days fetched twice in every way and files named
+// by hand, the tool writes the bytes it wrote before it streamed, to standard
+// output or to a file, with any number of threads.
+TEST(SkyrillSummaryOfGeneratedArchive, writesTheBytesOfTheSummaryBeforeItStreamed) {
+  skyrill::testing::TempFolder folder;
+  const fs::path archive = folder / "archive";
+  skyrill::testing::makeGeneratedArchive(archive);
+  const fs::path csv = folder / "summary.csv";
+  const struct {
+    std::string args;
+    std::string station;
+  } cases[] = {
+      {"", ""},
+      {"--threads 1", ""},
+      {"--threads 2", ""},
+      {"--csv " + csv.string(), ""},
+      {"--threads 1 --csv " + csv.string(), ""},
+      {"--station 59287", "59287"},
+      {"--station 54511 --csv " + csv.string(), "54511"},
+  };
+  for (const auto& c : cases) {
+    fs::remove(csv);
+    const Outcome outcome =
+        skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, archive.string() + " " + c.args);
+    const std::string written =
+        c.args.find("--csv") == std::string::npos ? outcome.out : readAll(csv);
+    EXPECT_EQ(written, generatedSummary(archive, c.station)) << c.args;
+    // A file named by hand is read whatever the station; one named for
+    // another station is not.
+    EXPECT_EQ(outcome.status, 1) << c.args << "\n" << outcome.err;
+    EXPECT_NE(outcome.err.find("Hand/notes.json:\n"), std::string::npos) << c.args;
+    EXPECT_EQ(outcome.err.find("Broken/0_50953_0_20231226.json:\n") != std::string::npos,
+              c.station.empty())
+        << c.args;
+  }
+}
+
 TEST(SkyrillSummaryUsage, badCommandLinesExitWith2) {
   const std::string day = (kDayData / "0_57083_0_20190705.json").string();
   for (const std::string& args :
-       {std::string(""), "--bogus " + day, "--from 2019-13-01 " + day, "--to 2019-7-5 " + day,
+       {std::string(""), "--bogus " + day, "--from 2019-13-01 " + day, "--to 2019-2-30 " + day,
         "--from 20190706 --to 20190705 " + day, "--threads 0 " + day, std::string("--csv"),
         std::string("/no/such/folder")}) {
     const Outcome outcome = skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, args);

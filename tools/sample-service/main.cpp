@@ -1,17 +1,19 @@
 // skyrill-sample-service: a local stand-in for the hourly data service.
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <pthread.h>
 #include <unistd.h>
 
+#include "cli/option_parser.h"
 #include "directory_routes.h"
 #include "server_thread.h"
 #include "weather_routes.h"
@@ -44,6 +46,8 @@ Options:
   --help             show this text
   --version          show the program's version
 
+An option's value may follow it or be joined to it by "=" (--port=0).
+
 Runs until SIGINT or SIGTERM. Exit status: 0 stopped by a signal (or --help,
 --version), 1 a port (one in use, too) or the HTTPS certificate could not be
 used, 2 usage error.
@@ -72,54 +76,53 @@ std::optional<int> portNumber(const std::string& text) {
   return static_cast<int>(port);
 }
 
-// Reads the options; false with a message for anything it does not understand.
-bool parseOptions(const std::vector<std::string>& args, Options& options) {
+// The command line as given, before its values are checked.
+struct Arguments {
+  bool help = false;
+  bool version = false;
+  bool noHttp = false;
+  std::string host, port, httpsPort, dataDir, fault;
   std::vector<std::string> keys;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& name = args[i];
-    if (name == "--no-http") {
-      options.httpPort.reset();
-      continue;
-    }
-    if (i + 1 == args.size()) {
-      std::fprintf(stderr, "unknown option or missing value: %s\n", name.c_str());
-      return false;
-    }
-    const std::string& value = args[++i];
-    if (name == "--host") {
-      options.host = value;
-    } else if (name == "--port" || name == "--https-port") {
-      const auto port = portNumber(value);
-      if (!port) {
-        std::fprintf(stderr, "not a port number: %s\n", value.c_str());
-        return false;
-      }
-      (name == "--port" ? options.httpPort : options.httpsPort) = port;
-    } else if (name == "--cert") {
-      options.certPath = value;
-    } else if (name == "--cert-key") {
-      options.certKeyPath = value;
-    } else if (name == "--key") {
-      if (!value.empty()) keys.push_back(value);
-    } else if (name == "--data-dir") {
-      if (!isReadableFolder(value)) {
-        std::fprintf(stderr, "not a readable folder: %s\n", value.c_str());
-        return false;
-      }
-      options.config.dataDir = value;
-    } else if (name == "--fault") {
-      const auto fault = faultNamed(value);
-      if (!fault) {
-        std::fprintf(stderr, "unknown fault: %s\n", value.c_str());
-        return false;
-      }
-      options.faults.fault = *fault;
-    } else {
-      std::fprintf(stderr, "unknown option: %s\n", name.c_str());
+};
+
+// Reads the options into `options`; false with an error for anything it does
+// not understand.
+bool readOptions(const Arguments& given, Options& options, std::string& error) {
+  if (!given.host.empty()) options.host = given.host;
+  for (const auto& [text, port, name] :
+       {std::tuple{&given.port, &options.httpPort, "--port"},
+        std::tuple{&given.httpsPort, &options.httpsPort, "--https-port"}}) {
+    if (text->empty()) continue;
+    *port = portNumber(*text);
+    if (!*port) {
+      error = std::string(name) + " takes a port number from 0 to 65535, not " + *text;
       return false;
     }
   }
-  if (!keys.empty()) options.config.apiKeys = {keys.begin(), keys.end()};
+  if (given.noHttp) options.httpPort.reset();
+  if (!options.httpPort && !options.httpsPort) {
+    error = "nothing to serve: give --https-port with --no-http";
+    return false;
+  }
+  std::set<std::string> keys;
+  for (const std::string& key : given.keys)
+    if (!key.empty()) keys.insert(key);
+  if (!keys.empty()) options.config.apiKeys = std::move(keys);
+  if (!given.dataDir.empty()) {
+    if (!isReadableFolder(given.dataDir)) {
+      error = "not a readable folder: " + given.dataDir;
+      return false;
+    }
+    options.config.dataDir = given.dataDir;
+  }
+  if (!given.fault.empty()) {
+    const auto fault = faultNamed(given.fault);
+    if (!fault) {
+      error = "unknown fault: " + given.fault;
+      return false;
+    }
+    options.faults.fault = *fault;
+  }
   return true;
 }
 
@@ -161,20 +164,33 @@ int main(int argc, char** argv) {
   // Blocked from the start, so that a stop signal during start-up waits for
   // the service to be up, and one after a start that failed leaves its status.
   const sigset_t stopSignals = blockStopSignals();
-  const std::vector<std::string> args(argv + 1, argv + argc);
   Options options;
-  if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+  Arguments given;
+  std::string error;
+  const bool read = skyrill::OptionParser()
+                        .flag("--help", given.help)
+                        .flag("--version", given.version)
+                        .flag("--no-http", given.noHttp)
+                        .value("--host", given.host)
+                        .value("--port", given.port)
+                        .value("--https-port", given.httpsPort)
+                        .value("--cert", options.certPath)
+                        .value("--cert-key", options.certKeyPath)
+                        .values("--key", given.keys)
+                        .value("--data-dir", given.dataDir)
+                        .value("--fault", given.fault)
+                        .parse(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (read && given.help) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (std::find(args.begin(), args.end(), "--version") != args.end()) {
+  if (read && given.version) {
     std::puts("skyrill-sample-service " SKYRILL_VERSION);
     return 0;
   }
-  if (!parseOptions(args, options)) return 2;
-  if (!options.httpPort && !options.httpsPort) {
-    std::fputs("nothing to serve: give --https-port with --no-http\n", stderr);
-    return 2;
+  if (!read || !readOptions(given, options, error)) {
+    std::fprintf(stderr, "skyrill-sample-service: %s\n\n%s", error.c_str(), kUsage);
+    return skyrill::kUsageStatus;
   }
 
   std::vector<std::unique_ptr<ServerThread>> listeners;

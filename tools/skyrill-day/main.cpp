@@ -1,28 +1,25 @@
 // skyrill-day: the display path of Skyrill without a window. Shows one
 // station-day, from a saved observation file or fetched from the data service,
 // as the title, the status-bar panels and optionally the hour slots, or as
-// the data grid.
+// the data grid. A day from a file loads no Qt and no network library: the
+// pictures and the fetching are modules, loaded by the runs that ask for them.
 
-#include <QGuiApplication>
-#include <QImage>
-
-#include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <iterator>
+#include <memory>
+#include <vector>
 
 #include "core/data_grid.h"
 #include "core/day_csv.h"
 #include "core/headless_view.h"
 #include "core/query_pipeline.h"
-#include "net/data_service.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"
+#include "tools/pictures/pictures.h"
+#include "tools/skyrill-day/data_service_module.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-day/grid_report.h"
 #include "tools/skyrill-day/options.h"
 #include "tools/tool_main.h"
-#include "ui/picture_files.h"
 
 namespace skyrill {
 namespace {
@@ -32,7 +29,7 @@ QueryRequest inputsOf(const DayOptions& options) {
   request.windVariant = options.wind;
   request.visibilityVariant = options.visibility;
   request.stationNumber = options.station;
-  if (!options.today && !options.date.empty()) splitDateText(options.date, request);
+  if (!options.today) setRequestDate(request, options.date);
   request.advancedSource = options.advanced;
   request.apiKey = options.key;
   request.proxyEnabled = !options.proxy.empty();
@@ -46,20 +43,31 @@ bool reportWrite(const std::string& file, bool written) {
   return written;
 }
 
-// Writes the pictures the window would show; false when one cannot be saved.
-bool savePictures(const DayOptions& options, const DaySeries& series) {
-  if (options.chartFile.empty() && options.stripFile.empty()) return true;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int argc = 1;
-  char name[] = "skyrill-day";
-  char* argv[] = {name, nullptr};
-  QGuiApplication app(argc, argv);
-  const auto save = [&series](const std::string& file, auto savePicture) {
-    return file.empty() || reportWrite(file, savePicture(series, QString::fromStdString(file)));
+// The pictures asked for, of the day on display.
+std::vector<PictureJob> pictureJobs(const DayOptions& options, const QueryState& state) {
+  const std::string caption =
+      options.caption
+          ? composePictureCaption(state.displayedMode, state.document, state.sourceLabel)
+          : std::string();
+  std::vector<PictureJob> jobs;
+  const auto ask = [&](PictureKind kind, const std::string& file) {
+    if (!file.empty())
+      jobs.push_back({.kind = kind, .file = file, .day = &state.series, .caption = caption});
   };
-  const bool chartSaved = save(options.chartFile, saveDayChart);
-  const bool stripSaved = save(options.stripFile, saveWindStrip);
-  return chartSaved && stripSaved;
+  ask(PictureKind::DayChart, options.chartFile);
+  ask(PictureKind::WindStrip, options.stripFile);
+  return jobs;
+}
+
+// Writes the pictures the window would show; false when one cannot be saved.
+bool savePictures(const DayOptions& options, const QueryState& state) {
+  std::vector<PictureJob> jobs = pictureJobs(options, state);
+  if (jobs.empty()) return true;
+  std::string error;
+  if (!drawPictures(jobs, "skyrill-day", error)) std::cerr << "skyrill-day: " << error << '\n';
+  bool allWritten = true;
+  for (const PictureJob& job : jobs) allWritten = reportWrite(job.file, job.written) && allWritten;
+  return allWritten;
 }
 
 // Writes the CSV files asked for; false when one cannot be written.
@@ -74,34 +82,28 @@ bool saveTables(const DayOptions& options, const QueryState& state) {
   return slotsSaved && gridSaved;
 }
 
-int run(const DayOptions& options) {
-  HeadlessView view(inputsOf(options));
-  DataService service(options.server.empty() ? defaultServerAddress() : options.server);
-  QueryPipeline pipeline(view, &service, nullptr);
+// Fetches the day, or reads it from the file; true when it was shown.
+bool showDay(const DayOptions& options, QueryPipeline& pipeline) {
+  if (options.fetches())
+    return pipeline.runQuery(options.today ? QueryMode::Today : QueryMode::History, true, false);
+  const DayFileBytes file = loadDayFile(options.file);
+  return pipeline.openDayText(file.bytes, fileNameOfPath(options.file), options.realtime,
+                              file.problem);
+}
 
-  bool shown = false;
-  if (options.fetches()) {
-    shown = pipeline.runQuery(options.today ? QueryMode::Today : QueryMode::History, true, false);
-    if (shown && !options.saveFile.empty() &&
-        !reportWrite(options.saveFile,
-                     writeDayFile(options.saveFile, pipeline.state().responseBytes))) {
-      return 1;
-    }
-  } else {
-    const DayFileBytes file = loadDayFile(options.file);
-    shown = pipeline.openDayText(file.bytes, fileNameOfPath(options.file), options.realtime,
-                                 file.problem);
+// Tells why the day was not shown; gives the exit status.
+int reportNotShown(const HeadlessView& view, const QueryPipeline& pipeline) {
+  if (const auto& message = view.lastMessage()) {
+    std::cerr << plainLines(message->text) << '\n';
+    // The message shows a long service error cut short; scripts get all of it.
+    if (!message->detail.empty()) std::cerr << '\n' << message->detail << '\n';
   }
-  if (!shown) {
-    if (const auto& message = view.lastMessage()) {
-      std::cerr << plainLines(message->text) << '\n';
-      // The message shows a long service error cut short; scripts get all of it.
-      if (!message->detail.empty()) std::cerr << '\n' << message->detail << '\n';
-    }
-    // An answer memory could not hold is no refused answer.
-    return pipeline.lastOutcome() == AnswerCheck::OutOfMemory ? kOutOfMemoryStatus : 2;
-  }
-  const QueryState& state = pipeline.state();
+  // An answer memory could not hold is no refused answer.
+  return pipeline.lastOutcome() == AnswerCheck::OutOfMemory ? kOutOfMemoryStatus : 1;
+}
+
+// Prints the shown day and writes the files asked for; gives the exit status.
+int reportShown(const DayOptions& options, const HeadlessView& view, const QueryState& state) {
   if (options.printGrid) {
     std::cout << formatGridReport(buildDataGrid(state.document, state.displayedMode));
   } else {
@@ -109,13 +111,35 @@ int run(const DayOptions& options) {
                                  options.printSlots ? &state.series : nullptr);
   }
   const bool tablesSaved = saveTables(options, state);
-  return savePictures(options, state.series) && tablesSaved ? 0 : 1;
+  return savePictures(options, state) && tablesSaved ? 0 : 1;
+}
+
+int run(const DayOptions& options) {
+  std::unique_ptr<AnswerSource> service;
+  if (options.fetches()) {
+    std::string error;
+    service = openDataService(options.server, error);
+    if (!service) {
+      std::cerr << "skyrill-day: " << error << '\n';
+      return 1;
+    }
+  }
+  HeadlessView view(inputsOf(options));
+  QueryPipeline pipeline(view, service.get(), nullptr);
+  if (!showDay(options, pipeline)) return reportNotShown(view, pipeline);
+  const QueryState& state = pipeline.state();
+  // --save keeps a fetched answer; a file is saved already.
+  if (options.fetches() && !options.saveFile.empty() &&
+      !reportWrite(options.saveFile, writeDayFile(options.saveFile, state.responseBytes))) {
+    return 1;
+  }
+  return reportShown(options, view, state);
 }
 
 }  // namespace
 }  // namespace skyrill
 
 int main(int argc, char** argv) {
-  return skyrill::runTool(argc, argv, "skyrill-day", skyrill::kDayUsage, 1,
-                          skyrill::parseDayOptions, skyrill::run);
+  return skyrill::runTool(argc, argv, "skyrill-day", skyrill::kDayUsage, skyrill::parseDayOptions,
+                          skyrill::run);
 }

@@ -1,7 +1,6 @@
 #include "tools/skyrill-day/options.h"
 
-#include <functional>
-#include <map>
+#include "cli/option_parser.h"
 
 namespace skyrill {
 
@@ -9,11 +8,12 @@ const char* const kDayUsage =
     "Usage:\n"
     "  skyrill-day [--realtime] [--wind 1|2|3] [--visibility 1|2] [--slots] FILE\n"
     "  skyrill-day --grid [--realtime] FILE\n"
-    "  skyrill-day --station S (--date Y-M-D | --today) [--advanced] [--key K]\n"
+    "  skyrill-day --station S (--date DATE | --today) [--advanced] [--key K]\n"
     "              [--proxy HOST:PORT] [--server BASE] [--save FILE] [--wind N]\n"
     "              [--visibility N] [--slots]\n"
     "  skyrill-day --help | --version\n"
-    "Common: [--chart FILE] [--strip FILE] [--csv FILE] [--grid-csv FILE]\n"
+    "Common: [--chart FILE] [--strip FILE] [--caption] [--csv FILE] [--grid-csv FILE]\n"
+    "An option's value may follow it or be joined to it by \"=\" (--wind=2).\n"
     "\n"
     "Shows one station-day of hourly observations as the window would: the title's\n"
     "three lines, then the eleven status-bar panels (bar 1 panels 0-3, bar 2 panels\n"
@@ -34,16 +34,20 @@ const char* const kDayUsage =
     "                    coloured cell is TEXT@#rrggbb, with /#ffffff after it when\n"
     "                    its text is white (works with --station too)\n"
     "  --station S       fetch the day of station S from the data service\n"
-    "  --date Y-M-D      the past day to fetch, e.g. 2019-7-5\n"
+    "  --date DATE       the past day to fetch, as YYYY-MM-DD, YYYY-M-D or YYYYMMDD\n"
+    "                    (e.g. 2019-7-5); a date that does not exist is refused\n"
     "  --today           fetch the current day so far\n"
     "  --advanced        use the advanced data source\n"
     "  --key K           the API key\n"
     "  --proxy H:P       fetch through this HTTP proxy\n"
     "  --server BASE     base address of the data service (default: built in)\n"
     "  --save FILE       write the fetched answer bytes to FILE\n"
-    "  --chart FILE      write the chart picture (500 x 440): FILE.svg an SVG\n"
-    "                    drawing, FILE.pdf a PDF page, any other name a PNG image\n"
+    "  --chart FILE      write the chart picture (500 x 440); the format follows\n"
+    "                    FILE's ending: .png, .jpg or .jpeg an image, .svg a\n"
+    "                    drawing, .pdf a page\n"
     "  --strip FILE      write the wind strip picture (500 x 20), likewise\n"
+    "  --caption         put a line under each picture with the station, the\n"
+    "                    date, the kind of data and its source\n"
     "  --csv FILE        write the 24 hour slots as CSV (UTF-8 with a byte-order\n"
     "                    mark): values, acc texts and class labels in columns of\n"
     "                    their own, empty cells for missing values\n"
@@ -52,90 +56,75 @@ const char* const kDayUsage =
     "  --help            show this text\n"
     "  --version         show the program's version\n"
     "\n"
-    "Exit status: 0 shown, 1 usage error or a file that cannot be written (--save,\n"
-    "--chart, --strip, --csv, --grid-csv), 2 the answer check failed (the message\n"
-    "is written to standard error), 3 out of memory.\n";
+    "Exit status: 0 shown, 1 the answer check failed (the message is written to\n"
+    "standard error) or a file cannot be written (--save, --chart, --strip, --csv,\n"
+    "--grid-csv), 2 usage error, 3 out of memory.\n";
 
-bool splitDateText(const std::string& date, QueryRequest& out) {
-  const auto first = date.find('-');
-  const auto second = date.find('-', first == std::string::npos ? first : first + 1);
-  if (first == std::string::npos || second == std::string::npos) return false;
-  out.year = date.substr(0, first);
-  out.month = date.substr(first + 1, second - first - 1);
-  out.day = date.substr(second + 1);
+namespace {
+
+// The variant numbered `text` among `count`, as the window's settings number them.
+template <typename Variant>
+bool readVariant(const std::string& option, const std::string& text, int count, Variant& out,
+                 std::string& error) {
+  if (text.size() != 1 || text[0] < '1' || text[0] >= '1' + count) {
+    error = option + (count == 3 ? " takes 1, 2 or 3" : " takes 1 or 2");
+    return false;
+  }
+  out = static_cast<Variant>(text[0] - '0');
   return true;
 }
+
+// The checks between options, once each is read.
+std::string crossCheck(const DayOptions& options, const std::string& date) {
+  if (options.printGrid && options.printSlots) return "give either --grid or --slots";
+  if (!options.fetches()) return options.file.empty() ? "give a FILE or --station" : "";
+  if (!options.file.empty()) return "give either FILE or --station, not both";
+  if (options.today == !date.empty()) return "give either --date or --today";
+  return {};
+}
+
+}  // namespace
 
 std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
                                           std::string& error) {
   DayOptions options;
-  const std::map<std::string, bool*> flags = {
-      {"--realtime", &options.realtime}, {"--slots", &options.printSlots},
-      {"--grid", &options.printGrid},    {"--today", &options.today},
-      {"--advanced", &options.advanced}, {"--help", &options.help},
-      {"--version", &options.version},   {"-h", &options.help}};
-  const std::map<std::string, std::string*> values = {
-      {"--station", &options.station}, {"--date", &options.date},
-      {"--key", &options.key},         {"--proxy", &options.proxy},
-      {"--server", &options.server},   {"--save", &options.saveFile},
-      {"--chart", &options.chartFile}, {"--strip", &options.stripFile},
-      {"--csv", &options.csvFile},     {"--grid-csv", &options.gridCsvFile}};
-
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (auto flag = flags.find(arg); flag != flags.end()) {
-      *flag->second = true;
-      continue;
-    }
-    const bool takesValue = values.count(arg) || arg == "--wind" || arg == "--visibility";
-    if (takesValue) {
-      if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return std::nullopt;
-      }
-      const std::string& value = args[++i];
-      if (arg == "--wind") {
-        if (value != "1" && value != "2" && value != "3") {
-          error = "--wind takes 1, 2 or 3";
-          return std::nullopt;
-        }
-        options.wind = static_cast<WindVariant>(value[0] - '0');
-      } else if (arg == "--visibility") {
-        if (value != "1" && value != "2") {
-          error = "--visibility takes 1 or 2";
-          return std::nullopt;
-        }
-        options.visibility = static_cast<VisibilityVariant>(value[0] - '0');
-      } else {
-        *values.at(arg) = value;
-      }
-      continue;
-    }
-    if (arg.size() > 1 && arg[0] == '-') {
-      error = "unknown option " + arg;
-      return std::nullopt;
-    }
-    if (!options.file.empty()) {
-      error = "only one FILE may be given";
-      return std::nullopt;
-    }
-    options.file = arg;
-  }
+  std::string wind, visibility, date;
+  std::vector<std::string> files;
+  const bool read = OptionParser()
+                        .flag("--realtime", options.realtime)
+                        .flag("--slots", options.printSlots)
+                        .flag("--grid", options.printGrid)
+                        .flag("--today", options.today)
+                        .flag("--advanced", options.advanced)
+                        .flag("--help", options.help)
+                        .flag("--version", options.version)
+                        .flag("--caption", options.caption)
+                        .value("--wind", wind)
+                        .value("--visibility", visibility)
+                        .value("--station", options.station)
+                        .value("--date", date)
+                        .value("--key", options.key)
+                        .value("--proxy", options.proxy)
+                        .value("--server", options.server)
+                        .value("--save", options.saveFile)
+                        .value("--chart", options.chartFile)
+                        .value("--strip", options.stripFile)
+                        .value("--csv", options.csvFile)
+                        .value("--grid-csv", options.gridCsvFile)
+                        .operands(files, "FILE", 1)
+                        .parse(args, error);
+  if (!read) return std::nullopt;
   if (options.help || options.version) return options;
+  if (!files.empty()) options.file = files.front();
 
-  if (options.printGrid && options.printSlots) {
-    error = "give either --grid or --slots";
-  } else if (options.fetches()) {
-    QueryRequest date;
-    if (!options.file.empty())
-      error = "give either FILE or --station, not both";
-    else if (options.today == !options.date.empty())
-      error = "give either --date or --today";
-    else if (!options.today && !splitDateText(options.date, date))
-      error = "--date takes Y-M-D";
-  } else if (options.file.empty()) {
-    error = "give a FILE or --station";
-  }
+  if ((!wind.empty() && !readVariant("--wind", wind, 3, options.wind, error)) ||
+      (!visibility.empty() &&
+       !readVariant("--visibility", visibility, 2, options.visibility, error)))
+    return std::nullopt;
+  error = crossCheck(options, date);
+  if (error.empty() && !date.empty()) readDateOption("--date", date, options.date, error);
+  if (error.empty() && checkPictureOption("--chart", options.chartFile, error))
+    checkPictureOption("--strip", options.stripFile, error);
   if (!error.empty()) return std::nullopt;
   return options;
 }

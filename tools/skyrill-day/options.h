@@ -19,7 +19,7 @@ struct DayOptions {
 
   // Fetching instead of a file.
   std::string station;
-  std::string date;  // Y-M-D
+  int date = 0;  // YYYYMMDD
   bool today = false;
   bool advanced = false;
   std::string key;
@@ -27,8 +27,9 @@ struct DayOptions {
   std::string server;
   std::string saveFile;
 
-  std::string chartFile;    // the chart canvas: PNG, SVG or PDF by its ending
+  std::string chartFile;    // the chart canvas: PNG, JPEG, SVG or PDF by its ending
   std::string stripFile;    // the wind strip, likewise
+  bool caption = false;     // a caption line under the pictures
   std::string csvFile;      // the 24 hour slots as CSV
   std::string gridCsvFile;  // the data grid as CSV
 
@@ -39,9 +40,6 @@ struct DayOptions {
 
 // Parses the arguments (without the program name); an error text on failure.
 std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args, std::string& error);
-
-// Splits "Y-M-D" into the request's year, month and day texts.
-bool splitDateText(const std::string& date, QueryRequest& out);
 
 extern const char* const kDayUsage;
 

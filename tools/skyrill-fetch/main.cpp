@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "archive/history_archive.h"
+#include "core/calendar_date.h"
 #include "core/day_texts.h"
 #include "fetch/range_fetcher.h"
 #include "net/data_service.h"
@@ -136,10 +137,11 @@ RangeRequest rangeOf(const FetchCommand& command, const Settings& window) {
 }
 
 int run(const FetchCommand& command) {
-  const std::filesystem::path windowData = dataDirectory(windowProgramDirectory());
-  const Settings window = loadSettings(settingsPath(windowData));
-  const HistoryArchive archive = HistoryArchive::inFolder(
-      command.folder.empty() ? historyFolder(windowData) : std::filesystem::path(command.folder));
+  const ProgramPlaces windowPlaces = programPlaces(windowProgramDirectory());
+  const Settings window = loadSettings(windowPlaces.settingsFile);
+  const HistoryArchive archive =
+      HistoryArchive::inFolder(command.folder.empty() ? historyFolder(windowPlaces.dataFolder)
+                                                      : std::filesystem::path(command.folder));
   const RangeRequest request = rangeOf(command, window);
   RangeFetcher fetcher(request, archive);
   Progress progress(request.stations.size() *
@@ -181,7 +183,7 @@ int run(const FetchCommand& command) {
 int main(int argc, char** argv) {
   const int today = skyrill::localDateNumber(std::chrono::system_clock::now());
   return skyrill::runTool(
-      argc, argv, "skyrill-fetch", skyrill::kFetchUsage, 2,
+      argc, argv, "skyrill-fetch", skyrill::kFetchUsage,
       [today](const std::vector<std::string>& args, std::string& error) {
         return skyrill::parseFetchCommand(args, today, error);
       },

@@ -1,9 +1,8 @@
 #include "tools/skyrill-fetch/options.h"
 
 #include <charconv>
-#include <map>
 
-#include "archive/archive_names.h"
+#include "cli/option_parser.h"
 #include "fetch/range_fetcher.h"
 
 namespace skyrill {
@@ -25,7 +24,7 @@ const char* const kFetchUsage =
     "3 times, after about 1, 2 and 4 seconds.\n"
     "\n"
     "  --station S     a station number; several separated by commas\n"
-    "  --from DATE     the first day (YYYY-MM-DD or YYYYMMDD)\n"
+    "  --from DATE     the first day (YYYY-MM-DD, YYYY-M-D or YYYYMMDD)\n"
     "  --to DATE       the last day, a past day at most 20 years after the first\n"
     "  --into FOLDER   the History folder to fill (default: the window's)\n"
     "  --jobs N        requests in flight at most (default 4)\n"
@@ -36,15 +35,17 @@ const char* const kFetchUsage =
     "  --server BASE   the data service's base address (default: the window's)\n"
     "  --help          show this text\n"
     "  --version       show the program's version\n"
+    "An option's value may follow it or be joined to it by \"=\" (--jobs=8).\n"
     "\n"
     "Progress goes to standard error: a bar with days done, days per second and\n"
     "the time left on a terminal, plain lines otherwise. Ctrl+C stops the run at\n"
     "once; the days saved stay.\n"
     "\n"
     "Exit status: 0 every day is in the archive, 1 some days were refused or\n"
-    "failed or the run was stopped, 2 usage error (also a last day before the\n"
-    "first, today or a later day, a range of more than 20 years, or a station\n"
-    "that is not 1 to 5 letters or digits), 3 out of memory.\n";
+    "failed or the run was stopped, 2 usage error (also a date that does not\n"
+    "exist, a last day before the first, today or a later day, a range of more\n"
+    "than 20 years, or a station that is not 1 to 5 letters or digits), 3 out of\n"
+    "memory.\n";
 
 namespace {
 
@@ -73,7 +74,7 @@ std::string problemText(RangeProblem problem) {
     case RangeProblem::BadStation:
       return "--station takes station numbers of 1 to 5 letters or digits, separated by commas";
     case RangeProblem::BadDate:
-      return "--from and --to take dates as YYYY-MM-DD or YYYYMMDD";
+      return "--from and --to take dates that exist, as YYYY-MM-DD, YYYY-M-D or YYYYMMDD";
     case RangeProblem::LastBeforeFirst:
       return "--to comes before --from";
     case RangeProblem::NotPast:
@@ -93,42 +94,21 @@ std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& ar
   FetchCommand command;
   std::string stations, from, to, jobs, rate, key, proxy, server;
   bool keyGiven = false, proxyGiven = false, serverGiven = false;
-  const std::map<std::string, bool*> flags = {{"--help", &command.help},
-                                              {"-h", &command.help},
-                                              {"--version", &command.version},
-                                              {"--advanced", &command.advanced}};
-  const std::map<std::string, std::pair<std::string*, bool*>> values = {
-      {"--station", {&stations, nullptr}},
-      {"--from", {&from, nullptr}},
-      {"--to", {&to, nullptr}},
-      {"--into", {&command.folder, nullptr}},
-      {"--jobs", {&jobs, nullptr}},
-      {"--rate", {&rate, nullptr}},
-      {"--key", {&key, &keyGiven}},
-      {"--proxy", {&proxy, &proxyGiven}},
-      {"--server", {&server, &serverGiven}}};
-
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
-    std::optional<std::string> attached;  // --option=value
-    if (const std::size_t equals = arg.find('='); arg.starts_with("--") && equals != arg.npos) {
-      attached = arg.substr(equals + 1);
-      arg.resize(equals);
-    }
-    if (auto flag = flags.find(arg); flag != flags.end() && !attached) {
-      *flag->second = true;
-    } else if (auto value = values.find(arg); value != values.end()) {
-      if (!attached && i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return std::nullopt;
-      }
-      *value->second.first = attached ? *attached : args[++i];
-      if (value->second.second) *value->second.second = true;
-    } else {
-      error = arg.starts_with("-") ? "unknown option " + args[i] : "unexpected argument " + arg;
-      return std::nullopt;
-    }
-  }
+  const bool read = OptionParser()
+                        .flag("--help", command.help)
+                        .flag("--version", command.version)
+                        .flag("--advanced", command.advanced)
+                        .value("--station", stations)
+                        .value("--from", from)
+                        .value("--to", to)
+                        .value("--into", command.folder)
+                        .value("--jobs", jobs)
+                        .value("--rate", rate)
+                        .value("--key", key, &keyGiven)
+                        .value("--proxy", proxy, &proxyGiven)
+                        .value("--server", server, &serverGiven)
+                        .parse(args, error);
+  if (!read) return std::nullopt;
   if (command.help || command.version) return command;
 
   if (keyGiven) command.key = key;
@@ -139,8 +119,9 @@ std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& ar
     error = "give --from and --to";
     return std::nullopt;
   }
-  command.firstDay = readDateNumber(from).value_or(0);
-  command.lastDay = readDateNumber(to).value_or(0);
+  if (!readDateOption("--from", from, command.firstDay, error) ||
+      !readDateOption("--to", to, command.lastDay, error))
+    return std::nullopt;
   if (!jobs.empty() && (!readNumber(jobs, command.jobs) || command.jobs == 0)) {
     error = "--jobs takes a whole number from 1";
     return std::nullopt;

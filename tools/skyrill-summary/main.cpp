@@ -13,6 +13,7 @@
 #include "core/encoding.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"
+#include "tools/pictures/pictures.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-summary/options.h"
 #include "tools/tool_main.h"
@@ -22,13 +23,10 @@
 namespace skyrill {
 namespace {
 
-constexpr int kUsageError = 2;
-
 // A bar on one line of the terminal, redrawn when it grows.
 class ProgressBar {
  public:
   void show(std::size_t done, std::size_t total) {
-    constexpr std::size_t kWidth = 40;
     const std::size_t filled = total == 0 ? kWidth : done * kWidth / total;
     if (ended_ || (filled == shown_ && done != total)) return;
     shown_ = filled;
@@ -39,55 +37,119 @@ class ProgressBar {
     if (ended_) std::cerr << '\n';
   }
 
+  // Clears the bar's line for a report; the next step draws it again.
+  void clear() {
+    if (ended_ || shown_ == kNotShown) return;
+    std::cerr << '\r' << std::string(kLineWidth, ' ') << '\r';
+    shown_ = kNotShown;
+  }
+
  private:
-  std::size_t shown_ = SIZE_MAX;
+  static constexpr std::size_t kWidth = 40;
+  static constexpr std::size_t kLineWidth = kWidth + 32;  // the bar and its counts
+  static constexpr std::size_t kNotShown = SIZE_MAX;
+
+  std::size_t shown_ = kNotShown;
   bool ended_ = false;
 };
 
-// The chart's station and period, or an error text.
-std::optional<SummaryChartDays> chartDays(const SummaryCommand& command,
-                                          const std::vector<SummaryRow>& rows, std::string& error) {
-  std::set<std::string> stations;
-  SummaryChartDays chart;
-  for (const SummaryRow& row : rows) {
-    if (row.date == 0) continue;
-    stations.insert(row.station);
-    chart.days.push_back(row);
+// The chart's days as the rows come: the dated days of its one station. Once
+// a second station shows there is no chart, and no day is kept.
+class ChartDays {
+ public:
+  void take(const SummaryRow& row) {
+    if (row.date == 0) return;
+    stations_.insert(row.station);
+    if (severalStations()) {
+      chart_.days = {};
+      return;
+    }
+    // A current day's answer may lack the station's city; the latest that
+    // has one names the chart.
+    if (!row.stationName.empty() && row.stationName[0] != ' ') caption_ = row.stationName;
+    // The chart draws a day's figures alone.
+    SummaryRow day;
+    day.date = row.date;
+    day.figures = row.figures;
+    chart_.days.push_back(std::move(day));
   }
-  if (stations.empty()) {
-    error = "--chart: no day to draw";
-    return std::nullopt;
+
+  bool severalStations() const { return stations_.size() > 1; }
+
+  // The chart over the period the command asked for, or else from the first
+  // to the last day; nothing, with an error text, unless there is one station.
+  std::optional<SummaryChartDays> chart(const SummaryFilter& filter, std::string& error) {
+    if (stations_.empty()) {
+      error = "--chart: no day to draw";
+      return std::nullopt;
+    }
+    if (severalStations()) {
+      error = "--chart: the files hold several stations (";
+      for (const std::string& station : stations_)
+        error += (station == *stations_.begin() ? "" : ", ") + station;
+      error += "); choose one with --station";
+      return std::nullopt;
+    }
+    chart_.first = filter.from != 0 ? filter.from : chart_.days.front().date;
+    chart_.last = filter.to != 0 ? filter.to : chart_.days.back().date;
+    chart_.caption = caption_.empty() ? *stations_.begin() : caption_;
+    return std::move(chart_);
   }
-  if (stations.size() > 1) {
-    error = "--chart: the files hold several stations (";
-    for (const std::string& station : stations)
-      error += (station == *stations.begin() ? "" : ", ") + station;
-    error += "); choose one with --station";
-    return std::nullopt;
+
+ private:
+  std::set<std::string> stations_;
+  std::string caption_;
+  SummaryChartDays chart_;
+};
+
+// Where the CSV goes: to standard output as the rows come, or held to the end
+// when it goes to a file (written whole) or when a chart that cannot be drawn
+// would withhold it.
+class CsvOutput {
+ public:
+  explicit CsvOutput(const SummaryCommand& command)
+      : file_(command.csvFile), held_(!command.csvFile.empty() || !command.chartFile.empty()) {
+    add(summaryCsvHead());
   }
-  // Rows come by date: the period runs from the first to the last day, or
-  // over what the command asked for.
-  chart.first = command.filter.from != 0 ? command.filter.from : chart.days.front().date;
-  chart.last = command.filter.to != 0 ? command.filter.to : chart.days.back().date;
-  // A current day's answer may lack the station's city; the latest that has
-  // one names the chart.
-  chart.caption = *stations.begin();
-  for (auto day = chart.days.rbegin(); day != chart.days.rend(); ++day) {
-    if (!day->stationName.empty() && day->stationName[0] != ' ') {
-      chart.caption = day->stationName;
-      break;
+
+  void add(const std::string& text) {
+    if (!held_) {
+      std::cout << text;
+    } else if (!dropped_) {
+      text_ += text;
     }
   }
-  return chart;
-}
+
+  // What is held goes nowhere.
+  void drop() {
+    dropped_ = true;
+    text_ = {};
+  }
+
+  // Writes what is held; false when the file could not be written.
+  bool finish() {
+    if (!file_.empty()) return writeWholeFile(file_, text_);
+    std::cout << text_ << std::flush;
+    return true;
+  }
+
+  const std::string& file() const { return file_; }
+  // Whether the rows go out as they come.
+  bool streams() const { return !held_; }
+
+ private:
+  std::string file_;
+  bool held_;
+  bool dropped_ = false;
+  std::string text_;
+};
 
 bool saveChart(const SummaryChartDays& chart, const std::string& file) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  int argc = 1;
-  char name[] = "skyrill-summary";
-  char* argv[] = {name, nullptr};
-  QGuiApplication app(argc, argv);
-  return saveSummaryChart(chart, QString::fromStdString(file));
+  PictureJob job{.kind = PictureKind::SummaryChart, .file = file, .summary = &chart};
+  std::string error;
+  if (!drawPictures({&job, 1}, "skyrill-summary", error))
+    std::cerr << "skyrill-summary: " << error << '\n';
+  return job.written;
 }
 
 // Names go to standard error as valid UTF-8, as they go into the CSV.
@@ -102,71 +164,102 @@ void reportUnread(const std::vector<UnreadEntry>& unread) {
   }
 }
 
-void reportSkipped(const std::vector<SkippedFile>& skipped) {
-  for (const SkippedFile& file : skipped) {
-    std::cerr << "skyrill-summary: " << shown(file.file) << ":\n"
-              << sanitizeUtf8(plainLines(file.message)) << '\n';
-  }
+void reportSkipped(const SkippedFile& file) {
+  std::cerr << "skyrill-summary: " << shown(file.file) << ":\n"
+            << sanitizeUtf8(plainLines(file.message)) << '\n';
 }
 
 // A day whose name is not UTF-8 is in the CSV under another name: its user
 // is told which.
-void reportNamesNotUtf8(const std::vector<SummaryRow>& rows) {
-  for (const SummaryRow& row : rows) {
-    if (shown(row.file) == row.file) continue;
-    std::cerr << "skyrill-summary: " << shown(row.file)
-              << ": the name is not valid UTF-8; the CSV shows U+FFFD in place of its bad bytes\n";
-  }
+void reportNameNotUtf8(const std::string& file) {
+  std::cerr << "skyrill-summary: " << shown(file)
+            << ": the name is not valid UTF-8; the CSV shows U+FFFD in place of its bad bytes\n";
 }
 
-SummaryTable summarise(const SummaryCommand& command,
-                       const std::vector<std::filesystem::path>& files) {
-  SummaryOptions options;
-  options.filter = command.filter;
-  options.threads = command.threads;
-  options.readFile = [](const std::filesystem::path& path) { return readDayFile(path); };
-  ProgressBar bar;
-  if (isatty(STDERR_FILENO)) {
-    options.progress = [&bar](std::size_t done, std::size_t total) { bar.show(done, total); };
+// A summary run: its rows go to the CSV and the chart as they are read, its
+// reports to standard error.
+class SummaryRun {
+ public:
+  explicit SummaryRun(const SummaryCommand& command)
+      : command_(command), csv_(command), charting_(!command.chartFile.empty()) {}
+
+  void read(const FoundFiles& files) {
+    SummaryOptions options;
+    options.filter = command_.filter;
+    options.threads = command_.threads;
+    options.readFile = [](const std::filesystem::path& path) { return readDayFile(path); };
+    // Rows shown on the terminal as they come leave the bar no line of its own.
+    if (isatty(STDERR_FILENO) && !(csv_.streams() && isatty(STDOUT_FILENO))) {
+      options.progress = [this](std::size_t done, std::size_t total) { bar_.show(done, total); };
+    }
+    const SummarySink sink{[this](SummaryRow&& row) { take(row); },
+                           [this](SkippedFile&& file) { skip(file); }};
+    streamSummaryTable(files, options, sink);
   }
-  return buildSummaryTable(files, options);
-}
+
+  // Writes the CSV and the chart: 0 when all is written, 1 when something
+  // could not be, 2 when the chart cannot be drawn.
+  int write() {
+    std::optional<SummaryChartDays> chart;
+    if (charting_) {
+      std::string error;
+      chart = chartDays_.chart(command_.filter, error);
+      if (!chart) {
+        std::cerr << "skyrill-summary: " << error << '\n';
+        return kUsageStatus;
+      }
+    }
+    bool written = csv_.finish();
+    if (!written) std::cerr << "skyrill-summary: cannot write " << csv_.file() << '\n';
+    if (chart && !saveChart(*chart, command_.chartFile)) {
+      std::cerr << "skyrill-summary: cannot write " << command_.chartFile << '\n';
+      written = false;
+    }
+    return written ? 0 : 1;
+  }
+
+  bool skippedAny() const { return skipped_ > 0; }
+
+ private:
+  void take(const SummaryRow& row) {
+    if (shown(row.file) != row.file) {
+      bar_.clear();
+      reportNameNotUtf8(row.file);
+    }
+    if (charting_) {
+      chartDays_.take(row);
+      if (chartDays_.severalStations()) csv_.drop();
+    }
+    csv_.add(summaryCsvLine(row));
+  }
+
+  void skip(const SkippedFile& file) {
+    bar_.clear();
+    reportSkipped(file);
+    ++skipped_;
+  }
+
+  const SummaryCommand& command_;
+  CsvOutput csv_;
+  bool charting_;
+  ChartDays chartDays_;
+  ProgressBar bar_;
+  std::size_t skipped_ = 0;
+};
 
 int run(const SummaryCommand& command) {
   const ObservationFileWalk walk = walkObservationFiles(
       std::vector<std::filesystem::path>(command.folders.begin(), command.folders.end()));
   for (const auto& folder : walk.missing)
     std::cerr << "skyrill-summary: no such folder " << shown(folder) << '\n';
-  if (!walk.missing.empty()) return kUsageError;
+  if (!walk.missing.empty()) return kUsageStatus;
   reportUnread(walk.unread);
 
-  const SummaryTable table = summarise(command, walk.files);
-  reportSkipped(table.skipped);
-  reportNamesNotUtf8(table.rows);
-
-  std::optional<SummaryChartDays> chart;
-  if (!command.chartFile.empty()) {
-    std::string error;
-    chart = chartDays(command, table.rows, error);
-    if (!chart) {
-      std::cerr << "skyrill-summary: " << error << '\n';
-      return kUsageError;
-    }
-  }
-  bool written = true;
-  const std::string csv = summaryCsv(table.rows);
-  if (command.csvFile.empty()) {
-    std::cout << csv << std::flush;
-  } else if (!writeWholeFile(command.csvFile, csv)) {
-    std::cerr << "skyrill-summary: cannot write " << command.csvFile << '\n';
-    written = false;
-  }
-  if (chart && !saveChart(*chart, command.chartFile)) {
-    std::cerr << "skyrill-summary: cannot write " << command.chartFile << '\n';
-    written = false;
-  }
-  const bool allRead = walk.unread.empty() && table.skipped.empty();
-  return written && allRead ? 0 : 1;
+  SummaryRun summary(command);
+  summary.read(walk.files);
+  const int written = summary.write();
+  if (written != 0) return written;
+  return walk.unread.empty() && !summary.skippedAny() ? 0 : 1;
 }
 
 }  // namespace
@@ -174,5 +267,5 @@ int run(const SummaryCommand& command) {
 
 int main(int argc, char** argv) {
   return skyrill::runTool(argc, argv, "skyrill-summary", skyrill::kSummaryUsage,
-                          skyrill::kUsageError, skyrill::parseSummaryCommand, skyrill::run);
+                          skyrill::parseSummaryCommand, skyrill::run);
 }

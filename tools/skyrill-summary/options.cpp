@@ -1,13 +1,14 @@
 #include "tools/skyrill-summary/options.h"
 
 #include <charconv>
-#include <map>
+
+#include "cli/option_parser.h"
 
 namespace skyrill {
 
 const char* const kSummaryUsage =
     "Usage:\n"
-    "  skyrill-summary FOLDER... [--csv OUT] [--chart OUT.png|OUT.svg]\n"
+    "  skyrill-summary FOLDER... [--csv OUT] [--chart OUT.png|.jpg|.svg|.pdf]\n"
     "                  [--station S] [--from DATE] [--to DATE] [--threads N]\n"
     "  skyrill-summary --help | --version\n"
     "\n"
@@ -18,20 +19,24 @@ const char* const kSummaryUsage =
     "class label and its mark (\"*\" when some hour lacked the element), in cells\n"
     "of their own; a panel without data leaves its cells empty.\n"
     "Of several files of one station and day (a fetch repeated, or the same name\n"
-    "in two folders) only the later fetch counts: the later time stamp in the\n"
-    "name (a past day's file counts as fetched after the current-day files of that\n"
-    "day), then the later modification time. Rows go by station, then date.\n"
+    "in two folders) only the later fetch counts, and only it is read (the one\n"
+    "before it too when it cannot be): the later time stamp in the name (a past\n"
+    "day's file counts as fetched after the current-day files of that day), then\n"
+    "the later modification time. Rows go by station, then date, to standard\n"
+    "output as they are read; with --csv or --chart the table is written at the\n"
+    "end.\n"
     "\n"
     "  FOLDER          a folder to search, or a single observation file\n"
     "  --csv OUT       write the table to OUT instead of standard output; CSV,\n"
     "                  UTF-8 with a byte-order mark, a header row, one row per day\n"
     "  --chart OUT     draw one station's days over the period: highest and lowest\n"
     "                  temperature, precipitation by phase, the visibility class;\n"
-    "                  OUT.svg an SVG drawing, OUT.pdf a PDF page, any other name\n"
-    "                  a PNG image. Needs --station when the files hold several\n"
-    "                  stations\n"
+    "                  the format follows OUT's ending: .png, .jpg or .jpeg an\n"
+    "                  image, .svg a drawing, .pdf a page. Needs --station when\n"
+    "                  the files hold several stations\n"
     "  --station S     only the days of station S\n"
-    "  --from DATE     only days on or after DATE (YYYY-MM-DD or YYYYMMDD)\n"
+    "  --from DATE     only days on or after DATE (YYYY-MM-DD, YYYY-M-D or\n"
+    "                  YYYYMMDD)\n"
     "  --to DATE       only days on or before DATE (likewise)\n"
     "  --threads N     read with N threads (default: one per core when there are\n"
     "                  many files)\n"
@@ -40,7 +45,8 @@ const char* const kSummaryUsage =
     "\n"
     "A file that cannot be read as a day is left out and reported on standard\n"
     "error with the message the window would show; the run goes on. A progress\n"
-    "bar goes to standard error when it is a terminal.\n"
+    "bar goes to standard error when it is a terminal, unless the table goes to\n"
+    "a terminal as it is made.\n"
     "\n"
     "Exit status: 0 every file was read, 1 some files were left out or an output\n"
     "file could not be written, 2 usage error (also a FOLDER that does not exist,\n"
@@ -60,43 +66,23 @@ bool readThreads(const std::string& text, unsigned& threads) {
 std::optional<SummaryCommand> parseSummaryCommand(const std::vector<std::string>& args,
                                                   std::string& error) {
   SummaryCommand command;
-  std::string from;
-  std::string to;
-  std::string threads;
-  const std::map<std::string, bool*> flags = {
-      {"--help", &command.help}, {"-h", &command.help}, {"--version", &command.version}};
-  const std::map<std::string, std::string*> values = {{"--csv", &command.csvFile},
-                                                      {"--chart", &command.chartFile},
-                                                      {"--station", &command.filter.station},
-                                                      {"--from", &from},
-                                                      {"--to", &to},
-                                                      {"--threads", &threads}};
-
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (auto flag = flags.find(arg); flag != flags.end()) {
-      *flag->second = true;
-    } else if (auto value = values.find(arg); value != values.end()) {
-      if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return std::nullopt;
-      }
-      *value->second = args[++i];
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      error = "unknown option " + arg;
-      return std::nullopt;
-    } else {
-      command.folders.push_back(arg);
-    }
-  }
+  std::string from, to, threads;
+  const bool read = OptionParser()
+                        .flag("--help", command.help)
+                        .flag("--version", command.version)
+                        .value("--csv", command.csvFile)
+                        .value("--chart", command.chartFile)
+                        .value("--station", command.filter.station)
+                        .value("--from", from)
+                        .value("--to", to)
+                        .value("--threads", threads)
+                        .operands(command.folders, "FOLDER")
+                        .parse(args, error);
+  if (!read) return std::nullopt;
   if (command.help || command.version) return command;
 
   const auto date = [&error](const std::string& text, const char* option, int& out) {
-    if (text.empty()) return true;
-    const auto number = readDateNumber(text);
-    if (!number) error = std::string(option) + " takes a date as YYYY-MM-DD or YYYYMMDD";
-    out = number.value_or(0);
-    return number.has_value();
+    return text.empty() || readDateOption(option, text, out, error);
   };
   if (command.folders.empty()) {
     error = "give at least one FOLDER";
@@ -105,6 +91,8 @@ std::optional<SummaryCommand> parseSummaryCommand(const std::vector<std::string>
       error = "--from comes after --to";
     else if (!threads.empty() && !readThreads(threads, command.threads))
       error = "--threads takes a whole number from 1";
+    else
+      checkPictureOption("--chart", command.chartFile, error);
   }
   if (!error.empty()) return std::nullopt;
   return command;

@@ -57,5 +57,41 @@ TEST(SummaryChart, drawsTheDaysAndLeavesTheMissingOneEmpty) {
   EXPECT_NE(fog, clear);
 }
 
+// Over any period the date labels keep clear of each other and of the
+// picture's edges, and step by what the period's length allows.
+TEST(SummaryChart, dateLabelsNeverOverlap) {
+  const struct {
+    int first, last;
+    const char* firstLabel;
+    const char* secondLabel;
+  } periods[] = {
+      {20240101, 20240110, "01-01", "01-02"},      // days
+      {20240101, 20240301, "01-01", "01-06"},      // fives of days
+      {20240101, 20241231, "2024-01", "2024-02"},  // months over a year
+      {20230101, 20241231, "2023-01", "2023-04"},  // quarters over two
+      {20200101, 20241231, "2020-01", "2020-07"},  // half years over five
+      {20150101, 20241231, "2015", "2016"},        // years over ten
+      {20050301, 20241231, "2006", "2007"},        // twenty years, starting in March
+  };
+  for (const auto& period : periods) {
+    SummaryChartDays chart;
+    chart.first = period.first;
+    chart.last = period.last;
+    const std::vector<DateLabel> labels = summaryDateLabels(chart);
+    ASSERT_GE(labels.size(), 2u) << period.first;
+    EXPECT_EQ(labels[0].text.toStdString(), period.firstLabel) << period.first;
+    EXPECT_EQ(labels[1].text.toStdString(), period.secondLabel) << period.first;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      EXPECT_GE(labels[i].box.left(), 0) << period.first;
+      EXPECT_LE(labels[i].box.right(), kSummaryChartWidth) << period.first;
+      if (i > 0) {
+        EXPECT_FALSE(labels[i].box.intersects(labels[i - 1].box))
+            << period.first << ": " << labels[i - 1].text.toStdString() << " and "
+            << labels[i].text.toStdString();
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace skyrill

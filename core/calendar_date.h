@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Calendar dates as the programs read and write them: YYYYMMDD as a number.
+namespace skyrill {
+
+// "YYYY-MM-DD", "YYYY-M-D" (either part with one or two digits) or
+// "YYYYMMDD" of a date that exists, as YYYYMMDD; nothing otherwise, so
+// 2024-02-30 and 2023-02-29 are refused.
+std::optional<int> readDateNumber(std::string_view text);
+
+// YYYYMMDD as "YYYY-MM-DD".
+std::string dateText(int date);
+
+}  // namespace skyrill

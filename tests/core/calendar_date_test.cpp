@@ -1,0 +1,28 @@
+#include "core/calendar_date.h"
+
+#include <gtest/gtest.h>
+
+namespace skyrill {
+namespace {
+
+TEST(CalendarDate, readsTheThreeSpellingsOfDatesThatExist) {
+  const struct {
+    const char* text;
+    int date;
+  } good[] = {{"2024-02-29", 20240229}, {"2024-2-29", 20240229}, {"20240229", 20240229},
+              {"2024-1-5", 20240105},   {"2024-01-5", 20240105}, {"1951-12-31", 19511231}};
+  for (const auto& c : good) EXPECT_EQ(readDateNumber(c.text), c.date) << c.text;
+
+  for (const char* bad :
+       {"2024-02-30", "2023-02-29", "2024-13-01", "2024-0-10", "2024-1-0", "0000-01-01",
+        "2024/02/09", "202402291", "2024229", "24-2-9", "2024-002-09", "2024-2-", "-2024-2-9",
+        "2024-2-9-", "2024-+2-9", "２０２４-2-9", ""})
+    EXPECT_FALSE(readDateNumber(bad)) << bad;
+}
+
+TEST(CalendarDate, writesTheDateWithDashes) {
+  EXPECT_EQ(dateText(20240105), "2024-01-05");
+}
+
+}  // namespace
+}  // namespace skyrill

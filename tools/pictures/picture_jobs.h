@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// What a tool hands the pictures module: the pictures to draw and their
+// files. The module is built with the tools from the same sources, so the
+// two sides agree on these types.
+namespace skyrill {
+
+struct DaySeries;
+struct SummaryChartDays;
+
+enum class PictureKind { DayChart, WindStrip, SummaryChart };
+
+// One picture: what it shows, its file (the format by the file name's
+// ending), the caption line under a day's picture (none when empty) and,
+// once drawn, whether the file was written.
+struct PictureJob {
+  PictureKind kind = PictureKind::DayChart;
+  std::string file;
+  const DaySeries* day = nullptr;             // the day chart and the wind strip
+  const SummaryChartDays* summary = nullptr;  // the summary chart
+  std::string caption{};                      // UTF-8
+  bool written = false;
+};
+
+// The module's entry: draws the `count` jobs as the program `programName`.
+using DrawPicturesEntry = void(PictureJob* jobs, std::size_t count, const char* programName);
+inline constexpr char kPicturesModule[] = "skyrill-pictures.so";
+inline constexpr char kDrawPicturesEntry[] = "skyrill_draw_pictures";
+
+}  // namespace skyrill
