@@ -1,7 +1,5 @@
 #include "net/web_client.h"
 
-#include <curl/curl.h>
-
 #include <cerrno>
 
 #include <algorithm>
@@ -9,18 +7,23 @@
 #include <cctype>
 #include <chrono>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
 #include "core/cancel_flag.h"
 #include "net/ascii_text.h"
+#include "net/curl_library.h"
 #include "net/url_parts.h"
 
 namespace skyrill {
 namespace {
 
 constexpr long kMaxRedirects = 30;
+
+// libcurl, once an exchange has found it open.
+const CurlLibrary& lib() {
+  return *curlLibrary();
+}
 
 constexpr std::array<const char*, 8> kVerbs = {"GET",     "POST",   "HEAD",  "PUT",
                                                "OPTIONS", "DELETE", "TRACE", "CONNECT"};
@@ -198,63 +201,59 @@ std::size_t countHeaderLine(char*, std::size_t size, std::size_t count, void* co
 
 // CURL and CURLM are the same type to the compiler: a deleter each.
 struct MultiDeleter {
-  void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+  void operator()(CURLM* handle) const { lib().multi_cleanup(handle); }
 };
 
 struct CurlDeleter {
-  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+  void operator()(CURL* handle) const { lib().easy_cleanup(handle); }
+  void operator()(curl_slist* list) const { lib().slist_free_all(list); }
 };
 
 std::unique_ptr<curl_slist, CurlDeleter> curlHeaderList(const std::vector<std::string>& lines) {
   std::unique_ptr<curl_slist, CurlDeleter> list;
-  for (const std::string& line : lines) list.reset(curl_slist_append(list.release(), line.c_str()));
+  for (const std::string& line : lines)
+    list.reset(lib().slist_append(list.release(), line.c_str()));
   return list;
-}
-
-void initCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 void setMethod(CURL* curl, HttpMethod method) {
   // The handle is used again after a redirect: start from a GET.
-  curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
+  lib().easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+  lib().easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
   if (method == HttpMethod::Head) {
-    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    lib().easy_setopt(curl, CURLOPT_NOBODY, 1L);
   } else if (method != HttpMethod::Get) {
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, kVerbs[static_cast<std::size_t>(method)]);
+    lib().easy_setopt(curl, CURLOPT_CUSTOMREQUEST, kVerbs[static_cast<std::size_t>(method)]);
   }
 }
 
 void setLimits(CURL* curl, const WebLimits& limits) {
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTimeout.count()));
+  lib().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  lib().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
+  lib().easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  lib().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTimeout.count()));
 }
 
 // Any certificate is accepted; plain and secure addresses both work.
 void setTransport(CURL* curl, const std::string& proxy) {
-  curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+  lib().easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+  lib().easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  lib().easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
   // An empty proxy also keeps curl from taking one from the environment.
-  curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+  lib().easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
 }
 
 // Whether the answer sends the client elsewhere; the address to go to.
 std::optional<std::string> redirectTarget(CURL* curl) {
   long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  lib().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308) {
     return std::nullopt;
   }
   char* next = nullptr;
-  curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &next);
+  lib().easy_getinfo(curl, CURLINFO_REDIRECT_URL, &next);
   if (next == nullptr) return std::nullopt;
   return std::string(next);
 }
@@ -263,7 +262,7 @@ std::optional<std::string> redirectTarget(CURL* curl) {
 // 303 asks for a GET; 301 and 302 turn a POST into a GET.
 HttpMethod methodAfterRedirect(CURL* curl, HttpMethod method) {
   long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  lib().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   if (method == HttpMethod::Head) return method;
   if (status == 303 || ((status == 301 || status == 302) && method == HttpMethod::Post)) {
     return HttpMethod::Get;
@@ -293,25 +292,25 @@ std::string serverOrigin(const UrlParts& parts) {
 // raised cancel flag wakes the wait and ends the transfer at once; the multi
 // handle keeps the connections for the next transfer of a session.
 CURLcode performTransfer(CURL* easy, CURLM* multi, CancelFlag* cancel) {
-  if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
-  if (cancel) cancel->setWaker([multi] { curl_multi_wakeup(multi); });
+  if (lib().multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
+  if (cancel) cancel->setWaker([multi] { lib().multi_wakeup(multi); });
   CURLcode result = CURLE_ABORTED_BY_CALLBACK;
   int running = 1;
   while (!(cancel && cancel->isCancelled())) {
-    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+    if (lib().multi_perform(multi, &running) != CURLM_OK) {
       result = CURLE_FAILED_INIT;
       break;
     }
     if (running == 0) {
       int left = 0;
-      const CURLMsg* message = curl_multi_info_read(multi, &left);
+      const CURLMsg* message = lib().multi_info_read(multi, &left);
       result = message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_OK;
       break;
     }
-    curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    lib().multi_poll(multi, nullptr, 0, 1000, nullptr);
   }
   if (cancel) cancel->clearWaker();
-  curl_multi_remove_handle(multi, easy);
+  lib().multi_remove_handle(multi, easy);
   return result;
 }
 
@@ -340,7 +339,7 @@ bool isTlsFailure(CURLcode code) {
 // A refused or failed connection, told apart by the system's own error.
 WebFailure connectFailure(CURL* curl) {
   long error = 0;
-  curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &error);
+  lib().easy_getinfo(curl, CURLINFO_OS_ERRNO, &error);
   if (error == ECONNREFUSED) return WebFailure::ConnectionRefused;
   if (error == ETIMEDOUT) return WebFailure::TimedOut;
   if (error == EHOSTUNREACH || error == ENETUNREACH) return WebFailure::Unreachable;
@@ -380,18 +379,18 @@ WebFailure failureOf(CURLcode code, CURL* curl) {
 bool failedAtProxy(CURLcode code, CURL* curl) {
   if (code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT) return true;
   long tunnelStatus = 0;
-  curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
+  lib().easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
   if (tunnelStatus >= 300) return true;
   // Timed out before any connection was made: the proxy never answered.
   double connected = 0;
-  curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME, &connected);
+  lib().easy_getinfo(curl, CURLINFO_CONNECT_TIME, &connected);
   return code == CURLE_OPERATION_TIMEDOUT && connected == 0;
 }
 
 // What the finished transfer of one hop tells about the exchange.
 void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCount& headers,
                  WebResponse& response) {
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+  lib().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
   if (headers.overflowed) {
     response.failure = WebFailure::HeadersTooLarge;
   } else {
@@ -400,7 +399,7 @@ void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCo
   if (response.failure == WebFailure::None || response.proxy.empty()) return;
   response.atProxy = failedAtProxy(code, curl);
   long tunnelStatus = 0;
-  curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
+  lib().easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
   if (tunnelStatus >= 300) {
     response.failure = WebFailure::ProxyRefused;
     response.status = tunnelStatus;
@@ -409,21 +408,18 @@ void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCo
 
 }  // namespace
 
+// Null handles when libcurl cannot be opened; the exchange then fails.
 struct WebSession::Handles {
-  std::unique_ptr<CURL, CurlDeleter> easy{curl_easy_init()};
-  std::unique_ptr<CURLM, MultiDeleter> multi{curl_multi_init()};
+  std::unique_ptr<CURL, CurlDeleter> easy{curlLibrary() ? lib().easy_init() : nullptr};
+  std::unique_ptr<CURLM, MultiDeleter> multi{curlLibrary() ? lib().multi_init() : nullptr};
 };
 
-WebSession::WebSession() {
-  initCurlOnce();
-  handles_ = std::make_unique<Handles>();
-}
+WebSession::WebSession() : handles_(std::make_unique<Handles>()) {}
 
 WebSession::~WebSession() = default;
 
 WebResponse WebClient::exchange(std::string_view url, const WebRequest& options, CancelFlag* cancel,
                                 WebSession* session) const {
-  initCurlOnce();
   WebResponse response;
   const UrlParts firstParts = analyzeUrl(url);
   response.server = serverOrigin(firstParts);
@@ -435,7 +431,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     response.failure = WebFailure::Other;
     return response;
   }
-  if (session) curl_easy_reset(easy);
+  if (session) lib().easy_reset(easy);
 
   std::vector<std::string> lines = normalizedHeaderLines(options.extraHeaders);
   const std::string agent = takeUserAgent(lines);
@@ -468,14 +464,14 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     const auto headers = curlHeaderList(hopLines);
     body.bytes.clear();
 
-    curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, countHeaderLine);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &headerCount);
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
+    lib().easy_setopt(easy, CURLOPT_URL, address.c_str());
+    lib().easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+    lib().easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
+    lib().easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
+    lib().easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    lib().easy_setopt(easy, CURLOPT_HEADERFUNCTION, countHeaderLine);
+    lib().easy_setopt(easy, CURLOPT_HEADERDATA, &headerCount);
+    lib().easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
     setMethod(easy, method);
     setLimits(easy, limits_);
     setTransport(easy, response.proxy);
@@ -501,7 +497,8 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
 }
 
 std::string webClientLibrary() {
-  return std::string("libcurl ") + curl_version_info(CURLVERSION_NOW)->version;
+  if (!curlLibrary()) return "libcurl (not found)";
+  return std::string("libcurl ") + lib().version_info(CURLVERSION_NOW)->version;
 }
 
 }  // namespace skyrill

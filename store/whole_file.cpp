@@ -14,6 +14,7 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <utility>
 
 namespace skyrill {
 namespace {
@@ -222,6 +223,63 @@ bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
                     std::error_code& error) {
   const std::optional<fs::path> target = writableTarget(path, error);
   return target && replaceFile(*target, bytes, error);
+}
+
+WholeFileStream::~WholeFileStream() {
+  discard();
+}
+
+bool WholeFileStream::open(const fs::path& path, std::error_code& error) {
+  discard();
+  const std::optional<fs::path> target = writableTarget(path, error);
+  if (!target) return false;
+  fd_ = createTempBeside(*target, temp_);
+  if (fd_ < 0) {
+    error = lastError();
+    return false;
+  }
+  target_ = *target;
+  error_.clear();
+  return true;
+}
+
+void WholeFileStream::append(std::string_view bytes) {
+  constexpr std::size_t kBufferBytes = 1 << 16;
+  buffer_.append(bytes);
+  if (buffer_.size() >= kBufferBytes) flush();
+}
+
+bool WholeFileStream::flush() {
+  if (!error_ && fd_ >= 0 && !writeAll(fd_, buffer_)) error_ = lastError();
+  buffer_.clear();
+  return !error_;
+}
+
+bool WholeFileStream::commit(std::error_code& error) {
+  if (fd_ < 0) {
+    error = std::make_error_code(std::errc::bad_file_descriptor);
+    return false;
+  }
+  if (flush() && !(copyPermissions(target_, fd_) && ::fsync(fd_) == 0)) error_ = lastError();
+  FileDescriptor fd(std::exchange(fd_, -1));
+  if (!fd.close() && !error_) error_ = lastError();
+  if (!error_ && std::rename(temp_.c_str(), target_.c_str()) != 0) error_ = lastError();
+  if (error_) {
+    error = error_;
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    return false;
+  }
+  temp_.clear();
+  if (!syncFolder(folderOf(target_))) error = lastError();
+  return !error;
+}
+
+void WholeFileStream::discard() {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+  buffer_.clear();
 }
 
 namespace {

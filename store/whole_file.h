@@ -39,6 +39,36 @@ std::filesystem::path followLinks(const std::filesystem::path& path);
 // a write going on in another running program is never disturbed.
 void removeLeftoverTempFiles(const std::filesystem::path& folder);
 
+// One file written in parts, made whole at the end: the parts go into a
+// temporary file beside the target (as writeWholeFile refuses or follows
+// it), and commit() puts it in place as writeWholeFile does. Until then the
+// target keeps its old bytes; without a commit the temporary file is removed.
+// Appends are buffered, so holding the file costs little memory.
+class WholeFileStream {
+ public:
+  WholeFileStream() = default;
+  WholeFileStream(const WholeFileStream&) = delete;
+  WholeFileStream& operator=(const WholeFileStream&) = delete;
+  ~WholeFileStream();
+
+  // False with the reason when the temporary file cannot be made.
+  bool open(const std::filesystem::path& path, std::error_code& error);
+  // Adds bytes; a failure is kept and told by commit().
+  void append(std::string_view bytes);
+  // False with the reason of the first step that failed.
+  bool commit(std::error_code& error);
+
+ private:
+  bool flush();
+  void discard();
+
+  std::filesystem::path target_;
+  std::string temp_;
+  int fd_ = -1;
+  std::string buffer_;
+  std::error_code error_;
+};
+
 // Many files written whole by one run that writes a lot (a range of days).
 // Each goes into its temporary file when added; commit() makes them all last
 // with one sync of their file system, renames each over its target and syncs

@@ -153,6 +153,21 @@ TEST(ProgramCommandLine, HelpVersionAndUsageErrors) {
   }
 }
 
+// The window starts without curl and its TLS libraries: they are opened by
+// the first exchange.
+TEST(ProgramStart, LoadsNoNetworkLibraries) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral(SKYRILL_PROGRAM), {QStringLiteral("--version")});
+  ASSERT_TRUE(process.waitForFinished(30000));
+  const QByteArray loaded = process.readAllStandardError();
+  ASSERT_TRUE(loaded.contains("file=libQt6Widgets.so")) << "the trace shows what is loaded";
+  for (const char* library : {"file=libcurl.so", "file=libssl.so", "file=libcrypto.so"})
+    EXPECT_FALSE(loaded.contains(library)) << library;
+}
+
 // A kill, Ctrl+C or a closed terminal ends the program in order: the
 // settings are written.
 class TerminationTest : public ::testing::TestWithParam<int> {};

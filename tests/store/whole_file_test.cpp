@@ -242,6 +242,57 @@ TEST(WholeFile, firstWriteIntoAFolderCleansItUp) {
   EXPECT_TRUE(fs::exists(running));
 }
 
+// A file written in parts replaces the old one only when committed, whole,
+// through its links; one never committed, or refused, leaves nothing behind.
+TEST(WholeFileStream, partsBecomeTheFileOnlyAtCommit) {
+  TempFolder folder;
+  writeBytes(folder / "table.csv", "old");
+  fs::create_symlink("table.csv", folder / "link.csv");
+  const std::string row(1000, 'r');
+  {
+    WholeFileStream stream;
+    std::error_code error;
+    ASSERT_TRUE(stream.open(folder / "link.csv", error)) << error.message();
+    for (int i = 0; i < 200; ++i) stream.append(row);
+    EXPECT_EQ(readBytes(folder / "table.csv"), "old");
+    ASSERT_TRUE(stream.commit(error)) << error.message();
+  }
+  EXPECT_TRUE(fs::is_symlink(folder / "link.csv"));
+  EXPECT_EQ(readBytes(folder / "table.csv").size(), 200 * row.size());
+  {
+    WholeFileStream abandoned;
+    std::error_code error;
+    ASSERT_TRUE(abandoned.open(folder / "table.csv", error));
+    abandoned.append("never committed");
+  }
+  EXPECT_EQ(readBytes(folder / "table.csv").size(), 200 * row.size());
+  EXPECT_EQ(testing::entryCount(folder.path()), 2);
+
+  WholeFileStream refused;
+  std::error_code error;
+  EXPECT_FALSE(refused.open(folder / "missing" / "table.csv", error));
+  EXPECT_TRUE(error);
+  EXPECT_FALSE(refused.commit(error));
+}
+
+// A disk that fills up while the parts are written fails the commit and
+// keeps the old file.
+TEST(WholeFileStream, fullDisk_failsTheCommitAndKeepsTheOldFile) {
+  TempFolder folder;
+  writeBytes(folder / "table.csv", "old");
+  WholeFileStream stream;
+  std::error_code error;
+  {
+    const testing::FileSizeLimit fullDisk(1 << 16);
+    ASSERT_TRUE(stream.open(folder / "table.csv", error));
+    for (int i = 0; i < 100; ++i) stream.append(std::string(1 << 12, 'x'));
+    EXPECT_FALSE(stream.commit(error));
+  }
+  EXPECT_TRUE(error);
+  EXPECT_EQ(readBytes(folder / "table.csv"), "old");
+  EXPECT_EQ(testing::entryCount(folder.path()), 1);
+}
+
 // A batch changes no target before its commit; then all at once, in their
 // folders; what is never committed leaves nothing behind.
 TEST(WholeFileBatch, targetsChangeOnlyAtCommitAndNothingIsLeftBehind) {

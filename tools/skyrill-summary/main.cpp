@@ -2,10 +2,11 @@
 // station's days as a chart.
 
 #include <unistd.h>
-#include <QGuiApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <set>
 
 #include "archive/day_summary_table.h"
@@ -17,7 +18,6 @@
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-summary/options.h"
 #include "tools/tool_main.h"
-#include "ui/picture_files.h"
 #include "ui/summary_chart.h"
 
 namespace skyrill {
@@ -102,46 +102,69 @@ class ChartDays {
   SummaryChartDays chart_;
 };
 
-// Where the CSV goes: to standard output as the rows come, or held to the end
-// when it goes to a file (written whole) or when a chart that cannot be drawn
-// would withhold it.
+// Where the CSV goes: to standard output as the rows come; into its file in
+// parts, through a temporary file put in place at the end; or, when a chart
+// that cannot be drawn would withhold it, into an unnamed temporary file
+// until the end. Memory stays flat however many rows there are.
 class CsvOutput {
  public:
   explicit CsvOutput(const SummaryCommand& command)
-      : file_(command.csvFile), held_(!command.csvFile.empty() || !command.chartFile.empty()) {
+      : file_(command.csvFile), held_(file_.empty() && !command.chartFile.empty()) {
+    std::error_code error;
+    if (!file_.empty()) opened_ = stream_.open(file_, error);
+    if (held_) {
+      holding_.reset(std::tmpfile());
+      opened_ = holding_ != nullptr;
+    }
     add(summaryCsvHead());
   }
 
   void add(const std::string& text) {
-    if (!held_) {
+    if (dropped_ || !opened_) return;
+    if (!file_.empty()) {
+      stream_.append(text);
+    } else if (held_) {
+      opened_ = std::fwrite(text.data(), 1, text.size(), holding_.get()) == text.size();
+    } else {
       std::cout << text;
-    } else if (!dropped_) {
-      text_ += text;
     }
   }
 
   // What is held goes nowhere.
-  void drop() {
-    dropped_ = true;
-    text_ = {};
-  }
+  void drop() { dropped_ = true; }
 
-  // Writes what is held; false when the file could not be written.
+  // Puts the file in place, or copies what is held to standard output;
+  // false when that fails.
   bool finish() {
-    if (!file_.empty()) return writeWholeFile(file_, text_);
-    std::cout << text_ << std::flush;
+    std::error_code error;
+    if (!opened_) return false;
+    if (!file_.empty()) return stream_.commit(error);
+    if (held_) {
+      std::rewind(holding_.get());
+      char chunk[1 << 16];
+      for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, holding_.get())) > 0;)
+        std::cout.write(chunk, static_cast<std::streamsize>(count));
+    }
+    std::cout << std::flush;
     return true;
   }
 
-  const std::string& file() const { return file_; }
+  // Where the table goes, for a message.
+  std::string file() const { return file_.empty() ? "standard output" : file_; }
   // Whether the rows go out as they come.
-  bool streams() const { return !held_; }
+  bool streams() const { return file_.empty() && !held_; }
 
  private:
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+
   std::string file_;
   bool held_;
+  bool opened_ = true;
   bool dropped_ = false;
-  std::string text_;
+  WholeFileStream stream_;
+  std::unique_ptr<std::FILE, FileCloser> holding_;
 };
 
 bool saveChart(const SummaryChartDays& chart, const std::string& file) {
