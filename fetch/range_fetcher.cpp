@@ -116,6 +116,13 @@ struct RangeFetcher::Worker {
   CancelFlag cancel;
 };
 
+// The days written but not yet in place.
+struct RangeFetcher::Batch {
+  WholeFileBatch files;
+  std::vector<DayResult> days;
+  std::chrono::steady_clock::time_point started;
+};
+
 RangeFetcher::RangeFetcher(RangeRequest request, const HistoryArchive& archive)
     : request_(std::move(request)), archive_(archive) {
   for (const std::string& station : request_.stations) {
@@ -147,11 +154,8 @@ RangeReport RangeFetcher::run(const DayReporter& report) {
         work(*workers_[onCaller ? 0 : nextWorker.fetch_add(1)]);
       },
       [this] { stop(); });
-  {
-    // What was fetched before the end or a stop is saved all the same.
-    const std::lock_guard batchLock(batchMutex_);
-    commitStaged();
-  }
+  // What was fetched before the end or a stop is saved all the same.
+  commit(*takeBatch());
 
   const std::lock_guard lock(mutex_);
   report_.stopped = stopping_;
@@ -290,32 +294,40 @@ constexpr std::chrono::milliseconds kBatchWait{500};
 
 bool RangeFetcher::stage(const DayResult& day, const std::string& yearText,
                          const std::string& fileName, const std::string& bytes) {
-  const std::lock_guard lock(batchMutex_);
   const std::filesystem::path file = archive_.placeOf(yearText, fileName);
-  std::error_code error;
-  ensureFolderPath(file.parent_path());
-  if (!batch_.add(file, bytes, error)) {
-    stopForWriteError("无法保存 " + file.string() + "：" + error.message());
-    return false;
+  std::unique_ptr<Batch> full;
+  {
+    const std::lock_guard lock(batchMutex_);
+    if (!batch_) batch_ = std::make_unique<Batch>();
+    std::error_code error;
+    ensureFolderPath(file.parent_path());
+    if (!batch_->files.add(file, bytes, error)) {
+      stopForWriteError("无法保存 " + file.string() + "：" + error.message());
+      return false;
+    }
+    if (batch_->days.empty()) batch_->started = std::chrono::steady_clock::now();
+    batch_->days.push_back(day);
+    if (batch_->days.size() >= kBatchDays ||
+        std::chrono::steady_clock::now() - batch_->started >= kBatchWait) {
+      full = std::move(batch_);
+    }
   }
-  if (staged_.empty()) batchStarted_ = std::chrono::steady_clock::now();
-  staged_.push_back(day);
-  if (staged_.size() >= kBatchDays ||
-      std::chrono::steady_clock::now() - batchStarted_ >= kBatchWait) {
-    commitStaged();
-  }
+  if (full) commit(*full);
   return true;
 }
 
-void RangeFetcher::commitStaged() {
+std::unique_ptr<RangeFetcher::Batch> RangeFetcher::takeBatch() {
+  const std::lock_guard lock(batchMutex_);
+  return batch_ ? std::move(batch_) : std::make_unique<Batch>();
+}
+
+void RangeFetcher::commit(Batch& batch) {
   std::error_code error;
-  if (!batch_.commit(error)) {
+  if (!batch.files.commit(error)) {
     stopForWriteError("无法保存 " + archive_.root().string() + "：" + error.message());
-    staged_.clear();
     return;
   }
-  for (const DayResult& day : staged_) settle(day);
-  staged_.clear();
+  for (const DayResult& day : batch.days) settle(day);
 }
 
 void RangeFetcher::stopForWriteError(const std::string& message) {

@@ -128,8 +128,11 @@ class RangeFetcher {
   // Writes a fetched day into the batch; false when the write failed.
   bool stage(const DayResult& day, const std::string& yearText, const std::string& fileName,
              const std::string& bytes);
+  struct Batch;
+  // Takes the batch being filled, leaving an empty one.
+  std::unique_ptr<Batch> takeBatch();
   // Puts the batch's days in place and counts them; a failure stops the run.
-  void commitStaged();
+  void commit(Batch& batch);
   bool waitForTurn();
   bool pause(std::chrono::milliseconds length);
   void settle(const DayResult& result);
@@ -143,10 +146,9 @@ class RangeFetcher {
   std::vector<std::unique_ptr<Worker>> workers_;
 
   // Fetched days are written in batches: one sync of the disk for many days.
-  std::mutex batchMutex_;  // guards the batch and its days
-  WholeFileBatch batch_;
-  std::vector<DayResult> staged_;
-  std::chrono::steady_clock::time_point batchStarted_;
+  // A full batch is committed outside the lock while the next one fills.
+  std::mutex batchMutex_;  // guards the batch being filled
+  std::unique_ptr<Batch> batch_;
 
   std::mutex mutex_;  // guards what follows
   std::condition_variable wake_;

@@ -51,21 +51,24 @@ class ScratchFolder {
     if (!root_.empty()) fs::remove_all(root_, error);
   }
 
-  // An empty folder of that name inside, emptied when it was there before.
-  fs::path empty(const char* name) const {
-    const fs::path folder = root_ / name;
+  // A new empty folder inside, for one run. Nothing is removed until the
+  // end: a mass removal between runs would make the file system's inode
+  // allocation of the next run scan its freed inodes, a cost of the
+  // benchmark's own that either side would pay.
+  fs::path fresh(const char* name) {
+    const fs::path folder = root_ / (name + std::to_string(++made_));
     std::error_code error;
-    fs::remove_all(folder, error);
     fs::create_directories(folder, error);
     return folder;
   }
 
  private:
   fs::path root_;
+  int made_ = 0;
 };
 
-const ScratchFolder& scratch() {
-  static const ScratchFolder folder;
+ScratchFolder& scratch() {
+  static ScratchFolder folder;
   return folder;
 }
 
@@ -104,7 +107,7 @@ void RangeFetchYear(benchmark::State& state) {
   serviceBase();
   for (auto _ : state) {
     state.PauseTiming();
-    const fs::path folder = scratch().empty("cpp");
+    const fs::path folder = scratch().fresh("cpp");
     state.ResumeTiming();
     const RangeReport report = fetchYear(folder);
     if (report.counts.fetched != kDays) {
@@ -146,12 +149,12 @@ void RangeFetchYearPython(benchmark::State& state) {
   bool sameFiles = true;
   std::size_t files = 0;
   for (auto _ : state) {
-    const fs::path cppFolder = scratch().empty("cpp");
+    const fs::path cppFolder = scratch().fresh("cpp");
     const auto start = std::chrono::steady_clock::now();
     const RangeReport report = fetchYear(cppFolder);
     cppSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-    const fs::path peerFolder = scratch().empty("python");
+    const fs::path peerFolder = scratch().fresh("python");
     PeerRun run;
     if (!runPeer(peerFolder, run)) {
       state.SkipWithError("the peer script failed");
