@@ -295,7 +295,7 @@ TEST_F(SkyrillDayOutputs, fetchesLoadTheNetworkAndQtOnlyForAPicture) {
 }
 
 // A copy of the program without its modules beside it: it still shows a
-// file, and says which module a picture or a fetch lacks.
+// file, and says which module a picture lacks.
 TEST(LightRuns, withoutItsModulesTheProgramShowsFilesAndNamesWhatIsMissing) {
   skyrill::testing::TempFolder folder;
   fs::create_directories(folder / "bin");
@@ -313,8 +313,6 @@ TEST(LightRuns, withoutItsModulesTheProgramShowsFilesAndNamesWhatIsMissing) {
       {day, 0, "0_57083_0_20190705.ref", nullptr, nullptr},
       {"--chart " + chart + " " + day, 1, "0_57083_0_20190705.ref", "skyrill-pictures.so",
        "skyrill-day: cannot write "},
-      {"--station 58453 --date 2019-7-5 --server http://127.0.0.1:9", 1, "", "skyrill-day-net.so",
-       nullptr},
   };
   for (const auto& c : cases) {
     const Outcome outcome = skyrill::testing::runProgram(program, c.args);

@@ -3,7 +3,7 @@
 #include <string>
 
 // The modules of the command-line tools: shared objects that a tool loads
-// only for the runs that need what they link (Qt's drawing, the network), so
+// only for the runs that need what they link (Qt's drawing), so
 // that its other runs load none of it. They sit in lib/skyrill of an
 // installation, found from the tool's own folder; the build tree keeps that
 // layout.

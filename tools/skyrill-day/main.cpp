@@ -12,10 +12,10 @@
 #include "core/day_csv.h"
 #include "core/headless_view.h"
 #include "core/query_pipeline.h"
+#include "net/data_service.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"
 #include "tools/pictures/pictures.h"
-#include "tools/skyrill-day/data_service_module.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-day/grid_report.h"
 #include "tools/skyrill-day/options.h"
@@ -117,12 +117,8 @@ int reportShown(const DayOptions& options, const HeadlessView& view, const Query
 int run(const DayOptions& options) {
   std::unique_ptr<AnswerSource> service;
   if (options.fetches()) {
-    std::string error;
-    service = openDataService(options.server, error);
-    if (!service) {
-      std::cerr << "skyrill-day: " << error << '\n';
-      return 1;
-    }
+    service = std::make_unique<DataService>(options.server.empty() ? defaultServerAddress()
+                                                                   : options.server);
   }
   HeadlessView view(inputsOf(options));
   QueryPipeline pipeline(view, service.get(), nullptr);
