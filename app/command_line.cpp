@@ -28,13 +28,20 @@ const char* const kProgramUsage =
 
 namespace {
 
-// The toolkit's options that take the next argument (or "=value").
-constexpr std::array<std::string_view, 13> kToolkitOptionsWithValue = {
-    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
-    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
-    "style",       "stylesheet",         "qmljsdebugger"};
-constexpr std::array<std::string_view, 5> kToolkitFlags = {"reverse", "widgetcount", "nograb",
-                                                           "dograb", "testability"};
+// The toolkit's options that take the next argument (or "=value"), the X11
+// ones included.
+constexpr std::array<std::string_view, 18> kToolkitOptionsWithValue = {
+    "platform",        "platformpluginpath",
+    "platformtheme",   "plugin",
+    "qwindowgeometry", "qwindowicon",
+    "qwindowtitle",    "session",
+    "display",         "geometry",
+    "style",           "stylesheet",
+    "qmljsdebugger",   "name",
+    "title",           "icon",
+    "visual",          "ncols"};
+constexpr std::array<std::string_view, 7> kToolkitFlags = {
+    "reverse", "widgetcount", "nograb", "dograb", "testability", "cmap", "sync"};
 
 // The name of a toolkit option without its dashes and value, as the toolkit
 // reads it: one dash or two.

@@ -177,6 +177,7 @@ void RangeFetcher::work(Worker& worker) {
   for (std::size_t index; !stopping_ && (index = next_.fetch_add(1)) < days_.size();) {
     const std::optional<DayResult> result = fetchDay(worker, days_[index]);
     if (result && result->outcome != DayOutcome::Stopped) settle(*result);
+    commitAgedBatch();
   }
 }
 
@@ -208,6 +209,7 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
   const DataService service(request_.server, request_.limits);
 
   for (std::size_t attempt = 0;; ++attempt) {
+    commitAgedBatch();
     if (attempt > 0 && !pause(request_.retryPauses[attempt - 1])) return result;
     if (!waitForTurn()) return result;
     WebResponse response = service.exchange(query, &worker.cancel, &worker.session);
@@ -321,13 +323,26 @@ std::unique_ptr<RangeFetcher::Batch> RangeFetcher::takeBatch() {
   return batch_ ? std::move(batch_) : std::make_unique<Batch>();
 }
 
+void RangeFetcher::commitAgedBatch() {
+  std::unique_ptr<Batch> aged;
+  {
+    const std::lock_guard lock(batchMutex_);
+    if (batch_ && !batch_->days.empty() &&
+        std::chrono::steady_clock::now() - batch_->started >= kBatchWait) {
+      aged = std::move(batch_);
+    }
+  }
+  if (aged) commit(*aged);
+}
+
 void RangeFetcher::commit(Batch& batch) {
   std::error_code error;
-  if (!batch.files.commit(error)) {
+  const bool committed = batch.files.commit(error);
+  // The days put in place count, even when a later one could not be.
+  for (std::size_t i = 0; i < batch.files.placed(); ++i) settle(batch.days[i]);
+  if (!committed) {
     stopForWriteError("无法保存 " + archive_.root().string() + "：" + error.message());
-    return;
   }
-  for (const DayResult& day : batch.days) settle(day);
 }
 
 void RangeFetcher::stopForWriteError(const std::string& message) {

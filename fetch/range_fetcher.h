@@ -131,6 +131,9 @@ class RangeFetcher {
   struct Batch;
   // Takes the batch being filled, leaving an empty one.
   std::unique_ptr<Batch> takeBatch();
+  // Commits the batch being filled when it has waited long enough, so that
+  // a day does not wait for the next one while others are retried.
+  void commitAgedBatch();
   // Puts the batch's days in place and counts them; a failure stops the run.
   void commit(Batch& batch);
   bool waitForTurn();

@@ -70,16 +70,28 @@ bool isPortable(const fs::path& programDir) {
 }
 
 // Moves a file or folder to where it now belongs, unless something is
-// there already: nothing is overwritten, nothing lost. A move across file
-// systems copies, then removes the original.
+// there already: nothing is overwritten, nothing lost. Nothing moves to a
+// place that is not known (no home folder). A move across file systems
+// copies under a name of its own and puts the copy in place once whole, so
+// that a copy that fails half-way is removed and tried again at the next
+// start; then the original goes.
 void moveOnce(const fs::path& from, const fs::path& to) {
-  if (!standsThere(from) || standsThere(to)) return;
+  if (to.is_relative() || !standsThere(from) || standsThere(to)) return;
   std::error_code error;
   fs::create_directories(to.parent_path(), error);
   fs::rename(from, to, error);
   if (!error) return;
-  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
-  if (!error) fs::remove_all(from, error);
+  fs::path moving = to;
+  moving += ".moving";
+  fs::remove_all(moving, error);
+  fs::copy(from, moving, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
+  if (!error) fs::rename(moving, to, error);
+  if (error) {
+    std::error_code ignored;
+    fs::remove_all(moving, ignored);
+    return;
+  }
+  fs::remove_all(from, error);
 }
 
 bool makeFolder(const fs::path& folder) {

@@ -114,11 +114,15 @@ bool hasEnded(pid_t pid) {
 
 // Why the target may not be replaced; no error when it may. A file nobody
 // may write to is kept as it is even for root; one that is not ours to write
-// is too, although a rename into its folder would replace it.
+// is too, although a rename into its folder would replace it. What is no
+// regular file (a device such as /dev/null, a pipe, a folder) is never
+// replaced by one.
 std::error_code refusalOf(const fs::path& target) {
   struct stat info {};
   if (::lstat(target.c_str(), &info) != 0) return {};  // a new file
   if (S_ISLNK(info.st_mode)) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  if (S_ISDIR(info.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+  if (!S_ISREG(info.st_mode)) return std::make_error_code(std::errc::operation_not_supported);
   const bool noWriteBit = S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
   if (noWriteBit ||
       (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)) {
@@ -259,6 +263,7 @@ bool WholeFileStream::flush() {
 }
 
 bool WholeFileStream::commit(std::error_code& error) {
+  error.clear();
   if (fd_ < 0) {
     error = std::make_error_code(std::errc::bad_file_descriptor);
     return false;
@@ -325,6 +330,7 @@ bool WholeFileBatch::add(const fs::path& path, std::string_view bytes, std::erro
 
 bool WholeFileBatch::commit(std::error_code& error) {
   error.clear();
+  placed_ = 0;
   if (pending_.empty()) return true;
   std::set<std::string> folders;
   for (const Pending& file : pending_) folders.insert(folderOf(file.target).string());
@@ -346,6 +352,7 @@ bool WholeFileBatch::commit(std::error_code& error) {
       discard();
       return false;
     }
+    ++placed_;
   }
   pending_.clear();
   for (const std::string& renamedIn : folders) {

@@ -90,6 +90,10 @@ class WholeFileBatch {
   // fails, the files not yet in place then removed.
   bool commit(std::error_code& error);
   std::size_t size() const { return pending_.size(); }
+  // How many files the last commit put in place, in the order they were
+  // added: all of them after a commit that succeeded, those before the
+  // failure after one that did not.
+  std::size_t placed() const { return placed_; }
 
  private:
   struct Pending {
@@ -99,6 +103,7 @@ class WholeFileBatch {
   void discard();
 
   std::vector<Pending> pending_;
+  std::size_t placed_ = 0;
 };
 
 }  // namespace skyrill

@@ -120,6 +120,28 @@ TEST(ProgramPlaces, EarlierFilesMoveInAndNothingIsLost) {
   EXPECT_FALSE(std::filesystem::exists(prefixBin / "History"));
 }
 
+// Without a home folder the user's places are unknown: what an earlier
+// version left beside the program stays there, and nothing lands in the
+// current folder.
+TEST(ProgramPlaces, WithoutAHomeNothingMoves) {
+  TempFolder folder;
+  const std::filesystem::path prefixBin = folder / "prefix/bin";
+  std::filesystem::create_directories(prefixBin / "History/2024");
+  testing::writeBytes(prefixBin / "Stormbook.ini", "[Stormbook]\n");
+  const ScopedVariable home("HOME", std::nullopt);
+  const ScopedVariable config("XDG_CONFIG_HOME", std::nullopt);
+  const ScopedVariable data("XDG_DATA_HOME", std::nullopt);
+  const ScopedVariable cache("XDG_CACHE_HOME", std::nullopt);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  const ProgramPlaces places = programPlaces(prefixBin);
+  EXPECT_FALSE(preparePlaces(places, prefixBin));
+  std::filesystem::current_path(before);
+  EXPECT_TRUE(std::filesystem::exists(prefixBin / "History/2024"));
+  EXPECT_EQ(testing::readBytes(prefixBin / "Stormbook.ini"), "[Stormbook]\n");
+  EXPECT_EQ(testing::entryCount(folder.path()), 1) << "only the prefix";
+}
+
 // With no folder to write into, the settings cannot be kept: the caller is told.
 TEST(ProgramPlaces, NoWritablePlaceIsTold) {
   TempFolder folder;

@@ -108,6 +108,8 @@ TEST(WholeFile, refusesWhatMayNotBeWrittenAndLeavesItAlone) {
   fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::group_read);
   fs::create_symlink("locked", folder / "linkToLocked");
   fs::create_symlink("loop", folder / "loop");
+  fs::create_directory(folder / "folder");
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
   const struct {
     const char* name;
     std::errc why;
@@ -115,6 +117,8 @@ TEST(WholeFile, refusesWhatMayNotBeWrittenAndLeavesItAlone) {
       {"locked", std::errc::permission_denied},  // whoever runs it, root included
       {"linkToLocked", std::errc::permission_denied},
       {"loop", std::errc::too_many_symbolic_link_levels},
+      {"folder", std::errc::is_a_directory},
+      {"pipe", std::errc::operation_not_supported},  // nor a device such as /dev/null
   };
   for (const auto& c : cases) {
     std::error_code error;
@@ -123,7 +127,8 @@ TEST(WholeFile, refusesWhatMayNotBeWrittenAndLeavesItAlone) {
   }
   EXPECT_EQ(readBytes(folder / "locked"), "old");
   EXPECT_TRUE(fs::is_symlink(folder / "loop"));
-  EXPECT_EQ(testing::entryCount(folder.path()), 3);
+  EXPECT_TRUE(fs::is_fifo(folder / "pipe"));
+  EXPECT_EQ(testing::entryCount(folder.path()), 5);
 }
 
 // Another user's file in a folder open to all: a rename would replace it,
@@ -309,6 +314,7 @@ TEST(WholeFileBatch, targetsChangeOnlyAtCommitAndNothingIsLeftBehind) {
     EXPECT_EQ(readBytes(folder / "2024" / "b"), "old");
     ASSERT_TRUE(batch.commit(error)) << error.message();
     EXPECT_EQ(batch.size(), 0u);
+    EXPECT_EQ(batch.placed(), 2u);
     EXPECT_EQ(readBytes(folder / "2023" / "a"), "new a");
     EXPECT_EQ(readBytes(folder / "2024" / "b"), "new b");
 
@@ -332,6 +338,7 @@ TEST(WholeFileBatch, failedCommitSaysWhyAndLeavesNoTemporaryFile) {
   EXPECT_FALSE(batch.commit(error));
   EXPECT_TRUE(error);
   EXPECT_EQ(batch.size(), 0u);
+  EXPECT_EQ(batch.placed(), 0u);
   EXPECT_TRUE(tempFilesIn(folder.path()).empty());
 
   EXPECT_FALSE(batch.add(folder / "missing" / "day", "x", error)) << "no folder to write into";

@@ -63,6 +63,7 @@ TEST_F(CommandLines, everyProgramReadsOptionsOneWayAndEndsAUsageErrorWith2) {
       {SKYRILL_SUMMARY_PROGRAM, "--to 2019-2-30 " + day, 2},
       {SKYRILL_SUMMARY_PROGRAM, "--threads=0 " + day, 2},
       {SKYRILL_SUMMARY_PROGRAM, "--bogus " + day, 2},
+      {SKYRILL_SUMMARY_PROGRAM, "--from= " + day, 2},
       {SKYRILL_SUMMARY_PROGRAM, "--chart " + (dir_ / "s.gif").string() + " " + day, 2},
       {SKYRILL_SAMPLE_SERVICE, "--port=http", 2},
       {SKYRILL_SAMPLE_SERVICE, "--fault=none", 2},
@@ -71,7 +72,8 @@ TEST_F(CommandLines, everyProgramReadsOptionsOneWayAndEndsAUsageErrorWith2) {
 #ifdef SKYRILL_PROGRAM
       {SKYRILL_PROGRAM, "--bogus", 2},
       {SKYRILL_PROGRAM, "a.json b.json", 2},
-      {SKYRILL_PROGRAM, "-platform offscreen -style=Fusion -reverse --version", 0},
+      {SKYRILL_PROGRAM,
+       "-platform offscreen -style=Fusion -reverse -title Skyrill -name sky --version", 0},
 #endif
   };
   for (const auto& c : cases) {

@@ -114,6 +114,27 @@ TEST_F(SkyrillSummary, writesTheCsvFileAndTheChartInBothFormats) {
   }
 }
 
+// A table that cannot be written out fails the run and says so, whichever
+// way it goes: rows to standard output as they come, held for a chart, or
+// into a file.
+TEST_F(SkyrillSummary, aTableThatCannotBeWrittenFailsTheRun) {
+  const std::string chart = (folder_ / "chart.svg").string();
+  const std::string cases[] = {
+      "--station 57083 > /dev/full",
+      "--station 57083 --chart " + chart + " > /dev/full",
+      "--station 57083 --csv " + (folder_ / "missing" / "table.csv").string(),
+      "--station 57083 --csv /dev/full",
+  };
+  for (const std::string& args : cases) {
+    // The braces let the run's own redirection stand.
+    const Outcome outcome = skyrill::testing::runProgram(
+        "{ " SKYRILL_SUMMARY_PROGRAM, folder_.path().string() + " " + args + "; }");
+    EXPECT_EQ(outcome.status, 1) << args << "\n" << outcome.err;
+    EXPECT_NE(outcome.err.find("skyrill-summary: cannot write "), std::string::npos) << args;
+  }
+  EXPECT_TRUE(fs::exists("/dev/full") && !fs::is_regular_file("/dev/full")) << "left as it was";
+}
+
 TEST_F(SkyrillSummary, chartNeedsOneStation) {
   const struct {
     const char* args;

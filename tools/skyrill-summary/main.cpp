@@ -134,19 +134,14 @@ class CsvOutput {
   void drop() { dropped_ = true; }
 
   // Puts the file in place, or copies what is held to standard output;
-  // false when that fails.
+  // false when that fails (a full disk, a closed or full standard output).
   bool finish() {
     std::error_code error;
     if (!opened_) return false;
     if (!file_.empty()) return stream_.commit(error);
-    if (held_) {
-      std::rewind(holding_.get());
-      char chunk[1 << 16];
-      for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, holding_.get())) > 0;)
-        std::cout.write(chunk, static_cast<std::streamsize>(count));
-    }
-    std::cout << std::flush;
-    return true;
+    if (held_ && !copyHeldToOutput()) return false;
+    std::cout.flush();
+    return static_cast<bool>(std::cout);
   }
 
   // Where the table goes, for a message.
@@ -158,6 +153,16 @@ class CsvOutput {
   struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
+
+  bool copyHeldToOutput() {
+    std::FILE* held = holding_.get();
+    if (std::fflush(held) != 0) return false;
+    std::rewind(held);
+    char chunk[1 << 16];
+    for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, held)) > 0;)
+      std::cout.write(chunk, static_cast<std::streamsize>(count));
+    return std::ferror(held) == 0;
+  }
 
   std::string file_;
   bool held_;

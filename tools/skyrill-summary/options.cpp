@@ -67,26 +67,29 @@ std::optional<SummaryCommand> parseSummaryCommand(const std::vector<std::string>
                                                   std::string& error) {
   SummaryCommand command;
   std::string from, to, threads;
+  bool fromGiven = false, toGiven = false;
   const bool read = OptionParser()
                         .flag("--help", command.help)
                         .flag("--version", command.version)
                         .value("--csv", command.csvFile)
                         .value("--chart", command.chartFile)
                         .value("--station", command.filter.station)
-                        .value("--from", from)
-                        .value("--to", to)
+                        .value("--from", from, &fromGiven)
+                        .value("--to", to, &toGiven)
                         .value("--threads", threads)
                         .operands(command.folders, "FOLDER")
                         .parse(args, error);
   if (!read) return std::nullopt;
   if (command.help || command.version) return command;
 
-  const auto date = [&error](const std::string& text, const char* option, int& out) {
-    return text.empty() || readDateOption(option, text, out, error);
+  // An empty date ("--from=") is refused, not taken as no bound.
+  const auto date = [&error](bool given, const std::string& text, const char* option, int& out) {
+    return !given || readDateOption(option, text, out, error);
   };
   if (command.folders.empty()) {
     error = "give at least one FOLDER";
-  } else if (date(from, "--from", command.filter.from) && date(to, "--to", command.filter.to)) {
+  } else if (date(fromGiven, from, "--from", command.filter.from) &&
+             date(toGiven, to, "--to", command.filter.to)) {
     if (command.filter.to != 0 && command.filter.from > command.filter.to)
       error = "--from comes after --to";
     else if (!threads.empty() && !readThreads(threads, command.threads))
