@@ -285,9 +285,7 @@ fs::path HistoryArchive::pastDayFile(std::string_view station, int date, bool ad
   request.mode = QueryMode::History;
   request.stationNumber = station;
   request.advancedSource = advanced;
-  request.year = std::to_string(date / 10000);
-  request.month = std::to_string(date / 100 % 100);
-  request.day = std::to_string(date % 100);
+  setRequestDate(request, date);
   return placeOf(request.year, makeSuggestedFileName(request, {}));
 }
 

@@ -15,16 +15,11 @@ namespace {
 using std::chrono::sys_days;
 
 sys_days dayOf(int date) {
-  return sys_days(std::chrono::year(date / 10000) /
-                  std::chrono::month(static_cast<unsigned>(date / 100 % 100)) /
-                  std::chrono::day(static_cast<unsigned>(date % 100)));
+  return sys_days(calendarDate(date));
 }
 
 int dateOf(sys_days day) {
-  const std::chrono::year_month_day date(day);
-  return static_cast<int>(date.year()) * 10000 +
-         static_cast<int>(static_cast<unsigned>(date.month())) * 100 +
-         static_cast<int>(static_cast<unsigned>(date.day()));
+  return dateNumber(std::chrono::year_month_day(day));
 }
 
 std::string oneDecimal(double value) {

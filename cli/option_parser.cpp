@@ -108,8 +108,8 @@ bool readDateOption(const std::string& option, const std::string& text, int& dat
 
 bool checkPictureOption(const std::string& option, const std::string& file, std::string& error) {
   if (file.empty() || pictureFormatOf(file)) return true;
-  error = option + " takes a picture file ending in " + std::string(kPictureEndings) + " (not \"" +
-          file + "\")";
+  error = option + " takes a picture file ending in " + pictureEndingsText(", ", " or ") +
+          " (not \"" + file + "\")";
   return false;
 }
 

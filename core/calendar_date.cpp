@@ -37,11 +37,21 @@ std::optional<int> readDateNumber(std::string_view text) {
     day = digitsNumber(text.substr(second + 1), 1, 2);
   }
   if (!year || !month || !day || *year == 0) return std::nullopt;
-  const std::chrono::year_month_day date{std::chrono::year(*year),
-                                         std::chrono::month(static_cast<unsigned>(*month)),
-                                         std::chrono::day(static_cast<unsigned>(*day))};
-  if (!date.ok()) return std::nullopt;
-  return *year * 10000 + *month * 100 + *day;
+  const int date = *year * 10000 + *month * 100 + *day;
+  if (!calendarDate(date).ok()) return std::nullopt;
+  return date;
+}
+
+std::chrono::year_month_day calendarDate(int date) {
+  return {std::chrono::year(date / 10000),
+          std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
+          std::chrono::day(static_cast<unsigned>(date % 100))};
+}
+
+int dateNumber(std::chrono::year_month_day date) {
+  return static_cast<int>(date.year()) * 10000 +
+         static_cast<int>(static_cast<unsigned>(date.month())) * 100 +
+         static_cast<int>(static_cast<unsigned>(date.day()));
 }
 
 std::string dateText(int date) {

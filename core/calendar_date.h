@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,5 +15,10 @@ std::optional<int> readDateNumber(std::string_view text);
 
 // YYYYMMDD as "YYYY-MM-DD".
 std::string dateText(int date);
+
+// YYYYMMDD as a calendar date (check ok() when the number may be no date),
+// and back.
+std::chrono::year_month_day calendarDate(int date);
+int dateNumber(std::chrono::year_month_day date);
 
 }  // namespace skyrill

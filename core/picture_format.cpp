@@ -18,4 +18,13 @@ std::optional<PictureFormat> pictureFormatOf(std::string_view fileName) {
   return std::nullopt;
 }
 
+std::string pictureEndingsText(std::string_view separator, std::string_view lastSeparator) {
+  std::string text;
+  for (std::size_t i = 0; i < kPictureFileEndings.size(); ++i) {
+    if (i > 0) text += i + 1 == kPictureFileEndings.size() ? lastSeparator : separator;
+    text += kPictureFileEndings[i].ending;
+  }
+  return text;
+}
+
 }  // namespace skyrill

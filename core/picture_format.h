@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 // The picture formats a chart can be written in, told by the file's name.
@@ -23,8 +24,9 @@ inline constexpr std::array<PictureEnding, 5> kPictureFileEndings = {{
     {".pdf", PictureFormat::Pdf},
 }};
 
-// The endings, for the tools' messages.
-inline constexpr std::string_view kPictureEndings = ".png, .jpg, .jpeg, .svg or .pdf";
+// The endings for a message, in its language: pictureEndingsText(", ",
+// " or ") gives ".png, .jpg, .jpeg, .svg or .pdf".
+std::string pictureEndingsText(std::string_view separator, std::string_view lastSeparator);
 
 // The format the name's ending asks for, in any case; nothing for another
 // ending or none.

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "core/answer_check.h"
+#include "core/calendar_date.h"
 #include "core/cancel_flag.h"
 #include "core/failure_notes.h"
 #include "core/helper_threads.h"
@@ -22,17 +23,13 @@ using std::chrono::sys_days;
 using std::chrono::year_month_day;
 
 std::optional<sys_days> toDays(int date) {
-  const year_month_day day{std::chrono::year(date / 10000),
-                           std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
-                           std::chrono::day(static_cast<unsigned>(date % 100))};
+  const year_month_day day = calendarDate(date);
   if (!day.ok()) return std::nullopt;
   return sys_days(day);
 }
 
 int toDate(sys_days days) {
-  const year_month_day day(days);
-  return static_cast<int>(day.year()) * 10000 + static_cast<int>(unsigned(day.month())) * 100 +
-         static_cast<int>(unsigned(day.day()));
+  return dateNumber(year_month_day(days));
 }
 
 // A request that failed on its way and may go through on another try: no

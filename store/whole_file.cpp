@@ -170,28 +170,6 @@ std::error_code lastError() {
   return std::error_code(errno, std::generic_category());
 }
 
-// Writes the bytes to a temporary file and renames it over the target.
-bool replaceFile(const fs::path& target, std::string_view bytes, std::error_code& error) {
-  // The first step that fails says why; later ones only clean up.
-  const auto failed = [&error] {
-    if (!error) error = std::error_code(errno, std::generic_category());
-    return false;
-  };
-  std::string tempPath;
-  FileDescriptor fd(createTempBeside(target, tempPath));
-  if (!fd.valid()) return failed();
-  bool ok =
-      writeAll(fd.get(), bytes) && copyPermissions(target, fd.get()) && ::fsync(fd.get()) == 0;
-  if (!ok) failed();
-  ok = (fd.close() || failed()) && ok;
-  ok = ok && (std::rename(tempPath.c_str(), target.c_str()) == 0 || failed());
-  if (!ok) {
-    ::unlink(tempPath.c_str());
-    return false;
-  }
-  return syncFolder(folderOf(target)) || failed();
-}
-
 }  // namespace
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
@@ -228,8 +206,10 @@ bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
 
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
                     std::error_code& error) {
-  const std::optional<fs::path> target = writableTarget(path, error);
-  return target && replaceFile(*target, bytes, error);
+  WholeFileStream file;
+  if (!file.open(path, error)) return false;
+  file.append(bytes);
+  return file.commit(error);
 }
 
 WholeFileStream::~WholeFileStream() {
@@ -252,6 +232,11 @@ bool WholeFileStream::open(const fs::path& path, std::error_code& error) {
 
 void WholeFileStream::append(std::string_view bytes) {
   constexpr std::size_t kBufferBytes = 1 << 16;
+  if (buffer_.empty() && bytes.size() >= kBufferBytes) {
+    // A large part goes straight to the file, not through the buffer.
+    if (!error_ && fd_ >= 0 && !writeAll(fd_, bytes)) error_ = lastError();
+    return;
+  }
   buffer_.append(bytes);
   if (buffer_.size() >= kBufferBytes) flush();
 }

@@ -39,11 +39,12 @@ std::filesystem::path followLinks(const std::filesystem::path& path);
 // a write going on in another running program is never disturbed.
 void removeLeftoverTempFiles(const std::filesystem::path& folder);
 
-// One file written in parts, made whole at the end: the parts go into a
-// temporary file beside the target (as writeWholeFile refuses or follows
-// it), and commit() puts it in place as writeWholeFile does. Until then the
-// target keeps its old bytes; without a commit the temporary file is removed.
-// Appends are buffered, so holding the file costs little memory.
+// One file written in parts, made whole at the end (writeWholeFile is one
+// in a single part): the parts go into a temporary file beside the target,
+// which is refused or followed as writeWholeFile says, and commit() syncs it,
+// renames it over the target and syncs the folder. Until then the target
+// keeps its old bytes; without a commit the temporary file is removed.
+// Small appends are buffered, so holding the file costs little memory.
 class WholeFileStream {
  public:
   WholeFileStream() = default;

@@ -78,15 +78,6 @@ bool writeText(const QString& path, const std::string& text) {
   return writeWholeFile(std::filesystem::path(path.toStdString()), text);
 }
 
-// ".png、.jpg、.jpeg、.svg 或 .pdf".
-QString pictureEndingsText() {
-  QStringList endings;
-  for (const PictureEnding& known : kPictureFileEndings)
-    endings << QString::fromUtf8(known.ending.data(), static_cast<qsizetype>(known.ending.size()));
-  const QString last = endings.takeLast();
-  return endings.join(QStringLiteral("、")) + QStringLiteral(" 或 ") + last;
-}
-
 }  // namespace
 
 void MainWindow::buildExportMenu(QMenu* data) {
@@ -136,7 +127,8 @@ void MainWindow::exportDay(ExportKind kind, const QString& nameEnding,
   if (picture && !pictureFormatOf(choice.path.toStdString())) {
     QMessageBox::warning(
         this, QStringLiteral("导出"),
-        QStringLiteral("图片文件名须以 %1 结尾：\n%2").arg(pictureEndingsText(), choice.path));
+        QStringLiteral("图片文件名须以 %1 结尾：\n%2")
+            .arg(QString::fromStdString(pictureEndingsText("、", " 或 ")), choice.path));
     return;
   }
   if (write(choice.path, choice.caption)) return;

@@ -46,9 +46,7 @@ constexpr std::array<QRgb, 13> kVisibilityColours = {
     0xFFD49464,     0xFF5E6EA4, 0xFFB06232, 0xFF3E4E84, 0xFF1E2E64, 0xFF7E2E10};
 
 sys_days dayOf(int date) {
-  return sys_days(std::chrono::year_month_day(
-      std::chrono::year(date / 10000), std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
-      std::chrono::day(static_cast<unsigned>(date % 100))));
+  return sys_days(calendarDate(date));
 }
 
 // Where the days of the period go across the plot.
