@@ -26,10 +26,10 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to);
 // The text of a value before the backslash rule: a string as is, a number in
 // its shortest form, "[object Object]", an array's element texts joined with
 // ","; nothing for null.
-void appendValueText(const JsonTree& tree, const Entry& value, std::string& out);
+void appendValueText(const JsonTree& tree, const Word* value, std::string& out);
 
 // The value as compact JSON, before the backslash rule.
-void appendJson(const JsonTree& tree, const Entry& value, std::string& out);
+void appendJson(const JsonTree& tree, const Word* value, std::string& out);
 
 // A JSON string literal; invalid UTF-8 written as U+FFFD.
 void appendJsonString(std::string_view text, std::string& out);

@@ -3,6 +3,7 @@
 // bits, the size cap, invalid UTF-8 in names, very deep and very wide input,
 // and values found once and read from.
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -249,20 +250,40 @@ TEST(JsonValue, readsAsThePathsThatLeadToIt) {
   }
 }
 
-TEST(JsonValue, memberLookupsFromAPlaceFindMembersInAnyOrder) {
+TEST(JsonValue, elementsAreReadInOrderAndOnlyFromArrays) {
   JsonDocument document;
   ASSERT_TRUE(document.parse(kAnswer));
-  const JsonValue record = document.at("res[1]");
-  std::size_t next = 0;
-  EXPECT_EQ(record.member("T", next).text(), "-5");
-  EXPECT_EQ(next, 2u);
-  EXPECT_EQ(record.member("name", next).text(), "b");
-  EXPECT_EQ(record.member("WX", next).text(), "0");  // before the place: found from the first
-  EXPECT_EQ(next, 1u);
-  EXPECT_FALSE(record.member("absent", next).exists());
-  EXPECT_EQ(next, 1u);
-  next = 99;
-  EXPECT_EQ(record.member("flags", next).count(), 3);
+  std::vector<std::string> names;
+  for (const JsonValue record : document.at("res").elements()) {
+    names.push_back(record.member("name").text());
+  }
+  EXPECT_THAT(names, ElementsAreArray({"a", "b"}));
+  std::vector<std::string> flags;
+  for (const JsonValue flag : document.at("res[1].flags").elements()) flags.push_back(flag.text());
+  EXPECT_THAT(flags, ElementsAreArray({"1", "", "x"}));
+  for (const char* path : {"wmo", "res[0]", "absent", "res[1].flags[1]"}) {
+    EXPECT_EQ(document.at(path).elements().begin(), document.at(path).elements().end()) << path;
+  }
+}
+
+// One pass over an object finds every name asked for, a repeated one with its last value.
+TEST(JsonValue, membersFoundInOnePassReadAsTheirPaths) {
+  JsonDocument document;
+  ASSERT_TRUE(
+      document.parse(R"({"T": 1, "WS0mMAX1h": 2, "WS0mMAX1x": 3, "T": "again", "acc": {"T": 4}})"));
+  const std::array<std::string_view, 5> texts = {"acc", "T", "WS0mMAX1x", "WS0mMAX1h", "absent"};
+  const JsonNames names(texts);
+  std::array<JsonValue, 5> values;
+  document.at("").members(names, values);
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    const std::string path(names[k]);
+    EXPECT_EQ(values[k].text(), document.getText(path)) << path;
+    EXPECT_EQ(values[k].exists(), document.exists(path)) << path;
+  }
+  EXPECT_EQ(values[1].text(), "again");
+  document.at("acc").members(names, values);
+  EXPECT_EQ(values[1].text(), "4");
+  EXPECT_FALSE(values[0].exists());
 }
 
 }  // namespace
