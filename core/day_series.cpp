@@ -66,17 +66,23 @@ class RecordReader {
   void readText(RecordKey key, std::string& out) const { values_[key].assignText(out); }
 
   // The value's text, followed by " {acc}" when the acc object has a text
-  // for the key, written over `out`. Gives the value when it is a plain
-  // number, minus zero as 0, as its text reads.
-  std::optional<double> readCell(RecordKey key, std::string& out) const {
-    const JsonValue value = values_[key];
-    value.assignText(out);
-    if (hasAcc_) {
-      const std::string acc = accValues_[key - kFirstCellKey].text();
-      if (!acc.empty()) out.append(" {").append(acc).append("}");
+  // for the key, written over `out`; `number` becomes the value when it is a
+  // plain number (JsonValue::assignText), as its text reads, else empty.
+  void readCell(RecordKey key, std::string& out, std::optional<double>& number) const {
+    double read;
+    if (values_[key].assignText(out, read)) {
+      number = read;
+    } else {
+      number.reset();
     }
-    const std::optional<double> number = value.plainNumber();
-    return number ? std::optional(*number + 0.0) : std::nullopt;
+    if (!hasAcc_) return;
+    const std::string acc = accValues_[key - kFirstCellKey].text();
+    if (!acc.empty()) out.append(" {").append(acc).append("}");
+  }
+  // The same for a cell whose number is not kept.
+  void readCell(RecordKey key, std::string& out) const {
+    std::optional<double> number;
+    readCell(key, out, number);
   }
 
  private:
@@ -202,10 +208,26 @@ const char* visibilityKey(VisibilityVariant variant) {
   return variant == VisibilityVariant::Reported ? "V" : "V10m";
 }
 
-RecordKeys recordKeys(WindVariant windVariant, VisibilityVariant visibilityVariant) {
+RecordKeys makeRecordKeys(WindVariant windVariant, VisibilityVariant visibilityVariant) {
   const auto [directionKey, speedKey] = windKeys(windVariant);
   return RecordKeys({"time", "T", "P", "RH", directionKey, speedKey, "R1h",
                      visibilityKey(visibilityVariant), "SD", "acc"});
+}
+
+// The keys of each pair of variants, made ready once.
+const RecordKeys& recordKeys(WindVariant windVariant, VisibilityVariant visibilityVariant) {
+  static const std::array<std::array<RecordKeys, 2>, 3> keys = [] {
+    const auto forWind = [](WindVariant wind) {
+      return std::array{makeRecordKeys(wind, VisibilityVariant::TenMinuteMean),
+                        makeRecordKeys(wind, VisibilityVariant::Reported)};
+    };
+    return std::array{forWind(WindVariant::MaxInstant), forWind(WindVariant::TwoMinuteMean),
+                      forWind(WindVariant::HourlyInstant)};
+  }();
+  const std::size_t wind = windVariant == WindVariant::TwoMinuteMean   ? 1
+                           : windVariant == WindVariant::HourlyInstant ? 2
+                                                                       : 0;
+  return keys[wind][visibilityVariant == VisibilityVariant::Reported ? 1 : 0];
 }
 
 // Fills a slot with the record's texts and their labels, every field
@@ -214,16 +236,16 @@ RecordKeys recordKeys(WindVariant windVariant, VisibilityVariant visibilityVaria
 void readRecord(const RecordReader& reader, LocalSeconds shownTime, HourlyRecord& record,
                 SlotNumbers& numbers, int& maxVisibilityClass) {
   assignShownTime(shownTime, record.timeText);
-  numbers.temperature = reader.readCell(kTemperatureKey, record.temperature);
-  numbers.pressure = reader.readCell(kPressureKey, record.pressure);
-  numbers.humidity = reader.readCell(kHumidityKey, record.humidity);
+  reader.readCell(kTemperatureKey, record.temperature, numbers.temperature);
+  reader.readCell(kPressureKey, record.pressure, numbers.pressure);
+  reader.readCell(kHumidityKey, record.humidity, numbers.humidity);
   reader.readCell(kWindDirectionKey, record.windDirection);
-  numbers.windSpeed = reader.readCell(kWindSpeedKey, record.windSpeed);
+  reader.readCell(kWindSpeedKey, record.windSpeed, numbers.windSpeed);
   if (!record.windSpeed.empty()) {
     record.windSpeed += windForceLabel(cellNumber(numbers.windSpeed, record.windSpeed));
   }
-  numbers.precipitation = reader.readCell(kPrecipitationKey, record.precipitation);
-  numbers.visibility = reader.readCell(kVisibilityKey, record.visibility);
+  reader.readCell(kPrecipitationKey, record.precipitation, numbers.precipitation);
+  reader.readCell(kVisibilityKey, record.visibility, numbers.visibility);
   if (!record.visibility.empty()) {
     const long long humidity =
         numbers.humidity ? truncatedInteger(*numbers.humidity) : integerValue(record.humidity);
@@ -319,7 +341,7 @@ DayNumbers extractDaySeries(const JsonDocument& document, QueryMode mode, WindVa
   // counter always starts from a slot of the day.
   int slot = mode == QueryMode::Today ? kSlotCount : 1;
   std::optional<LocalSeconds> previous;
-  const RecordKeys keys = recordKeys(windVariant, visibilityVariant);
+  const RecordKeys& keys = recordKeys(windVariant, visibilityVariant);
   std::string timeText;
   int index = 0;
   for (const JsonValue record : document.at(prefix).elements()) {

@@ -44,7 +44,7 @@ struct DaySeries {
 };
 
 // The numbers of a slot's cells whose values were plain JSON numbers (see
-// JsonValue::plainNumber), kept by the extraction: such a cell's text starts
+// JsonValue::assignText), kept by the extraction: such a cell's text starts
 // with the number's shortest form, so every reading of the text
 // (numericValue, slotNumber) gives that number, and the cell is present.
 // Empty where the text has to be read.

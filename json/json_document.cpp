@@ -25,13 +25,29 @@ namespace {
 
 constexpr std::string_view kLeafSeparator = "[2020年7月20日20时0分0秒]";
 
-// The text getText hands out for a value, written over `text`.
-void assignValueText(const JsonTree& tree, const Word* value, std::string& text) {
+// Whether a number's text has no exponent: 0, or at least 0.000001 and
+// below 10^21 in size.
+bool isPlainNumber(double number) {
+  const double magnitude = std::fabs(number);
+  return number == 0 || (magnitude >= 1e-6 && magnitude < 1e21);
+}
+
+// The text getText hands out for a value, written over `text`; true when
+// the value is a plain number, which is then written to `number`, minus
+// zero as 0.
+bool assignValueText(const JsonTree& tree, const Word* value, std::string& text, double& number) {
   // Numbers and strings, nearly every read, go straight into the result.
   const ValueKind kind = JsonTree::kind(value);
   if (kind == ValueKind::Number) {
-    json_detail::assignJsonNumber(JsonTree::number(value), text);
-    return;
+    const double read = JsonTree::number(value);
+    if (json_detail::tape::kindOf(*value) == json_detail::tape::kInt64) {
+      json_detail::assignJsonInteger(static_cast<std::int64_t>(value[1]), text);
+    } else {
+      json_detail::assignJsonNumber(read, text);
+    }
+    if (!isPlainNumber(read)) return false;
+    number = read + 0.0;
+    return true;
   }
   if (kind == ValueKind::String) {
     json_detail::overwrite(text, tree.text(value));
@@ -40,11 +56,13 @@ void assignValueText(const JsonTree& tree, const Word* value, std::string& text)
     json_detail::appendValueText(tree, value, text);
   }
   if (tree.holdsStoredBackslash()) json_detail::restoreBackslashes(text);
+  return false;
 }
 
 std::string valueText(const JsonTree& tree, const Word* value) {
   std::string text;
-  assignValueText(tree, value, text);
+  double number;
+  assignValueText(tree, value, text, number);
   return text;
 }
 
@@ -157,19 +175,14 @@ std::string JsonValue::text() const {
 }
 
 void JsonValue::assignText(std::string& out) const {
-  if (word_ != nullptr) {
-    assignValueText(*tree_, word_, out);
-  } else {
-    out.clear();
-  }
+  double number;
+  assignText(out, number);
 }
 
-std::optional<double> JsonValue::plainNumber() const {
-  if (word_ == nullptr || JsonTree::kind(word_) != ValueKind::Number) return std::nullopt;
-  const double number = JsonTree::number(word_);
-  const double magnitude = std::fabs(number);
-  if (number != 0 && !(magnitude >= 1e-6 && magnitude < 1e21)) return std::nullopt;
-  return number;
+bool JsonValue::assignText(std::string& out, double& number) const {
+  if (word_ != nullptr) return assignValueText(*tree_, word_, out, number);
+  out.clear();
+  return false;
 }
 
 int JsonValue::count() const {

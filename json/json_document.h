@@ -168,10 +168,11 @@ class JsonValue {
   // The same text written over `out`, whose room is reused: for reads into
   // strings that live on, such as a day's hour slots.
   void assignText(std::string& out) const;
-  // The number, when this is one whose text has no exponent (0, or at least
-  // 0.000001 and below 10^21 in size): that text then reads back as the
-  // number with any decimal reader, but minus zero reads as 0.
-  std::optional<double> plainNumber() const;
+  // The same; true when this is a number whose text has no exponent (0, or
+  // at least 0.000001 and below 10^21 in size), which is then written to
+  // `number`: that text reads back as the number with any decimal reader
+  // (minus zero as 0, which `number` then is too).
+  bool assignText(std::string& out, double& number) const;
   int count() const;
 
  private:

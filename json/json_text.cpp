@@ -193,6 +193,18 @@ void json_detail::assignJsonNumber(double value, std::string& out) {
   out = formatJsonNumber(value);
 }
 
+void json_detail::assignJsonInteger(std::int64_t value, std::string& out) {
+  // Below 10^15 an integer is its own shortest text; larger ones may be
+  // rounded as doubles.
+  constexpr std::int64_t kExact = 1'000'000'000'000'000;
+  if (value <= -kExact || value >= kExact) {
+    assignJsonNumber(static_cast<double>(value), out);
+    return;
+  }
+  char buffer[24];
+  overwrite(out, {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr});
+}
+
 std::string formatJsonNumber(double value) {
   if (!std::isfinite(value)) return {};
   char common[32];

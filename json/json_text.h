@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,8 @@ void appendJsonString(std::string_view text, std::string& out);
 // The number's shortest text (formatJsonNumber) written over `out`, whose
 // room is reused.
 void assignJsonNumber(double value, std::string& out);
+// The same for an integer, read as the nearest double.
+void assignJsonInteger(std::int64_t value, std::string& out);
 
 // The decimal number at the start of a text, after white space; 0 when there
 // is none. Unlike strtod: no hex, no "inf"/"nan", no locale.

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
@@ -271,7 +272,7 @@ void readScalar(ondemand::value value, std::string& text, double* number = nullp
     double read = 0;
     if (value.get_double().get(read) != simdjson::SUCCESS) return;
     if (const auto shortest = shortestForm(token)) {
-      text.assign(*shortest);
+      text.append(*shortest);
     } else {
       text = formatJsonNumber(read);
     }
@@ -279,7 +280,7 @@ void readScalar(ondemand::value value, std::string& text, double* number = nullp
   } else if (type == ondemand::json_type::string) {
     std::string_view string;
     if (value.get_string().get(string) != simdjson::SUCCESS) return;
-    text.assign(string);
+    text.append(string);
     if (number != nullptr) *number = numericValue(string);
   } else if (type == ondemand::json_type::boolean) {
     bool flag = false;
@@ -287,9 +288,30 @@ void readScalar(ondemand::value value, std::string& text, double* number = nullp
   }
 }
 
+// The column of a key, found by its length and bytes.
 std::optional<std::size_t> columnOf(std::string_view key) {
-  for (std::size_t i = 0; i < kFloorKeys.size(); ++i) {
-    if (kFloorKeys[i] == key) return i;
+  const auto is = [key](std::size_t column) {
+    return std::memcmp(key.data(), kFloorKeys[column].data(), kFloorKeys[column].size()) == 0;
+  };
+  switch (key.size()) {
+    case 1:
+      if (key[0] == 'T') return kT;
+      if (key[0] == 'P') return kP;
+      break;
+    case 2:
+      if (is(kRH)) return kRH;
+      if (is(kSD)) return kSD;
+      break;
+    case 3:
+      if (is(kR1h)) return kR1h;
+      break;
+    case 4:
+      if (is(kV)) return kV;
+      break;
+    case 9:
+      if (is(kWD)) return kWD;
+      if (is(kWS)) return kWS;
+      break;
   }
   return std::nullopt;
 }
@@ -320,8 +342,9 @@ class DisplayFloor {
       return false;
     }
     for (std::size_t i = 0; i < series.hours.size(); ++i) {
-      series.hours[i].precipitation +=
-          hourlyPrecipitationLabel(numbers_[i][kR1h], series.hours[i].temperature);
+      const bool hasTemperature = !series.hours[i].temperature.empty();
+      series.hours[i].precipitation += hourlyPrecipitationLabel(
+          numbers_[i][kR1h], hasTemperature ? std::optional(numbers_[i][kT]) : std::nullopt);
     }
     title = "历史天气\r\n" + date_ + "\r\n" + name_ + " " + wmo_;
     lines = composeStatusLines(summarise(), series.maxVisibilityClass, kLocalFileLabel);
@@ -363,6 +386,7 @@ class DisplayFloor {
       if (index++ == kSlotCount) break;
       ondemand::object object;
       if (element.get_object().get(object) != simdjson::SUCCESS) return false;
+      readsName_ = index == 1;  // the title shows the first record's name
       readRecord(object);
       if (index == 1) {
         if (record_.time.empty()) return false;
@@ -401,7 +425,7 @@ class DisplayFloor {
         readScalar(field.value(), record_.texts[*column], &record_.numbers[*column]);
       } else if (key == "time") {
         readScalar(field.value(), record_.time);
-      } else if (key == "name") {
+      } else if (key == "name" && readsName_) {
         readScalar(field.value(), record_.name);
       } else if (key == "acc") {
         readAcc(field.value());
@@ -495,6 +519,7 @@ class DisplayFloor {
   ondemand::parser parser_;
   std::string padded_;
   FloorRecord record_;
+  bool readsName_ = false;
   std::array<std::array<double, kFloorKeys.size()>, kSlotCount> numbers_{};
   std::string date_;
   std::string wmo_;
