@@ -85,10 +85,14 @@ void gatherLeaf(const JsonTree& tree, const Word* item, bool recursive,
 
 void gatherLeaves(const JsonTree& tree, const Word* container, bool recursive,
                   std::vector<std::string>& out) {
-  const bool isObject = JsonTree::isObject(container);
+  if (JsonTree::isObject(container)) {
+    for (const auto& member : tree.uniqueMembers(container)) {
+      gatherLeaf(tree, member.second, recursive, out);
+    }
+    return;
+  }
   const Word* const close = tree.end(container);
   for (const Word* item = container + 1; item != close; item = tree.after(item)) {
-    if (isObject) ++item;  // the value after its name
     gatherLeaf(tree, item, recursive, out);
   }
 }
@@ -118,9 +122,9 @@ JsonNames::JsonNames(std::span<const std::string_view> names)
   slotName_.fill(kEmpty);
   for (std::size_t k = 0; k < count_; ++k) {
     keys_[k] = NameKey(names[k]);
-    std::size_t slot = NameKey::filterIndex(keys_[k].tag);
+    std::size_t slot = slotOf(keys_[k].hash);
     while (slotName_[slot] != kEmpty) slot = (slot + 1) % kSlots;
-    slotTag_[slot] = keys_[k].tag;
+    slotHash_[slot] = keys_[k].hash;
     slotName_[slot] = static_cast<std::uint8_t>(k);
   }
 }
@@ -128,18 +132,20 @@ JsonNames::JsonNames(std::span<const std::string_view> names)
 void JsonValue::members(const JsonNames& names, std::span<JsonValue> values) const {
   std::fill(values.begin(), values.end(), JsonValue());
   if (!isObject()) return;
-  // One pass over the members, each looked up by its tag: most that are not
-  // wanted find an empty slot at once.
+  // One pass over the members, each looked up by its hash: most that are
+  // not wanted find an empty slot at once. A repeated name is found again,
+  // so its last value stays.
   const char* strings = tree_->strings();
   const Word* const close = tree_->end(word_);
   for (const Word* name = word_ + 1; name != close; name = tree_->after(name + 1)) {
-    const std::uint32_t tag = json_detail::tape::tagOf(*name);
-    for (std::size_t slot = NameKey::filterIndex(tag); names.slotName_[slot] != JsonNames::kEmpty;
+    const char* at = strings + (*name & json_detail::tape::kOffset);
+    const Word head = NameKey::headAt(at);
+    const std::uint32_t hash = NameKey::hashAt(at, head);
+    for (std::size_t slot = JsonNames::slotOf(hash); names.slotName_[slot] != JsonNames::kEmpty;
          slot = (slot + 1) % JsonNames::kSlots) {
-      if (names.slotTag_[slot] != tag) continue;
-      const char* at = strings + (*name & json_detail::tape::kOffset);
+      if (names.slotHash_[slot] != hash) continue;
       const std::size_t k = names.slotName_[slot];
-      if (names.keys_[k].matches(at, NameKey::headAt(at))) {
+      if (names.keys_[k].matches(at, head)) {
         values[k] = {tree_, name + 1};
         break;
       }
@@ -299,11 +305,7 @@ std::vector<std::string> JsonDocument::memberNames(std::string_view path) const 
   const Word* value = json_detail::readable(tree, path);
   if (value == nullptr || !JsonTree::isObject(value)) return {};
   std::vector<std::string> names;
-  names.reserve(tree.memberCount(value));
-  const Word* const close = tree.end(value);
-  for (const Word* name = value + 1; name != close; name = tree.after(name + 1)) {
-    names.emplace_back(tree.text(name));
-  }
+  for (const auto& member : tree.uniqueMembers(value)) names.emplace_back(tree.text(member.first));
   return names;
 }
 

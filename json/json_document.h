@@ -32,11 +32,12 @@ class JsonNames {
  private:
   friend class JsonValue;
   static constexpr std::uint8_t kEmpty = 0xFF;
-  static constexpr std::size_t kSlots = 2 * kMostNames;  // found by tag, one after another
+  static constexpr std::size_t kSlots = 2 * kMostNames;  // found by hash, one after another
+  static std::size_t slotOf(std::uint32_t hash) { return hash >> 26; }
 
   std::array<json_detail::NameKey, kMostNames> keys_{};
   std::size_t count_ = 0;
-  std::array<std::uint32_t, kSlots> slotTag_{};
+  std::array<std::uint32_t, kSlots> slotHash_{};
   std::array<std::uint8_t, kSlots> slotName_{};
 };
 

@@ -50,7 +50,7 @@ struct Node {
   }
 };
 
-// As deep as the tree, which is bounded.
+// As deep as the tree, which is bounded. Each name of an object comes once.
 Node thaw(const JsonTree& tree, const Word* value) {
   Node node = Node::ofKind(JsonTree::kind(value));
   switch (node.kind) {
@@ -70,14 +70,12 @@ Node thaw(const JsonTree& tree, const Word* value) {
       }
       break;
     }
-    case ValueKind::Object: {
-      const Word* const close = tree.end(value);
-      for (const Word* name = value + 1; name != close; name = tree.after(name + 1)) {
+    case ValueKind::Object:
+      for (const auto& [name, member] : tree.uniqueMembers(value)) {
         node.names.emplace_back(tree.text(name));
-        node.children.push_back(thaw(tree, name + 1));
+        node.children.push_back(thaw(tree, member));
       }
       break;
-    }
     case ValueKind::Null:
       break;
   }

@@ -103,12 +103,12 @@ void appendJson(const JsonTree& tree, const Word* value, std::string& out) {
     }
     case ValueKind::Object: {
       out += '{';
-      const Word* const close = tree.end(value);
-      for (const Word* name = value + 1; name != close; name = tree.after(name + 1)) {
-        if (name != value + 1) out += ',';
+      bool first = true;
+      for (const auto& [name, member] : tree.uniqueMembers(value)) {
+        if (!std::exchange(first, false)) out += ',';
         appendJsonString(tree.text(name), out);
         out += ':';
-        appendJson(tree, name + 1, out);
+        appendJson(tree, member, out);
       }
       out += '}';
       break;

@@ -2,27 +2,29 @@
 
 #include <algorithm>
 #include <bit>
+#include <unordered_map>
 
 #include "json/json_text.h"
 
 namespace skyrill::json_detail {
 
-Word NameKey::withRest(Word hash, std::string_view name) {
-  for (std::size_t at = 4; at < name.size(); at += 8) {
-    Word chunk = 0;
-    std::memcpy(&chunk, name.data() + at, std::min<std::size_t>(name.size() - at, 8));
-    hash = mixed(hash, chunk);
-  }
-  return hash;
-}
-
 NameKey::NameKey(std::string_view name) : text(name) {
-  char form[16] = {};
+  // The name's form in a tree's strings, with room to read past it: on the
+  // stack for the usual names.
+  constexpr std::size_t kRoom = sizeof(std::uint32_t) + 16;
+  char local[64 + kRoom];
+  std::vector<char> large;
+  char* form = local;
+  if (name.size() + kRoom > sizeof local) {
+    large.resize(name.size() + kRoom);
+    form = large.data();
+  }
+  std::fill_n(form, name.size() + kRoom, '\0');
   const auto size = static_cast<std::uint32_t>(name.size());
   std::memcpy(form, &size, sizeof size);
-  std::memcpy(form + 4, name.data(), std::min<std::size_t>(name.size(), 12));
+  std::copy(name.begin(), name.end(), form + sizeof size);
   head = headAt(form);
-  tag = tagOf(head, name);
+  hash = hashAt(form, head);
   const std::size_t tailBytes = name.size() > 4 ? std::min<std::size_t>(name.size() - 4, 8) : 0;
   tailMask = tailBytes == 8 ? ~Word{0} : (Word{1} << (8 * tailBytes)) - 1;
   std::memcpy(&tail, form + 8, sizeof tail);
@@ -112,18 +114,52 @@ const Word* JsonTree::member(const Word* object, const NameKey& name) const {
   if (((*object >> 32) & tape::kCountMask) > kIndexedMembers) {
     const auto table = indexes_.find(static_cast<std::uint32_t>(object - tape_.get()));
     const std::size_t mask = table.size() - 1;
-    for (std::size_t slot = name.tag & mask; table[slot] != 0; slot = (slot + 1) & mask) {
-      if (ObjectIndexes::tagOf(table[slot]) != name.tag) continue;
+    for (std::size_t slot = name.hash & mask; table[slot] != 0; slot = (slot + 1) & mask) {
+      if (ObjectIndexes::hashOf(table[slot]) != name.hash) continue;
       const Word* found = tape_.get() + ObjectIndexes::placeOf(table[slot]);
       if (isName(found, name)) return found + 1;
     }
     return nullptr;
   }
+  // A few members: all are looked at, for the last of a repeated name.
+  const Word* found = nullptr;
   const Word* const close = end(object);
   for (const Word* at = object + 1; at != close; at = after(at + 1)) {
-    if (isName(at, name)) return at + 1;
+    if (isName(at, name)) found = at + 1;
   }
-  return nullptr;
+  return found;
+}
+
+std::vector<std::pair<const Word*, const Word*>> JsonTree::uniqueMembers(const Word* object) const {
+  std::vector<std::pair<const Word*, const Word*>> members;
+  members.reserve(memberCount(object));
+  const Word* const close = end(object);
+  bool repeats = false;
+  std::uint64_t seen = 0;  // one bit per hash
+  for (const Word* name = object + 1; name != close; name = after(name + 1)) {
+    const char* at = strings_.get() + (*name & tape::kOffset);
+    const std::uint64_t bit = std::uint64_t{1} << (NameKey::hashAt(at, NameKey::headAt(at)) >> 26);
+    repeats = repeats || (seen & bit) != 0;
+    seen |= bit;
+    members.emplace_back(name, name + 1);
+  }
+  // An indexed object has each name once.
+  if (!repeats || !indexes_.find(static_cast<std::uint32_t>(object - tape_.get())).empty()) {
+    return members;
+  }
+  // Some bits came twice: each name keeps its first place and its last value.
+  std::unordered_map<std::string_view, std::size_t> placeOf;
+  std::size_t kept = 0;
+  for (std::size_t j = 0; j < members.size(); ++j) {
+    const auto [found, added] = placeOf.try_emplace(text(members[j].first), kept);
+    if (added) {
+      members[kept++] = members[j];
+    } else {
+      members[found->second].second = members[j].second;
+    }
+  }
+  members.resize(kept);
+  return members;
 }
 
 const Word* JsonTree::element(const Word* array, std::size_t index) const {

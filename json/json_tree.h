@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace skyrill::json_detail {
@@ -21,10 +22,8 @@ namespace skyrill::json_detail {
 // and, in its low 32 bits, the place of the word after its last word, which
 // closes it. An object's children are name, value, name, value... A string
 // or name word holds the offset of its text in the strings (a 32-bit length,
-// the bytes, then a zero byte) in its low 32 bits; a member name's word holds
-// the name's tag above them (bits 32 to 55), which differs between most
-// different names. The tape starts and ends with a root word; the first
-// holds the number of words.
+// the bytes, then a zero byte). The tape starts and ends with a root word;
+// the first holds the number of words.
 using Word = std::uint64_t;
 
 enum class ValueKind { Null, Boolean, Number, String, Array, Object };
@@ -45,21 +44,12 @@ inline constexpr char kNull = 'n';
 inline constexpr Word kPayload = 0x00FFFFFFFFFFFFFF;
 inline constexpr Word kCountMask = 0xFFFFFF;
 inline constexpr Word kOffset = 0xFFFFFFFF;
-inline constexpr Word kTagMask = 0xFFFFFF;
 
 inline char kindOf(Word word) {
   return static_cast<char>(word >> 56);
 }
 inline Word word(char kind, Word payload) {
   return Word{static_cast<unsigned char>(kind)} << 56 | payload;
-}
-// The tag a name word carries.
-inline std::uint32_t tagOf(Word word) {
-  return static_cast<std::uint32_t>((word >> 32) & kTagMask);
-}
-// A name word with its tag.
-inline Word withTag(Word word, std::uint32_t tag) {
-  return (word & ~(kTagMask << 32)) | Word{tag} << 32;
 }
 // A container's first word: its count and the place after its closing word.
 inline Word containerWord(char kind, std::size_t count, std::size_t after) {
@@ -98,7 +88,7 @@ std::size_t childCount(const Word* tape, const Word* container);
 // A name made ready to be compared with the names of a tree: its form in
 // the strings (length, then bytes) as two words, the head (length and first
 // four bytes) and the tail (the next eight), each masked to the name, and
-// its tag, a hash of the whole name.
+// its hash.
 struct NameKey {
   NameKey() = default;
   explicit NameKey(std::string_view name);
@@ -107,7 +97,7 @@ struct NameKey {
   Word head = 0;
   Word tail = 0;
   Word tailMask = 0;
-  std::uint32_t tag = 0;
+  std::uint32_t hash = 0;
 
   // The head of the text at `at` in the strings, masked as a name's.
   static Word headAt(const char* at) {
@@ -118,35 +108,22 @@ struct NameKey {
     const auto size = static_cast<std::uint32_t>(head);
     return size >= 4 ? head : head & kHeadMasks[size];
   }
-  // The tag of a name whose head is `head`: a hash of the whole name, of
-  // the head alone for a name of four bytes or fewer.
-  static std::uint32_t tagOf(Word head, std::string_view name) {
-    const Word hash = head * kTagMultiplier;
-    return static_cast<std::uint32_t>((name.size() <= 4 ? hash : withRest(hash, name)) >> 40);
-  }
-  // The same for a name in a tree's strings, which may be read past its end.
-  static std::uint32_t tagOfStored(Word head, const char* name) {
-    Word hash = head * kTagMultiplier;
+  // The hash of the name at `at` in a tree's strings, whose head is `head`;
+  // the strings may be read past its end. Of the head alone for a name of
+  // four bytes or fewer; the top bits of a product depend on every bit.
+  static std::uint32_t hashAt(const char* at, Word head) {
+    Word hash = head * kMultiplier;
     const auto size = static_cast<std::uint32_t>(head);
-    for (std::size_t at = 4; at < size; at += 8) {
+    const char* bytes = at + sizeof size;
+    for (std::size_t next = 4; next < size; next += 8) {
       Word chunk;
-      std::memcpy(&chunk, name + at, sizeof chunk);
-      if (size - at < 8) chunk &= (Word{1} << (8 * (size - at))) - 1;
-      hash = mixed(hash, chunk);
+      std::memcpy(&chunk, bytes + next, sizeof chunk);
+      if (size - next < 8) chunk &= (Word{1} << (8 * (size - next))) - 1;
+      hash = ((hash ^ (hash >> 29)) ^ chunk) * kMultiplier;
     }
-    return static_cast<std::uint32_t>(hash >> 40);
+    return static_cast<std::uint32_t>(hash >> 32);
   }
-  // One of 64 filter bits of a tag: the top bits of a product depend on
-  // every bit of the head.
-  static unsigned filterIndex(std::uint32_t tag) { return tag >> 18; }
-
-  static constexpr Word kTagMultiplier = 0x9E3779B97F4A7C15u;
-  static Word mixed(Word hash, Word chunk) {
-    return ((hash ^ (hash >> 29)) ^ chunk) * kTagMultiplier;
-  }
-  // A head's hash with the bytes after the first four mixed in, eight at a
-  // time, the last ones filled up with zeros.
-  static Word withRest(Word hash, std::string_view name);
+  static constexpr Word kMultiplier = 0x9E3779B97F4A7C15u;
 
   // True when the text at `at` in the strings, whose head is `textHead`, is
   // this name.
@@ -162,15 +139,15 @@ struct NameKey {
 static_assert(std::endian::native == std::endian::little);
 
 // The name tables of a tree's large objects: for each object of more than
-// JsonTree::kIndexedMembers members, a slot for each name word (its tag
-// above the word's place + 1; 0 for a free slot), in the slot its tag picks
-// or the next free one, so that a lookup takes a probe or two instead of a
-// walk, and compares tags in the table before reading any name.
+// JsonTree::kIndexedMembers members, a slot for each name word (the name's
+// hash above the word's place + 1; 0 for a free slot), in the slot its hash
+// picks or the next free one, so that a lookup takes a probe or two instead
+// of a walk, and compares hashes in the table before reading any name.
 class ObjectIndexes {
  public:
   using Slot = std::uint64_t;
-  static Slot slot(std::uint32_t tag, std::size_t place) { return Slot{tag} << 32 | (place + 1); }
-  static std::uint32_t tagOf(Slot slot) { return static_cast<std::uint32_t>(slot >> 32); }
+  static Slot slot(std::uint32_t hash, std::size_t place) { return Slot{hash} << 32 | (place + 1); }
+  static std::uint32_t hashOf(Slot slot) { return static_cast<std::uint32_t>(slot >> 32); }
   static std::size_t placeOf(Slot slot) { return static_cast<std::uint32_t>(slot) - 1; }
 
   // A table of free slots for the object at `objectPlace`, room for
@@ -192,17 +169,19 @@ class ObjectIndexes {
 };
 
 // An immutable JSON value on a tape. A value is a pointer to its first word;
-// pointers stay valid for the tree's life. Each name of an object comes
-// once and carries its tag (see object_names.h).
+// pointers stay valid for the tree's life. An object of a few members may
+// hold a name twice: reads find its last value, and the members as the
+// document shows them keep each name once, in the place it had first, with
+// the value it had last. A large object has each name once and an index of
+// them (see object_names.h).
 class JsonTree {
  public:
   // Objects with more members than this have an index of their names.
   static constexpr std::size_t kIndexedMembers = 64;
 
   JsonTree() = default;  // null
-  // `strings` holds `stringBytes` bytes and at least 8 readable bytes after
-  // them; the names carry their tags and the large objects their indexes
-  // (see object_names.h).
+  // `strings` holds `stringBytes` bytes and kStringPadding readable bytes
+  // after them; the large objects have their indexes (see object_names.h).
   JsonTree(std::unique_ptr<Word[]> tape, std::size_t words, std::unique_ptr<char[]> strings,
            std::size_t stringBytes, ObjectIndexes indexes);
   JsonTree(const JsonTree& other);
@@ -238,16 +217,8 @@ class JsonTree {
   }
   // True when the name word is `name`.
   bool isName(const Word* nameWord, const NameKey& name) const {
-    return isNameAt(strings_.get(), *nameWord, name);
-  }
-  static bool isNameAt(const char* strings, Word nameWord, const NameKey& name) {
-    if (tape::tagOf(nameWord) != name.tag) return false;
-    const char* at = strings + (nameWord & tape::kOffset);
+    const char* at = strings_.get() + (*nameWord & tape::kOffset);
     return name.matches(at, NameKey::headAt(at));
-  }
-  // The filter bit of a name word (NameKey::filterIndex).
-  static unsigned filterIndex(const Word* nameWord) {
-    return NameKey::filterIndex(tape::tagOf(*nameWord));
   }
 
   // The number of elements of an array, or of members of an object.
@@ -255,8 +226,12 @@ class JsonTree {
     return childCount(tape_.get(), container);
   }
   std::size_t memberCount(const Word* object) const { return elementCount(object); }
-  // The value of member `name`; null when the value is no object or lacks it.
+  // The value of member `name`, its last when repeated; null when the value
+  // is no object or lacks it.
   const Word* member(const Word* object, const NameKey& name) const;
+  // The members of an object as the document shows them: each name once, in
+  // the place it had first, with the value it had last; name, then value.
+  std::vector<std::pair<const Word*, const Word*>> uniqueMembers(const Word* object) const;
   // Element `index` of an array; null when the value is no array or is shorter.
   const Word* element(const Word* array, std::size_t index) const;
 
