@@ -51,15 +51,19 @@ struct RecordKeys {
   JsonNames acc;
 };
 
-// Reads the texts of one record, its members found in one pass. A record
-// without an "acc" object skips the acc lookups: they could only give "".
+// Reads the texts of one record after another, each record's members found
+// in one pass. A record without an "acc" object skips the acc lookups: they
+// could only give "".
 class RecordReader {
  public:
-  RecordReader(JsonValue record, const RecordKeys& keys) {
-    record.members(keys.record, values_);
+  explicit RecordReader(const RecordKeys& keys) : keys_(keys) {}
+
+  // The record read from now on.
+  void read(JsonValue record) {
+    record.members(keys_.record, values_);
     const JsonValue acc = values_[kAccKey];
     hasAcc_ = acc.isObject();
-    if (hasAcc_) acc.members(keys.acc, accValues_);
+    if (hasAcc_) acc.members(keys_.acc, accValues_);
   }
 
   // The text of a key without a cell (the time), written over `out`.
@@ -86,6 +90,7 @@ class RecordReader {
   }
 
  private:
+  const RecordKeys& keys_;
   std::array<JsonValue, kRecordKeyCount> values_;
   std::array<JsonValue, kCellKeyCount> accValues_;
   bool hasAcc_ = false;
@@ -341,12 +346,12 @@ DayNumbers extractDaySeries(const JsonDocument& document, QueryMode mode, WindVa
   // counter always starts from a slot of the day.
   int slot = mode == QueryMode::Today ? kSlotCount : 1;
   std::optional<LocalSeconds> previous;
-  const RecordKeys& keys = recordKeys(windVariant, visibilityVariant);
+  RecordReader reader(recordKeys(windVariant, visibilityVariant));
   std::string timeText;
   int index = 0;
   for (const JsonValue record : document.at(prefix).elements()) {
     if (index++ == kRecordsRead) break;
-    const RecordReader reader(record, keys);
+    reader.read(record);
     reader.readText(kTimeKey, timeText);
     const auto time = shiftedRecordTime(timeText);
     if (!time) continue;

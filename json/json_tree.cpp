@@ -98,17 +98,6 @@ JsonTree JsonTree::emptyObject() {
   return JsonTree(std::move(tape), 4, std::move(strings), 0, {});
 }
 
-double JsonTree::number(const Word* value) {
-  switch (tape::kindOf(*value)) {
-    case tape::kInt64:
-      return static_cast<double>(static_cast<std::int64_t>(value[1]));
-    case tape::kUint64:
-      return static_cast<double>(value[1]);
-    default:
-      return std::bit_cast<double>(value[1]);
-  }
-}
-
 const Word* JsonTree::member(const Word* object, const NameKey& name) const {
   if (!isObject(object)) return nullptr;
   if (((*object >> 32) & tape::kCountMask) > kIndexedMembers) {

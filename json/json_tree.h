@@ -199,7 +199,16 @@ class JsonTree {
   static bool isObject(const Word* value) { return tape::kindOf(*value) == tape::kObject; }
   static bool isContainer(const Word* value) { return isContainerWord(*value); }
   static bool boolean(const Word* value) { return tape::kindOf(*value) == tape::kTrue; }
-  static double number(const Word* value);
+  static double number(const Word* value) {
+    switch (tape::kindOf(*value)) {
+      case tape::kInt64:
+        return static_cast<double>(static_cast<std::int64_t>(value[1]));
+      case tape::kUint64:
+        return static_cast<double>(value[1]);
+      default:
+        return std::bit_cast<double>(value[1]);
+    }
+  }
 
   // The word after a value, where its next sibling (or its parent's closing
   // word) starts.

@@ -288,8 +288,10 @@ void readScalar(ondemand::value value, std::string& text, double* number = nullp
   }
 }
 
-// The column of a key, found by its length and bytes.
-std::optional<std::size_t> columnOf(std::string_view key) {
+// The column of a key, found by its length and bytes; kNoColumn for a key
+// of no column (a plain index: an optional returned in registers stalls).
+constexpr std::size_t kNoColumn = kFloorKeys.size();
+std::size_t columnOf(std::string_view key) {
   const auto is = [key](std::size_t column) {
     return std::memcmp(key.data(), kFloorKeys[column].data(), kFloorKeys[column].size()) == 0;
   };
@@ -313,7 +315,7 @@ std::optional<std::size_t> columnOf(std::string_view key) {
       if (is(kWS)) return kWS;
       break;
   }
-  return std::nullopt;
+  return kNoColumn;
 }
 
 // One record as read, before its slot is known.
@@ -421,8 +423,8 @@ class DisplayFloor {
           field.unescaped_key().get(key) != simdjson::SUCCESS) {
         return;
       }
-      if (const auto column = columnOf(key)) {
-        readScalar(field.value(), record_.texts[*column], &record_.numbers[*column]);
+      if (const std::size_t column = columnOf(key); column != kNoColumn) {
+        readScalar(field.value(), record_.texts[column], &record_.numbers[column]);
       } else if (key == "time") {
         readScalar(field.value(), record_.time);
       } else if (key == "name" && readsName_) {
@@ -443,7 +445,9 @@ class DisplayFloor {
           field.unescaped_key().get(key) != simdjson::SUCCESS) {
         return;
       }
-      if (const auto column = columnOf(key)) readScalar(field.value(), record_.acc[*column]);
+      if (const std::size_t column = columnOf(key); column != kNoColumn) {
+        readScalar(field.value(), record_.acc[column]);
+      }
     }
   }
 
