@@ -14,7 +14,6 @@
 #include <simdjson.h>
 
 #include "json/json_document.h"
-#include "json/object_names.h"
 #include "json/tree_builder.h"
 
 namespace skyrill::json_detail {
@@ -136,7 +135,7 @@ JsonTree keepTape(const simdjson::dom::document& document) {
   std::copy_n(tape, words, keptTape.get());
   auto keptStrings = std::make_unique_for_overwrite<char[]>(stringBytes + kStringPadding);
   std::fill_n(std::copy_n(strings, stringBytes, keptStrings.get()), kStringPadding, 0);
-  return finishTree(std::move(keptTape), words, std::move(keptStrings), stringBytes);
+  return JsonTree(std::move(keptTape), words, std::move(keptStrings), stringBytes);
 }
 
 // The decimal place of the first nonzero digit of a JSON number token once

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "json/json_text.h"
+#include "json/object_index.h"
 
 namespace skyrill::json_detail {
 
@@ -63,12 +64,11 @@ std::span<const ObjectIndexes::Slot> ObjectIndexes::find(std::uint32_t objectPla
 }
 
 JsonTree::JsonTree(std::unique_ptr<Word[]> tape, std::size_t words, std::unique_ptr<char[]> strings,
-                   std::size_t stringBytes, ObjectIndexes indexes)
+                   std::size_t stringBytes)
     : tape_(std::move(tape)),
       words_(words),
       strings_(std::move(strings)),
       stringBytes_(stringBytes),
-      indexes_(std::move(indexes)),
       holdsStoredBackslash_(std::string_view(strings_.get(), stringBytes_).find(kStoredBackslash) !=
                             std::string_view::npos) {}
 
@@ -77,7 +77,6 @@ JsonTree::JsonTree(const JsonTree& other)
       words_(other.words_),
       strings_(std::make_unique_for_overwrite<char[]>(other.stringBytes_ + kStringPadding)),
       stringBytes_(other.stringBytes_),
-      indexes_(other.indexes_),
       holdsStoredBackslash_(other.holdsStoredBackslash_) {
   std::copy_n(other.tape_.get(), words_, tape_.get());
   std::fill_n(std::copy_n(other.strings_.get(), stringBytes_, strings_.get()), kStringPadding, 0);
@@ -88,6 +87,40 @@ JsonTree& JsonTree::operator=(const JsonTree& other) {
   return *this;
 }
 
+JsonTree::JsonTree(JsonTree&& other) noexcept
+    : tape_(std::move(other.tape_)),
+      words_(std::exchange(other.words_, 0)),
+      strings_(std::move(other.strings_)),
+      stringBytes_(std::exchange(other.stringBytes_, 0)),
+      indexes_(other.indexes_.exchange(nullptr)),
+      holdsStoredBackslash_(other.holdsStoredBackslash_) {}
+
+JsonTree& JsonTree::operator=(JsonTree&& other) noexcept {
+  if (this != &other) {
+    delete indexes_.exchange(other.indexes_.exchange(nullptr));
+    tape_ = std::move(other.tape_);
+    words_ = std::exchange(other.words_, 0);
+    strings_ = std::move(other.strings_);
+    stringBytes_ = std::exchange(other.stringBytes_, 0);
+    holdsStoredBackslash_ = other.holdsStoredBackslash_;
+  }
+  return *this;
+}
+
+JsonTree::~JsonTree() {
+  delete indexes_.load();
+}
+
+const ObjectIndexes& JsonTree::indexes() const {
+  if (const ObjectIndexes* made = indexes_.load(std::memory_order_acquire)) return *made;
+  auto made = std::make_unique<const ObjectIndexes>(indexLargeObjects(tape_.get(), strings_.get()));
+  const ObjectIndexes* expected = nullptr;
+  if (indexes_.compare_exchange_strong(expected, made.get(), std::memory_order_acq_rel)) {
+    return *made.release();
+  }
+  return *expected;  // another reader's, made first
+}
+
 JsonTree JsonTree::emptyObject() {
   auto tape = std::make_unique_for_overwrite<Word[]>(4);
   tape[0] = tape::word(tape::kRoot, 4);
@@ -95,13 +128,13 @@ JsonTree JsonTree::emptyObject() {
   tape[2] = tape::word(tape::kObjectEnd, 1);
   tape[3] = tape::word(tape::kRoot, 0);
   auto strings = std::make_unique<char[]>(kStringPadding);
-  return JsonTree(std::move(tape), 4, std::move(strings), 0, {});
+  return JsonTree(std::move(tape), 4, std::move(strings), 0);
 }
 
 const Word* JsonTree::member(const Word* object, const NameKey& name) const {
   if (!isObject(object)) return nullptr;
   if (((*object >> 32) & tape::kCountMask) > kIndexedMembers) {
-    const auto table = indexes_.find(static_cast<std::uint32_t>(object - tape_.get()));
+    const auto table = indexes().find(static_cast<std::uint32_t>(object - tape_.get()));
     const std::size_t mask = table.size() - 1;
     for (std::size_t slot = name.hash & mask; table[slot] != 0; slot = (slot + 1) & mask) {
       if (ObjectIndexes::hashOf(table[slot]) != name.hash) continue;
@@ -132,10 +165,7 @@ std::vector<std::pair<const Word*, const Word*>> JsonTree::uniqueMembers(const W
     seen |= bit;
     members.emplace_back(name, name + 1);
   }
-  // An indexed object has each name once.
-  if (!repeats || !indexes_.find(static_cast<std::uint32_t>(object - tape_.get())).empty()) {
-    return members;
-  }
+  if (!repeats) return members;
   // Some bits came twice: each name keeps its first place and its last value.
   std::unordered_map<std::string_view, std::size_t> placeOf;
   std::size_t kept = 0;

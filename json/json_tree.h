@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -169,11 +170,11 @@ class ObjectIndexes {
 };
 
 // An immutable JSON value on a tape. A value is a pointer to its first word;
-// pointers stay valid for the tree's life. An object of a few members may
-// hold a name twice: reads find its last value, and the members as the
-// document shows them keep each name once, in the place it had first, with
-// the value it had last. A large object has each name once and an index of
-// them (see object_names.h).
+// pointers stay valid for the tree's life. An object may hold a name twice:
+// reads find its last value, and the members as the document shows them
+// keep each name once, in the place it had first, with the value it had
+// last. The large objects get an index of their names (object_index.h) when
+// a name is first looked up in one.
 class JsonTree {
  public:
   // Objects with more members than this have an index of their names.
@@ -181,13 +182,14 @@ class JsonTree {
 
   JsonTree() = default;  // null
   // `strings` holds `stringBytes` bytes and kStringPadding readable bytes
-  // after them; the large objects have their indexes (see object_names.h).
+  // after them.
   JsonTree(std::unique_ptr<Word[]> tape, std::size_t words, std::unique_ptr<char[]> strings,
-           std::size_t stringBytes, ObjectIndexes indexes);
+           std::size_t stringBytes);
   JsonTree(const JsonTree& other);
   JsonTree& operator=(const JsonTree& other);
-  JsonTree(JsonTree&&) noexcept = default;
-  JsonTree& operator=(JsonTree&&) noexcept = default;
+  JsonTree(JsonTree&& other) noexcept;
+  JsonTree& operator=(JsonTree&& other) noexcept;
+  ~JsonTree();
 
   static JsonTree emptyObject();
 
@@ -271,9 +273,14 @@ class JsonTree {
 
   std::unique_ptr<Word[]> tape_;
   std::size_t words_ = 0;
+  // The indexes of the large objects, made by the first lookup that needs
+  // them; readers on other threads may race to make them, and the first
+  // one made is kept.
+  const ObjectIndexes& indexes() const;
+
   std::unique_ptr<char[]> strings_;
   std::size_t stringBytes_ = 0;
-  ObjectIndexes indexes_;
+  mutable std::atomic<const ObjectIndexes*> indexes_{nullptr};
   bool holdsStoredBackslash_ = false;
 };
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "json/object_names.h"
-
 namespace skyrill::json_detail {
 
 TreeBuilder::TreeBuilder(std::size_t words, std::size_t textBytes, int maxDepth)
@@ -77,7 +75,7 @@ JsonTree TreeBuilder::finish() {
     strings_ = std::move(exact);
   }
   std::fill_n(strings_.get() + stringsUsed_, kStringPadding, 0);
-  return finishTree(std::move(tape_), used_, std::move(strings_), stringsUsed_);
+  return JsonTree(std::move(tape_), used_, std::move(strings_), stringsUsed_);
 }
 
 }  // namespace skyrill::json_detail

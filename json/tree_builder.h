@@ -39,8 +39,7 @@ class TreeBuilder {
   bool openObject() { return open(tape::kObject); }
   void close();
 
-  // The tree of the one value added (finishTree of object_names.h); call
-  // once, after the last event.
+  // The tree of the one value added; call once, after the last event.
   JsonTree finish();
 
  private:
