@@ -31,11 +31,15 @@ constexpr std::size_t kKeptBufferBytes = 1024 * 1024;
 // about half the memory (the DOM parser's buffers take about 14 bytes per
 // byte of text) and, on buffers allocated afresh, less time too.
 constexpr std::size_t kDomTextBytes = kKeptBufferBytes;
+// Texts up to this size give their tape to the tree (see keepTape).
+constexpr std::size_t kTakenTapeTextBytes = 16 * 1024;
 
-// The parser and a copy of the text with the zero padding it reads past the
-// end, kept between parses of one thread.
+// The parser, the document its DOM parser writes and a copy of the text
+// with the zero padding it reads past the end, kept between parses of one
+// thread.
 struct ParserState {
   simdjson::dom::parser domParser;
+  simdjson::dom::document document;
   ondemand::parser parser;
   std::unique_ptr<char[]> padded;
   std::size_t paddedCapacity = 0;
@@ -117,10 +121,12 @@ const Word* lastStringWord(const Word* tape, const Word* first, const Word* clos
   return lastString;
 }
 
-// The tree of a DOM parse: its tape and strings kept as they are, copied
-// into room of their own size, so that the parser's buffers serve the next
-// parse.
-JsonTree keepTape(const simdjson::dom::document& document) {
+// The tree of a DOM parse into `document`: its tape and strings kept as they
+// are. A small text's tape is taken whole, its room sized for the text
+// (about 8 bytes a byte) rather than copied, and the document is left
+// without one, to be given one by the next parse; a larger text's tape, and
+// the strings, are copied into room of their own size.
+JsonTree keepTape(simdjson::dom::document& document, std::size_t textBytes) {
   const Word* tape = document.tape.get();
   const std::size_t words = tape[0] & tape::kPayload;
   const auto* strings = reinterpret_cast<const char*>(document.string_buf.get());
@@ -131,10 +137,16 @@ JsonTree keepTape(const simdjson::dom::document& document) {
     std::memcpy(&size, strings + offset, sizeof size);
     stringBytes = offset + sizeof size + size + 1;
   }
-  auto keptTape = std::make_unique_for_overwrite<Word[]>(words);
-  std::copy_n(tape, words, keptTape.get());
   auto keptStrings = std::make_unique_for_overwrite<char[]>(stringBytes + kStringPadding);
   std::fill_n(std::copy_n(strings, stringBytes, keptStrings.get()), kStringPadding, 0);
+  std::unique_ptr<Word[]> keptTape;
+  if (textBytes <= kTakenTapeTextBytes) {
+    keptTape = std::move(document.tape);
+    document = simdjson::dom::document();
+  } else {
+    keptTape = std::make_unique_for_overwrite<Word[]>(words);
+    std::copy_n(tape, words, keptTape.get());
+  }
   return JsonTree(std::move(keptTape), words, std::move(keptStrings), stringBytes);
 }
 
@@ -409,7 +421,8 @@ std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int 
   }
   simdjson::dom::element root;
   const simdjson::error_code error =
-      state.domParser.parse(state.copy(text), text.size(), false).get(root);
+      state.domParser.parse_into_document(state.document, state.copy(text), text.size(), false)
+          .get(root);
   // The DOM parser refuses integers beyond 64 bits, which read as the
   // nearest double, and some nesting within our bound: On Demand decides.
   if (error == simdjson::NUMBER_ERROR || error == simdjson::DEPTH_ERROR) {
@@ -417,7 +430,7 @@ std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int 
   }
   if (error == simdjson::MEMALLOC) throw std::bad_alloc();
   if (error != SUCCESS) return std::nullopt;
-  return keepTape(state.domParser.doc);
+  return keepTape(state.document, text.size());
 }
 
 // The text simdjson is given: a leading UTF-8 byte-order mark, which files
