@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -44,6 +45,27 @@ TEST(JsonDocumentScale, repeatedNamesKeepTheirFirstPlaceAndLastValueAtEverySize)
       ASSERT_EQ(document.getText(name(i)), expected) << count << " " << i;
     }
   }
+}
+
+// A large object's names are indexed by the first lookup that needs them:
+// readers on several threads that race to it all read alike.
+TEST(JsonDocumentScale, firstLookupsOnSeveralThreadsReadAlike) {
+  JsonDocument document;
+  ASSERT_TRUE(document.parse(objectWithRepeats(5000)));
+  const JsonDocument& shared = document;
+  std::vector<int> wrong(4, 0);
+  std::vector<std::thread> readers;
+  for (std::size_t t = 0; t < wrong.size(); ++t) {
+    readers.emplace_back([&shared, &wrong, t] {
+      for (int i = 1; i < 5000; ++i) {
+        const std::string expected = std::to_string(i % 3 == 0 ? -i : i);
+        if (shared.getText(name(i)) != expected) ++wrong[t];
+      }
+    });
+  }
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_THAT(wrong, ::testing::Each(0));
+  EXPECT_EQ(shared.getText("k0"), "last");
 }
 
 TEST(JsonDocumentScale, repeatedNamesInsideRepeatedObjectsKeepTheLastWhole) {
