@@ -423,9 +423,11 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
   WebResponse response;
   const UrlParts firstParts = analyzeUrl(url);
   response.server = serverOrigin(firstParts);
-  // Handles of this exchange alone, or the session's, which keep their connections.
-  WebSession::Handles ownHandles;
-  WebSession::Handles& handles = session ? *session->handles_ : ownHandles;
+  // Handles of this exchange alone, made only when no session lends its own,
+  // which keep their connections.
+  std::optional<WebSession::Handles> ownHandles;
+  if (!session) ownHandles.emplace();
+  WebSession::Handles& handles = session ? *session->handles_ : *ownHandles;
   CURL* const easy = handles.easy.get();
   if (!easy || !handles.multi) {
     response.failure = WebFailure::Other;
