@@ -57,7 +57,8 @@ void Shell::start() {
     connect(termination_.get(), &TerminationSignals::received, this, &Shell::onTerminationSignal);
   }
   if (options_.installCrashHook) {
-    installCrashHook(options_.programFile, &pipeline_->state().responseText);
+    installCrashHook(options_.programFile, &pipeline_->state().responseText,
+                     &pipeline_->state().heldTextKey);
   }
   window_->adjustSize();
   fitClientAndCenter(*window_, kClientWidth, kClientHeight);

@@ -12,6 +12,7 @@
 #include "core/cancel_flag.h"
 #include "core/failure_notes.h"
 #include "core/helper_threads.h"
+#include "core/masked_text.h"
 #include "json/json_document.h"
 #include "net/data_service.h"
 #include "store/observation_files.h"
@@ -49,9 +50,12 @@ bool isPassingFailure(const WebResponse& response) {
   }
 }
 
-// The service will not take the key: no day of any station will come.
-bool refusesTheKey(const WebResponse& response) {
-  return response.status == 401 || response.status == 403;
+// The service will not take the key, or cannot be trusted with it: no day
+// of any station will come.
+bool refusesEveryDay(const WebResponse& response) {
+  return response.status == 401 || response.status == 403 ||
+         response.failure == WebFailure::UntrustedCertificate ||
+         response.failure == WebFailure::CertificateChanged;
 }
 
 }  // namespace
@@ -203,7 +207,7 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
   query.apiKey = request_.apiKey;
   query.proxyEnabled = !request_.proxy.empty();
   query.proxyAddress = request_.proxy;
-  const DataService service(request_.server, request_.limits);
+  const DataService service(request_.server, request_.limits, request_.trust);
 
   for (std::size_t attempt = 0;; ++attempt) {
     commitAgedBatch();
@@ -225,12 +229,14 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
       }
       return std::nullopt;
     }
-    result.message = withNote(check.message, DataService::noteOn(query, response));
+    // What came back may echo the request's address, key and all.
+    result.message =
+        maskedText(withNote(check.message, DataService::noteOn(query, response)), query.apiKey);
     if (passing && attempt < request_.retryPauses.size()) continue;
     result.outcome = passing ? DayOutcome::Failed : DayOutcome::Refused;
     if (!passing) {
       const std::lock_guard lock(mutex_);
-      if (refusesTheKey(response)) keyRefused_ = true;
+      if (refusesEveryDay(response)) keyRefused_ = true;
       if (check.outcome == AnswerCheck::ServiceError) refusedStations_.push_back(day.station);
       refusalMessage_ = result.message;
     }

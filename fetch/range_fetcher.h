@@ -32,6 +32,9 @@ struct RangeRequest {
   unsigned jobs = 4;   // requests in flight at most
   double rate = 10;    // requests per second at most; 0 for no bound
   WebLimits limits;    // the window's limits for one request
+  // The certificates secure requests accept beyond the system's trust store;
+  // none when null. Must outlive the run.
+  const CertificateTrust* trust = nullptr;
   // The pauses before the second, third and fourth try of a day whose
   // request failed on the way (no connection, a time-out, a 5xx status, a
   // cut-off body). A refusal by the service is never tried again.
@@ -157,7 +160,7 @@ class RangeFetcher {
   std::condition_variable wake_;
   std::chrono::steady_clock::time_point nextRequest_{};
   std::vector<std::string> refusedStations_;  // the service knows them not
-  bool keyRefused_ = false;
+  bool keyRefused_ = false;  // the key or the server's certificate refused: every day is
   std::string refusalMessage_;
   RangeReport report_;
   int lastSavedDate_ = 0;

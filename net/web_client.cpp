@@ -12,7 +12,9 @@
 
 #include "core/cancel_flag.h"
 #include "net/ascii_text.h"
+#include "net/certificate_trust.h"
 #include "net/curl_library.h"
+#include "net/peer_check.h"
 #include "net/url_parts.h"
 
 namespace skyrill {
@@ -234,15 +236,43 @@ void setLimits(CURL* curl, const WebLimits& limits) {
   lib().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTimeout.count()));
 }
 
-// Any certificate is accepted; plain and secure addresses both work.
+// Plain and secure addresses both work.
 void setTransport(CURL* curl, const std::string& proxy) {
   lib().easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
   lib().easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   lib().easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
   // An empty proxy also keeps curl from taking one from the environment.
   lib().easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+}
+
+// Whether the program checks certificates itself (see peer_check.h).
+bool checksCertificatesItself() {
+  static const bool itself = peerChecksAvailable(lib().version_info(CURLVERSION_NOW)->ssl_version);
+  return itself;
+}
+
+// How a secure hop checks the server's certificate: with the hop's check,
+// which adds the user's pins to the system's trust store; by libcurl alone
+// (chain and host name, no pins) where the program cannot check itself; or
+// not at all when the trust accepts anything. Through a proxy's tunnel the
+// end server is checked the same way.
+void setCertificateChecks(CURL* curl, const CertificateTrust& trust, PeerCheck& check) {
+  const long verify = trust.acceptsAny() ? 0L : 1L;
+  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, verify);
+  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2 * verify);
+  lib().easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, nullptr);
+  if (trust.acceptsAny()) return;
+  if (!trust.authorityFile().empty()) {
+    lib().easy_setopt(curl, CURLOPT_CAINFO, trust.authorityFile().c_str());
+  }
+  // A resumed TLS session shows no certificate: every connection is checked whole.
+  lib().easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+  if (!checksCertificatesItself()) return;
+  if (lib().easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, preparePeerCheck) == CURLE_OK &&
+      lib().easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &check) == CURLE_OK) {
+    // The check matches the host name itself, so that a pin may stand in for it.
+    lib().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+  }
 }
 
 // Whether the answer sends the client elsewhere; the address to go to.
@@ -270,13 +300,13 @@ HttpMethod methodAfterRedirect(CURL* curl, HttpMethod method) {
   return method;
 }
 
-bool sameHost(const UrlParts& a, const UrlParts& b) {
-  return a.host == b.host && a.port == b.port;
+bool sameServer(const UrlParts& a, const UrlParts& b) {
+  return a.secure == b.secure && a.host == b.host && a.port == b.port;
 }
 
-// The lines sent to a host other than the first: no Referer, which holds the
-// first address with its key.
-std::vector<std::string> linesForOtherHost(std::vector<std::string> lines) {
+// The lines sent to a server other than the first: no Referer, which holds
+// the first address with its key; nor to the same host in plain text.
+std::vector<std::string> linesForOtherServer(std::vector<std::string> lines) {
   std::erase_if(
       lines, [](const std::string& line) { return lowerCaseAscii(line).starts_with("referer:"); });
   return lines;
@@ -321,7 +351,6 @@ bool isTlsFailure(CURLcode code) {
     case CURLE_SSL_ENGINE_SETFAILED:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
-    case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_SHUTDOWN_FAILED:
     case CURLE_SSL_CRL_BADFILE:
@@ -351,6 +380,8 @@ WebFailure failureOf(CURLcode code, CURL* curl) {
   switch (code) {
     case CURLE_OK:
       return WebFailure::None;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return WebFailure::UntrustedCertificate;
     case CURLE_ABORTED_BY_CALLBACK:
       return WebFailure::Cancelled;
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -389,10 +420,14 @@ bool failedAtProxy(CURLcode code, CURL* curl) {
 
 // What the finished transfer of one hop tells about the exchange.
 void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCount& headers,
-                 WebResponse& response) {
+                 PeerCheck& peer, WebResponse& response) {
   lib().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
   if (headers.overflowed) {
     response.failure = WebFailure::HeadersTooLarge;
+  } else if (code != CURLE_OK && peer.refused) {
+    response.failure =
+        peer.changed ? WebFailure::CertificateChanged : WebFailure::UntrustedCertificate;
+    response.certificate = std::move(peer.refused);
   } else {
     response.failure = body.overflowed ? WebFailure::TooLarge : failureOf(code, curl);
   }
@@ -406,6 +441,12 @@ void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCo
   }
 }
 
+// The trust of a client given none: the system's trust store alone.
+const CertificateTrust& systemTrustOnly() {
+  static const CertificateTrust trust;
+  return trust;
+}
+
 }  // namespace
 
 // Null handles when libcurl cannot be opened; the exchange then fails.
@@ -417,6 +458,9 @@ struct WebSession::Handles {
 WebSession::WebSession() : handles_(std::make_unique<Handles>()) {}
 
 WebSession::~WebSession() = default;
+
+WebClient::WebClient(WebLimits limits, const CertificateTrust* trust)
+    : limits_(limits), trust_(trust ? *trust : systemTrustOnly()) {}
 
 WebResponse WebClient::exchange(std::string_view url, const WebRequest& options, CancelFlag* cancel,
                                 WebSession* session) const {
@@ -445,7 +489,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
   std::string address = curlUrl(firstParts);
   UrlParts parts = firstParts;
   HttpMethod method = options.method;
-  bool leftFirstHost = false;
+  bool leftFirstServer = false;
   BodySink body{{}, limits_.maxBodyBytes};
   HeaderCount headerCount{0, limits_.maxHeaderBytes};
   for (long hop = 0; hop <= kMaxRedirects; ++hop) {
@@ -455,7 +499,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
       response.failure = WebFailure::TimedOut;
       return response;
     }
-    std::vector<std::string> hopLines = leftFirstHost ? linesForOtherHost(lines) : lines;
+    std::vector<std::string> hopLines = leftFirstServer ? linesForOtherServer(lines) : lines;
     response.proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
     response.server = serverOrigin(parts);
     // Through a plain proxy curl would add "Proxy-Connection: Keep-Alive"; an
@@ -477,9 +521,11 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     setMethod(easy, method);
     setLimits(easy, limits_);
     setTransport(easy, response.proxy);
+    PeerCheck peer{trust_, parts.host, serverName(parts.host, parts.port), {}, false};
+    setCertificateChecks(easy, trust_, peer);
     // A transfer that breaks off keeps what was read before.
     const CURLcode code = performTransfer(easy, handles.multi.get(), cancel);
-    noteOutcome(code, easy, body, headerCount, response);
+    noteOutcome(code, easy, body, headerCount, peer, response);
     // An answer that would not end is refused whole, like one that never came.
     if (response.failure == WebFailure::HeadersTooLarge) body.bytes.clear();
 
@@ -492,7 +538,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     method = methodAfterRedirect(easy, method);
     address = *next;
     parts = analyzeUrl(address);
-    leftFirstHost = leftFirstHost || !sameHost(parts, firstParts);
+    leftFirstServer = leftFirstServer || !sameServer(parts, firstParts);
   }
   response.failure = WebFailure::TooManyRedirects;
   return response;

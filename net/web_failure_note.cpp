@@ -17,6 +17,10 @@ std::string_view failureText(WebFailure failure) {
       return "等待答复超时";
     case WebFailure::TlsFailure:
       return "无法建立安全连接（TLS 失败）";
+    case WebFailure::UntrustedCertificate:
+      return "证书不受信任";
+    case WebFailure::CertificateChanged:
+      return "证书与此前信任的不同，可能有人冒充该服务器";
     case WebFailure::ConnectionBroken:
       return "连接中断，答复不完整";
     case WebFailure::NothingReceived:
@@ -67,6 +71,18 @@ std::string_view statusWords(long status) {
   }
 }
 
+// What a refused certificate is: why, and how to know it again.
+std::string certificateText(const WebResponse& response) {
+  if (!response.certificate) return {};
+  const ServerCertificate& certificate = *response.certificate;
+  std::string text = "（" + certificate.problem + "）";
+  if (response.failure == WebFailure::CertificateChanged) {
+    text += "；此前信任的 SHA-256 指纹 " + certificate.trustedSha256;
+  }
+  return text + "。证书主题 " + certificate.subject + "；有效期 " + certificate.validFrom + " 至 " +
+         certificate.validUntil + "；SHA-256 指纹 " + certificate.sha256;
+}
+
 }  // namespace
 
 std::string httpStatusText(long status) {
@@ -84,7 +100,7 @@ std::string webFailureNote(const WebResponse& response) {
     // A proxy's own status: the words of a service's statuses do not fit it.
     cause = "拒绝连接目标服务器（HTTP " + std::to_string(response.status) + "）";
   } else if (response.failure != WebFailure::None) {
-    cause = failureText(response.failure);
+    cause = std::string(failureText(response.failure)) + certificateText(response);
   } else if (response.status >= 400) {
     cause = httpStatusText(response.status);
   } else if (response.body.empty()) {

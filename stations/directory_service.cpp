@@ -27,7 +27,7 @@ std::string DirectoryService::hostName() const {
 std::string DirectoryService::get(std::string_view url, CancelFlag* cancel) const {
   WebRequest plain;
   plain.completeHeaders = false;
-  WebResponse response = WebClient(limits_).exchange(url, plain, cancel);
+  WebResponse response = WebClient(limits_, trust_).exchange(url, plain, cancel);
   // What came before a limit cut the answer off must not pass for a list.
   if (response.failure != WebFailure::None) return std::string();
   return std::move(response.body);

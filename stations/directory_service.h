@@ -39,8 +39,11 @@ class DirectoryService : public DirectorySource {
   static constexpr WebLimits kLimits{std::chrono::seconds{15}, std::chrono::seconds{15},
                                      std::chrono::seconds{15}};
 
-  explicit DirectoryService(std::string baseAddress, WebLimits limits = kLimits)
-      : baseAddress_(std::move(baseAddress)), limits_(limits) {}
+  // Secure requests accept what the trust accepts (the system's trust store
+  // alone without one); the trust must outlive the service.
+  explicit DirectoryService(std::string baseAddress, WebLimits limits = kLimits,
+                            const CertificateTrust* trust = nullptr)
+      : baseAddress_(std::move(baseAddress)), limits_(limits), trust_(trust) {}
 
   std::string provinceList(CancelFlag* cancel) override;
   std::string stationList(std::string_view provinceCode, CancelFlag* cancel) override;
@@ -51,6 +54,7 @@ class DirectoryService : public DirectorySource {
 
   std::string baseAddress_;
   WebLimits limits_;
+  const CertificateTrust* trust_;
 };
 
 }  // namespace skyrill

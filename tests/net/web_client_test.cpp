@@ -7,6 +7,7 @@
 #include "core/cancel_flag.h"
 #include "net/web_client.h"
 #include "net/web_failure_note.h"
+#include "pinned_https.h"
 #include "raw_server.h"
 #include "server_thread.h"
 
@@ -48,9 +49,9 @@ class EchoServers : public ::testing::Test {
  protected:
   void SetUp() override {
     addEchoRoutes(http_.server());
-    addEchoRoutes(https_.server());
+    addEchoRoutes(https_.listener.server());
     httpPort_ = http_.start("127.0.0.1", 0);
-    httpsPort_ = https_.start("127.0.0.1", 0);
+    httpsPort_ = https_.start();
     ASSERT_GT(httpPort_, 0);
     ASSERT_GT(httpsPort_, 0);
   }
@@ -61,8 +62,11 @@ class EchoServers : public ::testing::Test {
     return "https://127.0.0.1:" + std::to_string(httpsPort_) + path;
   }
 
+  // A client that trusts the HTTPS server's certificate.
+  WebClient client() const { return WebClient({}, &https_.trust); }
+
   ServerThread http_{std::make_unique<httplib::Server>()};
-  ServerThread https_{sample::makeHttpsServer()};
+  testing::PinnedHttps https_;
   int httpPort_ = 0;
   int httpsPort_ = 0;
 };
@@ -100,10 +104,10 @@ TEST(WebClient, bytesARequestLineCannotCarryTravelEscaped) {
 }
 
 // httplib lists the received header lines by name.
-TEST_F(EchoServers, secureGetAcceptsASelfSignedCertificate) {
+TEST_F(EchoServers, secureGetSendsTheStandardHeaderLinesToo) {
   const std::string target = "/echo/today/?key=K";
   const std::string url = httpsUrl(target);
-  EXPECT_EQ(WebClient().request(url),
+  EXPECT_EQ(client().request(url),
             "GET " + target + "\nAccept: */*\nAccept-Language: zh-cn\nHost: 127.0.0.1:" +
                 std::to_string(httpsPort_) + "\nReferer: " + url +
                 "\nUser-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\n");
@@ -111,7 +115,7 @@ TEST_F(EchoServers, secureGetAcceptsASelfSignedCertificate) {
 
 TEST_F(EchoServers, errorPageBodyIsReturned) {
   EXPECT_EQ(WebClient().request(httpUrl("/missing")), "<html>not here</html>");
-  EXPECT_EQ(WebClient().request(httpsUrl("/missing")), "<html>not here</html>");
+  EXPECT_EQ(client().request(httpsUrl("/missing")), "<html>not here</html>");
 }
 
 TEST_F(EchoServers, redirectIsFollowed) {
@@ -128,7 +132,7 @@ TEST_F(EchoServers, redirectToAnotherHostDropsTheReferer) {
     testing::sendAll(socket, "HTTP/1.1 302 Found\r\nLocation: " + elsewhere +
                                  "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
   });
-  const std::string echo = WebClient().request(rawUrl(mover) + "?key=secret");
+  const std::string echo = client().request(rawUrl(mover) + "?key=secret");
   EXPECT_TRUE(echo.starts_with("GET /echo/elsewhere\n")) << echo;
   EXPECT_EQ(echo.find("Referer"), std::string::npos) << echo;
   EXPECT_EQ(echo.find("secret"), std::string::npos) << echo;
