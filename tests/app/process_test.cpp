@@ -121,6 +121,23 @@ TEST(CrashHookEdges, HeldTextAndQuestionSurviveAMissingTempFolderAndAMovedProgra
   }
 }
 
+// An answer that echoes the request's address holds the key: neither the
+// question nor the report shows it.
+TEST(CrashHookEdges, TheKeyIsMaskedInTheQuestionAndTheReport) {
+  const ProgramCopy child(SKYRILL_CRASH_CHILD);
+  QProcess process;
+  child.start(process,
+              {QStringLiteral("segv"), QStringLiteral("{\"url\":\"/api/?key=k3y-secret&date=1\"}"),
+               QStringLiteral("k3y-secret")},
+              QStringLiteral("yes"));
+  ASSERT_TRUE(process.waitForFinished(60000));
+  const QString shown = QString::fromUtf8(process.readAllStandardError());
+  EXPECT_EQ(process.exitCode(), 255) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QStringLiteral("key=****&date"))) << shown.toStdString();
+  EXPECT_FALSE(shown.contains(QStringLiteral("k3y-secret"))) << shown.toStdString();
+  EXPECT_EQ(readBytes(child.file().string() + "_Bug.log"), "{\"url\":\"/api/?key=****&date=1\"}");
+}
+
 INSTANTIATE_TEST_SUITE_P(Faults, CrashTest,
                          ::testing::Values(CrashCase{"segv", "enter", "11 SIGSEGV"},
                                            CrashCase{"segv", "yes", "11 SIGSEGV"},

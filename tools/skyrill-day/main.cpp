@@ -14,6 +14,8 @@
 #include "core/query_pipeline.h"
 #include "net/data_service.h"
 #include "store/observation_files.h"
+#include "store/program_paths.h"
+#include "store/settings.h"
 #include "store/whole_file.h"
 #include "tools/pictures/pictures.h"
 #include "tools/skyrill-day/day_report.h"
@@ -98,6 +100,10 @@ int reportNotShown(const HeadlessView& view, const QueryPipeline& pipeline) {
     // The message shows a long service error cut short; scripts get all of it.
     if (!message->detail.empty()) std::cerr << '\n' << message->detail << '\n';
   }
+  if (const auto& certificate = view.refusedCertificate()) {
+    std::cerr << "skyrill-day: to trust this certificate for one run: --trust-certificate "
+              << certificate->sha256 << '\n';
+  }
   // An answer memory could not hold is no refused answer.
   return pipeline.lastOutcome() == AnswerCheck::OutOfMemory ? kOutOfMemoryStatus : 1;
 }
@@ -115,10 +121,14 @@ int reportShown(const DayOptions& options, const HeadlessView& view, const Query
 }
 
 int run(const DayOptions& options) {
+  std::unique_ptr<CertificateTrust> trust;
   std::unique_ptr<AnswerSource> service;
   if (options.fetches()) {
-    service = std::make_unique<DataService>(options.server.empty() ? defaultServerAddress()
-                                                                   : options.server);
+    // The certificates the window trusts, and those of the command line.
+    const std::string server = options.server.empty() ? defaultServerAddress() : options.server;
+    const Settings window = loadSettings(programPlaces(windowProgramDirectory()).settingsFile);
+    trust = runTrust(window, server, options.trust, "skyrill-day");
+    service = std::make_unique<DataService>(server, WebLimits{}, trust.get());
   }
   HeadlessView view(inputsOf(options));
   QueryPipeline pipeline(view, service.get(), nullptr);

@@ -142,7 +142,9 @@ int run(const FetchCommand& command) {
   const HistoryArchive archive =
       HistoryArchive::inFolder(command.folder.empty() ? historyFolder(windowPlaces.dataFolder)
                                                       : std::filesystem::path(command.folder));
-  const RangeRequest request = rangeOf(command, window);
+  RangeRequest request = rangeOf(command, window);
+  const auto trust = runTrust(window, request.server, command.trust, "skyrill-fetch");
+  request.trust = trust.get();
   RangeFetcher fetcher(request, archive);
   Progress progress(request.stations.size() *
                     static_cast<std::size_t>(dayCount(request.firstDay, request.lastDay)));

@@ -7,11 +7,14 @@
 
 namespace skyrill {
 
-const char* const kFetchUsage =
+namespace {
+
+// The usage, up to the options every fetching tool shares, and after them.
+constexpr const char* kUsageHead =
     "Usage:\n"
     "  skyrill-fetch --station S[,S...] --from DATE --to DATE [--into FOLDER]\n"
     "                [--jobs N] [--rate R] [--advanced] [--key K] [--proxy HOST:PORT]\n"
-    "                [--server BASE]\n"
+    "                [--server BASE] [--trust-certificate SHA256] [--insecure]\n"
     "  skyrill-fetch --help | --version\n"
     "\n"
     "Fetches every past day from DATE to DATE (both included) of the stations into\n"
@@ -32,7 +35,8 @@ const char* const kFetchUsage =
     "  --advanced      use the advanced data source\n"
     "  --key K         the API key (default: the window's)\n"
     "  --proxy H:P     the proxy to go through (default: the window's, when on)\n"
-    "  --server BASE   the data service's base address (default: the window's)\n"
+    "  --server BASE   the data service's base address (default: the window's)\n";
+constexpr const char* kUsageTail =
     "  --help          show this text\n"
     "  --version       show the program's version\n"
     "An option's value may follow it or be joined to it by \"=\" (--jobs=8).\n"
@@ -45,9 +49,12 @@ const char* const kFetchUsage =
     "failed or the run was stopped, 2 usage error (also a date that does not\n"
     "exist, a last day before the first, today or a later day, a range of more\n"
     "than 20 years, or a station that is not 1 to 5 letters or digits), 3 out of\n"
-    "memory.\n";
+    "memory.\n"
+    "\n"
+    "A secure server's certificate is checked against the system's trust store and\n"
+    "the certificates trusted in the window's settings, by host and port.\n";
 
-namespace {
+const std::string kUsageText = std::string(kUsageHead) + trustUsage(18) + kUsageTail;
 
 template <typename Number>
 bool readNumber(const std::string& text, Number& out) {
@@ -89,13 +96,16 @@ std::string problemText(RangeProblem problem) {
 
 }  // namespace
 
+const char* const kFetchUsage = kUsageText.c_str();
+
 std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& args, int today,
                                               std::string& error) {
   FetchCommand command;
   std::string stations, from, to, jobs, rate, key, proxy, server;
   bool keyGiven = false, proxyGiven = false, serverGiven = false;
-  const bool read = OptionParser()
-                        .flag("--help", command.help)
+  OptionParser parser;
+  addTrustOptions(parser, command.trust);
+  const bool read = parser.flag("--help", command.help)
                         .flag("--version", command.version)
                         .flag("--advanced", command.advanced)
                         .value("--station", stations)
@@ -111,6 +121,7 @@ std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& ar
   if (!read) return std::nullopt;
   if (command.help || command.version) return command;
 
+  if (!checkTrustOptions(command.trust, error)) return std::nullopt;
   if (keyGiven) command.key = key;
   if (proxyGiven) command.proxy = proxy;
   if (serverGiven) command.server = server;
