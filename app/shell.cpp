@@ -6,6 +6,7 @@
 #include "app/crash_hook.h"
 #include "app/termination_signals.h"
 #include "archive/history_archive.h"
+#include "net/certificate_trust.h"
 #include "net/data_service.h"
 #include "stations/directory_service.h"
 #include "stations/station_directory.h"
@@ -37,7 +38,9 @@ void Shell::start() {
   loaded_ = loadSettings(settingsFile());
   const std::string serverAddress =
       loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;
-  service_ = std::make_unique<DataService>(serverAddress);
+  certificateTrust_ =
+      std::make_unique<CertificateTrust>(loaded_.trustedCertificates, loaded_.acceptAnyCertificate);
+  service_ = std::make_unique<DataService>(serverAddress, WebLimits{}, certificateTrust_.get());
   archive_ = std::make_unique<HistoryArchive>(places_.dataFolder);
   runner_ = std::make_unique<ThreadRunner>();
   pipeline_ =
@@ -45,9 +48,13 @@ void Shell::start() {
   window_->setPipeline(pipeline_.get());
   window_->setArchive(archive_.get());
   window_->setServerAddress(serverAddress);
-  directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
-                                                             ? std::string(kDefaultDirectoryAddress)
-                                                             : loaded_.directoryAddress);
+  window_->setCertificateTrust(
+      certificateTrust_.get(),
+      [this](const ServerCertificate& certificate) { return keepCertificate(certificate); });
+  directoryService_ = std::make_unique<DirectoryService>(
+      loaded_.directoryAddress.empty() ? std::string(kDefaultDirectoryAddress)
+                                       : loaded_.directoryAddress,
+      DirectoryService::kLimits, certificateTrust_.get());
   stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, places_.cacheFolder);
   window_->setStationDirectory(stationDirectory_.get());
 
@@ -129,6 +136,11 @@ Settings Shell::currentSettings() const {
   settings.apiKey = shown.apiKey;
   settings.autoSave = window_->autoSaveAction().isChecked();
   return settings;
+}
+
+bool Shell::keepCertificate(const ServerCertificate& certificate) {
+  certificateTrust_->pin(certificate.server, certificate.sha256);
+  return saveTrustedCertificate(settingsFile(), certificate.server, certificate.sha256);
 }
 
 void Shell::shutdown() {

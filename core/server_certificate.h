@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace skyrill {
 
@@ -17,5 +18,12 @@ struct ServerCertificate {
   std::string trustedSha256;
   std::string problem;  // why the system's trust store does not vouch for it, in words
 };
+
+// Its subject, validity and fingerprint, joined by the separator:
+// "证书主题 CN=localhost；有效期 2025-01-20 至 2026-01-20；SHA-256 指纹 AB:…".
+std::string certificateFacts(const ServerCertificate& certificate, std::string_view separator);
+
+// The question whether to trust it for its server, with what to check first.
+std::string trustQuestion(const ServerCertificate& certificate);
 
 }  // namespace skyrill

@@ -79,8 +79,7 @@ std::string certificateText(const WebResponse& response) {
   if (response.failure == WebFailure::CertificateChanged) {
     text += "；此前信任的 SHA-256 指纹 " + certificate.trustedSha256;
   }
-  return text + "。证书主题 " + certificate.subject + "；有效期 " + certificate.validFrom + " 至 " +
-         certificate.validUntil + "；SHA-256 指纹 " + certificate.sha256;
+  return text + "。" + certificateFacts(certificate, "；");
 }
 
 }  // namespace

@@ -201,6 +201,7 @@ void MainWindow::downloadDays() {
   settings.advancedSource = shown.advancedSource;
   if (shown.proxyEnabled) settings.proxy = shown.proxyAddress;
   settings.server = serverAddress_;
+  settings.trust = certificateTrust_;
   auto* dialog = new RangeDialog(settings, *archive_, QString::fromStdString(shown.stationNumber),
                                  stationDirectory_, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
