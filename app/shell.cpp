@@ -56,6 +56,8 @@ void Shell::start() {
                                        : loaded_.directoryAddress,
       DirectoryService::kLimits, certificateTrust_.get());
   stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, places_.cacheFolder);
+  stationDirectory_->setCertificateKeeper(
+      [this](const ServerCertificate& certificate) { return keepCertificate(certificate); });
   window_->setStationDirectory(stationDirectory_.get());
 
   // From here on a kill ends in order: a signal waits in the event loop.

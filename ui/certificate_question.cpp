@@ -22,4 +22,16 @@ bool askToTrustCertificate(QWidget* owner, const ServerCertificate& certificate)
   return box.clickedButton() == trust;
 }
 
+bool askAndKeepCertificate(QWidget* owner, const ServerCertificate& certificate,
+                           const std::function<bool(const ServerCertificate&)>& keep) {
+  if (!askToTrustCertificate(owner, certificate)) return false;
+  if (!keep(certificate)) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("证书"),
+                    QStringLiteral("已信任此证书，但无法写入设置文件：下次启动后需要再次确认。"),
+                    QMessageBox::Ok, owner);
+    box.exec();
+  }
+  return true;
+}
+
 }  // namespace skyrill

@@ -10,13 +10,7 @@ void MainWindow::setCertificateTrust(const CertificateTrust* trust, KeepCertific
 }
 
 void MainWindow::offerCertificate(const ServerCertificate& certificate) {
-  if (!keepCertificate_ || !askToTrustCertificate(this, certificate)) return;
-  if (!keepCertificate_(certificate)) {
-    showMessage({"已信任此证书，但无法写入设置文件：下次启动后需要再次确认。",
-                 "证书",
-                 MessageIcon::Warning,
-                 {}});
-  }
+  if (!keepCertificate_ || !askAndKeepCertificate(this, certificate, keepCertificate_)) return;
   // From the event loop: the run that refused the certificate is still ending.
   QMetaObject::invokeMethod(this, &MainWindow::fetch, Qt::QueuedConnection);
 }
