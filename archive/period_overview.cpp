@@ -32,9 +32,7 @@ std::string valueOrDash(const std::optional<double>& value, const char* unit) {
 }
 
 std::string precipitationText(const DayFigures& figures) {
-  if (!figures.hasPrecipitation) return "—";
-  const auto& amounts = figures.precipitation;
-  return oneDecimal(amounts[0] + amounts[1] + amounts[2]) + "mm";
+  return figures.precipitationTotal ? oneDecimal(*figures.precipitationTotal) + "mm" : "—";
 }
 
 std::string visibilityText(const DayFigures& figures) {

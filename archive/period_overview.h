@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 
 // One station's saved days over a period, as the overview window shows them:
 // which days there are, which are missing, and what each one says.

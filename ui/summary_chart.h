@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/day_summary_table.h"
+#include "archive/day_figures.h"
 
 class QPainter;
 

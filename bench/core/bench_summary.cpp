@@ -13,8 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 #include "archive/history_archive.h"
+#include "archive/summary_csv.h"
 #include "store/observation_files.h"
 #include "weather_api.h"
 

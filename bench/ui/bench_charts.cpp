@@ -71,8 +71,9 @@ skyrill::SummaryChartDays tenYears() {
     const double season = 20 * std::sin(i * 2 * 3.14159 / 365.25 - 1.8);
     row.figures.highestTemperature = season + 5 + i % 7;
     row.figures.lowestTemperature = season - 5 - i % 5;
-    row.figures.hasPrecipitation = true;
-    row.figures.precipitation[static_cast<std::size_t>(i % 3)] = i % 4 == 0 ? i % 37 : 0;
+    const double amount = i % 4 == 0 ? i % 37 : 0;
+    row.figures.precipitationTotal = amount;
+    row.figures.precipitation[static_cast<std::size_t>(i % 3)] = amount;
     row.figures.visibilityClass = i % 13;
     chart.days.push_back(row);
   }

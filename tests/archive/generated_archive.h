@@ -76,8 +76,10 @@ inline std::string undated(std::string answer) {
 
 }  // namespace generated
 
+// Found from the test data folder: __FILE__ may be relative to the build.
 inline std::filesystem::path generatedArchiveSummary() {
-  return std::filesystem::path(__FILE__).parent_path() / "generated_archive_summary.csv";
+  return std::filesystem::path(SKYRILL_TEST_DATA_DIR).parent_path() / "archive" /
+         "generated_archive_summary.csv";
 }
 
 // Writes the archive into `root`.

@@ -9,8 +9,9 @@
 #include <memory>
 #include <set>
 
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 #include "archive/history_archive.h"
+#include "archive/summary_csv.h"
 #include "core/encoding.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 
 namespace skyrill {
 

@@ -25,7 +25,7 @@ SummaryChartDays threeDays() {
   first.figures.highestTemperature = 10;
   first.figures.lowestTemperature = 0;
   first.figures.precipitation = {6, 0, 2};  // rain below, snow on top
-  first.figures.hasPrecipitation = true;
+  first.figures.precipitationTotal = 8;
   first.figures.visibilityClass = 6;
   SummaryRow third;
   third.date = 20240103;
