@@ -267,6 +267,7 @@ void readDays(const FoundFiles& files, const SummaryOptions& options, const Summ
 bool SummaryFilter::takes(std::string_view stationText, int date) const {
   if (!station.empty() && stationText != station) return false;
   if (from != 0 && date < from) return false;
+  if (monthDay != 0 && date % 10000 != monthDay) return false;
   return to == 0 || date <= to;
 }
 

@@ -20,6 +20,7 @@ struct SummaryFilter {
   std::string station;  // all when empty
   int from = 0;         // YYYYMMDD, inclusive; 0 for no bound
   int to = 0;
+  int monthDay = 0;  // MMDD: that calendar day of every year alone; 0 for every day
   bool takes(std::string_view station, int date) const;
 };
 

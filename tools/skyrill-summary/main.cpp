@@ -9,9 +9,11 @@
 #include <memory>
 #include <set>
 
+#include "archive/climate_table.h"
 #include "archive/day_walk.h"
 #include "archive/history_archive.h"
 #include "archive/summary_csv.h"
+#include "core/calendar_date.h"
 #include "core/encoding.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"
@@ -205,6 +207,19 @@ void reportNameNotUtf8(const std::string& file) {
             << ": the name is not valid UTF-8; the CSV shows U+FFFD in place of its bad bytes\n";
 }
 
+// How a run reads the files; progress goes to the bar when there is one and
+// standard error is a terminal.
+SummaryOptions readingOptions(const SummaryCommand& command, ProgressBar* bar) {
+  SummaryOptions options;
+  options.filter = command.filter;
+  options.threads = command.threads;
+  options.readFile = [](const std::filesystem::path& path) { return readDayFile(path); };
+  if (bar && isatty(STDERR_FILENO)) {
+    options.progress = [bar](std::size_t done, std::size_t total) { bar->show(done, total); };
+  }
+  return options;
+}
+
 // A summary run: its rows go to the CSV and the chart as they are read, its
 // reports to standard error.
 class SummaryRun {
@@ -213,17 +228,11 @@ class SummaryRun {
       : command_(command), csv_(command), charting_(!command.chartFile.empty()) {}
 
   void read(const FoundFiles& files) {
-    SummaryOptions options;
-    options.filter = command_.filter;
-    options.threads = command_.threads;
-    options.readFile = [](const std::filesystem::path& path) { return readDayFile(path); };
     // Rows shown on the terminal as they come leave the bar no line of its own.
-    if (isatty(STDERR_FILENO) && !(csv_.streams() && isatty(STDOUT_FILENO))) {
-      options.progress = [this](std::size_t done, std::size_t total) { bar_.show(done, total); };
-    }
+    const bool barShown = !(csv_.streams() && isatty(STDOUT_FILENO));
     const SummarySink sink{[this](SummaryRow&& row) { take(row); },
                            [this](SkippedFile&& file) { skip(file); }};
-    streamSummaryTable(files, options, sink);
+    streamSummaryTable(files, readingOptions(command_, barShown ? &bar_ : nullptr), sink);
   }
 
   // Writes the CSV and the chart: 0 when all is written, 1 when something
@@ -276,6 +285,54 @@ class SummaryRun {
   std::size_t skipped_ = 0;
 };
 
+// What days a climate run found none of, for its message.
+std::string climateDaysAsked(const SummaryCommand& command) {
+  const SummaryFilter& filter = command.filter;
+  std::string days = "station " + filter.station;
+  if (filter.monthDay != 0) days += " on " + dateText(20000000 + filter.monthDay).substr(5);
+  if (filter.from != 0) days += " from " + dateText(filter.from);
+  if (filter.to != 0) days += " to " + dateText(filter.to);
+  return days;
+}
+
+// Writes a table made whole to the CSV file or standard output.
+bool writeTable(const std::string& csv, const std::string& file) {
+  if (!file.empty()) return writeWholeFile(file, csv);
+  std::cout << csv;
+  std::cout.flush();
+  return static_cast<bool>(std::cout);
+}
+
+// The station's climate table, or one calendar day in every year, from its
+// days as the summary reads them: 0 when all is read and written, 1 when a
+// file was left out, no day found or the table not written.
+int runClimate(const SummaryCommand& command, const FoundFiles& files) {
+  std::vector<ClimateDay> days;
+  std::size_t skipped = 0;
+  ProgressBar bar;
+  const SummarySink sink{[&days](SummaryRow&& row) { days.push_back(climateDayOf(row)); },
+                         [&](SkippedFile&& file) {
+                           bar.clear();
+                           reportSkipped(file);
+                           ++skipped;
+                         }};
+  streamSummaryTable(files, readingOptions(command, &bar), sink);
+  if (days.empty()) {
+    std::cerr << "skyrill-summary: no saved day of " << climateDaysAsked(command) << '\n';
+    return 1;
+  }
+  const StationDays station(std::move(days));
+  const std::string csv = command.climate
+                              ? climateCsv(climateTable(station))
+                              : sameDayCsv(sameDayTable(station, command.filter.monthDay));
+  if (!writeTable(csv, command.csvFile)) {
+    std::cerr << "skyrill-summary: cannot write "
+              << (command.csvFile.empty() ? "standard output" : command.csvFile) << '\n';
+    return 1;
+  }
+  return skipped == 0 ? 0 : 1;
+}
+
 int run(const SummaryCommand& command) {
   const ObservationFileWalk walk = walkObservationFiles(
       std::vector<std::filesystem::path>(command.folders.begin(), command.folders.end()));
@@ -283,6 +340,10 @@ int run(const SummaryCommand& command) {
     std::cerr << "skyrill-summary: no such folder " << shown(folder) << '\n';
   if (!walk.missing.empty()) return kUsageStatus;
   reportUnread(walk.unread);
+  if (command.climate || command.sameDay) {
+    const int climate = runClimate(command, walk.files);
+    return climate != 0 || !walk.unread.empty() ? 1 : 0;
+  }
 
   SummaryRun summary(command);
   summary.read(walk.files);
