@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <set>
 
 #include "archive/climate_table.h"
+#include "archive/daily_normals.h"
 #include "archive/day_walk.h"
 #include "archive/history_archive.h"
 #include "archive/summary_csv.h"
@@ -78,6 +80,8 @@ class ChartDays {
   }
 
   bool severalStations() const { return stations_.size() > 1; }
+  // The one station of the chart, once a day was taken.
+  const std::string& station() const { return *stations_.begin(); }
 
   // The chart over the period the command asked for, or else from the first
   // to the last day; nothing, with an error text, unless there is one station.
@@ -232,7 +236,10 @@ class SummaryRun {
     const bool barShown = !(csv_.streams() && isatty(STDOUT_FILENO));
     const SummarySink sink{[this](SummaryRow&& row) { take(row); },
                            [this](SkippedFile&& file) { skip(file); }};
-    streamSummaryTable(files, readingOptions(command_, barShown ? &bar_ : nullptr), sink);
+    SummaryOptions options = readingOptions(command_, barShown ? &bar_ : nullptr);
+    // The chart's normals and records take the station's days of every year.
+    if (charting_) options.filter.from = options.filter.to = 0;
+    streamSummaryTable(files, options, sink);
   }
 
   // Writes the CSV and the chart: 0 when all is written, 1 when something
@@ -247,6 +254,7 @@ class SummaryRun {
         return kUsageStatus;
       }
     }
+    if (chart) addClimate(*chart);
     bool written = csv_.finish();
     if (!written) std::cerr << "skyrill-summary: cannot write " << csv_.file() << '\n';
     if (chart && !saveChart(*chart, command_.chartFile)) {
@@ -260,27 +268,53 @@ class SummaryRun {
 
  private:
   void take(const SummaryRow& row) {
+    if (charting_) {
+      if (!chartDays_.severalStations()) everyYear_[row.station].push_back(climateDayOf(row));
+      if (!inPeriod(row.station, row.date)) return;
+    }
     if (shown(row.file) != row.file) {
       bar_.clear();
       reportNameNotUtf8(row.file);
     }
     if (charting_) {
       chartDays_.take(row);
-      if (chartDays_.severalStations()) csv_.drop();
+      if (chartDays_.severalStations()) {
+        csv_.drop();
+        everyYear_.clear();
+      }
     }
     csv_.add(summaryCsvLine(row));
   }
 
   void skip(const SkippedFile& file) {
+    // A file outside the period, read for the chart's normals alone, leaves
+    // the table as it was.
+    const auto name = readObservationName(fileNameOfPath(file.file));
+    if (name && !inPeriod(name->station, name->date)) return;
     bar_.clear();
     reportSkipped(file);
     ++skipped_;
+  }
+
+  bool inPeriod(const std::string& station, int date) const {
+    return command_.filter.takes(station, date);
+  }
+
+  // The band of the station's daily normals behind the period, and the
+  // period's record days, from its days of every year.
+  void addClimate(SummaryChartDays& chart) {
+    const StationDays days(std::move(everyYear_[chartDays_.station()]));
+    everyYear_.clear();
+    const Period period{chart.first, chart.last};
+    chart.normals = normalBand(days, period);
+    chart.records = recordDays(days, period);
   }
 
   const SummaryCommand& command_;
   CsvOutput csv_;
   bool charting_;
   ChartDays chartDays_;
+  std::map<std::string, std::vector<ClimateDay>> everyYear_;  // by station, for the chart
   ProgressBar bar_;
   std::size_t skipped_ = 0;
 };
