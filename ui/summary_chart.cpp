@@ -288,13 +288,28 @@ void drawTriangle(QPainter& painter, double x, double y, bool pointsUp, QRgb col
   painter.setBrush(Qt::NoBrush);
 }
 
+// Where the marks of record days go when days are narrower than a pixel:
+// short ticks in rows of their own, over and under the temperatures and
+// over the precipitation, where their thickening over the years shows.
+constexpr double kWarmTicksTop = 32;
+constexpr double kColdTicksTop = 247;
+constexpr double kWetTicksTop = 272;
+constexpr double kTickLength = 6;
+
+void drawRecordTick(QPainter& painter, double x, double top, QRgb colour) {
+  painter.fillRect(QRectF(std::floor(x), top, 1, kTickLength), QColor::fromRgba(colour));
+}
+
 // The marks of the days that hold a record: over the day's highest
-// temperature, under its lowest, over its precipitation.
+// temperature, under its lowest, over its precipitation; or ticks where the
+// days are too narrow for them.
 void drawRecordMarks(QPainter& painter, const SummaryChartDays& chart, const DayAxis& dayAxis,
                      const ValueAxis& temperature, const ValueAxis& precipitation) {
   constexpr double kGap = 2;
+  const bool ticks = dayAxis.width() < 1;
   for (const RecordDay& record : chart.records) {
     const int index = dayAxis.indexOf(record.date);
+    // The days come by date.
     const auto day =
         std::lower_bound(chart.days.begin(), chart.days.end(), record.date,
                          [](const SummaryRow& row, int date) { return row.date < date; });
@@ -303,15 +318,26 @@ void drawRecordMarks(QPainter& painter, const SummaryChartDays& chart, const Day
       continue;
     const double x = dayAxis.centre(index);
     const DayFigures& figures = day->figures;
-    if (record.warmest && figures.highestTemperature)
-      drawTriangle(painter, x, temperature.y(*figures.highestTemperature) - kGap, true,
-                   kHighestTemperatureLine);
-    if (record.coldest && figures.lowestTemperature)
-      drawTriangle(painter, x, temperature.y(*figures.lowestTemperature) + kGap, false,
-                   kLowestTemperatureLine);
+    if (record.warmest && figures.highestTemperature) {
+      if (ticks)
+        drawRecordTick(painter, x, kWarmTicksTop, kHighestTemperatureLine);
+      else
+        drawTriangle(painter, x, temperature.y(*figures.highestTemperature) - kGap, true,
+                     kHighestTemperatureLine);
+    }
+    if (record.coldest && figures.lowestTemperature) {
+      if (ticks)
+        drawRecordTick(painter, x, kColdTicksTop, kLowestTemperatureLine);
+      else
+        drawTriangle(painter, x, temperature.y(*figures.lowestTemperature) + kGap, false,
+                     kLowestTemperatureLine);
+    }
     if (record.wettest) {
       const double top = precipitation.y(dayTotal(figures)) - kGap;
-      drawTriangle(painter, x, top - kRecordMarkSize * 1.6, false, kWetRecordMark);
+      if (ticks)
+        drawRecordTick(painter, x, kWetTicksTop, kWetRecordMark);
+      else
+        drawTriangle(painter, x, top - kRecordMarkSize * 1.6, false, kWetRecordMark);
     }
   }
 }

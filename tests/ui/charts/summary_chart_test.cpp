@@ -108,6 +108,22 @@ TEST(SummaryChart, marksTheDaysThatHoldARecord) {
   }
   EXPECT_EQ(with.pixel(796, 248), without.pixel(796, 248)) << "no cold record on the third day";
   EXPECT_EQ(with.pixel(450, 36), without.pixel(450, 36)) << "none on the missing day";
+
+  // Over three years a day is 0.8 pixels wide: the marks become ticks in
+  // rows of their own, 2024-01-01 at x = 650.
+  chart.first = 20220101;
+  chart.last = 20241231;
+  const QImage years = drawSummaryChart(chart);
+  const struct {
+    int y;
+    QRgb colour;
+  } ticks[] = {{35, kHighestTemperatureLine}, {250, kLowestTemperatureLine}, {275, kWetRecordMark}};
+  for (const auto& tick : ticks) {
+    EXPECT_TRUE(testing::isNear(years.pixel(650, tick.y), tick.colour)) << tick.y;
+    EXPECT_EQ(years.pixel(640, tick.y), kCanvasBackground) << tick.y;
+  }
+  EXPECT_EQ(years.pixel(1 + static_cast<int>(64 + 732.5 * 880 / 1096.0), 250), kCanvasBackground)
+      << "no cold record on 2024-01-03";
 }
 
 // Over any period the date labels keep clear of each other and of the
