@@ -5,7 +5,6 @@
 #include <cmath>
 #include <map>
 
-#include "archive/history_archive.h"
 #include "core/calendar_date.h"
 #include "core/numeric_text.h"
 
@@ -29,15 +28,6 @@ int dateOf(sys_days day) {
 
 bool isPrecipitation(std::size_t element) {
   return element == index(ClimateElement::Precipitation);
-}
-
-// Whether the date lies in the window of the calendar day in some year: its
-// own, or the one before or after where a window crosses the new year.
-bool inSomeWindow(int date, int monthDay) {
-  for (int year = yearOf(date) - 1; year <= yearOf(date) + 1; ++year) {
-    if (normalWindow(year, monthDay).holds(date)) return true;
-  }
-  return false;
 }
 
 // The values of one element on the date in every saved year, the day on
@@ -148,13 +138,6 @@ std::size_t calendarIndex(int date) {
   return static_cast<std::size_t>(date / 100 % 100 * 32 + date % 100);
 }
 
-StationDays climateDaysOf(SummaryTable table) {
-  std::vector<ClimateDay> days;
-  days.reserve(table.rows.size());
-  for (const SummaryRow& row : table.rows) days.push_back(climateDayOf(row));
-  return StationDays(std::move(days));
-}
-
 }  // namespace
 
 Period normalWindow(int year, int monthDay) {
@@ -255,20 +238,6 @@ DayInClimate dayInClimate(const StationDays& days, int date,
     day.elements[element] = elementInClimate(day, element, value, normals[element]);
   }
   return day;
-}
-
-StationDays readDaysAround(const HistoryArchive& archive, const std::string& station, int date,
-                           const PeriodReadOptions& options) {
-  const int monthDay = date % 10000;
-  const auto files =
-      archive.daysWhere(station, [monthDay](int day) { return inSomeWindow(day, monthDay); });
-  return climateDaysOf(readArchivedDays(files, {station, 0, 0}, options));
-}
-
-StationDays readStationDays(const HistoryArchive& archive, const std::string& station,
-                            const PeriodReadOptions& options) {
-  const auto files = archive.daysWhere(station, [](int) { return true; });
-  return climateDaysOf(readArchivedDays(files, {station, 0, 0}, options));
 }
 
 }  // namespace skyrill

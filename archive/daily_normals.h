@@ -13,8 +13,6 @@
 // normals and the record days of a period.
 namespace skyrill {
 
-class HistoryArchive;
-
 // The normal of a calendar day takes the days up to this many calendar days
 // either side of it in every year, so that one year's day does not stand
 // for it alone.
@@ -96,15 +94,5 @@ struct DayInClimate {
 // date when given (the day on display may not be saved, or be another fetch).
 DayInClimate dayInClimate(const StationDays& days, int date,
                           const std::optional<ClimateDay>& shown = std::nullopt);
-
-// The station's saved days within the window of the date's calendar day in
-// every year the archive holds: all that dayInClimate needs, a few hundred
-// files where the archive holds thousands.
-StationDays readDaysAround(const HistoryArchive& archive, const std::string& station, int date,
-                           const PeriodReadOptions& options);
-
-// Every saved day of the station.
-StationDays readStationDays(const HistoryArchive& archive, const std::string& station,
-                            const PeriodReadOptions& options);
 
 }  // namespace skyrill

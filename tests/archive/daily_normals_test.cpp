@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "archive/climate_days.h"
 #include "archive/history_archive.h"
 #include "tests/store/temp_folder.h"
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 
+#include "archive/climate_days.h"
 #include "archive/climate_table.h"
 #include "archive/daily_normals.h"
 #include "archive/day_walk.h"
@@ -341,21 +342,18 @@ bool writeTable(const std::string& csv, const std::string& file) {
 // days as the summary reads them: 0 when all is read and written, 1 when a
 // file was left out, no day found or the table not written.
 int runClimate(const SummaryCommand& command, const FoundFiles& files) {
-  std::vector<ClimateDay> days;
   std::size_t skipped = 0;
   ProgressBar bar;
-  const SummarySink sink{[&days](SummaryRow&& row) { days.push_back(climateDayOf(row)); },
-                         [&](SkippedFile&& file) {
-                           bar.clear();
-                           reportSkipped(file);
-                           ++skipped;
-                         }};
-  streamSummaryTable(files, readingOptions(command, &bar), sink);
-  if (days.empty()) {
+  const StationDays station =
+      walkStationDays(files, readingOptions(command, &bar), [&](SkippedFile&& file) {
+        bar.clear();
+        reportSkipped(file);
+        ++skipped;
+      });
+  if (station.empty()) {
     std::cerr << "skyrill-summary: no saved day of " << climateDaysAsked(command) << '\n';
     return 1;
   }
-  const StationDays station(std::move(days));
   const std::string csv = command.climate
                               ? climateCsv(climateTable(station))
                               : sameDayCsv(sameDayTable(station, command.filter.monthDay));
