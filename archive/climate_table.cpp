@@ -62,14 +62,6 @@ void keepExtreme(ClimateExtreme& extreme, double value, int date,
   if (!extreme.value || beyond(value, *extreme.value)) extreme = {value, date};
 }
 
-bool higher(double value, double extreme) {
-  return isGreater(value, extreme);
-}
-
-bool lower(double value, double extreme) {
-  return isLess(value, extreme);
-}
-
 // What one calendar month gathers over the years.
 struct MonthGathering {
   std::array<Mean, kClimateElementCount> years;  // of the years' values
@@ -103,11 +95,11 @@ void gatherMonth(const ClimateDay* first, const ClimateDay* end, MonthGathering&
   }
   for (const ClimateDay* day = first; day != end; ++day) {
     if (const auto& value = day->value(ClimateElement::Highest))
-      keepExtreme(month.highestExtreme, *value, day->date, higher);
+      keepExtreme(month.highestExtreme, *value, day->date, isGreater);
     if (const auto& value = day->value(ClimateElement::Lowest))
-      keepExtreme(month.lowestExtreme, *value, day->date, lower);
+      keepExtreme(month.lowestExtreme, *value, day->date, isLess);
     if (const auto& value = day->value(ClimateElement::Precipitation))
-      keepExtreme(month.wettestDay, *value, day->date, higher);
+      keepExtreme(month.wettestDay, *value, day->date, isGreater);
   }
 }
 
@@ -164,9 +156,9 @@ ClimateRow yearRow(const std::array<ClimateRow, 12>& months) {
   year.lowest = ofTheMonths(months, &ClimateRow::lowest, false);
   year.precipitation = ofTheMonths(months, &ClimateRow::precipitation, true);
   year.wetDays = ofTheMonths(months, &ClimateRow::wetDays, true);
-  year.highestExtreme = ofTheMonths(months, &ClimateRow::highestExtreme, higher);
-  year.lowestExtreme = ofTheMonths(months, &ClimateRow::lowestExtreme, lower);
-  year.wettestDay = ofTheMonths(months, &ClimateRow::wettestDay, higher);
+  year.highestExtreme = ofTheMonths(months, &ClimateRow::highestExtreme, isGreater);
+  year.lowestExtreme = ofTheMonths(months, &ClimateRow::lowestExtreme, isLess);
+  year.wettestDay = ofTheMonths(months, &ClimateRow::wettestDay, isGreater);
   return year;
 }
 

@@ -62,6 +62,7 @@ YearsRecord recordOf(const std::vector<YearValue>& values, bool (*beyond)(double
   return record;
 }
 
+// The value against the normal as shown: a difference that shows as 0.0 is none.
 std::string departureText(double difference, bool precipitation) {
   const std::string amount = roundedText(std::fabs(difference), 1);
   if (amount == roundedText(0, 1)) return "持平";
@@ -70,11 +71,10 @@ std::string departureText(double difference, bool precipitation) {
   return word + amount + (precipitation ? "mm" : "℃");
 }
 
-// Its place among the years: from the top, or from the foot when below the normal.
+// Its place among the years: from the top, or from the foot when below the
+// normal.
 void rankAmongYears(ElementInClimate& element, const std::vector<YearValue>& values,
-                    bool precipitation) {
-  const bool fromFoot =
-      element.departure.starts_with("偏低") || element.departure.starts_with("偏少");
+                    bool precipitation, bool fromFoot) {
   const double value = *element.value;
   element.rankNumber =
       1 + static_cast<int>(std::count_if(values.begin(), values.end(), [&](const YearValue& year) {
@@ -87,27 +87,23 @@ void rankAmongYears(ElementInClimate& element, const std::vector<YearValue>& val
                  std::to_string(element.rankedYears) + " 年）";
 }
 
-bool higher(double value, double than) {
-  return isGreater(value, than);
-}
-
-bool lower(double value, double than) {
-  return isLess(value, than);
-}
-
 ElementInClimate elementInClimate(const DayInClimate& day, std::size_t element,
                                   const std::optional<double>& value, const DayNormal& normal) {
   ElementInClimate place;
   place.value = value;
   place.normal = normal;
   const bool precipitation = isPrecipitation(element);
-  if (value && normal.value)
-    place.departure = departureText(*value - roundHalfAway(*normal.value, 1), precipitation);
+  bool belowNormal = false;
+  if (value && normal.value) {
+    const double difference = *value - roundHalfAway(*normal.value, 1);
+    place.departure = departureText(difference, precipitation);
+    belowNormal = place.departure != "持平" && difference < 0;
+  }
   const std::vector<YearValue> values = yearValues(day.sameDay, element, day.date, value);
   if (static_cast<int>(values.size()) < kLeastClimateYears) return place;
-  if (value) rankAmongYears(place, values, precipitation);
-  place.highest = recordOf(values, higher);
-  place.lowest = recordOf(values, lower);
+  if (value) rankAmongYears(place, values, precipitation, belowNormal);
+  place.highest = recordOf(values, isGreater);
+  place.lowest = recordOf(values, isLess);
   return place;
 }
 
@@ -202,10 +198,10 @@ std::vector<RecordDay> recordDays(const StationDays& days, Period period) {
   std::vector<CalendarExtremes> extremes(13 * 32);
   for (const ClimateDay& day : days.all()) {
     CalendarExtremes& of = extremes[calendarIndex(day.date)];
-    keep(of.warmest, of.warmestYears, day.value(ClimateElement::Highest), higher);
-    keep(of.coldest, of.coldestYears, day.value(ClimateElement::Lowest), lower);
+    keep(of.warmest, of.warmestYears, day.value(ClimateElement::Highest), isGreater);
+    keep(of.coldest, of.coldestYears, day.value(ClimateElement::Lowest), isLess);
     const auto& amount = day.value(ClimateElement::Precipitation);
-    keep(of.wettest, of.wettestYears, amount, higher);
+    keep(of.wettest, of.wettestYears, amount, isGreater);
   }
   std::vector<RecordDay> records;
   const auto [first, end] = days.between(period.first, period.last);
@@ -213,9 +209,10 @@ std::vector<RecordDay> recordDays(const StationDays& days, Period period) {
     const CalendarExtremes& of = extremes[calendarIndex(day->date)];
     const auto& amount = day->value(ClimateElement::Precipitation);
     RecordDay record{
-        day->date, holds(day->value(ClimateElement::Highest), of.warmest, of.warmestYears, higher),
-        holds(day->value(ClimateElement::Lowest), of.coldest, of.coldestYears, lower),
-        holds(amount, of.wettest, of.wettestYears, higher) && isAtLeast(*amount, kWetDayMm)};
+        day->date,
+        holds(day->value(ClimateElement::Highest), of.warmest, of.warmestYears, isGreater),
+        holds(day->value(ClimateElement::Lowest), of.coldest, of.coldestYears, isLess),
+        holds(amount, of.wettest, of.wettestYears, isGreater) && isAtLeast(*amount, kWetDayMm)};
     if (record.warmest || record.coldest || record.wettest) records.push_back(record);
   }
   return records;
