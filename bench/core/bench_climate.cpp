@@ -137,6 +137,15 @@ void DayInClimateThirtyYears(benchmark::State& state) {
   state.counters["files"] = static_cast<double>(files);
 }
 
+// Of that, finding the files around the date by their names alone.
+void FilesAroundADayThirtyYears(benchmark::State& state) {
+  const HistoryArchive archive = HistoryArchive::inFolder(tree().history());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(archive.daysWhere(
+        kStation, [](int date) { return date % 10000 >= 628 && date % 10000 <= 712; }));
+  }
+}
+
 // The band of normals and the record days of thirty years, from the days
 // read: what the overview adds to a thirty-year chart.
 void NormalsAndRecordsThirtyYears(benchmark::State& state) {
@@ -153,6 +162,7 @@ BENCHMARK(ClimateTableOfFolder)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->
 BENCHMARK(ClimateRules)->Unit(benchmark::kMillisecond);
 BENCHMARK(PythonPeer)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(DayInClimateThirtyYears)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FilesAroundADayThirtyYears)->Unit(benchmark::kMillisecond);
 BENCHMARK(NormalsAndRecordsThirtyYears)->Unit(benchmark::kMillisecond);
 
 }  // namespace
