@@ -160,6 +160,11 @@ class HistoryArchive : public DayArchive {
   // The station's days from `from` to `to` (YYYYMMDD, both included) held in
   // the archive, by date, each the latest fetch of its day.
   std::vector<ArchivedDay> daysInPeriod(std::string_view station, int from, int to) const;
+  // The station's days on the dates `takes` takes, over every year folder of
+  // the archive; by date, each the latest fetch of its day. Only names are
+  // looked at.
+  std::vector<ArchivedDay> daysWhere(std::string_view station,
+                                     const std::function<bool(int date)>& takes) const;
 
  private:
   HistoryArchive(std::filesystem::path root, Clock clock, int /*rooted*/);

@@ -42,6 +42,18 @@ std::optional<int> readDateNumber(std::string_view text) {
   return date;
 }
 
+std::optional<int> readMonthDay(std::string_view text) {
+  const std::size_t dash = text.find('-');
+  if (dash == std::string_view::npos) return std::nullopt;
+  const auto month = digitsNumber(text.substr(0, dash), 1, 2);
+  const auto day = digitsNumber(text.substr(dash + 1), 1, 2);
+  if (!month || !day) return std::nullopt;
+  const std::chrono::month_day monthDay{std::chrono::month(static_cast<unsigned>(*month)),
+                                        std::chrono::day(static_cast<unsigned>(*day))};
+  if (!monthDay.ok()) return std::nullopt;
+  return *month * 100 + *day;
+}
+
 std::chrono::year_month_day calendarDate(int date) {
   return {std::chrono::year(date / 10000),
           std::chrono::month(static_cast<unsigned>(date / 100 % 100)),

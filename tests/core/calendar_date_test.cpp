@@ -20,6 +20,18 @@ TEST(CalendarDate, readsTheThreeSpellingsOfDatesThatExist) {
     EXPECT_FALSE(readDateNumber(bad)) << bad;
 }
 
+TEST(CalendarDate, readsADayOfTheYearThatSomeYearHas) {
+  const struct {
+    const char* text;
+    int monthDay;
+  } good[] = {{"02-29", 229}, {"2-29", 229}, {"12-31", 1231}, {"1-1", 101}, {"07-05", 705}};
+  for (const auto& c : good) EXPECT_EQ(readMonthDay(c.text), c.monthDay) << c.text;
+
+  for (const char* bad : {"02-30", "04-31", "13-01", "00-10", "01-00", "0229", "2-", "-29", "2-29-",
+                          "002-09", "+2-9", "02/29", "2024-02-29", ""})
+    EXPECT_FALSE(readMonthDay(bad)) << bad;
+}
+
 TEST(CalendarDate, writesTheDateWithDashes) {
   EXPECT_EQ(dateText(20240105), "2024-01-05");
 }

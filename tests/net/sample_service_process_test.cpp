@@ -121,5 +121,31 @@ TEST(SampleServiceProcess, dataFolderThatCannotBeReadIsAUsageError) {
   }
 }
 
+// --warming sets how the days warm: without it a day of 2019 is warmer than
+// with none, a day of mid-2006 the same; a warming that is no number from
+// -1 to 1 is a usage error.
+TEST(SampleServiceProcess, warmingIsChosenOrRefused) {
+  const auto dayFrom = [](ServiceProcess& service, const char* date) {
+    const int port = portIn(service.nextLine(), "http");
+    return WebClient().request("http://127.0.0.1:" + std::to_string(port) +
+                               "/api/weather/58453/history/?key=demo&date=" + date);
+  };
+  for (const auto& [date, alike] : {std::pair{"2019-7-5", false}, std::pair{"2006-7-1", true}}) {
+    ServiceProcess warming({"--port", "0"});
+    ServiceProcess still({"--port", "0", "--warming", "0"});
+    const std::string warmed = dayFrom(warming, date);
+    EXPECT_TRUE(warmed.starts_with("{\"date\":")) << warmed;
+    EXPECT_EQ(warmed == dayFrom(still, date), alike) << date;
+  }
+  for (const char* bad : {"abc", "2", "0.3x", "nan"}) {
+    ServiceProcess service({"--port", "0", "--warming", bad});
+    EXPECT_EQ(service.nextLine(), std::string("skyrill-sample-service: --warming takes degrees a "
+                                              "decade from -1 to 1, not ") +
+                                      bad + "\n");
+    const int status = service.stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << bad << " " << status;
+  }
+}
+
 }  // namespace
 }  // namespace skyrill

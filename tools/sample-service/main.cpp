@@ -29,6 +29,10 @@ Answers /api/weather/{station}/history/?key=K&date=Y-M-D and
 with synthetic hourly observations, and /rest/province and
 /rest/province/{code} with the bundled station directory.
 
+Both sources have days from 1991-01-01 on: an earlier day, like a day after
+today, is answered {"res":[]}, as the real service answers a day it holds no
+records of. The days vary from year to year and warm slowly (see --warming).
+
 Options:
   --host ADDRESS     address to listen on (default 127.0.0.1)
   --port N           HTTP port (default 8765; 0 picks a free port)
@@ -41,6 +45,9 @@ Options:
   --data-dir DIR     serve saved observation files from the readable folder
                      DIR, named like 0_58453_0_20200720.json, in place of
                      synthesized days
+  --warming C        how much the synthetic climate warms, in degrees Celsius
+                     a decade (default 0.3; 0 keeps every year alike); the
+                     temperatures of mid-2006 stay as they are
   --fault NAME       spoil every weather answer, for trying out clients:
                      close-mid-body, drip, stall, 500, huge-body,
                      invalid-utf8, redirect-loop or redirect-other-host
@@ -77,12 +84,19 @@ std::optional<int> portNumber(const std::string& text) {
   return static_cast<int>(port);
 }
 
+std::optional<double> warmingNumber(const std::string& text) {
+  char* end = nullptr;
+  const double warming = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(warming >= -1 && warming <= 1)) return std::nullopt;
+  return warming;
+}
+
 // The command line as given, before its values are checked.
 struct Arguments {
   bool help = false;
   bool version = false;
   bool noHttp = false;
-  std::string host, port, httpsPort, dataDir, fault;
+  std::string host, port, httpsPort, dataDir, fault, warming;
   std::vector<std::string> keys;
 };
 
@@ -115,6 +129,14 @@ bool readOptions(const Arguments& given, Options& options, std::string& error) {
       return false;
     }
     options.config.dataDir = given.dataDir;
+  }
+  if (!given.warming.empty()) {
+    const auto warming = warmingNumber(given.warming);
+    if (!warming) {
+      error = "--warming takes degrees a decade from -1 to 1, not " + given.warming;
+      return false;
+    }
+    options.config.warmingPerDecadeC = *warming;
   }
   if (!given.fault.empty()) {
     const auto fault = faultNamed(given.fault);
@@ -183,6 +205,7 @@ int main(int argc, char** argv) {
                         .values("--key", given.keys)
                         .value("--data-dir", given.dataDir)
                         .value("--fault", given.fault)
+                        .value("--warming", given.warming)
                         .parse(std::vector<std::string>(argv + 1, argv + argc), error);
   if (read && given.help) {
     std::fputs(kUsage, stdout);

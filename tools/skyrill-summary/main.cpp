@@ -6,11 +6,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <set>
 
-#include "archive/day_summary_table.h"
+#include "archive/climate_days.h"
+#include "archive/climate_table.h"
+#include "archive/daily_normals.h"
+#include "archive/day_walk.h"
 #include "archive/history_archive.h"
+#include "archive/summary_csv.h"
+#include "core/calendar_date.h"
 #include "core/encoding.h"
 #include "store/observation_files.h"
 #include "store/whole_file.h"
@@ -75,6 +81,8 @@ class ChartDays {
   }
 
   bool severalStations() const { return stations_.size() > 1; }
+  // The one station of the chart, once a day was taken.
+  const std::string& station() const { return *stations_.begin(); }
 
   // The chart over the period the command asked for, or else from the first
   // to the last day; nothing, with an error text, unless there is one station.
@@ -204,6 +212,19 @@ void reportNameNotUtf8(const std::string& file) {
             << ": the name is not valid UTF-8; the CSV shows U+FFFD in place of its bad bytes\n";
 }
 
+// How a run reads the files; progress goes to the bar when there is one and
+// standard error is a terminal.
+SummaryOptions readingOptions(const SummaryCommand& command, ProgressBar* bar) {
+  SummaryOptions options;
+  options.filter = command.filter;
+  options.threads = command.threads;
+  options.readFile = [](const std::filesystem::path& path) { return readDayFile(path); };
+  if (bar && isatty(STDERR_FILENO)) {
+    options.progress = [bar](std::size_t done, std::size_t total) { bar->show(done, total); };
+  }
+  return options;
+}
+
 // A summary run: its rows go to the CSV and the chart as they are read, its
 // reports to standard error.
 class SummaryRun {
@@ -212,16 +233,13 @@ class SummaryRun {
       : command_(command), csv_(command), charting_(!command.chartFile.empty()) {}
 
   void read(const FoundFiles& files) {
-    SummaryOptions options;
-    options.filter = command_.filter;
-    options.threads = command_.threads;
-    options.readFile = [](const std::filesystem::path& path) { return readDayFile(path); };
     // Rows shown on the terminal as they come leave the bar no line of its own.
-    if (isatty(STDERR_FILENO) && !(csv_.streams() && isatty(STDOUT_FILENO))) {
-      options.progress = [this](std::size_t done, std::size_t total) { bar_.show(done, total); };
-    }
+    const bool barShown = !(csv_.streams() && isatty(STDOUT_FILENO));
     const SummarySink sink{[this](SummaryRow&& row) { take(row); },
                            [this](SkippedFile&& file) { skip(file); }};
+    SummaryOptions options = readingOptions(command_, barShown ? &bar_ : nullptr);
+    // The chart's normals and records take the station's days of every year.
+    if (charting_) options.filter.from = options.filter.to = 0;
     streamSummaryTable(files, options, sink);
   }
 
@@ -237,6 +255,7 @@ class SummaryRun {
         return kUsageStatus;
       }
     }
+    if (chart) addClimate(*chart);
     bool written = csv_.finish();
     if (!written) std::cerr << "skyrill-summary: cannot write " << csv_.file() << '\n';
     if (chart && !saveChart(*chart, command_.chartFile)) {
@@ -250,30 +269,101 @@ class SummaryRun {
 
  private:
   void take(const SummaryRow& row) {
+    if (charting_) {
+      if (!chartDays_.severalStations()) everyYear_[row.station].push_back(climateDayOf(row));
+      if (!inPeriod(row.station, row.date)) return;
+    }
     if (shown(row.file) != row.file) {
       bar_.clear();
       reportNameNotUtf8(row.file);
     }
     if (charting_) {
       chartDays_.take(row);
-      if (chartDays_.severalStations()) csv_.drop();
+      if (chartDays_.severalStations()) {
+        csv_.drop();
+        everyYear_.clear();
+      }
     }
     csv_.add(summaryCsvLine(row));
   }
 
   void skip(const SkippedFile& file) {
+    // A file outside the period, read for the chart's normals alone, leaves
+    // the table as it was.
+    const auto name = readObservationName(fileNameOfPath(file.file));
+    if (name && !inPeriod(name->station, name->date)) return;
     bar_.clear();
     reportSkipped(file);
     ++skipped_;
+  }
+
+  bool inPeriod(const std::string& station, int date) const {
+    return command_.filter.takes(station, date);
+  }
+
+  // The band of the station's daily normals behind the period, and the
+  // period's record days, from its days of every year.
+  void addClimate(SummaryChartDays& chart) {
+    const StationDays days(std::move(everyYear_[chartDays_.station()]));
+    everyYear_.clear();
+    const Period period{chart.first, chart.last};
+    chart.normals = normalBand(days, period);
+    chart.records = recordDays(days, period);
   }
 
   const SummaryCommand& command_;
   CsvOutput csv_;
   bool charting_;
   ChartDays chartDays_;
+  std::map<std::string, std::vector<ClimateDay>> everyYear_;  // by station, for the chart
   ProgressBar bar_;
   std::size_t skipped_ = 0;
 };
+
+// What days a climate run found none of, for its message.
+std::string climateDaysAsked(const SummaryCommand& command) {
+  const SummaryFilter& filter = command.filter;
+  std::string days = "station " + filter.station;
+  if (filter.monthDay != 0) days += " on " + dateText(20000000 + filter.monthDay).substr(5);
+  if (filter.from != 0) days += " from " + dateText(filter.from);
+  if (filter.to != 0) days += " to " + dateText(filter.to);
+  return days;
+}
+
+// Writes a table made whole to the CSV file or standard output.
+bool writeTable(const std::string& csv, const std::string& file) {
+  if (!file.empty()) return writeWholeFile(file, csv);
+  std::cout << csv;
+  std::cout.flush();
+  return static_cast<bool>(std::cout);
+}
+
+// The station's climate table, or one calendar day in every year, from its
+// days as the summary reads them: 0 when all is read and written, 1 when a
+// file was left out, no day found or the table not written.
+int runClimate(const SummaryCommand& command, const FoundFiles& files) {
+  std::size_t skipped = 0;
+  ProgressBar bar;
+  const StationDays station =
+      walkStationDays(files, readingOptions(command, &bar), [&](SkippedFile&& file) {
+        bar.clear();
+        reportSkipped(file);
+        ++skipped;
+      });
+  if (station.empty()) {
+    std::cerr << "skyrill-summary: no saved day of " << climateDaysAsked(command) << '\n';
+    return 1;
+  }
+  const std::string csv = command.climate
+                              ? climateCsv(climateTable(station))
+                              : sameDayCsv(sameDayTable(station, command.filter.monthDay));
+  if (!writeTable(csv, command.csvFile)) {
+    std::cerr << "skyrill-summary: cannot write "
+              << (command.csvFile.empty() ? "standard output" : command.csvFile) << '\n';
+    return 1;
+  }
+  return skipped == 0 ? 0 : 1;
+}
 
 int run(const SummaryCommand& command) {
   const ObservationFileWalk walk = walkObservationFiles(
@@ -282,6 +372,10 @@ int run(const SummaryCommand& command) {
     std::cerr << "skyrill-summary: no such folder " << shown(folder) << '\n';
   if (!walk.missing.empty()) return kUsageStatus;
   reportUnread(walk.unread);
+  if (command.climate || command.sameDay) {
+    const int climate = runClimate(command, walk.files);
+    return climate != 0 || !walk.unread.empty() ? 1 : 0;
+  }
 
   SummaryRun summary(command);
   summary.read(walk.files);
