@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <new>
 #include <optional>
 #include <thread>
 #include <tuple>
@@ -47,6 +48,13 @@ bool isPassingFailure(const WebResponse& response) {
     default:
       return false;
   }
+}
+
+// A request that brought no answer, or one no service would send: after
+// many of these in a row the service is taken to be down or hostile.
+bool failedOnTheWay(const WebResponse& response) {
+  return isPassingFailure(response) || response.failure == WebFailure::TooLarge ||
+         response.failure == WebFailure::HeadersTooLarge;
 }
 
 // The service will not take the key: no day of any station will come.
@@ -138,7 +146,14 @@ RangeReport RangeFetcher::run(const DayReporter& report) {
     reporter_ = report;
     report_ = {};
     report_.counts.total = days_.size();
-    const unsigned jobs = std::max(1u, std::min<unsigned>(request_.jobs, days_.size()));
+    std::error_code error;
+    if (!archive_.makeRoot(error)) {
+      report_.stopped = true;
+      report_.stopReason = "无法写入 " + archive_.root().string() + "：" + error.message();
+      return report_;
+    }
+    const unsigned jobs = std::max(
+        1u, std::min<unsigned>({request_.jobs, kMaxJobs, static_cast<unsigned>(days_.size())}));
     for (unsigned i = 0; i < jobs; ++i) workers_.push_back(std::make_unique<Worker>());
     if (stopping_) {
       for (auto& worker : workers_) worker->cancel.cancel();
@@ -211,6 +226,10 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
     if (!waitForTurn()) return result;
     WebResponse response = service.exchange(query, &worker.cancel, &worker.session);
     if (response.failure == WebFailure::Cancelled) return result;
+    // No day is refused for it: the run ends as the tools end on it.
+    if (response.failure == WebFailure::OutOfMemory) throw std::bad_alloc();
+    const std::string note = DataService::noteOn(query, response);
+    countExchange(failedOnTheWay(response), note);
 
     const std::string text = decodeAnswer(response.body);
     JsonDocument document;
@@ -225,7 +244,8 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
       }
       return std::nullopt;
     }
-    result.message = withNote(check.message, DataService::noteOn(query, response));
+    result.message = withNote(check.message, note);
+    if (stopping_) return result;
     if (passing && attempt < request_.retryPauses.size()) continue;
     result.outcome = passing ? DayOutcome::Failed : DayOutcome::Refused;
     if (!passing) {
@@ -299,9 +319,9 @@ bool RangeFetcher::stage(const DayResult& day, const std::string& yearText,
     const std::lock_guard lock(batchMutex_);
     if (!batch_) batch_ = std::make_unique<Batch>();
     std::error_code error;
-    ensureFolderPath(file.parent_path());
-    if (!batch_->files.add(file, bytes, error)) {
-      stopForWriteError("无法保存 " + file.string() + "：" + error.message());
+    std::filesystem::create_directories(file.parent_path(), error);
+    if (error || !batch_->files.add(file, bytes, error)) {
+      stopWithReason("无法保存 " + file.string() + "：" + error.message());
       return false;
     }
     if (batch_->days.empty()) batch_->started = std::chrono::steady_clock::now();
@@ -338,14 +358,24 @@ void RangeFetcher::commit(Batch& batch) {
   // The days put in place count, even when a later one could not be.
   for (std::size_t i = 0; i < batch.files.placed(); ++i) settle(batch.days[i]);
   if (!committed) {
-    stopForWriteError("无法保存 " + archive_.root().string() + "：" + error.message());
+    stopWithReason("无法保存 " + archive_.root().string() + "：" + error.message());
   }
 }
 
-void RangeFetcher::stopForWriteError(const std::string& message) {
+void RangeFetcher::countExchange(bool failed, const std::string& note) {
   {
     const std::lock_guard lock(mutex_);
-    if (report_.writeError.empty()) report_.writeError = message;
+    failedInARow_ = failed ? failedInARow_ + 1 : 0;
+    if (failedInARow_ < kMaxFailedInARow) return;
+  }
+  stopWithReason("连续 " + std::to_string(kMaxFailedInARow) + " 次请求失败，已停止。最后一次：" +
+                 note);
+}
+
+void RangeFetcher::stopWithReason(const std::string& reason) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (report_.stopReason.empty()) report_.stopReason = reason;
   }
   stop();
 }

@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <string_view>
+
 namespace skyrill {
 namespace {
 
@@ -14,10 +16,24 @@ bool find(void* library, const char* name, Function& function) {
   return function != nullptr;
 }
 
+bool g_lackedMemory = false;
+
+// Whether a failed open says the memory ran out: a library that could not be
+// mapped, as under a limit of the address space.
+bool saysOutOfMemory(const char* error) {
+  if (error == nullptr) return false;
+  const std::string_view text(error);
+  return text.find("failed to map segment") != std::string_view::npos ||
+         text.find("Cannot allocate memory") != std::string_view::npos;
+}
+
 // Never closed: curl keeps threads and handles to the program's end.
 const CurlLibrary* openCurl() {
   void* library = ::dlopen(kCurlSoname, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return nullptr;
+  if (library == nullptr) {
+    g_lackedMemory = saysOutOfMemory(::dlerror());
+    return nullptr;
+  }
   static CurlLibrary curl{};
   const bool complete = find(library, "curl_global_init", curl.global_init) &&
                         find(library, "curl_version_info", curl.version_info) &&
@@ -36,8 +52,10 @@ const CurlLibrary* openCurl() {
                         find(library, "curl_multi_info_read", curl.multi_info_read) &&
                         find(library, "curl_slist_append", curl.slist_append) &&
                         find(library, "curl_slist_free_all", curl.slist_free_all);
-  if (!complete || curl.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;
-  return &curl;
+  if (!complete) return nullptr;
+  const CURLcode setUp = curl.global_init(CURL_GLOBAL_DEFAULT);
+  g_lackedMemory = setUp == CURLE_OUT_OF_MEMORY;
+  return setUp == CURLE_OK ? &curl : nullptr;
 }
 
 }  // namespace
@@ -45,6 +63,11 @@ const CurlLibrary* openCurl() {
 const CurlLibrary* curlLibrary() {
   static const CurlLibrary* const curl = openCurl();
   return curl;
+}
+
+bool curlLackedMemory() {
+  curlLibrary();
+  return g_lackedMemory;
 }
 
 }  // namespace skyrill
