@@ -351,6 +351,43 @@ void WholeFileBatch::discard() {
   pending_.clear();
 }
 
+std::string writeFailureCause(const std::filesystem::path& path, std::error_code error) {
+  const bool fromTheSystem =
+      error.category() == std::generic_category() || error.category() == std::system_category();
+  switch (fromTheSystem ? error.value() : 0) {
+    case ENOSPC:
+      return "no space left on the device";
+    case EDQUOT:
+      return "the disk quota is used up";
+    case EFBIG:
+      return "the file would grow past the largest size allowed";
+    case EROFS:
+      return "the file system is read-only";
+    case EACCES:
+    case EPERM:
+      return "permission denied";
+    case ELOOP:
+      return "its symbolic links lead round in a loop";
+    case EPIPE:
+      return "nobody reads the pipe any more";
+    case EISDIR:
+      return "it is a folder";
+    case ENOTDIR:
+      return "a part of its path is no folder";
+    case EOPNOTSUPP:
+      return "it is no regular file (a device, a pipe or a socket) and is not replaced";
+    case ENOENT: {
+      const fs::path target = followLinks(path);
+      if (target != path) {
+        return "it is a symbolic link to " + target.string() + ", whose folder does not exist";
+      }
+      return "the folder " + folderOf(path).string() + " does not exist";
+    }
+    default:
+      return error.message();
+  }
+}
+
 std::filesystem::path followLinks(const std::filesystem::path& path) {
   fs::path current = path;
   for (int hop = 0; hop < 40; ++hop) {  // a loop of links ends somewhere

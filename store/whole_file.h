@@ -30,6 +30,12 @@ bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
                     std::error_code& error);
 
+// Why writing `path` failed, in plain words for a message (in English, as
+// the tools speak): a full disk, a read-only place, a link that leads nowhere
+// or round in a loop, a pipe nobody reads, a device that is not replaced, or
+// else the system's own words for the error.
+std::string writeFailureCause(const std::filesystem::path& path, std::error_code error);
+
 // Where writing the path lands: the end of its chain of symbolic links (the
 // path itself when it is no link); the target need not exist.
 std::filesystem::path followLinks(const std::filesystem::path& path);

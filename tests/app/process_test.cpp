@@ -139,6 +139,8 @@ TEST(ProgramCommandLine, HelpVersionAndUsageErrors) {
       {{QStringLiteral("--help")}, 0, "Usage: skyrill [FILE]\n"},
       {{QStringLiteral("--bogus")}, 2, ""},
       {{QStringLiteral("a.json"), QStringLiteral("b.json")}, 2, ""},
+      // A windowing system that does not exist is told, not an abort.
+      {{QStringLiteral("-platform"), QStringLiteral("nonsense")}, 2, ""},
   };
   for (const auto& c : cases) {
     const ProgramCopy program(SKYRILL_PROGRAM);

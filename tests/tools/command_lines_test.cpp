@@ -11,6 +11,7 @@
 
 #include "run_program.h"
 #include "sample_service_fixture.h"
+#include "tests/store/temp_folder.h"
 
 namespace skyrill {
 namespace {
@@ -97,6 +98,74 @@ TEST_F(CommandLines, anImpossibleDateIsNamedWithTheFormsTaken) {
       "skyrill-day: --date takes a date that exists, as YYYY-MM-DD, YYYY-M-D or YYYYMMDD "
       "(not \"2024-02-30\")\n"))
       << outcome.err;
+}
+
+// A write that fails says why, in every tool: the disk is full, a link leads
+// nowhere or round in a loop, nobody reads the pipe, the target is a device.
+TEST(ToolOutputs, aFailedWriteNamesItsCause) {
+  skyrill::testing::TempFolder folder;
+  const std::string day = (kDayData / "0_57083_0_20190705.json").string();
+  const fs::path dangling = folder / "dangling.csv";
+  const fs::path loop = folder / "loop.csv";
+  fs::create_symlink(folder / "gone/table.csv", dangling);
+  const fs::path danglingPicture = folder / "dangling.png";
+  fs::create_symlink(folder / "gone/chart.png", danglingPicture);
+  fs::create_symlink(folder / "loop-too.csv", loop);
+  fs::create_symlink(loop, folder / "loop-too.csv");
+  enum class Output { File, Full, ClosedPipe };
+  const struct {
+    const char* name;
+    const char* program;
+    std::string args;
+    Output output;
+    std::string line;
+  } cases[] = {
+      {"skyrill-day", SKYRILL_DAY_PROGRAM, "--csv " + dangling.string() + " " + day, Output::File,
+       dangling.string() + ": it is a symbolic link to " + (folder / "gone/table.csv").string() +
+           ", whose folder does not exist"},
+      {"skyrill-day", SKYRILL_DAY_PROGRAM, "--chart " + danglingPicture.string() + " " + day,
+       Output::File,
+       danglingPicture.string() + ": it is a symbolic link to " +
+           (folder / "gone/chart.png").string() + ", whose folder does not exist"},
+      {"skyrill-day", SKYRILL_DAY_PROGRAM, "--csv " + loop.string() + " " + day, Output::File,
+       loop.string() + ": its symbolic links lead round in a loop"},
+      {"skyrill-day", SKYRILL_DAY_PROGRAM, "--csv /dev/full " + day, Output::File,
+       "/dev/full: it is no regular file (a device, a pipe or a socket) and is not replaced"},
+      {"skyrill-day", SKYRILL_DAY_PROGRAM, "--slots " + day, Output::Full,
+       "standard output: no space left on the device"},
+      {"skyrill-day", SKYRILL_DAY_PROGRAM, "--slots " + day, Output::ClosedPipe,
+       "standard output: nobody reads the pipe any more"},
+      {"skyrill-summary", SKYRILL_SUMMARY_PROGRAM, "--csv " + dangling.string() + " " + day,
+       Output::File,
+       dangling.string() + ": it is a symbolic link to " + (folder / "gone/table.csv").string() +
+           ", whose folder does not exist"},
+      {"skyrill-summary", SKYRILL_SUMMARY_PROGRAM, "--csv " + loop.string() + " " + day,
+       Output::File, loop.string() + ": its symbolic links lead round in a loop"},
+      {"skyrill-summary", SKYRILL_SUMMARY_PROGRAM, day, Output::Full,
+       "standard output: no space left on the device"},
+      {"skyrill-summary", SKYRILL_SUMMARY_PROGRAM, day, Output::ClosedPipe,
+       "standard output: nobody reads the pipe any more"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " " + c.args);
+    skyrill::testing::Outcome outcome;
+    switch (c.output) {
+      case Output::File:
+        outcome = skyrill::testing::runProgram(c.program, c.args);
+        break;
+      case Output::Full:
+        outcome =
+            skyrill::testing::runProgram("{ " + std::string(c.program), c.args + " > /dev/full; }");
+        break;
+      case Output::ClosedPipe:
+        outcome = skyrill::testing::runProgramIntoClosedPipe(c.program, c.args);
+        break;
+    }
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_NE(outcome.err.find(std::string(c.name) + ": cannot write " + c.line + "\n"),
+              std::string::npos)
+        << outcome.err;
+  }
 }
 
 }  // namespace

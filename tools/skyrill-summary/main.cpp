@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -17,6 +18,7 @@
 #include "tools/pictures/pictures.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-summary/options.h"
+#include "tools/standard_output.h"
 #include "tools/tool_main.h"
 #include "ui/summary_chart.h"
 
@@ -105,28 +107,28 @@ class ChartDays {
 // Where the CSV goes: to standard output as the rows come; into its file in
 // parts, through a temporary file put in place at the end; or, when a chart
 // that cannot be drawn would withhold it, into an unnamed temporary file
-// until the end. Memory stays flat however many rows there are.
+// until the end. Memory stays flat however many rows there are. The first
+// failure is kept, to say why the table was not written.
 class CsvOutput {
  public:
   explicit CsvOutput(const SummaryCommand& command)
       : file_(command.csvFile), held_(file_.empty() && !command.chartFile.empty()) {
-    std::error_code error;
-    if (!file_.empty()) opened_ = stream_.open(file_, error);
+    if (!file_.empty()) stream_.open(file_, error_);
     if (held_) {
       holding_.reset(std::tmpfile());
-      opened_ = holding_ != nullptr;
+      if (!holding_) keepError();
     }
     add(summaryCsvHead());
   }
 
   void add(const std::string& text) {
-    if (dropped_ || !opened_) return;
+    if (dropped_ || error_) return;
     if (!file_.empty()) {
       stream_.append(text);
     } else if (held_) {
-      opened_ = std::fwrite(text.data(), 1, text.size(), holding_.get()) == text.size();
+      if (std::fwrite(text.data(), 1, text.size(), holding_.get()) != text.size()) keepError();
     } else {
-      std::cout << text;
+      out_.write(text);
     }
   }
 
@@ -134,14 +136,17 @@ class CsvOutput {
   void drop() { dropped_ = true; }
 
   // Puts the file in place, or copies what is held to standard output;
-  // false when that fails (a full disk, a closed or full standard output).
-  bool finish() {
-    std::error_code error;
-    if (!opened_) return false;
-    if (!file_.empty()) return stream_.commit(error);
-    if (held_ && !copyHeldToOutput()) return false;
-    std::cout.flush();
-    return static_cast<bool>(std::cout);
+  // false, with the reason, when that fails (a full disk, a closed or full
+  // standard output).
+  bool finish(std::error_code& error) {
+    if (!error_ && !file_.empty()) stream_.commit(error_);
+    if (!error_ && held_) copyHeldToOutput();
+    if (file_.empty()) {
+      std::error_code outError;
+      if (!out_.finish(outError) && !error_) error_ = outError;
+    }
+    error = error_;
+    return !error_;
   }
 
   // Where the table goes, for a message.
@@ -154,21 +159,24 @@ class CsvOutput {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
 
-  bool copyHeldToOutput() {
+  void keepError() { error_ = std::error_code(errno != 0 ? errno : EIO, std::generic_category()); }
+
+  void copyHeldToOutput() {
     std::FILE* held = holding_.get();
-    if (std::fflush(held) != 0) return false;
+    if (std::fflush(held) != 0) return keepError();
     std::rewind(held);
     char chunk[1 << 16];
     for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, held)) > 0;)
-      std::cout.write(chunk, static_cast<std::streamsize>(count));
-    return std::ferror(held) == 0;
+      out_.write(std::string_view(chunk, count));
+    if (std::ferror(held) != 0) keepError();
   }
 
   std::string file_;
   bool held_;
-  bool opened_ = true;
   bool dropped_ = false;
+  std::error_code error_;
   WholeFileStream stream_;
+  StandardOutput out_;
   std::unique_ptr<std::FILE, FileCloser> holding_;
 };
 
@@ -177,6 +185,7 @@ bool saveChart(const SummaryChartDays& chart, const std::string& file) {
   std::string error;
   if (!drawPictures({&job, 1}, "skyrill-summary", error))
     std::cerr << "skyrill-summary: " << error << '\n';
+  if (!job.written) reportNotWritten("skyrill-summary", file, job.error);
   return job.written;
 }
 
@@ -237,12 +246,10 @@ class SummaryRun {
         return kUsageStatus;
       }
     }
-    bool written = csv_.finish();
-    if (!written) std::cerr << "skyrill-summary: cannot write " << csv_.file() << '\n';
-    if (chart && !saveChart(*chart, command_.chartFile)) {
-      std::cerr << "skyrill-summary: cannot write " << command_.chartFile << '\n';
-      written = false;
-    }
+    std::error_code error;
+    bool written = csv_.finish(error);
+    if (!written) reportNotWritten("skyrill-summary", csv_.file(), error);
+    if (chart && !saveChart(*chart, command_.chartFile)) written = false;
     return written ? 0 : 1;
   }
 
