@@ -58,6 +58,7 @@ class Shell : public QObject {
 
  private:
   void applySettings(const Settings& settings);
+  void showOnceShown(const UserMessage& message);
   Settings currentSettings() const;
   void onTerminationSignal();
 

@@ -27,9 +27,11 @@ bool saysOutOfMemory(const char* error) {
          text.find("Cannot allocate memory") != std::string_view::npos;
 }
 
-// Never closed: curl keeps threads and handles to the program's end.
+// Never closed: curl keeps threads and handles to the program's end. Bound
+// lazily: the functions of curl's libraries that no exchange calls (LDAP,
+// SSH, Kerberos, ...) are not looked up, where that library allows it.
 const CurlLibrary* openCurl() {
-  void* library = ::dlopen(kCurlSoname, RTLD_NOW | RTLD_LOCAL);
+  void* library = ::dlopen(kCurlSoname, RTLD_LAZY | RTLD_LOCAL);
   if (library == nullptr) {
     g_lackedMemory = saysOutOfMemory(::dlerror());
     return nullptr;

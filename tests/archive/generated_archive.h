@@ -77,7 +77,10 @@ inline std::string undated(std::string answer) {
 }  // namespace generated
 
 inline std::filesystem::path generatedArchiveSummary() {
-  return std::filesystem::path(__FILE__).parent_path() / "generated_archive_summary.csv";
+  // From the test data folder the build names, not __FILE__, which a compiler
+  // cache may have made relative to the build folder.
+  return std::filesystem::path(SKYRILL_TEST_DATA_DIR).parent_path() / "archive" /
+         "generated_archive_summary.csv";
 }
 
 // Writes the archive into `root`.

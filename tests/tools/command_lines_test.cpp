@@ -17,6 +17,7 @@ namespace skyrill {
 namespace {
 
 namespace fs = std::filesystem;
+using skyrill::testing::Outcome;
 
 const fs::path kDayData = fs::path(SKYRILL_TEST_DATA_DIR) / "day";
 
@@ -98,6 +99,44 @@ TEST_F(CommandLines, anImpossibleDateIsNamedWithTheFormsTaken) {
       "skyrill-day: --date takes a date that exists, as YYYY-MM-DD, YYYY-M-D or YYYYMMDD "
       "(not \"2024-02-30\")\n"))
       << outcome.err;
+}
+
+// The tools move an earlier version's files in as the window does, and say
+// on standard error where those that could not be moved still are, and why.
+TEST_F(CommandLines, earlierFilesLeftBehindAreToldByTheTools) {
+  const fs::path bin = dir_ / "prefix/bin";
+  fs::create_directories(bin / "History/2024");
+  skyrill::testing::writeBytes(bin / "History/2024/0_54511_0_20240101.json", "day");
+  skyrill::testing::writeBytes(bin / "skyrill", "");  // the window beside the tools
+  fs::create_directories(dir_ / "home");
+  fs::create_directories(dir_ / "data/skyrill");
+  skyrill::testing::writeBytes(dir_ / "data/skyrill/History", "");  // in the way
+  const std::string environment =
+      "env HOME=" + (dir_ / "home").string() + " XDG_DATA_HOME=" + (dir_ / "data").string() + " ";
+  const std::string day = (kDayData / "0_57083_0_20190705.json").string();
+  const struct {
+    const char* program;
+    std::string args;
+  } cases[] = {
+      {SKYRILL_FETCH_PROGRAM, "--station 58453 --from 2019-7-5 --to 2019-7-5 --key demo --server " +
+                                  base_ + " --into " + (dir_ / "fetched").string()},
+      {SKYRILL_SUMMARY_PROGRAM, day},
+  };
+  for (const auto& c : cases) {
+    const std::string name = fs::path(c.program).filename().string();
+    fs::copy_file(c.program, bin / name);
+    const Outcome outcome =
+        skyrill::testing::runProgram(environment + (bin / name).string(), c.args);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const fs::path history = dir_ / "data/skyrill/History";
+    EXPECT_NE(outcome.err.find(name + ": an earlier version's files are still in " +
+                               (bin / "History").string() + ", not all moved to " +
+                               history.string() + ": " + history.string() +
+                               ": a file stands where a folder goes; each start tries again\n"),
+              std::string::npos)
+        << outcome.err;
+  }
+  EXPECT_EQ(skyrill::testing::readBytes(bin / "History/2024/0_54511_0_20240101.json"), "day");
 }
 
 // A write that fails says why, in every tool: the disk is full, a link leads

@@ -163,7 +163,16 @@ RangeRequest rangeOf(const FetchCommand& command, const Settings& window) {
 }
 
 int run(const FetchCommand& command) {
-  const ProgramPlaces windowPlaces = programPlaces(windowProgramDirectory());
+  const std::filesystem::path windowDir = windowProgramDirectory();
+  const ProgramPlaces windowPlaces = programPlaces(windowDir);
+  if (const auto left = moveEarlierFiles(windowPlaces, windowDir)) {
+    std::cerr << earlierFilesLeftLine("skyrill-fetch", *left) << '\n';
+  }
+  if (command.folder.empty() && windowPlaces.dataFolder.empty()) {
+    std::cerr << "skyrill-fetch: the window's History folder is not known (no home folder): "
+                 "give --into\n";
+    return kUsageStatus;
+  }
   const Settings window = loadSettings(windowPlaces.settingsFile);
   const HistoryArchive archive =
       HistoryArchive::inFolder(command.folder.empty() ? historyFolder(windowPlaces.dataFolder)

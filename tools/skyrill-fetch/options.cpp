@@ -49,8 +49,8 @@ const char* const kFetchUsage =
     "failed, or the run was stopped (Ctrl+C, a service down, a folder or file\n"
     "that could not be written), 2 usage error (also a date that does not\n"
     "exist, a last day before the first, today or a later day, a range of more\n"
-    "than 20 years, or a station that is not 1 to 5 letters or digits), 3 out of\n"
-    "memory.\n";
+    "than 20 years, a station that is not 1 to 5 letters or digits, or no --into\n"
+    "where the window's History folder is not known), 3 out of memory.\n";
 
 namespace {
 

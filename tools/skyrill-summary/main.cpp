@@ -14,6 +14,7 @@
 #include "archive/history_archive.h"
 #include "core/encoding.h"
 #include "store/observation_files.h"
+#include "store/program_paths.h"
 #include "store/whole_file.h"
 #include "tools/pictures/pictures.h"
 #include "tools/skyrill-day/day_report.h"
@@ -283,6 +284,11 @@ class SummaryRun {
 };
 
 int run(const SummaryCommand& command) {
+  // The window's History may still lack an earlier version's days.
+  const std::filesystem::path windowDir = windowProgramDirectory();
+  if (const auto left = moveEarlierFiles(programPlaces(windowDir), windowDir)) {
+    std::cerr << earlierFilesLeftLine("skyrill-summary", *left) << '\n';
+  }
   const ObservationFileWalk walk = walkObservationFiles(
       std::vector<std::filesystem::path>(command.folders.begin(), command.folders.end()));
   for (const auto& folder : walk.missing)
