@@ -125,6 +125,8 @@ class Merge {
          it.increment(error)) {
       names.push_back(it->path().filename());
     }
+    // Gone meanwhile: another program of ours moved it.
+    if (error == std::errc::no_such_file_or_directory) return;
     if (error) {
       failed(from, error);
       return;
@@ -154,6 +156,7 @@ class Merge {
     std::error_code error;
     if (!makeParent(to)) return false;
     if (steps_.rename(from, to, error)) return true;
+    if (!standsThere(from)) return true;  // moved meanwhile by another program of ours
     if (!steps_.copy(from, to, error)) return failed(to, error);
     if (!sameContent(from, to)) return failed(to, std::make_error_code(std::errc::io_error));
     return drop(from);
