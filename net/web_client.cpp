@@ -414,6 +414,13 @@ bool failedAtProxy(CURLcode code, CURL* curl) {
   return code == CURLE_OPERATION_TIMEDOUT && connected == 0;
 }
 
+// Whether curl's words for a failure say that memory ran out where its
+// code says something else: a name resolved on a thread of its own fails as
+// a name not found when no thread can be had.
+bool lacksMemory(std::string_view errorText) {
+  return errorText.find("thread failed to start") != std::string_view::npos;
+}
+
 // What the finished transfer of one hop tells about the exchange.
 void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCount& headers,
                  WebResponse& response) {
@@ -506,8 +513,12 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     setLimits(easy, limits_);
     setTransport(easy, response.proxy);
     // A transfer that breaks off keeps what was read before.
+    char errorText[CURL_ERROR_SIZE] = "";
+    lib().easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
     const CURLcode code = performTransfer(easy, handles.multi.get(), cancel);
+    lib().easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
     noteOutcome(code, easy, body, headerCount, response);
+    if (lacksMemory(errorText)) response.failure = WebFailure::OutOfMemory;
     // An answer that would not end is refused whole, like one that never came.
     if (response.failure == WebFailure::HeadersTooLarge || response.failure == WebFailure::TooLarge)
       body.bytes = {};
