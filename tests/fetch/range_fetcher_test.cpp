@@ -221,9 +221,11 @@ TEST(RangeFetcher, ServiceDownStopsTheRunAfterARunOfFailures) {
     if (c.fault) address = service.emplace(*c.fault).address();
     SCOPED_TRACE(address);
     TempFolder folder;
-    const RangeReport report = RangeFetcher(rangeOver(address, 20240101, 20241230),
-                                            HistoryArchive::inFolder(folder.path()))
-                                   .run();
+    RangeRequest request = rangeOver(address, 20240101, 20241230);
+    // Room for 16 MiB to come however slowly, so that the cap ends each body.
+    request.limits.stallTimeout = std::chrono::seconds(30);
+    request.limits.totalTimeout = std::chrono::seconds(60);
+    const RangeReport report = RangeFetcher(request, HistoryArchive::inFolder(folder.path())).run();
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.stopReason, "连续 12 次请求失败，已停止。最后一次：服务器 " + address + "：" +
                                      std::string(c.cause));
