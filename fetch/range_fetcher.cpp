@@ -171,6 +171,10 @@ RangeReport RangeFetcher::run(const DayReporter& report) {
 
   const std::lock_guard lock(mutex_);
   report_.stopped = stopping_;
+  if (lastSavedDate_ != 0) {
+    report_.lastSaved =
+        archive_.pastDayFile(lastSavedStation_, lastSavedDate_, request_.advancedSource).string();
+  }
   std::sort(report_.problems.begin(), report_.problems.end(),
             [](const DayResult& a, const DayResult& b) {
               return std::tie(a.station, a.date) < std::tie(b.station, b.date);
@@ -300,9 +304,8 @@ void RangeFetcher::settle(const DayResult& result) {
   const bool held =
       result.outcome == DayOutcome::Fetched || result.outcome == DayOutcome::AlreadyThere;
   if (held && result.date > lastSavedDate_) {
+    lastSavedStation_ = result.station;
     lastSavedDate_ = result.date;
-    report_.lastSaved =
-        archive_.pastDayFile(result.station, result.date, request_.advancedSource).string();
   }
   if (reporter_) reporter_(result, counts);
 }

@@ -177,6 +177,8 @@ class RangeFetcher {
   int failedInARow_ = 0;
   std::string refusalMessage_;
   RangeReport report_;
+  // The latest day now in the archive.
+  std::string lastSavedStation_;
   int lastSavedDate_ = 0;
   DayReporter reporter_;
 };

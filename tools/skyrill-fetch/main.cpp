@@ -48,20 +48,15 @@ class Progress {
 
   void show(const RangeCounts& counts) {
     const std::size_t done = counts.done();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-    const double rate = seconds > 0 ? done / seconds : 0;
-    const std::string figures = std::to_string(done) + "/" + std::to_string(total_) + " days  " +
-                                rateText(rate) + " days/s  " +
-                                (rate > 0 ? clockText((total_ - done) / rate) : "-:--") + " left";
     if (terminal_) {
       constexpr std::size_t kWidth = 30;
       const std::size_t filled = total_ == 0 ? kWidth : done * kWidth / total_;
       std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
-                << figures << "   " << std::flush;
+                << figures(done) << "   " << std::flush;
       lineOpen_ = true;
     } else if (done == total_ || done * 10 / std::max<std::size_t>(total_, 1) != lastTenth_) {
       lastTenth_ = done * 10 / std::max<std::size_t>(total_, 1);
-      std::cerr << figures << '\n';
+      std::cerr << figures(done) << '\n';
     }
   }
 
@@ -77,6 +72,14 @@ class Progress {
   }
 
  private:
+  // "120/365 days  250.0 days/s  0:01 left".
+  std::string figures(std::size_t done) const {
+    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    const double rate = seconds > 0 ? done / seconds : 0;
+    return std::to_string(done) + "/" + std::to_string(total_) + " days  " + rateText(rate) +
+           " days/s  " + (rate > 0 ? clockText((total_ - done) / rate) : "-:--") + " left";
+  }
+
   static std::string rateText(double rate) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", rate);
