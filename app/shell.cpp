@@ -31,8 +31,14 @@ Shell::~Shell() {
   if (options_.installCrashHook) releaseCrashHook();
 }
 
+Shell::RemovedAtEnd::~RemovedAtEnd() {
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::remove_all(folder, error);
+}
+
 void Shell::start() {
   const PreparedPlaces prepared = preparePlaces(places_, programDirectory());
+  standIn_.folder = prepared.standIn;
   removeSettingsLeftovers(settingsFile());
   loaded_ = loadSettings(settingsFile());
   const std::string serverAddress =

@@ -62,6 +62,17 @@ class Shell : public QObject {
   Settings currentSettings() const;
   void onTerminationSignal();
 
+  // A folder removed once everything else of the shell is gone.
+  struct RemovedAtEnd {
+    RemovedAtEnd() = default;
+    RemovedAtEnd(const RemovedAtEnd&) = delete;
+    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
+    ~RemovedAtEnd();
+    std::filesystem::path folder;
+  };
+
+  // First, so that it goes last: what stood in for unknown places is not kept.
+  RemovedAtEnd standIn_;
   Options options_;
   ProgramPlaces places_;
   Settings loaded_;

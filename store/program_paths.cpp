@@ -181,6 +181,7 @@ PreparedPlaces preparePlaces(ProgramPlaces& places, const fs::path& programDir) 
     if (!settingsPlaceKnown) places.settingsFile = standIn / kSettingsName;
     if (places.dataFolder.empty()) places.dataFolder = standIn;
     if (places.cacheFolder.empty()) places.cacheFolder = standIn;
+    prepared.standIn = standIn;
   }
   prepared.settingsKept = settingsPlaceKnown && makeFolder(places.settingsFile.parent_path());
   makeFolder(places.dataFolder);

@@ -64,6 +64,9 @@ std::optional<EarlierFilesLeft> moveEarlierFiles(const ProgramPlaces& places,
 struct PreparedPlaces {
   bool settingsKept = true;  // false when no folder for the settings could be had
   std::optional<EarlierFilesLeft> earlierFilesLeft;
+  // The folder of this run's own that stands in for places not known; empty
+  // when all are known. Its owner removes it at the end.
+  std::filesystem::path standIn;
 };
 
 // Makes the folders of the places and moves the earlier version's files in.

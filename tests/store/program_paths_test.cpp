@@ -198,7 +198,8 @@ TEST(ProgramPlaces, WithoutAHomeNothingIsMadeThereNorHere) {
     // A folder of the run's own stands in, away from here.
     EXPECT_TRUE(places.settingsFile.is_absolute());
     EXPECT_TRUE(std::filesystem::is_directory(places.dataFolder));
-    std::filesystem::remove_all(places.dataFolder);
+    EXPECT_EQ(prepared.standIn, places.dataFolder);
+    std::filesystem::remove_all(prepared.standIn);
   }
 }
 
