@@ -32,8 +32,14 @@ Shell::~Shell() {
   if (options_.installCrashHook) releaseCrashHook();
 }
 
+Shell::RemovedAtEnd::~RemovedAtEnd() {
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::remove_all(folder, error);
+}
+
 void Shell::start() {
-  const bool settingsKept = preparePlaces(places_, programDirectory());
+  const PreparedPlaces prepared = preparePlaces(places_, programDirectory());
+  standIn_.folder = prepared.standIn;
   removeSettingsLeftovers(settingsFile());
   loaded_ = loadSettings(settingsFile());
   const std::string serverAddress =
@@ -86,17 +92,19 @@ void Shell::start() {
   if (qApp) connect(qApp, &QCoreApplication::aboutToQuit, this, &Shell::shutdown);
   window_->show();
   // Said once, over the window: settings changed now would be lost quietly.
-  if (!settingsKept) {
-    QMetaObject::invokeMethod(
-        window_.get(),
-        [window = window_.get(), file = QString::fromStdString(settingsFile().string())] {
-          window->showMessage({"找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。\r\n" +
-                                   file.toStdString(),
-                               "设置",
-                               MessageIcon::Warning,
-                               {}});
-        },
-        Qt::QueuedConnection);
+  if (!prepared.settingsKept) {
+    showOnceShown({"找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。\r\n" +
+                       settingsFile().string(),
+                   "设置",
+                   MessageIcon::Warning,
+                   {}});
+  }
+  // Days of an earlier version out of sight: where they are, and why.
+  if (prepared.earlierFilesLeft) {
+    showOnceShown({earlierFilesLeftMessage(*prepared.earlierFilesLeft),
+                   std::string(kEarlierFilesLeftTitle),
+                   MessageIcon::Warning,
+                   {}});
   }
   // Opened from the event loop, so that a message about the file stands over
   // a window already drawn.
@@ -108,6 +116,13 @@ void Shell::start() {
         },
         Qt::QueuedConnection);
   }
+}
+
+// Shown from the event loop, over a window already drawn.
+void Shell::showOnceShown(const UserMessage& message) {
+  QMetaObject::invokeMethod(
+      window_.get(), [window = window_.get(), message] { window->showMessage(message); },
+      Qt::QueuedConnection);
 }
 
 // In the order the settings file lists them; each step may depend on the

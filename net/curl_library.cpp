@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <string_view>
+
 #include "net/library_symbols.h"
 
 namespace skyrill {
@@ -10,10 +12,26 @@ namespace {
 // The soname of libcurl 7.x and 8.x.
 constexpr char kCurlSoname[] = "libcurl.so.4";
 
-// Never closed: curl keeps threads and handles to the program's end.
+bool g_lackedMemory = false;
+
+// Whether a failed open says the memory ran out: a library that could not be
+// mapped, as under a limit of the address space.
+bool saysOutOfMemory(const char* error) {
+  if (error == nullptr) return false;
+  const std::string_view text(error);
+  return text.find("failed to map segment") != std::string_view::npos ||
+         text.find("Cannot allocate memory") != std::string_view::npos;
+}
+
+// Never closed: curl keeps threads and handles to the program's end. Bound
+// lazily: the functions of curl's libraries that no exchange calls (LDAP,
+// SSH, Kerberos, ...) are not looked up, where that library allows it.
 const CurlLibrary* openCurl() {
-  void* library = ::dlopen(kCurlSoname, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return nullptr;
+  void* library = ::dlopen(kCurlSoname, RTLD_LAZY | RTLD_LOCAL);
+  if (library == nullptr) {
+    g_lackedMemory = saysOutOfMemory(::dlerror());
+    return nullptr;
+  }
   static CurlLibrary curl{};
   const bool complete = findSymbol(library, "curl_global_init", curl.global_init) &&
                         findSymbol(library, "curl_version_info", curl.version_info) &&
@@ -32,8 +50,10 @@ const CurlLibrary* openCurl() {
                         findSymbol(library, "curl_multi_info_read", curl.multi_info_read) &&
                         findSymbol(library, "curl_slist_append", curl.slist_append) &&
                         findSymbol(library, "curl_slist_free_all", curl.slist_free_all);
-  if (!complete || curl.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;
-  return &curl;
+  if (!complete) return nullptr;
+  const CURLcode setUp = curl.global_init(CURL_GLOBAL_DEFAULT);
+  g_lackedMemory = setUp == CURLE_OUT_OF_MEMORY;
+  return setUp == CURLE_OK ? &curl : nullptr;
 }
 
 }  // namespace
@@ -41,6 +61,11 @@ const CurlLibrary* openCurl() {
 const CurlLibrary* curlLibrary() {
   static const CurlLibrary* const curl = openCurl();
   return curl;
+}
+
+bool curlLackedMemory() {
+  curlLibrary();
+  return g_lackedMemory;
 }
 
 }  // namespace skyrill

@@ -170,14 +170,37 @@ struct BodySink {
   std::string bytes;
   std::size_t maxBytes = 0;
   bool overflowed = false;
+  CURL* curl = nullptr;
 };
+
+// A body of no told length grows by doubling up to this; past it, it is no
+// day's usual answer and gets the room of the cap at once, which takes memory
+// only as it fills, rather than a copy at each doubling.
+constexpr std::size_t kDoublingBytes = 1024 * 1024;
+
+// The room a body that needs `needed` bytes is given: its told length, or
+// the next step of its growth; never more than the cap.
+std::size_t roomFor(const BodySink& body, std::size_t needed) {
+  curl_off_t told = -1;
+  lib().easy_getinfo(body.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &told);
+  std::size_t wanted = std::max(needed, 2 * body.bytes.capacity());
+  if (told > 0 && static_cast<std::size_t>(told) >= needed) {
+    wanted = static_cast<std::size_t>(told);
+  } else if (needed > kDoublingBytes) {
+    wanted = body.maxBytes;
+  }
+  return std::min(wanted, body.maxBytes);
+}
 
 // Keeps the body up to the cap; a body beyond it ends the transfer.
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* sink) {
   auto& body = *static_cast<BodySink*>(sink);
   const std::size_t length = size * count;
   const std::size_t room = body.maxBytes - body.bytes.size();
-  body.bytes.append(data, std::min(length, room));
+  const std::size_t kept = std::min(length, room);
+  const std::size_t needed = body.bytes.size() + kept;
+  if (needed > body.bytes.capacity()) body.bytes.reserve(roomFor(body, needed));
+  body.bytes.append(data, kept);
   if (length <= room) return length;
   body.overflowed = true;
   return 0;
@@ -231,6 +254,8 @@ void setMethod(CURL* curl, HttpMethod method) {
 
 void setLimits(CURL* curl, const WebLimits& limits) {
   lib().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  // A body told to be larger is refused before it comes.
+  lib().easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
   lib().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
   lib().easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   lib().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTimeout.count()));
@@ -393,6 +418,8 @@ WebFailure failureOf(CURLcode code, CURL* curl) {
       return WebFailure::TimedOut;
     case CURLE_GOT_NOTHING:
       return WebFailure::NothingReceived;
+    case CURLE_OUT_OF_MEMORY:
+      return WebFailure::OutOfMemory;
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
@@ -418,6 +445,13 @@ bool failedAtProxy(CURLcode code, CURL* curl) {
   return code == CURLE_OPERATION_TIMEDOUT && connected == 0;
 }
 
+// Whether curl's words for a failure say that memory ran out where its
+// code says something else: a name resolved on a thread of its own fails as
+// a name not found when no thread can be had.
+bool lacksMemory(std::string_view errorText) {
+  return errorText.find("thread failed to start") != std::string_view::npos;
+}
+
 // What the finished transfer of one hop tells about the exchange.
 void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCount& headers,
                  PeerCheck& peer, WebResponse& response) {
@@ -429,7 +463,8 @@ void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCo
         peer.changed ? WebFailure::CertificateChanged : WebFailure::UntrustedCertificate;
     response.certificate = std::move(peer.refused);
   } else {
-    response.failure = body.overflowed ? WebFailure::TooLarge : failureOf(code, curl);
+    const bool tooLarge = body.overflowed || code == CURLE_FILESIZE_EXCEEDED;
+    response.failure = tooLarge ? WebFailure::TooLarge : failureOf(code, curl);
   }
   if (response.failure == WebFailure::None || response.proxy.empty()) return;
   response.atProxy = failedAtProxy(code, curl);
@@ -474,7 +509,9 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
   WebSession::Handles& handles = session ? *session->handles_ : *ownHandles;
   CURL* const easy = handles.easy.get();
   if (!easy || !handles.multi) {
-    response.failure = WebFailure::Other;
+    // Handles fail to come only for want of memory, once curl is open.
+    response.failure =
+        curlLibrary() || curlLackedMemory() ? WebFailure::OutOfMemory : WebFailure::Other;
     return response;
   }
   if (session) lib().easy_reset(easy);
@@ -490,7 +527,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
   UrlParts parts = firstParts;
   HttpMethod method = options.method;
   bool leftFirstServer = false;
-  BodySink body{{}, limits_.maxBodyBytes};
+  BodySink body{{}, limits_.maxBodyBytes, false, easy};
   HeaderCount headerCount{0, limits_.maxHeaderBytes};
   for (long hop = 0; hop <= kMaxRedirects; ++hop) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -524,10 +561,15 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     PeerCheck peer{trust_, parts.host, serverName(parts.host, parts.port), {}, false};
     setCertificateChecks(easy, trust_, peer);
     // A transfer that breaks off keeps what was read before.
+    char errorText[CURL_ERROR_SIZE] = "";
+    lib().easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
     const CURLcode code = performTransfer(easy, handles.multi.get(), cancel);
+    lib().easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
     noteOutcome(code, easy, body, headerCount, peer, response);
+    if (lacksMemory(errorText)) response.failure = WebFailure::OutOfMemory;
     // An answer that would not end is refused whole, like one that never came.
-    if (response.failure == WebFailure::HeadersTooLarge) body.bytes.clear();
+    if (response.failure == WebFailure::HeadersTooLarge || response.failure == WebFailure::TooLarge)
+      body.bytes = {};
 
     const std::optional<std::string> next =
         response.failure == WebFailure::None ? redirectTarget(easy) : std::nullopt;

@@ -39,10 +39,11 @@ enum class WebFailure {
   CertificateChanged,    // the server shows another certificate than the one trusted
   ConnectionBroken,      // the connection broke off during the exchange
   NothingReceived,       // the connection closed without an answer
-  TooLarge,              // the body went past the limit
+  TooLarge,              // the body went past the limit; nothing is kept
   HeadersTooLarge,       // the header and trailer lines went past the limit; nothing is kept
   TooManyRedirects,
   ProxyRefused,  // the proxy would not open a tunnel; the status is its answer
+  OutOfMemory,   // the exchange could not have the memory it needed
   Other,
 };
 
@@ -68,8 +69,9 @@ struct WebLimits {
   // two minutes leaves room for a slow proxy or a busy service, and is about
   // as long as anyone waits before giving up on a blocked window.
   std::chrono::milliseconds totalTimeout{std::chrono::seconds(120)};
-  // Bytes of a body beyond this are not read. A day's answer is a few
-  // kilobytes; the bound keeps a runaway body from filling the memory.
+  // Bytes of a body beyond this are not read, and the body is held in no
+  // more room than this. A day's answer is a few kilobytes; the bound keeps a
+  // runaway body from filling the memory.
   std::size_t maxBodyBytes = 16 * 1024 * 1024;
   // Bytes of header and trailer lines, over every hop of one exchange, beyond
   // which it is given up. An answer's lines take well under a kilobyte; the

@@ -33,6 +33,8 @@ std::string_view failureText(WebFailure failure) {
       return "重定向次数过多";
     case WebFailure::Cancelled:
       return "已取消";
+    case WebFailure::OutOfMemory:
+      return "内存不足";
     case WebFailure::Other:
       return "网络错误";
     case WebFailure::ProxyRefused:

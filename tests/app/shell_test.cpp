@@ -620,6 +620,67 @@ TEST_F(ShellTest, GarbageSettingsFileGivesDefaults) {
   EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption);
 }
 
+// What the window says once at start about where its files are: an earlier
+// version's days it could not move in, where they are and why; with no
+// folder for the settings, that they will not be kept. Nothing is written
+// into the current folder.
+TEST(ShellPlaces, StartTellsOnceWhatBecameOfTheFilesPlaces) {
+  TempFolder folder;
+  const std::filesystem::path bin = folder / "prefix/bin";
+  std::filesystem::create_directories(bin / "History/2024");
+  writeBytes(bin / "History/2024/0_54511_0_20240101.json", "day");
+  // A file where the History folder goes stops the move.
+  std::filesystem::create_directories(folder / "data");
+  writeBytes(folder / "data/History", "");
+  const struct {
+    const char* what;
+    ProgramPlaces places;
+    QString title;
+    QString textStart;
+  } cases[] = {
+      {"earlier days left behind",
+       {folder / "config/Stormbook.ini", folder / "data", folder / "cache", false},
+       QStringLiteral("旧版本的文件"),
+       QString::fromStdString("上一版本保存的文件未能全部移到新的位置，尚未移动的仍在：\n" +
+                              (bin / "History").string() +
+                              "\n原因：那里有一个同名的文件，不是文件夹")},
+      {"no places known",
+       {},
+       QStringLiteral("设置"),
+       QStringLiteral("找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempFolder here;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(here.path());
+    Shell::Options options;
+    options.programFile = bin / "skyrill";
+    options.places = c.places;
+    options.installCrashHook = false;
+    options.catchTermination = false;
+    auto shell = std::make_unique<Shell>(options);
+    shell->start();
+    ModalAnswerer answers;
+    Shown first, second;
+    answers.then(pressOnBox(QMessageBox::Ok, &first)).then(pressOnBox(QMessageBox::Ok, &second));
+    for (int round = 0; round < 200; ++round) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(answers.pending(), 1u) << "one message, once";
+    EXPECT_EQ(first.title, c.title);
+    EXPECT_TRUE(first.text.startsWith(c.textStart)) << first.text.toStdString();
+    shell->window().close();
+    const std::filesystem::path standIn = shell->places().dataFolder;
+    shell.reset();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(testing::entryCount(here.path()), 0);
+    // What stood in for the unknown places is gone with the program.
+    if (c.places.dataFolder.empty()) {
+      EXPECT_FALSE(std::filesystem::exists(standIn));
+    }
+  }
+  EXPECT_EQ(readBytes(bin / "History/2024/0_54511_0_20240101.json"), "day");
+}
+
 // A service that never answers: the program still ends in order, and at
 // once, when the window is closed or a termination signal comes.
 class ShellStallTest : public ShellTest {

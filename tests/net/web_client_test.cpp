@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "core/answer_check.h"
@@ -191,16 +192,45 @@ TEST(WebClient, bodyCutShortKeepsTheBytesReceived) {
   EXPECT_EQ(WebClient().request(rawUrl(server)), "{\"res\":[{\"time\"");
 }
 
-TEST(WebClient, bodyBeyondTheCapIsCutAtTheCap) {
+// A body past the cap is no answer: it is refused whole, whether its length
+// is told before it comes (then it is not read at all) or not; a body of the
+// cap's size comes whole.
+TEST(WebClient, bodyBeyondTheCapIsRefusedWhole) {
   constexpr std::size_t kCap = 256 * 1024;
-  RawServer server([](int socket, const std::string&) {
-    const std::string body(4 * kCap, 'x');
-    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                                 "\r\n\r\n" + body);
-  });
-  WebLimits limits;
-  limits.maxBodyBytes = kCap;
-  EXPECT_EQ(WebClient(limits).request(rawUrl(server)), std::string(kCap, 'x'));
+  const struct {
+    const char* what;
+    std::size_t bytes;
+    bool chunked;
+  } cases[] = {{"told, too long", 4 * kCap, false},
+               {"not told, too long", 4 * kCap, true},
+               {"told, at the cap", kCap, false},
+               {"not told, at the cap", kCap, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RawServer server([&c](int socket, const std::string&) {
+      const std::string body(c.bytes, 'x');
+      if (!c.chunked) {
+        testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: " +
+                                     std::to_string(body.size()) + "\r\n\r\n" + body);
+        return;
+      }
+      bool sending =
+          testing::sendAll(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+      constexpr std::size_t kPiece = 4096;
+      for (std::size_t at = 0; sending && at < body.size(); at += kPiece) {
+        char size[16];
+        std::snprintf(size, sizeof size, "%zx\r\n", kPiece);
+        sending = testing::sendAll(socket, size + body.substr(at, kPiece) + "\r\n");
+      }
+      testing::sendAll(socket, "0\r\n\r\n");
+    });
+    WebLimits limits;
+    limits.maxBodyBytes = kCap;
+    const WebResponse response = WebClient(limits).exchange(rawUrl(server));
+    const bool fits = c.bytes <= kCap;
+    EXPECT_EQ(response.failure, fits ? WebFailure::None : WebFailure::TooLarge);
+    EXPECT_EQ(response.body.size(), fits ? c.bytes : 0u);
+  }
 }
 
 // Header lines of about a kilobyte each, `count` of them.

@@ -21,6 +21,7 @@
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-day/grid_report.h"
 #include "tools/skyrill-day/options.h"
+#include "tools/standard_output.h"
 #include "tools/tool_main.h"
 
 namespace skyrill {
@@ -39,9 +40,9 @@ QueryRequest inputsOf(const DayOptions& options) {
   return request;
 }
 
-// Tells on standard error that a file was not written; gives `written`.
-bool reportWrite(const std::string& file, bool written) {
-  if (!written) std::cerr << "skyrill-day: cannot write " << file << '\n';
+// Tells on standard error that a file was not written, and why; gives `written`.
+bool reportWrite(const std::string& file, bool written, std::error_code error) {
+  if (!written) reportNotWritten("skyrill-day", file, error);
   return written;
 }
 
@@ -68,14 +69,16 @@ bool savePictures(const DayOptions& options, const QueryState& state) {
   std::string error;
   if (!drawPictures(jobs, "skyrill-day", error)) std::cerr << "skyrill-day: " << error << '\n';
   bool allWritten = true;
-  for (const PictureJob& job : jobs) allWritten = reportWrite(job.file, job.written) && allWritten;
+  for (const PictureJob& job : jobs)
+    allWritten = reportWrite(job.file, job.written, job.error) && allWritten;
   return allWritten;
 }
 
 // Writes the CSV files asked for; false when one cannot be written.
 bool saveTables(const DayOptions& options, const QueryState& state) {
   const auto save = [](const std::string& file, const std::string& text) {
-    return file.empty() || reportWrite(file, writeWholeFile(file, text));
+    std::error_code error;
+    return file.empty() || reportWrite(file, writeWholeFile(file, text, error), error);
   };
   const bool slotsSaved = save(options.csvFile, daySlotsCsv(state.series));
   const bool gridSaved =
@@ -110,14 +113,17 @@ int reportNotShown(const HeadlessView& view, const QueryPipeline& pipeline) {
 
 // Prints the shown day and writes the files asked for; gives the exit status.
 int reportShown(const DayOptions& options, const HeadlessView& view, const QueryState& state) {
+  StandardOutput out;
   if (options.printGrid) {
-    std::cout << formatGridReport(buildDataGrid(state.document, state.displayedMode));
+    out.write(formatGridReport(buildDataGrid(state.document, state.displayedMode)));
   } else {
-    std::cout << formatDayReport(view.title(), view.statusLines(),
-                                 options.printSlots ? &state.series : nullptr);
+    out.write(formatDayReport(view.title(), view.statusLines(),
+                              options.printSlots ? &state.series : nullptr));
   }
+  std::error_code error;
+  const bool printed = reportWrite("standard output", out.finish(error), error);
   const bool tablesSaved = saveTables(options, state);
-  return savePictures(options, state) && tablesSaved ? 0 : 1;
+  return savePictures(options, state) && tablesSaved && printed ? 0 : 1;
 }
 
 int run(const DayOptions& options) {
@@ -135,8 +141,10 @@ int run(const DayOptions& options) {
   if (!showDay(options, pipeline)) return reportNotShown(view, pipeline);
   const QueryState& state = pipeline.state();
   // --save keeps a fetched answer; a file is saved already.
+  std::error_code error;
   if (options.fetches() && !options.saveFile.empty() &&
-      !reportWrite(options.saveFile, writeDayFile(options.saveFile, state.responseBytes))) {
+      !reportWrite(options.saveFile, writeDayFile(options.saveFile, state.responseBytes, error),
+                   error)) {
     return 1;
   }
   return reportShown(options, view, state);

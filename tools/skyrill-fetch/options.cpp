@@ -24,13 +24,17 @@ constexpr const char* kUsageHead =
     "where it stopped. An answer the window would refuse is reported with the\n"
     "window's message and not saved; a request that fails on the way (no\n"
     "connection, a time-out, a 5xx status, a cut-off answer) is tried again up to\n"
-    "3 times, after about 1, 2 and 4 seconds.\n"
+    "3 times, after about 1, 2 and 4 seconds. After 12 requests in a row fail on\n"
+    "the way, retries included, with no answer between them, the service is taken\n"
+    "to be down and the run stops, naming the server and the cause; the days saved\n"
+    "stay, and the next run goes on from there. A folder that cannot be written\n"
+    "is reported, with the reason, before any request.\n"
     "\n"
     "  --station S     a station number; several separated by commas\n"
     "  --from DATE     the first day (YYYY-MM-DD, YYYY-M-D or YYYYMMDD)\n"
     "  --to DATE       the last day, a past day at most 20 years after the first\n"
     "  --into FOLDER   the History folder to fill (default: the window's)\n"
-    "  --jobs N        requests in flight at most (default 4)\n"
+    "  --jobs N        requests in flight at most (default 4, at most 16)\n"
     "  --rate R        requests per second at most (default 10; 0 for no bound)\n"
     "  --advanced      use the advanced data source\n"
     "  --key K         the API key (default: the window's)\n"
@@ -46,10 +50,11 @@ constexpr const char* kUsageTail =
     "once; the days saved stay.\n"
     "\n"
     "Exit status: 0 every day is in the archive, 1 some days were refused or\n"
-    "failed or the run was stopped, 2 usage error (also a date that does not\n"
+    "failed, or the run was stopped (Ctrl+C, a service down, a folder or file\n"
+    "that could not be written), 2 usage error (also a date that does not\n"
     "exist, a last day before the first, today or a later day, a range of more\n"
-    "than 20 years, or a station that is not 1 to 5 letters or digits), 3 out of\n"
-    "memory.\n"
+    "than 20 years, a station that is not 1 to 5 letters or digits, or no --into\n"
+    "where the window's History folder is not known), 3 out of memory.\n"
     "\n"
     "A secure server's certificate is checked against the system's trust store and\n"
     "the certificates trusted in the window's settings, by host and port.\n";
@@ -133,8 +138,9 @@ std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& ar
   if (!readDateOption("--from", from, command.firstDay, error) ||
       !readDateOption("--to", to, command.lastDay, error))
     return std::nullopt;
-  if (!jobs.empty() && (!readNumber(jobs, command.jobs) || command.jobs == 0)) {
-    error = "--jobs takes a whole number from 1";
+  if (!jobs.empty() &&
+      (!readNumber(jobs, command.jobs) || command.jobs == 0 || command.jobs > kMaxJobs)) {
+    error = "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs);
     return std::nullopt;
   }
   if (!rate.empty() && (!readNumber(rate, command.rate) || !(command.rate >= 0))) {
