@@ -202,8 +202,8 @@ bool QueryPipeline::openDayText(std::string_view fileBytes, std::string_view fil
   }
   const auto mode = static_cast<QueryMode>(modeNumber);
   const std::string name(fileName);
-  return showAnswer(beginRun(mode), mode, false, [&name, problem](AnswerCheck outcome) {
-    return fileFailureNote(name, problem, outcome);
+  return showAnswer(beginRun(mode), mode, false, [this, &name, problem](AnswerCheck outcome) {
+    return fileFailureNote(name, problem, outcome, state_.responseText);
   });
 }
 

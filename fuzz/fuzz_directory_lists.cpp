@@ -45,6 +45,7 @@ class CheckingView : public DirectoryView {
   void replaceStationItems(const std::vector<std::string>& texts) override { checkItems(texts); }
   void showFailed() override { failed = true; }
   void showDownloading(bool) override {}
+  void showAllStationsProgress(const AllStationsProgress&) override {}
 
  private:
   static void checkItems(const std::vector<std::string>& texts) {

@@ -409,6 +409,7 @@ TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
   writeBytes(folder / "text.json", "just text");
   writeBytes(folder / "chart.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
   writeBytes(folder / "station.json", R"([{"code":"ABJ","name":"北京"}])");
+  writeBytes(folder / "null.json", " null\n");
   writeBytes(folder / "huge.json", std::string(JsonDocument::kMaxTextBytes + 1, ' '));
   writeBytes(folder / "7_58453_0_20240307.json", shell->pipeline().state().responseBytes);
   const struct {
@@ -420,6 +421,7 @@ TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
       {"text.json", "未能获取数据", "文件“text.json”：文件不是 JSON 文本。"},
       {"chart.png", "未能获取数据", "文件“chart.png”：文件不是 JSON 文本。"},
       {"station.json", "未能获取数据", "文件“station.json”：文件是 JSON，但不是一天的观测数据。"},
+      {"null.json", "未能获取数据", "文件“null.json”：文件是 JSON，但不是一天的观测数据。"},
       {"huge.json", "未能获取数据",
        "文件“huge.json”：文件太大（超过 16 MiB），不是一天的观测数据。"},
       {"missing.json", "未能获取数据", "文件“missing.json”：文件不存在。"},
