@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace skyrill {
 
@@ -40,6 +41,16 @@ std::optional<int> readDateNumber(std::string_view text) {
   const int date = *year * 10000 + *month * 100 + *day;
   if (!calendarDate(date).ok()) return std::nullopt;
   return date;
+}
+
+std::optional<int> readTypedDate(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  std::string dashed(text.substr(first, text.find_last_not_of(" \t") + 1 - first));
+  for (char& c : dashed) {
+    if (c == '/' || c == '.') c = '-';
+  }
+  return readDateNumber(dashed);
 }
 
 std::chrono::year_month_day calendarDate(int date) {

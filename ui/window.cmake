@@ -4,6 +4,8 @@ add_library(skyrill_ui STATIC
   busy_panel.h
   canvas.cpp
   canvas.h
+  date_field.cpp
+  date_field.h
   date_lists.cpp
   date_lists.h
   file_dialogs.cpp
