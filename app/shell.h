@@ -10,6 +10,7 @@
 #include "store/program_paths.h"
 #include "store/settings.h"
 #include "ui/date_lists.h"
+#include "ui/server_dialog.h"
 
 namespace skyrill {
 
@@ -38,6 +39,8 @@ class Shell : public QObject {
     std::string dayFile;           // opened once the window shows, as a drop would
     // Where the files go; by default as the program in its folder decides.
     std::optional<ProgramPlaces> places;
+    // The data service's built-in address; by default the build's.
+    std::string builtInServer;
   };
 
   explicit Shell(Options options);
@@ -58,8 +61,11 @@ class Shell : public QObject {
 
  private:
   void applySettings(const Settings& settings);
+  // Sends requests to the addresses from now on; they are saved at the end.
+  void applyServiceAddresses(const ServiceAddresses& set);
   Settings currentSettings() const;
   void onTerminationSignal();
+  std::string builtInServer() const;
 
   Options options_;
   ProgramPlaces places_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -27,11 +28,23 @@ std::string buildQueryUrl(std::string_view baseAddress, const QueryRequest& requ
 FetchedAnswer fetchAnswer(std::string_view url, std::string_view proxy,
                           const WebLimits& limits = {}, CancelFlag* cancel = nullptr);
 
+// What is wrong with a base address the user gives: empty when it is an
+// http:// or https:// address with a host, on one line.
+std::string baseAddressProblem(std::string_view address);
+
 // The data service at one base address.
 class DataService : public AnswerSource {
  public:
   explicit DataService(std::string baseAddress, WebLimits limits = {})
       : baseAddress_(std::move(baseAddress)), limits_(limits) {}
+
+  // Requests from now on go to this address; one under way goes on where it
+  // went. Safe while a fetch runs on another thread.
+  void setBaseAddress(std::string baseAddress);
+  std::string baseAddress() const;
+  // Text added to the note of a fetch that failed at the server (not at a
+  // proxy), e.g. where the address can be changed; empty for none.
+  void setServerFailureHint(std::string hint);
 
   FetchedAnswer fetch(const QueryRequest& request, CancelFlag* cancel = nullptr) override;
 
@@ -44,8 +57,16 @@ class DataService : public AnswerSource {
   static std::string noteOn(const QueryRequest& request, const WebResponse& response);
 
  private:
+  mutable std::mutex mutex_;  // the address and the hint may change during a fetch
   std::string baseAddress_;
+  std::string serverFailureHint_;
   WebLimits limits_;
 };
+
+// One request of the day to the service at the base address, as a line that
+// says what came back: the station, date and number of records of a day's
+// answer, or what went wrong on the way or with the answer.
+std::string probeDataService(std::string_view baseAddress, const QueryRequest& request,
+                             CancelFlag* cancel = nullptr, const WebLimits& limits = {});
 
 }  // namespace skyrill

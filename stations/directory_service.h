@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -42,15 +43,25 @@ class DirectoryService : public DirectorySource {
   explicit DirectoryService(std::string baseAddress, WebLimits limits = kLimits)
       : baseAddress_(std::move(baseAddress)), limits_(limits) {}
 
+  // Requests from now on go to this address; safe while one runs.
+  void setBaseAddress(std::string baseAddress);
+
   std::string provinceList(CancelFlag* cancel) override;
   std::string stationList(std::string_view provinceCode, CancelFlag* cancel) override;
   std::string hostName() const override;
 
  private:
   std::string get(std::string_view url, CancelFlag* cancel) const;
+  std::string baseAddress() const;
 
+  mutable std::mutex mutex_;
   std::string baseAddress_;
   WebLimits limits_;
 };
+
+// One request of the province list to the directory at the base address, as
+// a line that says what came back: how many provinces, or what went wrong.
+std::string probeDirectory(std::string_view baseAddress, CancelFlag* cancel = nullptr,
+                           const WebLimits& limits = DirectoryService::kLimits);
 
 }  // namespace skyrill

@@ -9,6 +9,7 @@
 #include "core/query_pipeline.h"
 #include "ui/date_lists.h"
 #include "ui/hover_readout.h"
+#include "ui/server_dialog.h"
 
 class QAction;
 class QCheckBox;
@@ -53,6 +54,9 @@ class MainWindow : public QMainWindow, public QueryView {
   void setArchive(const HistoryArchive* archive) { archive_ = archive; }
   // The data service's base address, for the range downloads.
   void setServerAddress(const std::string& address) { serverAddress_ = address; }
+  // The service addresses as set (empty for the built-in ones) and the
+  // built-in ones, for "服务器…".
+  void setServiceAddresses(const ServiceAddresses& set, const ServiceAddresses& builtIn);
 
   // QueryView
   QueryRequest readRequest() override;
@@ -115,6 +119,9 @@ class MainWindow : public QMainWindow, public QueryView {
   void saveDayAs();
   void enterApiKey();
   void configureProxy();
+  // "服务器…": the two service addresses; a change is told by
+  // serviceAddressesChanged.
+  void configureServers();
   // Gives up the fetch under way; the day on display stays.
   void cancelFetch();
   // Moves the date lists a day back or on and shows that day: from the
@@ -134,6 +141,8 @@ class MainWindow : public QMainWindow, public QueryView {
  signals:
   // The window has agreed to close: the last moment its state can be read.
   void closing();
+  // The user has set other service addresses (empty for the built-in ones).
+  void serviceAddressesChanged(const ServiceAddresses& set);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -215,6 +224,7 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* advancedSourceAction_ = nullptr;
   QAction* proxyEnableAction_ = nullptr;
   QAction* proxyConfigureAction_ = nullptr;
+  QAction* serverAction_ = nullptr;
   QAction* downloadDaysAction_ = nullptr;
   QAction* previousDayAction_ = nullptr;
   QAction* nextDayAction_ = nullptr;
@@ -240,6 +250,8 @@ class MainWindow : public QMainWindow, public QueryView {
   QString proxyAddress_;
   QString baseTitle_;
   std::string serverAddress_;
+  ServiceAddresses serviceAddresses_;
+  ServiceAddresses builtInAddresses_;
   QString settingsFile_;
   QString archiveFolder_;
 };

@@ -27,6 +27,8 @@ add_library(skyrill_ui STATIC
   range_dialog.h
   search_box.cpp
   search_box.h
+  server_dialog.cpp
+  server_dialog.h
   status_strip.cpp
   status_strip.h
   station_field.cpp

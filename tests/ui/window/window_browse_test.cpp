@@ -78,11 +78,11 @@ TEST_F(BrowseTest, StepsShowArchivedDaysAndFetchTheOthers) {
   EXPECT_TRUE(title().contains(QStringLiteral("2024-03-05")));
 
   // Up to today, and not past it.
-  item(QStringLiteral("后一天"))->trigger();
-  item(QStringLiteral("后一天"))->trigger();
+  item(QStringLiteral("&N.后一天"))->trigger();
+  item(QStringLiteral("&N.后一天"))->trigger();
   EXPECT_EQ(shownDate(), QDate(2024, 3, 7));
   EXPECT_EQ(source.requests.size(), 3u);
-  item(QStringLiteral("后一天"))->trigger();
+  item(QStringLiteral("&N.后一天"))->trigger();
   EXPECT_EQ(shownDate(), QDate(2024, 3, 7));
   EXPECT_EQ(source.requests.size(), 3u);
   EXPECT_TRUE(answerer.shown().empty());
@@ -95,7 +95,7 @@ TEST_F(BrowseTest, AnArchivedFileThatIsNoDayIsReported) {
   window.fetch();
   const QString shown = title();
   MessageAnswerer answerer;
-  item(QStringLiteral("前一天"))->trigger();
+  item(QStringLiteral("&B.前一天"))->trigger();
   ASSERT_EQ(answerer.shown().size(), 1u);
   EXPECT_TRUE(answerer.shown()[0].text.endsWith(
       QStringLiteral("文件“0_58453_0_20240306.json”：文件不是 JSON 文本。")));
@@ -105,14 +105,14 @@ TEST_F(BrowseTest, AnArchivedFileThatIsNoDayIsReported) {
 
 TEST_F(BrowseTest, StepsWaitWhileARunIsBusyAndInTodayMode) {
   pipeline.state().busy = true;
-  item(QStringLiteral("前一天"))->trigger();
+  item(QStringLiteral("&B.前一天"))->trigger();
   EXPECT_EQ(shownDate(), QDate(2024, 3, 7));
   pipeline.state().busy = false;
   window.setRealtime(true);
-  EXPECT_FALSE(item(QStringLiteral("前一天"))->isEnabled());
-  EXPECT_FALSE(item(QStringLiteral("后一天"))->isEnabled());
+  EXPECT_FALSE(item(QStringLiteral("&B.前一天"))->isEnabled());
+  EXPECT_FALSE(item(QStringLiteral("&N.后一天"))->isEnabled());
   window.setRealtime(false);
-  EXPECT_TRUE(item(QStringLiteral("前一天"))->isEnabled());
+  EXPECT_TRUE(item(QStringLiteral("&B.前一天"))->isEnabled());
 }
 
 // The arrow keys on the chart read the hours as the pointer would.
@@ -154,7 +154,7 @@ TEST_F(BrowseTest, OverviewFollowsTheDayOnDisplayAndShowsAChosenDay) {
   keep("0_58453_0_20240305.json", dayAt("2024-03-05", "5"));
   keep("0_58453_0_20240306.json", dayAt("2024-03-06", "6"));
   window.openDayFile(QString::fromStdString((folder / "2024/0_58453_0_20240306.json").string()));
-  item(QStringLiteral("时段概览…"))->trigger();
+  item(QStringLiteral("&L.时段概览…"))->trigger();
   auto* overview = window.findChild<OverviewWindow*>();
   ASSERT_NE(overview, nullptr);
   EXPECT_EQ(overview->station(), QStringLiteral("58453"));
@@ -167,7 +167,7 @@ TEST_F(BrowseTest, OverviewFollowsTheDayOnDisplayAndShowsAChosenDay) {
   EXPECT_TRUE(source.requests.empty());
 
   // The same command brings the open overview forward.
-  item(QStringLiteral("时段概览…"))->trigger();
+  item(QStringLiteral("&L.时段概览…"))->trigger();
   EXPECT_EQ(window.findChildren<OverviewWindow*>().size(), 1);
 }
 
