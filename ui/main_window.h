@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QPushButton;
 
 namespace skyrill {
@@ -26,6 +27,7 @@ class Canvas;
 class BusyPanel;
 class OverviewWindow;
 class HistoryArchive;
+struct PrintSheet;
 class StationDirectory;
 class StationField;
 class StatusStrip;
@@ -131,6 +133,8 @@ class MainWindow : public QMainWindow, public QueryView {
   // The readout at an hour slot (1 to 24), as the pointer there would show it.
   void showReadoutSlot(int slot);
   void showAbout();
+  // "打印…": the day on display on one page, through the print dialog.
+  void printDay();
   // Opens the window that downloads many days into the archive.
   void downloadDays();
   // Opens the overview of the station's saved days around the day on display.
@@ -195,6 +199,14 @@ class MainWindow : public QMainWindow, public QueryView {
   void exportChart();
   void exportWindStrip();
 
+ public:
+  // The day on display as a printed page shows it (main_window_print.cpp):
+  // title, chart, wind strip, the eleven status panels, the caption line.
+  PrintSheet daySheet() const;
+  // Prints it on the printer as set up; false when nothing could be printed.
+  bool printDay(QPrinter& printer) const;
+
+ private:
   QueryPipeline* pipeline_ = nullptr;
   StationDirectory* stationDirectory_ = nullptr;
   const HistoryArchive* archive_ = nullptr;
@@ -226,6 +238,7 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* proxyConfigureAction_ = nullptr;
   QAction* serverAction_ = nullptr;
   QAction* downloadDaysAction_ = nullptr;
+  QAction* printAction_ = nullptr;
   QAction* previousDayAction_ = nullptr;
   QAction* nextDayAction_ = nullptr;
   QAction* overviewAction_ = nullptr;

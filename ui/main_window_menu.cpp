@@ -55,6 +55,7 @@ void MainWindow::buildMenus() {
   serverAction_ = addItem(data, QStringLiteral("&V.服务器…"));
   data->addSeparator();
   buildExportMenu(data);
+  printAction_ = addItem(data, QStringLiteral("&I.打印…"), QKeySequence(Qt::CTRL | Qt::Key_P));
   downloadDaysAction_ = addItem(data, QStringLiteral("&M.下载多日…"));
   data->addSeparator();
   previousDayAction_ = addItem(data, QStringLiteral("&B.前一天"), QKeySequence(Qt::Key_PageUp));
@@ -90,6 +91,7 @@ void MainWindow::buildMenus() {
   connect(advancedSourceAction_, &QAction::triggered, this, &MainWindow::toggleAdvancedSource);
   connect(quitAction_, &QAction::triggered, this, &QWidget::close);
   connect(downloadDaysAction_, &QAction::triggered, this, &MainWindow::downloadDays);
+  connect(printAction_, &QAction::triggered, this, [this] { printDay(); });
   connect(previousDayAction_, &QAction::triggered, this, &MainWindow::showPreviousDay);
   connect(nextDayAction_, &QAction::triggered, this, &MainWindow::showNextDay);
   connect(overviewAction_, &QAction::triggered, this, &MainWindow::showOverview);

@@ -30,6 +30,7 @@
 #include "tests/net/raw_server.h"
 #include "tests/store/temp_folder.h"
 #include "tests/support/wait_for.h"
+#include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/picture_files.h"
 #include "ui/server_dialog.h"
@@ -579,6 +580,7 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   for (const QString& caption : exports) menuItem(caption)->trigger();
   waitForAnswers(answers);
   EXPECT_EQ(slotsOffer.name, QStringLiteral("柯桥_58453_2024-03-07.csv"));
+  EXPECT_EQ(slotsOffer.folder, firstExportFolder(false)) << "not the archive's";
   EXPECT_FALSE(slotsOffer.hasCaptionBox);
   EXPECT_EQ(chartOffer.name, QStringLiteral("柯桥_58453_2024-03-07.png"));
   EXPECT_EQ(chartOffer.folder, QString::fromStdString(folder.path().string()))

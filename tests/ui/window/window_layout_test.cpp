@@ -168,6 +168,7 @@ TEST_F(WindowLayoutTest, MenuTreeWithCaptionsAndShortcuts) {
       "    &G.CSV（表格）… (disabled)",
       "    &C.图表（PNG/JPEG/SVG/PDF）… (disabled)",
       "    &W.风向杆（PNG/JPEG/SVG/PDF）… (disabled)",
+      "  &I.打印… [Ctrl+P] (disabled)",
       "  &M.下载多日…",
       "  -",
       "  &B.前一天 [PgUp]",
