@@ -141,6 +141,8 @@ class MainWindow : public QMainWindow, public QueryView {
   void showOverview();
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
+  // The pointer moved over the chart, as the canvas tells it.
+  void onPointerOverChart(int x, int y);
 
  signals:
   // The window has agreed to close: the last moment its state can be read.
@@ -256,9 +258,11 @@ class MainWindow : public QMainWindow, public QueryView {
   QString exportFolder_;          // the last export's folder, for this session
   bool captionPictures_ = false;  // the export dialog's caption box, for this session
 
-  bool fetchHadFocus_ = false;  // the fetch button had the focus when a run began
-  int readoutSlot_ = 0;         // the slot the readout shows, 0 for none
-  bool showingBusy_ = false;    // the wait cursor is up
+  bool fetchHadFocus_ = false;      // the fetch button had the focus when a run began
+  int readoutSlot_ = 0;             // the slot the readout shows, 0 for none
+  bool readoutByKeyboard_ = false;  // a key chose that slot, and the pointer has not moved since
+  QPoint pointerAtKey_;             // where the pointer was then, in the chart's drawing area
+  bool showingBusy_ = false;        // the wait cursor is up
   QString apiKey_;
   QString proxyAddress_;
   QString baseTitle_;
