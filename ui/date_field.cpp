@@ -57,6 +57,12 @@ DateField::DateField(QWidget* parent) : QWidget(parent) {
   showMark({});
 }
 
+// Going away with the focus, the field loses it once it is no DateField any
+// more: what the editor says then must not reach it.
+DateField::~DateField() {
+  disconnect(editor_, nullptr, this, nullptr);
+}
+
 void DateField::setDate(const QDate& date) {
   if (!date.isValid() || !inRange(date)) return;
   showMark({});

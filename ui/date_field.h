@@ -19,6 +19,7 @@ class DateField : public QWidget {
 
  public:
   explicit DateField(QWidget* parent = nullptr);
+  ~DateField() override;
 
   QDate date() const { return date_; }
   // The date shown as "YYYY-MM-DD"; an invalid date or one out of range is
