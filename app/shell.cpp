@@ -6,6 +6,7 @@
 #include "app/crash_hook.h"
 #include "app/termination_signals.h"
 #include "archive/history_archive.h"
+#include "net/certificate_trust.h"
 #include "net/data_service.h"
 #include "stations/directory_service.h"
 #include "stations/station_directory.h"
@@ -16,6 +17,19 @@
 #include "ui/window_placement.h"
 
 namespace skyrill {
+
+namespace {
+
+// Follows a fetch that failed at the built-in address: the user may not
+// know there is another.
+constexpr std::string_view kBuiltInServerHint =
+    "这是程序内置的地址，可在菜单“数据 → 服务器…”中更改。";
+
+std::string orBuiltIn(const std::string& address, std::string_view builtIn) {
+  return address.empty() ? std::string(builtIn) : address;
+}
+
+}  // namespace
 
 QString composeBaseTitle(const std::string& serverAddress) {
   return QStringLiteral("Skyrill（%1） %2")
@@ -31,13 +45,22 @@ Shell::~Shell() {
   if (options_.installCrashHook) releaseCrashHook();
 }
 
+Shell::RemovedAtEnd::~RemovedAtEnd() {
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::remove_all(folder, error);
+}
+
 void Shell::start() {
-  const bool settingsKept = preparePlaces(places_, programDirectory());
+  const PreparedPlaces prepared = preparePlaces(places_, programDirectory());
+  standIn_.folder = prepared.standIn;
   removeSettingsLeftovers(settingsFile());
   loaded_ = loadSettings(settingsFile());
-  const std::string serverAddress =
-      loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;
-  service_ = std::make_unique<DataService>(serverAddress);
+  const std::string serverAddress = orBuiltIn(loaded_.serverAddress, builtInServer());
+  certificateTrust_ =
+      std::make_unique<CertificateTrust>(loaded_.trustedCertificates, loaded_.acceptAnyCertificate);
+  service_ = std::make_unique<DataService>(serverAddress, WebLimits{}, certificateTrust_.get());
+  if (loaded_.serverAddress.empty())
+    service_->setServerFailureHint(std::string(kBuiltInServerHint));
   archive_ = std::make_unique<HistoryArchive>(places_.dataFolder);
   runner_ = std::make_unique<ThreadRunner>();
   pipeline_ =
@@ -45,10 +68,20 @@ void Shell::start() {
   window_->setPipeline(pipeline_.get());
   window_->setArchive(archive_.get());
   window_->setServerAddress(serverAddress);
-  directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
-                                                             ? std::string(kDefaultDirectoryAddress)
-                                                             : loaded_.directoryAddress);
+  window_->setCertificateTrust(
+      certificateTrust_.get(),
+      [this](const ServerCertificate& certificate) { return keepCertificate(certificate); });
+  directoryService_ = std::make_unique<DirectoryService>(
+      orBuiltIn(loaded_.directoryAddress, kDefaultDirectoryAddress), DirectoryService::kLimits,
+      certificateTrust_.get());
+  window_->setServiceAddresses({QString::fromStdString(loaded_.serverAddress),
+                                QString::fromStdString(loaded_.directoryAddress)},
+                               {QString::fromStdString(builtInServer()),
+                                QString::fromStdString(std::string(kDefaultDirectoryAddress))});
+  connect(window_.get(), &MainWindow::serviceAddressesChanged, this, &Shell::applyServiceAddresses);
   stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, places_.cacheFolder);
+  stationDirectory_->setCertificateKeeper(
+      [this](const ServerCertificate& certificate) { return keepCertificate(certificate); });
   window_->setStationDirectory(stationDirectory_.get());
 
   // From here on a kill ends in order: a signal waits in the event loop.
@@ -57,7 +90,8 @@ void Shell::start() {
     connect(termination_.get(), &TerminationSignals::received, this, &Shell::onTerminationSignal);
   }
   if (options_.installCrashHook) {
-    installCrashHook(options_.programFile, &pipeline_->state().responseText);
+    installCrashHook(options_.programFile, &pipeline_->state().responseText,
+                     &pipeline_->state().heldTextKey);
   }
   window_->adjustSize();
   fitClientAndCenter(*window_, kClientWidth, kClientHeight);
@@ -76,17 +110,19 @@ void Shell::start() {
   if (qApp) connect(qApp, &QCoreApplication::aboutToQuit, this, &Shell::shutdown);
   window_->show();
   // Said once, over the window: settings changed now would be lost quietly.
-  if (!settingsKept) {
-    QMetaObject::invokeMethod(
-        window_.get(),
-        [window = window_.get(), file = QString::fromStdString(settingsFile().string())] {
-          window->showMessage({"找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。\r\n" +
-                                   file.toStdString(),
-                               "设置",
-                               MessageIcon::Warning,
-                               {}});
-        },
-        Qt::QueuedConnection);
+  if (!prepared.settingsKept) {
+    showOnceShown({"找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。\r\n" +
+                       settingsFile().string(),
+                   "设置",
+                   MessageIcon::Warning,
+                   {}});
+  }
+  // Days of an earlier version out of sight: where they are, and why.
+  if (prepared.earlierFilesLeft) {
+    showOnceShown({earlierFilesLeftMessage(*prepared.earlierFilesLeft),
+                   std::string(kEarlierFilesLeftTitle),
+                   MessageIcon::Warning,
+                   {}});
   }
   // Opened from the event loop, so that a message about the file stands over
   // a window already drawn.
@@ -98,6 +134,13 @@ void Shell::start() {
         },
         Qt::QueuedConnection);
   }
+}
+
+// Shown from the event loop, over a window already drawn.
+void Shell::showOnceShown(const UserMessage& message) {
+  QMetaObject::invokeMethod(
+      window_.get(), [window = window_.get(), message] { window->showMessage(message); },
+      Qt::QueuedConnection);
 }
 
 // In the order the settings file lists them; each step may depend on the
@@ -115,7 +158,31 @@ void Shell::applySettings(const Settings& settings) {
           [this](bool on) { archive_->setAutoSave(on); });
 }
 
-// The values the window shows now.
+std::string Shell::builtInServer() const {
+  return options_.builtInServer.empty() ? defaultServerAddress() : options_.builtInServer;
+}
+
+void Shell::applyServiceAddresses(const ServiceAddresses& set) {
+  const std::string server = set.server.toStdString();
+  const std::string directory = set.directory.toStdString();
+  if (server != loaded_.serverAddress) {
+    loaded_.serverAddress = server;
+    loaded_.serverAddressChanged = true;
+    const std::string address = orBuiltIn(server, builtInServer());
+    service_->setBaseAddress(address);
+    service_->setServerFailureHint(server.empty() ? std::string(kBuiltInServerHint) : "");
+    window_->setServerAddress(address);
+    baseTitle_ = composeBaseTitle(address);
+    window_->setBaseTitle(baseTitle_);
+  }
+  if (directory != loaded_.directoryAddress) {
+    loaded_.directoryAddress = directory;
+    loaded_.directoryAddressChanged = true;
+    directoryService_->setBaseAddress(orBuiltIn(directory, kDefaultDirectoryAddress));
+  }
+}
+
+// The values the window shows now, and the service addresses set in it.
 Settings Shell::currentSettings() const {
   const QueryRequest shown = window_->readRequest();
   Settings settings;
@@ -127,7 +194,16 @@ Settings Shell::currentSettings() const {
   settings.proxyEnabled = shown.proxyEnabled;
   settings.apiKey = shown.apiKey;
   settings.autoSave = window_->autoSaveAction().isChecked();
+  settings.serverAddress = loaded_.serverAddress;
+  settings.serverAddressChanged = loaded_.serverAddressChanged;
+  settings.directoryAddress = loaded_.directoryAddress;
+  settings.directoryAddressChanged = loaded_.directoryAddressChanged;
   return settings;
+}
+
+bool Shell::keepCertificate(const ServerCertificate& certificate) {
+  certificateTrust_->pin(certificate.server, certificate.sha256);
+  return saveTrustedCertificate(settingsFile(), certificate.server, certificate.sha256);
 }
 
 void Shell::shutdown() {

@@ -10,9 +10,11 @@
 #include "store/program_paths.h"
 #include "store/settings.h"
 #include "ui/date_lists.h"
+#include "ui/server_dialog.h"
 
 namespace skyrill {
 
+class CertificateTrust;
 class DataService;
 class DirectoryService;
 class StationDirectory;
@@ -38,6 +40,8 @@ class Shell : public QObject {
     std::string dayFile;           // opened once the window shows, as a drop would
     // Where the files go; by default as the program in its folder decides.
     std::optional<ProgramPlaces> places;
+    // The data service's built-in address; by default the build's.
+    std::string builtInServer;
   };
 
   explicit Shell(Options options);
@@ -58,12 +62,32 @@ class Shell : public QObject {
 
  private:
   void applySettings(const Settings& settings);
+  void showOnceShown(const UserMessage& message);
+  // Sends requests to the addresses from now on; they are saved at the end.
+  void applyServiceAddresses(const ServiceAddresses& set);
   Settings currentSettings() const;
+  // Trusts the certificate from now on, and writes it into the settings
+  // file at once; false when the file could not be written.
+  bool keepCertificate(const ServerCertificate& certificate);
   void onTerminationSignal();
+  std::string builtInServer() const;
 
+  // A folder removed once everything else of the shell is gone.
+  struct RemovedAtEnd {
+    RemovedAtEnd() = default;
+    RemovedAtEnd(const RemovedAtEnd&) = delete;
+    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
+    ~RemovedAtEnd();
+    std::filesystem::path folder;
+  };
+
+  // First, so that it goes last: what stood in for unknown places is not kept.
+  RemovedAtEnd standIn_;
   Options options_;
   ProgramPlaces places_;
   Settings loaded_;
+  // Before the services that read it.
+  std::unique_ptr<CertificateTrust> certificateTrust_;
   std::unique_ptr<DataService> service_;
   std::unique_ptr<HistoryArchive> archive_;
   // Between the service its requests use and the pipeline that cancels them

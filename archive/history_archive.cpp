@@ -1,6 +1,10 @@
 #include "archive/history_archive.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <system_error>
 #include <utility>
@@ -137,6 +141,55 @@ std::vector<fs::path> yearFolders(const fs::path& root, int fromYear, int toYear
   return folders;
 }
 
+// Every year folder of the archive: its folders named by digits alone.
+std::vector<fs::path> allYearFolders(const fs::path& root) {
+  std::vector<fs::path> folders;
+  std::error_code error;
+  for (fs::directory_iterator entry(root, error); !error && entry != fs::directory_iterator();
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    const bool digits = !name.empty() && std::all_of(name.begin(), name.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
+    std::error_code kind;
+    if (digits && entry->is_directory(kind)) folders.push_back(entry->path());
+  }
+  std::sort(folders.begin(), folders.end());
+  return folders;
+}
+
+// The station's files in the folders on the dates taken, the latest fetch of
+// each date, by date.
+std::vector<ArchivedDay> latestDays(const std::vector<fs::path>& folders, std::string_view station,
+                                    const std::function<bool(int date)>& takes) {
+  std::map<int, ArchivedDay> latest;  // by date
+  const auto stampOf = [](const ArchivedDay& day) {
+    return FetchStamp{day.name.pastDay, day.name.fetchTime, day.file};
+  };
+  // Other stations' files are passed over by a look at the name alone.
+  const std::string stationField = "_" + nameField(station) + "_";
+  for (const fs::path& folder : folders) {
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
+         entry.increment(error)) {
+      const std::string fileName = entry->path().filename().string();
+      if (fileName.find(stationField) == std::string::npos || !isObservationFile(*entry)) continue;
+      auto name = readObservationName(fileName);
+      if (!name || name->station != station || !takes(name->date)) continue;
+      ArchivedDay day{entry->path(), std::move(*name)};
+      const auto held = latest.find(day.name.date);
+      if (held == latest.end()) {
+        latest.emplace(day.name.date, std::move(day));
+      } else if (fetchedBefore(stampOf(held->second), stampOf(day))) {
+        held->second = std::move(day);
+      }
+    }
+  }
+  std::vector<ArchivedDay> days;
+  days.reserve(latest.size());
+  for (auto& [date, day] : latest) days.push_back(std::move(day));
+  return days;
+}
+
 }  // namespace
 
 fs::path historyFolder(const fs::path& dataDir) {
@@ -265,6 +318,22 @@ void HistoryArchive::autoSave(const QueryRequest& request, std::string_view file
   if (autoSave_) save(request.year, fileName, bytes);
 }
 
+bool HistoryArchive::makeRoot(std::error_code& error) const {
+  error.clear();
+  fs::create_directories(root_, error);
+  if (!error && !fs::is_directory(root_, error) && !error) {
+    error = std::make_error_code(std::errc::not_a_directory);
+  }
+  if (error) return false;
+  // Asked with the rights the process acts with; a read-only mount says so
+  // even to root.
+  if (::faccessat(AT_FDCWD, root_.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    error = std::error_code(errno, std::generic_category());
+    return false;
+  }
+  return true;
+}
+
 fs::path HistoryArchive::placeOf(std::string_view yearText, std::string_view fileName) const {
   return root_ / nameField(yearText) / nameField(fileName);
 }
@@ -296,33 +365,13 @@ bool HistoryArchive::holdsPastDay(std::string_view station, int date, bool advan
 
 std::vector<ArchivedDay> HistoryArchive::daysInPeriod(std::string_view station, int from,
                                                       int to) const {
-  std::map<int, ArchivedDay> latest;  // by date
-  const auto stampOf = [](const ArchivedDay& day) {
-    return FetchStamp{day.name.pastDay, day.name.fetchTime, day.file};
-  };
-  // Other stations' files are passed over by a look at the name alone.
-  const std::string stationField = "_" + nameField(station) + "_";
-  for (const fs::path& folder : yearFolders(root_, from / 10000, to / 10000)) {
-    std::error_code error;
-    for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
-         entry.increment(error)) {
-      const std::string fileName = entry->path().filename().string();
-      if (fileName.find(stationField) == std::string::npos || !isObservationFile(*entry)) continue;
-      auto name = readObservationName(fileName);
-      if (!name || name->station != station || name->date < from || name->date > to) continue;
-      ArchivedDay day{entry->path(), std::move(*name)};
-      const auto held = latest.find(day.name.date);
-      if (held == latest.end()) {
-        latest.emplace(day.name.date, std::move(day));
-      } else if (fetchedBefore(stampOf(held->second), stampOf(day))) {
-        held->second = std::move(day);
-      }
-    }
-  }
-  std::vector<ArchivedDay> days;
-  days.reserve(latest.size());
-  for (auto& [date, day] : latest) days.push_back(std::move(day));
-  return days;
+  return latestDays(yearFolders(root_, from / 10000, to / 10000), station,
+                    [from, to](int date) { return from <= date && date <= to; });
+}
+
+std::vector<ArchivedDay> HistoryArchive::daysWhere(
+    std::string_view station, const std::function<bool(int date)>& takes) const {
+  return latestDays(allYearFolders(root_), station, takes);
 }
 
 }  // namespace skyrill

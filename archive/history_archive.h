@@ -143,6 +143,10 @@ class HistoryArchive : public DayArchive {
   void autoSave(const QueryRequest& request, std::string_view fileName,
                 std::string_view bytes) override;
 
+  // Makes the archive's folder; false, with the reason in `error`, when it
+  // cannot be made or days cannot be written into it.
+  bool makeRoot(std::error_code& error) const;
+
   // Where a day named so goes: the subfolder for the year text, which for a
   // fetch is the year list's text.
   std::filesystem::path placeOf(std::string_view yearText, std::string_view fileName) const;
@@ -160,6 +164,11 @@ class HistoryArchive : public DayArchive {
   // The station's days from `from` to `to` (YYYYMMDD, both included) held in
   // the archive, by date, each the latest fetch of its day.
   std::vector<ArchivedDay> daysInPeriod(std::string_view station, int from, int to) const;
+  // The station's days on the dates `takes` takes, over every year folder of
+  // the archive; by date, each the latest fetch of its day. Only names are
+  // looked at.
+  std::vector<ArchivedDay> daysWhere(std::string_view station,
+                                     const std::function<bool(int date)>& takes) const;
 
  private:
   HistoryArchive(std::filesystem::path root, Clock clock, int /*rooted*/);

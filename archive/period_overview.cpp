@@ -22,19 +22,8 @@ int dateOf(sys_days day) {
   return dateNumber(std::chrono::year_month_day(day));
 }
 
-std::string oneDecimal(double value) {
-  // Adding 0 turns a rounded -0 into 0.
-  return formatFixed(roundHalfAway(value, 1) + 0.0, 1);
-}
-
 std::string valueOrDash(const std::optional<double>& value, const char* unit) {
-  return value ? oneDecimal(*value) + unit : "—";
-}
-
-std::string precipitationText(const DayFigures& figures) {
-  if (!figures.hasPrecipitation) return "—";
-  const auto& amounts = figures.precipitation;
-  return oneDecimal(amounts[0] + amounts[1] + amounts[2]) + "mm";
+  return value ? roundedText(*value, 1) + unit : "—";
 }
 
 std::string visibilityText(const DayFigures& figures) {
@@ -77,25 +66,27 @@ std::string PeriodDays::caption() const {
   return station;
 }
 
-PeriodDays readPeriodDays(const HistoryArchive& archive, const std::string& station, Period period,
-                          const PeriodReadOptions& options) {
-  PeriodDays read{station, period, {}, {}};
+SummaryTable readArchivedDays(const std::vector<ArchivedDay>& days, const SummaryFilter& filter,
+                              const PeriodReadOptions& options) {
   std::vector<std::filesystem::path> files;
-  for (ArchivedDay& day : archive.daysInPeriod(station, period.first, period.last))
-    files.push_back(std::move(day.file));
-
+  files.reserve(days.size());
+  for (const ArchivedDay& day : days) files.push_back(day.file);
   SummaryOptions summary;
-  summary.filter = {station, period.first, period.last};
+  summary.filter = filter;
   summary.threads = options.threads;
   summary.readFile = [&options](const std::filesystem::path& path) {
     // An empty file is refused at once: the quickest way past the rest.
     if (options.stopped && options.stopped()) return std::string();
     return options.readFile ? options.readFile(path) : readDayFile(path);
   };
-  SummaryTable table = buildSummaryTable(files, summary);
-  read.days = std::move(table.rows);
-  read.skipped = std::move(table.skipped);
-  return read;
+  return buildSummaryTable(files, summary);
+}
+
+PeriodDays readPeriodDays(const HistoryArchive& archive, const std::string& station, Period period,
+                          const PeriodReadOptions& options) {
+  SummaryTable table = readArchivedDays(archive.daysInPeriod(station, period.first, period.last),
+                                        {station, period.first, period.last}, options);
+  return {station, period, std::move(table.rows), std::move(table.skipped)};
 }
 
 std::string dayReadout(const PeriodDays& days, int date) {
@@ -104,8 +95,8 @@ std::string dayReadout(const PeriodDays& days, int date) {
   if (!day) return when + "无数据";
   const DayFigures& figures = day->figures;
   return when + "最高 " + valueOrDash(figures.highestTemperature, "℃") + "  最低 " +
-         valueOrDash(figures.lowestTemperature, "℃") + "  降水 " + precipitationText(figures) +
-         "  能见度等级 " + visibilityText(figures);
+         valueOrDash(figures.lowestTemperature, "℃") + "  降水 " +
+         valueOrDash(figures.precipitationTotal, "mm") + "  能见度等级 " + visibilityText(figures);
 }
 
 std::string coverageText(const PeriodDays& days) {

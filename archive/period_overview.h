@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 
 // One station's saved days over a period, as the overview window shows them:
 // which days there are, which are missing, and what each one says.
 namespace skyrill {
 
 class HistoryArchive;
+struct ArchivedDay;
 
 // A span of days, both ends included, as YYYYMMDD.
 struct Period {
@@ -52,6 +53,11 @@ struct PeriodReadOptions {
   std::function<bool()> stopped;
   unsigned threads = 0;  // 0: one per core
 };
+
+// Files of the archive, each read as the main window would open it, several
+// at a time; the days the filter takes.
+SummaryTable readArchivedDays(const std::vector<ArchivedDay>& days, const SummaryFilter& filter,
+                              const PeriodReadOptions& options);
 
 // The station's days of the period held in the archive, each read as the
 // main window would open it, several files at a time.

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace skyrill {
 
@@ -40,6 +41,28 @@ std::optional<int> readDateNumber(std::string_view text) {
   const int date = *year * 10000 + *month * 100 + *day;
   if (!calendarDate(date).ok()) return std::nullopt;
   return date;
+}
+
+std::optional<int> readMonthDay(std::string_view text) {
+  const std::size_t dash = text.find('-');
+  if (dash == std::string_view::npos) return std::nullopt;
+  const auto month = digitsNumber(text.substr(0, dash), 1, 2);
+  const auto day = digitsNumber(text.substr(dash + 1), 1, 2);
+  if (!month || !day) return std::nullopt;
+  const std::chrono::month_day monthDay{std::chrono::month(static_cast<unsigned>(*month)),
+                                        std::chrono::day(static_cast<unsigned>(*day))};
+  if (!monthDay.ok()) return std::nullopt;
+  return *month * 100 + *day;
+}
+
+std::optional<int> readTypedDate(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  std::string dashed(text.substr(first, text.find_last_not_of(" \t") + 1 - first));
+  for (char& c : dashed) {
+    if (c == '/' || c == '.') c = '-';
+  }
+  return readDateNumber(dashed);
 }
 
 std::chrono::year_month_day calendarDate(int date) {

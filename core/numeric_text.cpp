@@ -287,4 +287,9 @@ std::string formatFixed(double x, int decimals) {
   return std::string(buffer, result.ptr);
 }
 
+std::string roundedText(double x, int decimals) {
+  // Adding 0 turns a rounded -0 into 0.
+  return formatFixed(roundHalfAway(x, decimals) + 0.0, decimals);
+}
+
 }  // namespace skyrill

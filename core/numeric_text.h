@@ -54,5 +54,8 @@ double clampFinite(double x);
 // printf "%.Nf" of x in the C locale, whatever the process locale; a
 // non-finite x is clamped first, so the text is never "inf" or "nan".
 std::string formatFixed(double x, int decimals);
+// x rounded half away from zero to that many decimals and written so; a
+// value that rounds to zero is written without a minus sign ("0.0").
+std::string roundedText(double x, int decimals);
 
 }  // namespace skyrill

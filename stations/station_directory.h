@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,15 @@
 #include "stations/held_station_lists.h"
 
 namespace skyrill {
+
+// A download of every province's stations: provinces asked so far, of how
+// many, and how many of them gave no list.
+struct AllStationsProgress {
+  std::size_t done = 0;
+  std::size_t total = 0;
+  std::size_t failed = 0;
+  bool finished = false;  // the last province has been asked
+};
 
 // What the directory needs of the window that shows its two lists.
 class DirectoryView {
@@ -33,6 +43,11 @@ class DirectoryView {
   virtual void showFailed() = 0;
   // A download has started (true) or has ended or been cancelled (false).
   virtual void showDownloading(bool running) = 0;
+  // The server's certificate that a download just refused, after "Failed":
+  // the user may decide to trust it (see StationDirectory::keepCertificate).
+  virtual void offerCertificate(const ServerCertificate& /*certificate*/) {}
+  // How far a download of every province's stations has come.
+  virtual void showAllStationsProgress(const AllStationsProgress& progress) = 0;
 };
 
 // Where a typed text found a station.
@@ -59,9 +74,15 @@ class StationDirectory {
   // another download is under way.
   void downloadProvinces(DirectoryView& view, TaskRunner& runner);
   void downloadStations(DirectoryView& view, TaskRunner& runner, std::string provinceCode);
+  // Asks for the stations of every province, one province after another,
+  // and holds each list as a download of it would, so that a search finds
+  // any station; the list on screen stays. The province list comes first
+  // when none is shown. The view hears of each province asked.
+  void downloadAllStations(DirectoryView& view, TaskRunner& runner);
   bool downloading() const { return pending_ != nullptr; }
   // Ends the download under way as if it had never started: the lists, the
-  // answers and the caches stay as they were. False when none runs.
+  // answers and the caches stay as they were. A download of every province
+  // stops there, keeping the provinces it has. False when none runs.
   bool cancelDownload();
 
   // Shows the cached lists, provinces first; a missing cache is skipped.
@@ -86,12 +107,32 @@ class StationDirectory {
   const std::vector<StationEntry>& stations() const { return stations_; }
   std::string hostName() const { return source_.hostName(); }
 
+  // What keeps a certificate the user decides to trust, false when it could
+  // not be written down; without it, refused certificates are not offered.
+  using KeepCertificate = std::function<bool(const ServerCertificate&)>;
+  void setCertificateKeeper(KeepCertificate keep) { keepCertificate_ = std::move(keep); }
+  // Trusts the certificate from now on; false when it could not be written down.
+  bool keepCertificate(const ServerCertificate& certificate) const {
+    return keepCertificate_ && keepCertificate_(certificate);
+  }
+
  private:
   struct PendingDownload;
+  // A download of every province's stations under way.
+  struct AllStationsRun {
+    TaskRunner* runner = nullptr;
+    std::vector<std::string> provinceCodes;  // empty until the provinces are known
+    AllStationsProgress progress;
+  };
 
   void startDownload(DirectoryView& view, TaskRunner& runner,
                      std::optional<std::string> provinceCode);
   void endDownload(PendingDownload& download);
+  // Offers the certificate the download's request refused, if it did.
+  void offerRefusedCertificate(DirectoryView& view);
+  // The next step of the download of every province, after `download`.
+  void continueAllStations(DirectoryView& view, PendingDownload& download);
+  void askNextProvince(DirectoryView& view);
   void loadProvinces(DirectoryView& view);
   // True when the answer was read as a list and is shown.
   bool loadStations(DirectoryView& view);
@@ -113,6 +154,8 @@ class StationDirectory {
   bool stationsShown_ = false;
   std::string stationsProvince_;  // the code of the province of stations_; empty when unknown
   std::shared_ptr<PendingDownload> pending_;  // the download under way, if any
+  KeepCertificate keepCertificate_;
+  std::optional<AllStationsRun> allStations_;
 };
 
 }  // namespace skyrill

@@ -49,4 +49,12 @@ inline constexpr ChartColours kHumidityLine{0xBF008000, 0xFF008000};
 inline constexpr QRgb kSnowDepthPen = 0xBF606060;
 inline constexpr QRgb kHourLabelColour = 0xFF000000;
 
+// The summary chart's temperature lines, the band of their normals and the
+// marks of record days.
+inline constexpr QRgb kHighestTemperatureLine = 0xFFE02000;
+inline constexpr QRgb kLowestTemperatureLine = 0xFF2040E0;
+inline constexpr QRgb kNormalBandBrush = 0x50607890;
+inline constexpr QRgb kNormalBandEdge = 0xD0304050;
+inline constexpr QRgb kWetRecordMark = 0xFF102C70;
+
 }  // namespace skyrill

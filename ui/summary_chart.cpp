@@ -35,8 +35,7 @@ constexpr double kDateLabelTop = 418;
 constexpr QRgb kAxisColour = 0xFF404040;
 constexpr QRgb kGuideColour = 0x40000000;
 constexpr QRgb kBandBrush = 0x60FF6040;
-constexpr QRgb kHighestLine = 0xFFE02000;
-constexpr QRgb kLowestLine = 0xFF2040E0;
+constexpr double kRecordMarkSize = 4.5;      // half the width of a record's triangle
 constexpr QRgb kNoClassColour = 0xFFD6EDD6;  // visibility without fog, haze or dust
 
 // Visibility classes 0 to 12: fog in blues, haze in ochres, dust in browns,
@@ -87,17 +86,21 @@ double niceStep(double span, int wantedTicks) {
   return 10 * magnitude;
 }
 
-ValueAxis temperatureAxis(const std::vector<SummaryRow>& days) {
+ValueAxis temperatureAxis(const SummaryChartDays& chart) {
   double low = 0;
   double high = 10;
   bool seen = false;
-  for (const SummaryRow& day : days) {
-    const auto& figures = day.figures;
-    if (!figures.highestTemperature || !figures.lowestTemperature) continue;
-    low = seen ? std::min(low, *figures.lowestTemperature) : *figures.lowestTemperature;
-    high = seen ? std::max(high, *figures.highestTemperature) : *figures.highestTemperature;
+  const auto take = [&](double lowest, double highest) {
+    low = seen ? std::min(low, lowest) : lowest;
+    high = seen ? std::max(high, highest) : highest;
     seen = true;
+  };
+  for (const SummaryRow& day : chart.days) {
+    const auto& figures = day.figures;
+    if (figures.highestTemperature && figures.lowestTemperature)
+      take(*figures.lowestTemperature, *figures.highestTemperature);
   }
+  for (const NormalBandDay& normal : chart.normals) take(normal.lowest, normal.highest);
   if (high - low < 10) high = low + 10;
   const double step = niceStep(high - low, 6);
   return {std::floor(low / step) * step, std::ceil(high / step) * step, step, kTemperatureTop,
@@ -149,28 +152,23 @@ void drawSideCaption(QPainter& painter, double top, double bottom, const QString
   painter.restore();
 }
 
-// The band from each day's lowest to its highest temperature, broken where
-// a day lacks them.
-void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
-                         const DayAxis& dayAxis, const ValueAxis& axis) {
-  std::vector<std::optional<std::pair<double, double>>> range(
-      static_cast<std::size_t>(dayAxis.count()));
-  for (const SummaryRow& day : days) {
-    const int index = dayAxis.indexOf(day.date);
-    if (index < 0 || index >= dayAxis.count()) continue;
-    const auto& figures = day.figures;
-    if (figures.highestTemperature && figures.lowestTemperature)
-      range[static_cast<std::size_t>(index)] = {*figures.lowestTemperature,
-                                                *figures.highestTemperature};
-  }
-  // Over years a day is a fraction of a pixel: the band's edges go column by
-  // column (below), in thinner lines.
+// The lowest and highest value of each day of the axis, where it has them.
+using DayRanges = std::vector<std::optional<std::pair<double, double>>>;
+
+// The edges of a band over one run of days with values: its highs and its lows.
+struct BandRun {
+  QPolygonF highs;
+  QPolygonF lows;
+};
+
+// A band from each day's low to its high, broken where a day has none. Over
+// years a day is a fraction of a pixel: days that share a pixel column give
+// one point, their lowest low and highest high, so that the band looks the
+// same with a point a column at most.
+std::vector<BandRun> bandRuns(const DayRanges& range, const DayAxis& dayAxis,
+                              const ValueAxis& axis) {
   const bool dense = dayAxis.width() < 2;
-  const auto edge = [dense](QRgb colour) {
-    return QPen(QColor::fromRgba(colour), dense ? 0.8 : 1.2);
-  };
-  const QPen highest = edge(kHighestLine);
-  const QPen lowest = edge(kLowestLine);
+  std::vector<BandRun> runs;
   for (int start = 0; start < dayAxis.count();) {
     if (!range[static_cast<std::size_t>(start)]) {
       ++start;
@@ -178,17 +176,14 @@ void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
     }
     int end = start;
     while (end + 1 < dayAxis.count() && range[static_cast<std::size_t>(end + 1)]) ++end;
-    // The run covers its days' slots whole, so that a lone day shows too.
-    QPolygonF highs;
-    QPolygonF lows;
+    BandRun run;
     const auto add = [&](double x, double low, double high) {
-      highs << QPointF(x, axis.y(high));
-      lows << QPointF(x, axis.y(low));
+      run.highs << QPointF(x, axis.y(high));
+      run.lows << QPointF(x, axis.y(low));
     };
     const auto rangeOf = [&](int i) { return *range[static_cast<std::size_t>(i)]; };
+    // The run covers its days' slots whole, so that a lone day shows too.
     add(dayAxis.left(start), rangeOf(start).first, rangeOf(start).second);
-    // Days that share a pixel column give one point, their lowest low and
-    // highest high: the band looks the same, with a point a column at most.
     for (int i = start; i <= end;) {
       auto [low, high] = rangeOf(i);
       const double column = std::floor(dayAxis.centre(i));
@@ -202,18 +197,148 @@ void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
       i = last + 1;
     }
     add(dayAxis.left(end + 1), rangeOf(end).first, rangeOf(end).second);
-    QPolygonF band;
-    band << highs;
-    for (auto point = lows.rbegin(); point != lows.rend(); ++point) band << *point;
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgba(kBandBrush));
-    painter.drawPolygon(band);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(highest);
-    painter.drawPolyline(highs);
-    painter.setPen(lowest);
-    painter.drawPolyline(lows);
+    runs.push_back(std::move(run));
     start = end + 1;
+  }
+  return runs;
+}
+
+void fillBand(QPainter& painter, const std::vector<BandRun>& runs, QRgb brush) {
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor::fromRgba(brush));
+  for (const BandRun& run : runs) {
+    QPolygonF band = run.highs;
+    for (auto point = run.lows.rbegin(); point != run.lows.rend(); ++point) band << *point;
+    painter.drawPolygon(band);
+  }
+  painter.setBrush(Qt::NoBrush);
+}
+
+void drawBandEdges(QPainter& painter, const std::vector<BandRun>& runs, const QPen& high,
+                   const QPen& low) {
+  for (const BandRun& run : runs) {
+    painter.setPen(high);
+    painter.drawPolyline(run.highs);
+    painter.setPen(low);
+    painter.drawPolyline(run.lows);
+  }
+}
+
+// An edge's line: thinner over years, where days are narrower than a pixel.
+QPen edgePen(QRgb colour, double width, const DayAxis& dayAxis,
+             Qt::PenStyle style = Qt::SolidLine) {
+  const bool dense = dayAxis.width() < 2;
+  return QPen(QColor::fromRgba(colour), dense ? width * 2 / 3 : width, style);
+}
+
+// The band from each day's lowest to its highest temperature.
+void drawTemperatureBand(QPainter& painter, const std::vector<SummaryRow>& days,
+                         const DayAxis& dayAxis, const ValueAxis& axis) {
+  DayRanges range(static_cast<std::size_t>(dayAxis.count()));
+  for (const SummaryRow& day : days) {
+    const int index = dayAxis.indexOf(day.date);
+    if (index < 0 || index >= dayAxis.count()) continue;
+    const auto& figures = day.figures;
+    if (figures.highestTemperature && figures.lowestTemperature)
+      range[static_cast<std::size_t>(index)] = {*figures.lowestTemperature,
+                                                *figures.highestTemperature};
+  }
+  const std::vector<BandRun> runs = bandRuns(range, dayAxis, axis);
+  fillBand(painter, runs, kBandBrush);
+  drawBandEdges(painter, runs, edgePen(kHighestTemperatureLine, 1.2, dayAxis),
+                edgePen(kLowestTemperatureLine, 1.2, dayAxis));
+}
+
+// The band of the normals of the highest and lowest temperature: filled
+// behind the days, its edges dashed over them, so that both read where they
+// overlap.
+class NormalBand {
+ public:
+  NormalBand(const std::vector<NormalBandDay>& normals, const DayAxis& dayAxis,
+             const ValueAxis& axis)
+      : dayAxis_(dayAxis) {
+    DayRanges range(static_cast<std::size_t>(dayAxis.count()));
+    for (const NormalBandDay& normal : normals) {
+      const int index = dayAxis.indexOf(normal.date);
+      if (index >= 0 && index < dayAxis.count())
+        range[static_cast<std::size_t>(index)] = {normal.lowest, normal.highest};
+    }
+    runs_ = bandRuns(range, dayAxis, axis);
+  }
+
+  void fill(QPainter& painter) const { fillBand(painter, runs_, kNormalBandBrush); }
+  void drawEdges(QPainter& painter) const {
+    const QPen edge = edgePen(kNormalBandEdge, 1.2, dayAxis_, Qt::DashLine);
+    drawBandEdges(painter, runs_, edge, edge);
+  }
+
+ private:
+  const DayAxis& dayAxis_;
+  std::vector<BandRun> runs_;
+};
+
+// A small triangle at x, its flat side at y, pointing up or down.
+void drawTriangle(QPainter& painter, double x, double y, bool pointsUp, QRgb colour) {
+  const double tip = pointsUp ? y - kRecordMarkSize * 1.6 : y + kRecordMarkSize * 1.6;
+  const QPointF corners[] = {QPointF(x - kRecordMarkSize, y), QPointF(x + kRecordMarkSize, y),
+                             QPointF(x, tip)};
+  painter.setPen(QPen(QColor::fromRgba(0xFFFFFFFF), 0.8));
+  painter.setBrush(QColor::fromRgba(colour));
+  painter.drawPolygon(corners, 3);
+  painter.setBrush(Qt::NoBrush);
+}
+
+// Where the marks of record days go when days are narrower than a pixel:
+// short ticks in rows of their own, over and under the temperatures and
+// over the precipitation, where their thickening over the years shows.
+constexpr double kWarmTicksTop = 32;
+constexpr double kColdTicksTop = 247;
+constexpr double kWetTicksTop = 272;
+constexpr double kTickLength = 6;
+
+void drawRecordTick(QPainter& painter, double x, double top, QRgb colour) {
+  painter.fillRect(QRectF(std::floor(x), top, 1, kTickLength), QColor::fromRgba(colour));
+}
+
+// The marks of the days that hold a record: over the day's highest
+// temperature, under its lowest, over its precipitation; or ticks where the
+// days are too narrow for them.
+void drawRecordMarks(QPainter& painter, const SummaryChartDays& chart, const DayAxis& dayAxis,
+                     const ValueAxis& temperature, const ValueAxis& precipitation) {
+  constexpr double kGap = 2;
+  const bool ticks = dayAxis.width() < 1;
+  for (const RecordDay& record : chart.records) {
+    const int index = dayAxis.indexOf(record.date);
+    // The days come by date.
+    const auto day =
+        std::lower_bound(chart.days.begin(), chart.days.end(), record.date,
+                         [](const SummaryRow& row, int date) { return row.date < date; });
+    if (index < 0 || index >= dayAxis.count() || day == chart.days.end() ||
+        day->date != record.date)
+      continue;
+    const double x = dayAxis.centre(index);
+    const DayFigures& figures = day->figures;
+    if (record.warmest && figures.highestTemperature) {
+      if (ticks)
+        drawRecordTick(painter, x, kWarmTicksTop, kHighestTemperatureLine);
+      else
+        drawTriangle(painter, x, temperature.y(*figures.highestTemperature) - kGap, true,
+                     kHighestTemperatureLine);
+    }
+    if (record.coldest && figures.lowestTemperature) {
+      if (ticks)
+        drawRecordTick(painter, x, kColdTicksTop, kLowestTemperatureLine);
+      else
+        drawTriangle(painter, x, temperature.y(*figures.lowestTemperature) + kGap, false,
+                     kLowestTemperatureLine);
+    }
+    if (record.wettest) {
+      const double top = precipitation.y(dayTotal(figures)) - kGap;
+      if (ticks)
+        drawRecordTick(painter, x, kWetTicksTop, kWetRecordMark);
+      else
+        drawTriangle(painter, x, top - kRecordMarkSize * 1.6, false, kWetRecordMark);
+    }
   }
 }
 
@@ -390,10 +515,22 @@ void drawSwatch(QPainter& painter, double& x, QColor colour, const QString& text
   x += 24 + painter.fontMetrics().horizontalAdvance(text);
 }
 
-void drawLegend(QPainter& painter) {
+// A legend entry with a record's triangle for its swatch.
+void drawMarkSwatch(QPainter& painter, double& x, bool pointsUp, QRgb colour, const QString& text) {
+  const double flat = pointsUp ? 470 : 460;
+  drawTriangle(painter, x + 6, flat, pointsUp, colour);
+  painter.setPen(QColor::fromRgba(kAxisColour));
+  painter.drawText(QRectF(x + 16, 456, 100, 18), Qt::AlignLeft | Qt::AlignVCenter, text);
+  x += 24 + painter.fontMetrics().horizontalAdvance(text);
+}
+
+void drawLegend(QPainter& painter, const SummaryChartDays& chart) {
   double x = kLeft;
-  drawSwatch(painter, x, QColor::fromRgba(kHighestLine), QStringLiteral("最高气温"));
-  drawSwatch(painter, x, QColor::fromRgba(kLowestLine), QStringLiteral("最低气温"));
+  drawSwatch(painter, x, QColor::fromRgba(kHighestTemperatureLine), QStringLiteral("最高气温"));
+  drawSwatch(painter, x, QColor::fromRgba(kLowestTemperatureLine), QStringLiteral("最低气温"));
+  if (!chart.normals.empty())
+    drawSwatch(painter, x, QColor::fromRgba(kNormalBandBrush), QStringLiteral("常年值"),
+               QColor::fromRgba(kNormalBandEdge));
   const char16_t* phases[] = {u"雨", u"雨夹雪", u"雪"};
   for (std::size_t phase = 0; phase < kPhaseBars.size(); ++phase) {
     drawSwatch(painter, x, QColor::fromRgba(kPhaseBars[phase].brush),
@@ -404,6 +541,11 @@ void drawLegend(QPainter& painter) {
   drawSwatch(painter, x, visibilityColour(6), QStringLiteral("雾"));
   drawSwatch(painter, x, visibilityColour(4), QStringLiteral("霾"));
   drawSwatch(painter, x, visibilityColour(9), QStringLiteral("沙尘"));
+  if (chart.records.empty()) return;
+  x += 16;
+  drawMarkSwatch(painter, x, true, kHighestTemperatureLine, QStringLiteral("最高纪录"));
+  drawMarkSwatch(painter, x, false, kLowestTemperatureLine, QStringLiteral("最低纪录"));
+  drawMarkSwatch(painter, x, false, kWetRecordMark, QStringLiteral("降水纪录"));
 }
 
 }  // namespace
@@ -416,7 +558,7 @@ void paintSummaryChart(QPainter& painter, const SummaryChartDays& chart) {
   painter.setFont(chartFont(12));
 
   const DayAxis dayAxis(chart.first, chart.last);
-  const ValueAxis temperature = temperatureAxis(chart.days);
+  const ValueAxis temperature = temperatureAxis(chart);
   const ValueAxis precipitation = precipitationAxis(chart.days);
 
   painter.setPen(QColor::fromRgba(kAxisColour));
@@ -433,10 +575,14 @@ void paintSummaryChart(QPainter& painter, const SummaryChartDays& chart) {
   drawSideCaption(painter, kTemperatureTop, kTemperatureBottom, QStringLiteral("气温 (°C)"));
   drawSideCaption(painter, kPrecipitationTop, kPrecipitationBottom, QStringLiteral("降水量 (mm)"));
   drawDateAxis(painter, dayAxis);
+  const NormalBand normals(chart.normals, dayAxis, temperature);
+  normals.fill(painter);
   drawTemperatureBand(painter, chart.days, dayAxis, temperature);
+  normals.drawEdges(painter);
   drawPrecipitationBars(painter, chart.days, dayAxis, precipitation);
   drawVisibilityStrip(painter, chart.days, dayAxis);
-  drawLegend(painter);
+  drawRecordMarks(painter, chart, dayAxis, temperature, precipitation);
+  drawLegend(painter, chart);
   painter.restore();
 }
 

@@ -4,7 +4,6 @@
 // same summary of the same files.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,10 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 #include "archive/history_archive.h"
+#include "archive/summary_csv.h"
+#include "bench/core/history_tree.h"
 #include "store/observation_files.h"
-#include "weather_api.h"
 
 namespace skyrill {
 namespace {
@@ -27,51 +27,12 @@ using std::chrono::sys_days;
 constexpr int kYearsPerStation = 5;
 constexpr const char* kStations[] = {"50953", "59287"};
 
-// The History tree, written once per run and removed at exit.
-class HistoryTree {
- public:
-  HistoryTree() {
-    std::string pattern = (fs::temp_directory_path() / "skyrill-summary-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    root_ = pattern;
-    const sample::ServiceConfig config;
-    const sys_days first = std::chrono::year(2016) / std::chrono::January / 1;
-    for (const char* station : kStations) {
-      for (int offset = 0; offset < kYearsPerStation * 365; ++offset) {
-        const std::chrono::year_month_day day(first + std::chrono::days(offset));
-        QueryRequest request;
-        request.stationNumber = station;
-        request.year = std::to_string(static_cast<int>(day.year()));
-        request.month = std::to_string(static_cast<unsigned>(day.month()));
-        request.day = std::to_string(static_cast<unsigned>(day.day()));
-        const auto reply = sample::answerWeatherQuery(
-            config,
-            {station, "history", "demo", request.year + "-" + request.month + "-" + request.day},
-            std::chrono::system_clock::now());
-        const fs::path folder = root_ / "History" / request.year;
-        ensureFolderPath(folder);
-        writeDayFile(folder / makeSuggestedFileName(request, {}), reply.body);
-        ++days_;
-      }
-    }
-  }
-  HistoryTree(const HistoryTree&) = delete;
-  HistoryTree& operator=(const HistoryTree&) = delete;
-  ~HistoryTree() {
-    std::error_code error;
-    if (!root_.empty()) fs::remove_all(root_, error);
-  }
-
-  const fs::path& root() const { return root_; }
-  int days() const { return days_; }
-
- private:
-  fs::path root_;
-  int days_ = 0;
-};
-
-const HistoryTree& tree() {
-  static const HistoryTree history;
+// Written once per run and removed at exit.
+const bench::HistoryTree& tree() {
+  static const bench::HistoryTree history(
+      {kStations, kStations + std::size(kStations)},
+      std::chrono::sys_days(std::chrono::year(2016) / std::chrono::January / 1),
+      kYearsPerStation * 365);
   return history;
 }
 
@@ -88,19 +49,9 @@ std::size_t summarise(unsigned threads) {
   return csvBytes;
 }
 
-void countDays(benchmark::State& state) {
-  state.counters["days/s"] = benchmark::Counter(static_cast<double>(tree().days()),
-                                                benchmark::Counter::kIsIterationInvariantRate);
-}
-
 // Threads 0 stands for one per core. Real time: the work is on other threads.
 void SummaryOfFolder(benchmark::State& state) {
-  const auto threads = static_cast<unsigned>(state.range(0));
-  summarise(threads);  // a warm cache
-  for (auto _ : state) benchmark::DoNotOptimize(summarise(threads));
-  countDays(state);
-  state.counters["threads"] =
-      threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : threads;
+  bench::timeFolderRuns(state, tree().days(), summarise);
 }
 
 // The days alone, from bytes already in memory: the display path and the
@@ -115,7 +66,7 @@ void SummaryOfBytes(benchmark::State& state) {
     for (const auto& [path, bytes] : files)
       benchmark::DoNotOptimize(summariseDay(bytes, path, message));
   }
-  countDays(state);
+  bench::countDays(state, tree().days());
 }
 
 // Runs the peer script on the same tree and reports its days per second; the
@@ -129,15 +80,11 @@ void PythonPeer(benchmark::State& state) {
   summarise(1);
   const std::chrono::duration<double> cpp = std::chrono::steady_clock::now() - start;
   for (auto _ : state) {
-    FILE* output = popen(command.c_str(), "r");
-    if (output == nullptr) {
-      state.SkipWithError("python3 did not start");
-      return;
-    }
+    const auto output = bench::peerOutput(state, command);
     double daysPerSecond = 0;
-    const bool read = std::fscanf(output, "days/s %lf", &daysPerSecond) == 1;
-    if (pclose(output) != 0 || !read) {
-      state.SkipWithError("the peer script failed");
+    if (!output) return;
+    if (std::sscanf(output->c_str(), "days/s %lf", &daysPerSecond) != 1) {
+      state.SkipWithError("the peer script said no speed");
       return;
     }
     state.counters["pythonDays/s"] = daysPerSecond;

@@ -30,8 +30,11 @@
 #include "tests/net/raw_server.h"
 #include "tests/store/temp_folder.h"
 #include "tests/support/wait_for.h"
+#include "ui/certificate_question.h"
+#include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/picture_files.h"
+#include "ui/server_dialog.h"
 #include "weather_routes.h"
 
 // Readable failures.
@@ -111,6 +114,7 @@ class ShellTest : public ::testing::Test {
     options.clock = [] { return QDate(2024, 3, 7); };
     options.installCrashHook = false;
     options.catchTermination = catchTermination;
+    options.builtInServer = builtInServer;
     shell = std::make_unique<Shell>(options);
     shell->start();
   }
@@ -146,6 +150,7 @@ class ShellTest : public ::testing::Test {
   }
 
   TempFolder folder;
+  std::string builtInServer;  // the build's when empty
   std::unique_ptr<Shell> shell;
 };
 
@@ -274,6 +279,53 @@ TEST_F(ShellTest, ProxyDialogAndItsQuestion) {
 }
 
 // A day fetched from the sample service, then saved and opened again.
+// "服务器…" sets the two addresses, which requests use at once and the
+// settings keep, quoted like the key, from the end of the run on. A fetch
+// that fails at the built-in address says where another can be set; one at
+// an address set by hand does not.
+TEST_F(ShellTest, ServerDialogSetsTheAddressesAndAFailureAtTheBuiltInOneNamesIt) {
+  const std::string builtIn = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  const std::string dead = "http://localhost:" + std::to_string(testing::unusedPort());
+  builtInServer = builtIn;
+  writeSettings("[Api]\nApiKey=\"demo\"\n");
+  start();
+  const auto fetchFailure = [this] {
+    ModalAnswerer answers;
+    Shown failure;
+    answers.then(pressOnBox(QMessageBox::Ok, &failure));
+    child<QPushButton>(QStringLiteral("获取按钮"))->click();
+    EXPECT_TRUE(waitFor([&] { return answers.pending() == 0 && !shell->pipeline().state().busy; }));
+    return failure.text;
+  };
+  EXPECT_TRUE(fetchFailure().endsWith(QString::fromStdString(
+      "服务器 " + builtIn + "：连接被拒绝。这是程序内置的地址，可在菜单“数据 → 服务器…”中更改。")));
+
+  ModalAnswerer answers;
+  QString placeholder;
+  answers.then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<ServerDialog*>(modal);
+    ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
+    auto* server = dialog->findChild<QLineEdit*>(QStringLiteral("serverField"));
+    placeholder = server->placeholderText();
+    server->setText(QString::fromStdString(dead));
+    dialog->findChild<QLineEdit*>(QStringLiteral("directoryField"))
+        ->setText(QStringLiteral(" http://127.0.0.1:8765 "));
+    dialog->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+  });
+  menuItem(QStringLiteral("&V.服务器…"))->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(placeholder, QString::fromStdString("内置：" + builtIn));
+  EXPECT_EQ(shell->baseTitle(), QStringLiteral("Skyrill（localhost） 1.8.5.7"));
+  EXPECT_EQ(window().windowTitle(), shell->baseTitle());
+  EXPECT_EQ(fetchFailure().section(QStringLiteral("\n"), -1),
+            QString::fromStdString("服务器 " + dead + "：连接被拒绝。"));
+
+  window().close();
+  EXPECT_TRUE(settingsText().starts_with("[Api]\nApiKey=\"demo\"\nServer=\"" + dead +
+                                         "\"\nDirectory=\"http://127.0.0.1:8765\"\n"))
+      << settingsText();
+}
+
 class ShellFileTest : public ShellTest {
  protected:
   void SetUp() override {
@@ -409,6 +461,7 @@ TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
   writeBytes(folder / "text.json", "just text");
   writeBytes(folder / "chart.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
   writeBytes(folder / "station.json", R"([{"code":"ABJ","name":"北京"}])");
+  writeBytes(folder / "null.json", " null\n");
   writeBytes(folder / "huge.json", std::string(JsonDocument::kMaxTextBytes + 1, ' '));
   writeBytes(folder / "7_58453_0_20240307.json", shell->pipeline().state().responseBytes);
   const struct {
@@ -420,6 +473,7 @@ TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
       {"text.json", "未能获取数据", "文件“text.json”：文件不是 JSON 文本。"},
       {"chart.png", "未能获取数据", "文件“chart.png”：文件不是 JSON 文本。"},
       {"station.json", "未能获取数据", "文件“station.json”：文件是 JSON，但不是一天的观测数据。"},
+      {"null.json", "未能获取数据", "文件“null.json”：文件是 JSON，但不是一天的观测数据。"},
       {"huge.json", "未能获取数据",
        "文件“huge.json”：文件太大（超过 16 MiB），不是一天的观测数据。"},
       {"missing.json", "未能获取数据", "文件“missing.json”：文件不存在。"},
@@ -513,7 +567,7 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   emit data->aboutToShow();
   for (const QString& caption : exports) EXPECT_TRUE(menuItem(caption)->isEnabled());
   const QList<QAction*> dataItems = data->actions();
-  EXPECT_EQ(dataItems.last()->text(), QStringLiteral("退出"));
+  EXPECT_EQ(dataItems.last()->text(), QStringLiteral("&Q.退出"));
   EXPECT_TRUE(std::any_of(dataItems.begin(), dataItems.end(), [](const QAction* item) {
     return item->text() == QStringLiteral("&E.导出");
   }));
@@ -527,6 +581,7 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   for (const QString& caption : exports) menuItem(caption)->trigger();
   waitForAnswers(answers);
   EXPECT_EQ(slotsOffer.name, QStringLiteral("柯桥_58453_2024-03-07.csv"));
+  EXPECT_EQ(slotsOffer.folder, firstExportFolder(false)) << "not the archive's";
   EXPECT_FALSE(slotsOffer.hasCaptionBox);
   EXPECT_EQ(chartOffer.name, QStringLiteral("柯桥_58453_2024-03-07.png"));
   EXPECT_EQ(chartOffer.folder, QString::fromStdString(folder.path().string()))
@@ -619,6 +674,67 @@ TEST_F(ShellTest, GarbageSettingsFileGivesDefaults) {
   EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption);
 }
 
+// What the window says once at start about where its files are: an earlier
+// version's days it could not move in, where they are and why; with no
+// folder for the settings, that they will not be kept. Nothing is written
+// into the current folder.
+TEST(ShellPlaces, StartTellsOnceWhatBecameOfTheFilesPlaces) {
+  TempFolder folder;
+  const std::filesystem::path bin = folder / "prefix/bin";
+  std::filesystem::create_directories(bin / "History/2024");
+  writeBytes(bin / "History/2024/0_54511_0_20240101.json", "day");
+  // A file where the History folder goes stops the move.
+  std::filesystem::create_directories(folder / "data");
+  writeBytes(folder / "data/History", "");
+  const struct {
+    const char* what;
+    ProgramPlaces places;
+    QString title;
+    QString textStart;
+  } cases[] = {
+      {"earlier days left behind",
+       {folder / "config/Stormbook.ini", folder / "data", folder / "cache", false},
+       QStringLiteral("旧版本的文件"),
+       QString::fromStdString("上一版本保存的文件未能全部移到新的位置，尚未移动的仍在：\n" +
+                              (bin / "History").string() +
+                              "\n原因：那里有一个同名的文件，不是文件夹")},
+      {"no places known",
+       {},
+       QStringLiteral("设置"),
+       QStringLiteral("找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempFolder here;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(here.path());
+    Shell::Options options;
+    options.programFile = bin / "skyrill";
+    options.places = c.places;
+    options.installCrashHook = false;
+    options.catchTermination = false;
+    auto shell = std::make_unique<Shell>(options);
+    shell->start();
+    ModalAnswerer answers;
+    Shown first, second;
+    answers.then(pressOnBox(QMessageBox::Ok, &first)).then(pressOnBox(QMessageBox::Ok, &second));
+    for (int round = 0; round < 200; ++round) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(answers.pending(), 1u) << "one message, once";
+    EXPECT_EQ(first.title, c.title);
+    EXPECT_TRUE(first.text.startsWith(c.textStart)) << first.text.toStdString();
+    shell->window().close();
+    const std::filesystem::path standIn = shell->places().dataFolder;
+    shell.reset();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(testing::entryCount(here.path()), 0);
+    // What stood in for the unknown places is gone with the program.
+    if (c.places.dataFolder.empty()) {
+      EXPECT_FALSE(std::filesystem::exists(standIn));
+    }
+  }
+  EXPECT_EQ(readBytes(bin / "History/2024/0_54511_0_20240101.json"), "day");
+}
+
 // A service that never answers: the program still ends in order, and at
 // once, when the window is closed or a termination signal comes.
 class ShellStallTest : public ShellTest {
@@ -658,6 +774,87 @@ TEST_F(ShellStallTest, TerminationSignalEndsTheWaitAndWritesTheSettings) {
   // The signal reaches the event loop, which is free while the request waits.
   EXPECT_TRUE(waitFor([this] { return settingsWritten(); })) << settingsText();
   shell.reset();
+}
+
+// A service with a certificate of its own: the failure names the
+// certificate, the question trusts it for that server (written into the
+// settings file at once) and the fetch goes again; a different certificate
+// later is refused as changed, and stays refused when the user says so.
+class ShellTrustTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    sample::addWeatherRoutes(service.server(), {}, false);
+    port = service.start("127.0.0.1", 0);
+    ASSERT_GT(port, 0);
+  }
+
+  std::string server() const { return "127.0.0.1:" + std::to_string(port); }
+  void startAgainstService(const std::string& moreSettings = {}) {
+    writeSettings("[Api]\nApiKey=\"demo\"\nServer=https://" + server() + "\n" + moreSettings);
+    start();
+  }
+
+  // Presses the question's button of that name, noting what it showed.
+  static ModalAnswerer::Action pressOnQuestion(const char* button, Shown* seen) {
+    return [button, seen](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr) << modal->metaObject()->className();
+      *seen = {box->windowTitle(), box->text(), box->icon()};
+      keepPicture(box, QStringLiteral("certificate-question"));
+      auto* pressed = box->findChild<QPushButton*>(QString::fromLatin1(button));
+      ASSERT_NE(pressed, nullptr) << button;
+      pressed->click();
+    };
+  }
+
+  sample::TlsIdentity identity = sample::makeSelfSignedIdentity();
+  const std::string fingerprint = sample::sha256Fingerprint(identity.certificate.get());
+  sample::ServerThread service{sample::makeHttpsServer(identity)};
+  int port = 0;
+};
+
+TEST_F(ShellTrustTest, TheQuestionTrustsTheCertificateAndAChangedOneIsRefused) {
+  startAgainstService();
+  Shown failure, question;
+  ModalAnswerer answers;
+  answers.then(pressOnBox(QMessageBox::Ok, &failure))
+      .then(pressOnQuestion(kTrustCertificateButton, &question));
+  child<QPushButton>(QStringLiteral("获取按钮"))->click();
+  // The first request loads libcurl and makes a handshake: it may take a while.
+  ASSERT_TRUE(waitFor([&] { return answers.pending() == 0; }));
+  ASSERT_TRUE(waitFor([this] { return !shell->pipeline().state().responseText.empty(); }));
+  EXPECT_EQ(failure.title, QStringLiteral("未能获取数据"));
+  EXPECT_TRUE(failure.text.contains(QString::fromStdString(
+      "服务器 https://" + server() + "：证书不受信任（自签名证书）。证书主题 CN=localhost")))
+      << failure.text.toStdString();
+  EXPECT_TRUE(failure.text.contains(QString::fromStdString("SHA-256 指纹 " + fingerprint)));
+  EXPECT_EQ(question.title, QStringLiteral("证书"));
+  EXPECT_EQ(question.icon, QMessageBox::Warning);
+  EXPECT_TRUE(question.text.startsWith(QString::fromStdString("服务器 " + server())));
+  EXPECT_TRUE(question.text.contains(QString::fromStdString(fingerprint.substr(0, 47))));
+  EXPECT_TRUE(question.text.contains(QString::fromStdString(fingerprint.substr(48))));
+  // Written at once, not only at exit.
+  EXPECT_NE(settingsText().find("[TrustedCertificates]\n" + server() + "=" + fingerprint + "\n"),
+            std::string::npos)
+      << settingsText();
+  shell.reset();
+
+  // Another certificate is pinned for the server now.
+  const std::string before =
+      sample::sha256Fingerprint(sample::makeSelfSignedIdentity().certificate.get());
+  startAgainstService("[TrustedCertificates]\n" + server() + "=" + before + "\n");
+  answers.then(pressOnBox(QMessageBox::Ok, &failure))
+      .then(pressOnQuestion(kKeepRefusingButton, &question));
+  child<QPushButton>(QStringLiteral("获取按钮"))->click();
+  ASSERT_TRUE(waitFor([&] { return answers.pending() == 0; }));
+  EXPECT_TRUE(failure.text.contains(QStringLiteral("证书与此前信任的不同")))
+      << failure.text.toStdString();
+  EXPECT_EQ(question.icon, QMessageBox::Critical);
+  EXPECT_TRUE(question.text.contains(
+      QString::fromStdString("此前信任的 SHA-256 指纹\n" + before.substr(0, 47) + "\n")));
+  EXPECT_TRUE(shell->pipeline().state().responseText.empty());
+  EXPECT_NE(settingsText().find(server() + "=" + before + "\n"), std::string::npos);
+  EXPECT_EQ(settingsText().find(fingerprint), std::string::npos);
 }
 
 }  // namespace

@@ -41,17 +41,28 @@ inline std::string dayText(sys_days day, const char* separator) {
   return text;
 }
 
+// The service as it was when the summary above was taken: its days did not
+// warm from year to year yet.
+inline sample::ServiceConfig unwarmedService() {
+  sample::ServiceConfig config;
+  config.warmingPerDecadeC = 0;
+  return config;
+}
+
 // A past day's answer as the service gives it.
 inline std::string pastDay(const char* station, sys_days day) {
   const auto asked = std::chrono::sys_days(std::chrono::year(2024) / std::chrono::March / 1);
-  return sample::answerWeatherQuery({}, {station, "history", "demo", dayText(day, "-")}, asked)
+  return sample::answerWeatherQuery(unwarmedService(),
+                                    {station, "history", "demo", dayText(day, "-")}, asked)
       .body;
 }
 
 // A current day's answer as fetched at the Beijing time `clock` of that day.
 inline std::string currentDay(const char* station, sys_days day, std::chrono::minutes clock) {
   const auto fetched = day + clock - 8h;  // Beijing is eight hours ahead
-  return sample::answerWeatherQuery({}, {station, "today", "demo", std::nullopt}, fetched).body;
+  return sample::answerWeatherQuery(unwarmedService(), {station, "today", "demo", std::nullopt},
+                                    fetched)
+      .body;
 }
 
 inline void put(const std::filesystem::path& root, const std::string& name, std::string_view bytes,
@@ -76,8 +87,10 @@ inline std::string undated(std::string answer) {
 
 }  // namespace generated
 
+// Found from the test data folder: __FILE__ may be relative to the build.
 inline std::filesystem::path generatedArchiveSummary() {
-  return std::filesystem::path(__FILE__).parent_path() / "generated_archive_summary.csv";
+  return std::filesystem::path(SKYRILL_TEST_DATA_DIR).parent_path() / "archive" /
+         "generated_archive_summary.csv";
 }
 
 // Writes the archive into `root`.

@@ -3,6 +3,7 @@
 #include "core/answer_check.h"
 #include "json/json_document.h"
 #include "net/data_service.h"
+#include "pinned_https.h"
 #include "raw_server.h"
 #include "server_thread.h"
 #include "weather_routes.h"
@@ -12,15 +13,15 @@ namespace {
 
 using sample::ServerThread;
 
-// The sample service over HTTP and HTTPS on free ports.
+// The sample service over HTTP and HTTPS on free ports, its certificate pinned.
 class SampleServiceRequests : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (ServerThread* listener : {&http_, &https_}) {
+    for (ServerThread* listener : {&http_, &https_.listener}) {
       sample::addWeatherRoutes(listener->server(), {}, false);
     }
     httpBase_ = "http://127.0.0.1:" + std::to_string(http_.start("127.0.0.1", 0));
-    httpsBase_ = "https://127.0.0.1:" + std::to_string(https_.start("127.0.0.1", 0));
+    httpsBase_ = "https://127.0.0.1:" + std::to_string(https_.start());
   }
 
   static QueryRequest request(QueryMode mode, std::string station = "58453",
@@ -35,15 +36,19 @@ class SampleServiceRequests : public ::testing::Test {
     return result;
   }
 
-  static AnswerCheck outcomeOf(const std::string& base, const QueryRequest& query) {
-    const std::string text = decodeAnswer(DataService(base).fetch(query).bytes);
+  DataService service(const std::string& base) const {
+    return DataService(base, {}, &https_.trust);
+  }
+
+  AnswerCheck outcomeOf(const std::string& base, const QueryRequest& query) const {
+    const std::string text = decodeAnswer(service(base).fetch(query).bytes);
     JsonDocument document;
     const bool parsed = document.parse(text);
     return checkAnswer(text, parsed, document, recordPrefix(query.mode)).outcome;
   }
 
   ServerThread http_{std::make_unique<httplib::Server>()};
-  ServerThread https_{sample::makeHttpsServer()};
+  testing::PinnedHttps https_;
   std::string httpBase_;
   std::string httpsBase_;
 };
@@ -59,7 +64,7 @@ TEST_F(SampleServiceRequests, eachAnswerCheckOutcomeIsReachedOverHttpAndHttps) {
       {request(QueryMode::History, "58453", "wrong"), AnswerCheck::NotJson},
       {request(QueryMode::Today, "58453", ""), AnswerCheck::NotJson},
       {request(QueryMode::History, "05845"), AnswerCheck::ServiceError},
-      {request(QueryMode::History, "58453", "demo", "2012"), AnswerCheck::NoRecords},
+      {request(QueryMode::History, "58453", "demo", "1990"), AnswerCheck::NoRecords},
   };
   for (const std::string& base : {httpBase_, httpsBase_}) {
     for (const Case& c : cases) {
@@ -89,9 +94,77 @@ TEST_F(SampleServiceRequests, refusalsCarryANoteOnWhatWentWrong) {
        "服务器 " + unreachable + "：连接被拒绝。"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(DataService(c.base).fetch(c.request).note, c.note)
-        << c.base << " " << c.request.apiKey;
+    EXPECT_EQ(service(c.base).fetch(c.request).note, c.note) << c.base << " " << c.request.apiKey;
   }
+}
+
+// A hint set on the service follows a failure at the server, and only
+// there: not a refusal the service was reached for, nor a proxy's failure.
+TEST_F(SampleServiceRequests, theFailureHintFollowsFailuresAtTheServer) {
+  const std::string unreachable = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  const std::string hint = "（可在“数据 → 服务器…”中更改。）";
+  QueryRequest viaDeadProxy = request(QueryMode::History);
+  viaDeadProxy.proxyEnabled = true;
+  viaDeadProxy.proxyAddress = unreachable.substr(7);
+  const struct {
+    std::string base;
+    QueryRequest request;
+    bool hinted;
+  } cases[] = {
+      {unreachable, request(QueryMode::History), true},
+      {httpBase_, request(QueryMode::History, "58453", "wrong"), true},  // HTTP 403
+      {httpBase_, request(QueryMode::History), false},
+      {httpBase_, request(QueryMode::History, "58453", ""), false},  // the key note
+      {httpBase_, viaDeadProxy, false},
+  };
+  for (const auto& c : cases) {
+    DataService service(c.base);
+    service.setServerFailureHint(hint);
+    const std::string note = service.fetch(c.request).note;
+    EXPECT_EQ(note.ends_with(hint), c.hinted) << c.base << " " << note;
+  }
+}
+
+// One request of a day, told in a line: the day that came, or what did not.
+TEST_F(SampleServiceRequests, aProbeSaysWhatTheServiceAnswered) {
+  const std::string unreachable = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  const struct {
+    std::string base;
+    QueryRequest request;
+    std::string line;
+  } cases[] = {
+      {httpBase_, request(QueryMode::History),
+       "数据服务 " + httpBase_ + "：连接成功，收到 柯桥 58453 2019-07-05 的 24 条记录。"},
+      {httpsBase_, request(QueryMode::History, "58453", "wrong"),
+       "数据服务：服务器 " + httpsBase_ + "：HTTP 403：密钥可能无效。"},
+      {httpBase_, request(QueryMode::History, "58453", ""),
+       "数据服务 " + httpBase_ + "：已连接，但" + missingKeyNote()},
+      {httpBase_, request(QueryMode::History, "05845"),
+       "数据服务 " + httpBase_ + "：已连接，但服务答复错误：站点不存在。"},
+      {httpBase_, request(QueryMode::History, "58453", "demo", "1990"),
+       "数据服务 " + httpBase_ + "：已连接，但答复中没有记录（日期或站号可能不被记录）。"},
+      {unreachable, request(QueryMode::History),
+       "数据服务：服务器 " + unreachable + "：连接被拒绝。"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(probeDataService(c.base, c.request, nullptr, {}, &https_.trust), c.line) << c.base;
+  }
+}
+
+TEST(BaseAddress, anAddressNeedsAWebSchemeAndAHost) {
+  const struct {
+    const char* address;
+    const char* problem;
+  } cases[] = {
+      {"http://127.0.0.1:8765", ""},
+      {"HTTPS://weather.example/api", ""},
+      {"ftp://host", "地址须以 http:// 或 https:// 开头"},
+      {"127.0.0.1:8765", "地址须以 http:// 或 https:// 开头"},
+      {"http://", "地址中没有主机名"},
+      {"http://host/a b", "地址中不能有空格或控制字符"},
+      {"http://host\n[Api]", "地址中不能有空格或控制字符"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(baseAddressProblem(c.address), c.problem) << c.address;
 }
 
 TEST_F(SampleServiceRequests, proxyIsUsedOnlyWhenEnabledAndGiven) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <regex>
 
+#include "net/certificate_trust.h"
 #include "net/web_client.h"
 #include "tests/store/temp_folder.h"
 
@@ -59,22 +60,36 @@ class ServiceProcess {
 
 int portIn(const std::string& line, const std::string& scheme) {
   std::smatch match;
-  const std::regex pattern("serving " + scheme + "://127\\.0\\.0\\.1:(\\d+)\n");
+  const std::regex pattern("serving " + scheme + "://127\\.0\\.0\\.1:(\\d+)( .*)?\n");
   return std::regex_match(line, match, pattern) ? std::stoi(match[1]) : -1;
+}
+
+// The fingerprint of the certificate the line of an HTTPS listener names.
+std::string certificateIn(const std::string& line) {
+  std::smatch match;
+  const std::regex pattern(".* certificate SHA-256 ([0-9A-F:]{95})\n");
+  return std::regex_match(line, match, pattern) ? match[1].str() : std::string();
 }
 
 TEST(SampleServiceProcess, servesBothSchemesLogsRequestsAndStopsCleanly) {
   for (const int signal : {SIGTERM, SIGINT}) {
     ServiceProcess service({"--port", "0", "--https-port", "0", "--key", "k1"});
     const int httpPort = portIn(service.nextLine(), "http");
-    const int httpsPort = portIn(service.nextLine(), "https");
+    const std::string httpsLine = service.nextLine();
+    const int httpsPort = portIn(httpsLine, "https");
     ASSERT_GT(httpPort, 0);
     ASSERT_GT(httpsPort, 0);
+    // The certificate it names is the one it shows.
+    CertificateTrust trust;
+    ASSERT_TRUE(trust.pin(serverName("127.0.0.1", httpsPort), certificateIn(httpsLine)))
+        << httpsLine;
     const std::string path = "/api/weather/58453/history/?key=k1&date=2019-7-5";
     const std::string plain =
         WebClient().request("http://127.0.0.1:" + std::to_string(httpPort) + path);
     EXPECT_TRUE(plain.starts_with("{\"date\":\"2019-07-05\""));
-    EXPECT_EQ(WebClient().request("https://127.0.0.1:" + std::to_string(httpsPort) + path), plain);
+    EXPECT_EQ(
+        WebClient({}, &trust).request("https://127.0.0.1:" + std::to_string(httpsPort) + path),
+        plain);
     EXPECT_EQ(service.nextLine(), "GET /api/weather/58453/history/ date=2019-7-5 -> 200, " +
                                       std::to_string(plain.size()) + " bytes\n");
     const int status = service.stop(signal);
@@ -103,6 +118,32 @@ TEST(SampleServiceProcess, dataFolderThatCannotBeReadIsAUsageError) {
               "skyrill-sample-service: not a readable folder: " + dataDir.string() + "\n");
     const int status = service.stop();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << dataDir << " " << status;
+  }
+}
+
+// --warming sets how the days warm: without it a day of 2019 is warmer than
+// with none, a day of mid-2006 the same; a warming that is no number from
+// -1 to 1 is a usage error.
+TEST(SampleServiceProcess, warmingIsChosenOrRefused) {
+  const auto dayFrom = [](ServiceProcess& service, const char* date) {
+    const int port = portIn(service.nextLine(), "http");
+    return WebClient().request("http://127.0.0.1:" + std::to_string(port) +
+                               "/api/weather/58453/history/?key=demo&date=" + date);
+  };
+  for (const auto& [date, alike] : {std::pair{"2019-7-5", false}, std::pair{"2006-7-1", true}}) {
+    ServiceProcess warming({"--port", "0"});
+    ServiceProcess still({"--port", "0", "--warming", "0"});
+    const std::string warmed = dayFrom(warming, date);
+    EXPECT_TRUE(warmed.starts_with("{\"date\":")) << warmed;
+    EXPECT_EQ(warmed == dayFrom(still, date), alike) << date;
+  }
+  for (const char* bad : {"abc", "2", "0.3x", "nan"}) {
+    ServiceProcess service({"--port", "0", "--warming", bad});
+    EXPECT_EQ(service.nextLine(), std::string("skyrill-sample-service: --warming takes degrees a "
+                                              "decade from -1 to 1, not ") +
+                                      bad + "\n");
+    const int status = service.stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << bad << " " << status;
   }
 }
 

@@ -80,8 +80,8 @@ TEST(SampleService, refusalsAndEmptyDays) {
       {"history", "2019-7", "58453", "demo", 400, R"({"error":"日期格式错误"})"},
       {"history", "2019-2-29", "58453", "demo", 400, R"({"error":"日期格式错误"})"},
       {"history", "2019-x-5", "58453", "demo", 400, R"({"error":"日期格式错误"})"},
-      {"history", "2012-12-31", "58453", "demo", 200, R"({"res":[]})"},
-      {"history2", "2003-12-31", "58453", "demo", 200, R"({"res":[]})"},
+      {"history", "1990-12-31", "58453", "demo", 200, R"({"res":[]})"},
+      {"history2", "1990-12-31", "58453", "demo", 200, R"({"res":[]})"},
       {"history", "2020-7-21", "58453", "demo", 200, R"({"res":[]})"},
   };
   for (const Case& c : cases) {
@@ -95,8 +95,9 @@ TEST(SampleService, refusalsAndEmptyDays) {
       EXPECT_TRUE(reply.body.starts_with("<!DOCTYPE html>"));
     }
   }
-  EXPECT_EQ(ordered_json::parse(ask("history", "2013-1-1").body)["res"].size(), 24u);
-  EXPECT_EQ(ordered_json::parse(ask("history2", "2004-1-1").body)["res"].size(), 24u);
+  // Both sources begin on 1991-01-01.
+  EXPECT_EQ(ordered_json::parse(ask("history", "1991-1-1").body)["res"].size(), 24u);
+  EXPECT_EQ(ordered_json::parse(ask("history2", "1991-1-1").body)["res"].size(), 24u);
 }
 
 TEST(SampleService, acceptsOnlyTheConfiguredKeys) {
@@ -180,6 +181,35 @@ TEST(SampleDay, valuesArePlausibleAndTheWeatherVaries) {
   EXPECT_GT(survey.missing, 0);
   EXPECT_GT(survey.corrections, 0);
   EXPECT_LT(survey.missing, survey.records / 10);
+}
+
+// The mean temperature of every third day of five years, from 1991 or 2016.
+double fiveYearMeanC(int firstYear, double warmingPerDecadeC) {
+  double sum = 0;
+  int count = 0;
+  const sys_days first = year(firstYear) / January / 1;
+  for (sys_days day = first; day < first + days(5 * 365); day += days(3)) {
+    for (const auto& record : sampleRecords("54511", day, 24, warmingPerDecadeC)) {
+      if (!record.contains("T") || !record["T"].is_number()) continue;
+      sum += record["T"].get<double>();
+      ++count;
+    }
+  }
+  return sum / count;
+}
+
+// Each year's days are its own, and the climate warms slowly: by the
+// warming asked for between 1991-1995 and 2016-2020 (2.5 decades), not at all
+// without it; the days of mid-2006 stay as they are.
+TEST(SampleDay, daysVaryFromYearToYearAndWarmSlowly) {
+  EXPECT_NE(sampleRecords("54511", sys_days(2019y / July / 5), 24),
+            sampleRecords("54511", sys_days(2020y / July / 5), 24));
+  const double warmed =
+      fiveYearMeanC(2016, kWarmingPerDecadeC) - fiveYearMeanC(1991, kWarmingPerDecadeC);
+  EXPECT_NEAR(warmed, 2.5 * kWarmingPerDecadeC, 0.25);
+  EXPECT_NEAR(fiveYearMeanC(2016, 0) - fiveYearMeanC(1991, 0), 0, 0.25);
+  const sys_days middle = 2006y / July / 1;
+  EXPECT_EQ(sampleRecords("54511", middle, 24, 0), sampleRecords("54511", middle, 24, 0.3));
 }
 
 TEST(SampleDay, stationsAndNames) {

@@ -138,7 +138,9 @@ TEST(Settings, activateIsReadOnlyWithAnAddress) {
   EXPECT_FALSE(loadSettings(path).proxyEnabled);
 }
 
-TEST(Settings, serverAndDirectoryAreReadAndNeverWritten) {
+// The addresses are written only once changed in the program: a file never
+// set by hand does not gain the keys, and a hand-set one keeps its own.
+TEST(Settings, serverAndDirectoryAreWrittenOnlyWhenChanged) {
   TempFolder folder;
   const auto path = folder / "Stormbook.ini";
   writeBytes(path,
@@ -147,11 +149,67 @@ TEST(Settings, serverAndDirectoryAreReadAndNeverWritten) {
   Settings s = loadSettings(path);
   EXPECT_EQ(s.serverAddress, "https://example.test:8443");
   EXPECT_EQ(s.directoryAddress, "http://127.0.0.1:8765");
-  s.serverAddress = "changed";
-  s.directoryAddress = "changed";
+  s.serverAddress = "unchanged by the program";
+  s.directoryAddress = "unchanged by the program";
   ASSERT_TRUE(saveSettings(path, s));
   EXPECT_EQ(loadSettings(path).serverAddress, "https://example.test:8443");
   EXPECT_EQ(loadSettings(path).directoryAddress, "http://127.0.0.1:8765");
+
+  s.serverAddress = " http://192.0.2.7:8080";
+  s.serverAddressChanged = true;
+  ASSERT_TRUE(saveSettings(path, s));
+  // Quoted like the key, in the line the key had.
+  EXPECT_NE(readBytes(path).find("server = \" http://192.0.2.7:8080\"\r\n"), std::string::npos)
+      << readBytes(path);
+  EXPECT_EQ(loadSettings(path).serverAddress, " http://192.0.2.7:8080");
+  EXPECT_EQ(loadSettings(path).directoryAddress, "http://127.0.0.1:8765");
+
+  // Emptied, the key stays with an empty value: the built-in address again.
+  s.directoryAddress.clear();
+  s.directoryAddressChanged = true;
+  ASSERT_TRUE(saveSettings(path, s));
+  EXPECT_EQ(loadSettings(path).directoryAddress, "");
+
+  const auto fresh = folder / "fresh.ini";
+  ASSERT_TRUE(saveSettings(fresh, Settings{}));
+  EXPECT_EQ(readBytes(fresh).find("Server"), std::string::npos);
+  EXPECT_EQ(readBytes(fresh).find("Directory"), std::string::npos);
+}
+
+// Trusted certificates are added one at a time and survive the saves of the
+// eight settings; the unsafe switch is read only.
+TEST(Settings, trustedCertificatesAndTheUnsafeSwitch) {
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path,
+             "[Stormbook]\r\nSite=50953\r\n"
+             "[TrustedCertificates]\r\n; a note = not a server\r\nsvc.example:443 = AA:BB\r\n"
+             "SVC.example:443=CC\r\n"
+             "[unsafe]\r\nAcceptAnyCertificate=1\r\n");
+  Settings s = loadSettings(path);
+  EXPECT_EQ(s.trustedCertificates,
+            (std::map<std::string, std::string>{{"svc.example:443", "AA:BB"}}));
+  EXPECT_TRUE(s.acceptAnyCertificate);
+
+  ASSERT_TRUE(saveTrustedCertificate(path, "127.0.0.1:8766", "01:02"));
+  ASSERT_TRUE(saveTrustedCertificate(path, "svc.example:443", "DD:EE"));
+  s.stationNumber = "58453";
+  s.trustedCertificates.clear();
+  s.acceptAnyCertificate = false;
+  ASSERT_TRUE(saveSettings(path, s));
+  const Settings loaded = loadSettings(path);
+  EXPECT_EQ(loaded.stationNumber, "58453");
+  EXPECT_EQ(loaded.trustedCertificates,
+            (std::map<std::string, std::string>{{"127.0.0.1:8766", "01:02"},
+                                                {"svc.example:443", "DD:EE"}}));
+  EXPECT_TRUE(loaded.acceptAnyCertificate);
+  EXPECT_NE(readBytes(path).find("; a note = not a server\r\n"), std::string::npos);
+
+  // Into a file that does not exist yet, and never over one that cannot be read.
+  EXPECT_TRUE(saveTrustedCertificate(folder / "new.ini", "h:1", "01"));
+  EXPECT_EQ(loadSettings(folder / "new.ini").trustedCertificates.at("h:1"), "01");
+  EXPECT_FALSE(loadSettings(folder / "new.ini").acceptAnyCertificate);
+  EXPECT_FALSE(saveTrustedCertificate(folder.path(), "h:1", "01"));
 }
 
 TEST(Settings, saveKeepsForeignLinesAndTheFileLineEnds) {

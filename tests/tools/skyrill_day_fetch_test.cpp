@@ -71,14 +71,17 @@ TEST_F(SkyrillDayFetch, refusalsOfTheServiceGiveTheirMessages) {
       {"--station 58453 --today --key wrong",
        "获取失败！可能的原因：\n1. 获取数据时数据源需要提供密钥"},
       {"--station 05845 --today --key demo", "获取失败！错误报告：\n"},
-      {"--station 58453 --date 2012-7-5 --key demo", "获取失败！可能由以下几种原因造成："},
-      {"--station 58453 --date 2005-7-5 --advanced --key demo", ""},
+      {"--station 58453 --date 1990-12-31 --key demo", "获取失败！可能由以下几种原因造成："},
+      {"--station 58453 --date 1990-12-31 --advanced --key demo",
+       "获取失败！可能由以下几种原因造成："},
+      {"--station 58453 --date 1991-1-1 --key demo", ""},
+      {"--station 58453 --date 1991-1-1 --advanced --key demo", ""},
   };
   for (const Case& c : cases) {
     std::string out, err;
     const int status = run(c.args + " --server " + base_, out, err);
     if (c.messageStart.empty()) {
-      EXPECT_EQ(status, 0) << c.args << err;  // the advanced source reaches back to 2004
+      EXPECT_EQ(status, 0) << c.args << err;  // both sources reach back to 1991
       continue;
     }
     EXPECT_EQ(status, 1) << c.args;

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "store/whole_file.h"
+#include "tests/archive/climate_archive.h"
+#include "tests/archive/climate_model.h"
 #include "tests/archive/generated_archive.h"
 #include "tests/store/temp_folder.h"
 #include "tests/tools/run_program.h"
@@ -106,10 +109,14 @@ TEST_F(SkyrillSummary, writesTheCsvFileAndTheChartInBothFormats) {
       continue;
     }
     EXPECT_NE(picture.find("<svg"), std::string::npos);
+    // Three days of one year give no normals and no records.
     for (const char* text : {">郑州 57083　2019-07-01 至 2019-07-10</text>", ">气温 (", ">降水量 (",
-                             ">日期</text>", ">能见度</text>", ">07-01</text>", ">07-11</text>"}) {
-      EXPECT_EQ(picture.find(text) != std::string::npos, std::string(text) != ">07-11</text>")
-          << text;
+                             ">日期</text>", ">能见度</text>", ">07-01</text>", ">07-11</text>",
+                             ">常年值</text>", ">最高纪录</text>"}) {
+      const bool absent = std::string(text) == ">07-11</text>" ||
+                          std::string(text) == ">常年值</text>" ||
+                          std::string(text) == ">最高纪录</text>";
+      EXPECT_EQ(picture.find(text) != std::string::npos, !absent) << text;
     }
   }
 }
@@ -244,12 +251,112 @@ TEST(SkyrillSummaryOfGeneratedArchive, writesTheBytesOfTheSummaryBeforeItStreame
   }
 }
 
+// The climate table and one calendar day over four years with holes, as a
+// model of the rules written apart computes them from the tool's own rows of
+// the days; to standard output or a file.
+TEST(SkyrillSummaryClimate, tablesMatchAModelOfTheRulesOverTheDailyRows) {
+  namespace model = skyrill::testing::climate_model;
+  skyrill::testing::TempFolder folder;
+  const fs::path archive = folder / "archive";
+  skyrill::testing::makeClimateArchive(archive);
+  const std::string station = std::string(" --station ") + skyrill::testing::kClimateStation;
+  const auto summary = [&](const std::string& args) {
+    return skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM,
+                                        archive.string() + station + " " + args);
+  };
+  const Outcome days = summary("");
+  const auto modelDays = model::daysOfSummary(days.out);
+  ASSERT_GT(modelDays.size(), 1400u);
+
+  const fs::path csv = folder / "climate.csv";
+  const struct {
+    std::string args;
+    std::string expected;
+    int status;  // 1 when the file that is no day is among the days read
+  } cases[] = {
+      {"--climate", model::climateCsv(modelDays), 1},
+      {"--climate --threads 1 --csv " + csv.string(), model::climateCsv(modelDays), 1},
+      {"--on 02-29", model::sameDayCsv(modelDays, 229), 0},
+      {"--on 1-12 --csv " + csv.string(), model::sameDayCsv(modelDays, 112), 0},
+      {"--on 02-10", model::sameDayCsv(modelDays, 210), 1},
+  };
+  for (const auto& c : cases) {
+    fs::remove(csv);
+    const Outcome outcome = summary(c.args);
+    const bool toFile = c.args.find("--csv") != std::string::npos;
+    EXPECT_EQ(toFile ? readAll(csv) : outcome.out, c.expected) << c.args;
+    EXPECT_EQ(toFile, outcome.out.empty()) << c.args;
+    EXPECT_EQ(outcome.status, c.status) << c.args << "\n" << outcome.err;
+    EXPECT_EQ(outcome.err.find("0_54511_0_20190210.json:\n") != std::string::npos, c.status == 1)
+        << c.args;
+  }
+
+  // Within a period the months cut off at its ends lack days.
+  const Outcome period = summary("--climate --from 2018-01-15 --to 2019-12-31");
+  std::map<int, model::Day> periodDays;
+  for (const auto& [date, day] : modelDays) {
+    if (date >= 20180115) periodDays[date] = day;
+  }
+  EXPECT_EQ(period.out, model::climateCsv(periodDays));
+}
+
+// The chart of a period takes the normals and records from every year: the
+// band and the marks show; the table stays the period's, byte for byte, and
+// a file outside the period that cannot be read is no concern of its.
+TEST(SkyrillSummaryClimate, theChartOfAPeriodDrawsTheNormalsOfEveryYear) {
+  skyrill::testing::TempFolder folder;
+  const fs::path archive = folder / "archive";
+  skyrill::testing::makeClimateArchive(archive);
+  const std::string period = archive.string() + " --station " + skyrill::testing::kClimateStation +
+                             " --from 2018-06-01 --to 2018-12-31";
+  const Outcome table = skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, period);
+  EXPECT_EQ(table.status, 0) << table.err;
+  const fs::path chart = folder / "chart.svg";
+  const Outcome charted =
+      skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, period + " --chart " + chart.string());
+  EXPECT_EQ(charted.status, 0) << charted.err;
+  EXPECT_EQ(charted.err.find("20190210"), std::string::npos) << charted.err;
+  EXPECT_EQ(charted.out, table.out);
+  const std::string picture = readAll(chart);
+  for (const char* text : {">常年值</text>", ">最高纪录</text>", ">降水纪录</text>"})
+    EXPECT_NE(picture.find(text), std::string::npos) << text;
+}
+
+TEST(SkyrillSummaryClimate, aStationWithoutDaysEndsWith1AndAMessage) {
+  const std::string day = (kDayData / "0_57083_0_20190705.json").string();
+  const struct {
+    std::string args;
+    std::string message;
+  } cases[] = {
+      {"--station 54511 --climate", "no saved day of station 54511\n"},
+      {"--station 57083 --on 07-06", "no saved day of station 57083 on 07-06\n"},
+      {"--station 57083 --climate --from 2020-01-01",
+       "no saved day of station 57083 from 2020-01-01\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome =
+        skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, day + " " + c.args);
+    EXPECT_EQ(outcome.status, 1) << c.args;
+    EXPECT_EQ(outcome.out, "") << c.args;
+    EXPECT_EQ(outcome.err, "skyrill-summary: " + c.message) << c.args;
+  }
+  const Outcome found =
+      skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, day + " --station 57083 --on 07-05");
+  EXPECT_EQ(found.status, 0) << found.err;
+  EXPECT_NE(found.out.find("\r\n2019,2019-07-05,"), std::string::npos) << found.out;
+}
+
 TEST(SkyrillSummaryUsage, badCommandLinesExitWith2) {
   const std::string day = (kDayData / "0_57083_0_20190705.json").string();
   for (const std::string& args :
        {std::string(""), "--bogus " + day, "--from 2019-13-01 " + day, "--to 2019-2-30 " + day,
         "--from 20190706 --to 20190705 " + day, "--threads 0 " + day, std::string("--csv"),
-        std::string("/no/such/folder")}) {
+        std::string("/no/such/folder"), "--climate " + day, "--on 07-05 " + day,
+        "--station 57083 --climate --chart c.png " + day,
+        "--station 57083 --on 07-05 --chart c.png " + day,
+        "--station 57083 --climate --on 07-05 " + day, "--station 57083 --on 02-30 " + day,
+        "--station 57083 --on 13-01 " + day, "--station 57083 --on 0705 " + day,
+        "--station 57083 --on= " + day}) {
     const Outcome outcome = skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, args);
     EXPECT_EQ(outcome.status, 2) << args;
     EXPECT_EQ(outcome.out, "") << args;

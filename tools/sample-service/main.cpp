@@ -29,17 +29,25 @@ Answers /api/weather/{station}/history/?key=K&date=Y-M-D and
 with synthetic hourly observations, and /rest/province and
 /rest/province/{code} with the bundled station directory.
 
+Both sources have days from 1991-01-01 on: an earlier day, like a day after
+today, is answered {"res":[]}, as the real service answers a day it holds no
+records of. The days vary from year to year and warm slowly (see --warming).
+
 Options:
   --host ADDRESS     address to listen on (default 127.0.0.1)
   --port N           HTTP port (default 8765; 0 picks a free port)
   --no-http          do not serve plain HTTP
   --https-port N     also serve HTTPS on port N (0 picks a free port)
-  --cert FILE        PEM certificate for HTTPS (default: a self-signed one made at start)
+  --cert FILE        PEM certificate for HTTPS (default: a self-signed one made at
+                     start); its SHA-256 fingerprint is shown with the address
   --cert-key FILE    PEM private key of --cert
   --key KEY          an accepted API key; may be repeated (default: demo)
   --data-dir DIR     serve saved observation files from the readable folder
                      DIR, named like 0_58453_0_20200720.json, in place of
                      synthesized days
+  --warming C        how much the synthetic climate warms, in degrees Celsius
+                     a decade (default 0.3; 0 keeps every year alike); the
+                     temperatures of mid-2006 stay as they are
   --fault NAME       spoil every weather answer, for trying out clients:
                      close-mid-body, drip, stall, 500, huge-body,
                      invalid-utf8, redirect-loop or redirect-other-host
@@ -76,12 +84,19 @@ std::optional<int> portNumber(const std::string& text) {
   return static_cast<int>(port);
 }
 
+std::optional<double> warmingNumber(const std::string& text) {
+  char* end = nullptr;
+  const double warming = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(warming >= -1 && warming <= 1)) return std::nullopt;
+  return warming;
+}
+
 // The command line as given, before its values are checked.
 struct Arguments {
   bool help = false;
   bool version = false;
   bool noHttp = false;
-  std::string host, port, httpsPort, dataDir, fault;
+  std::string host, port, httpsPort, dataDir, fault, warming;
   std::vector<std::string> keys;
 };
 
@@ -115,6 +130,14 @@ bool readOptions(const Arguments& given, Options& options, std::string& error) {
     }
     options.config.dataDir = given.dataDir;
   }
+  if (!given.warming.empty()) {
+    const auto warming = warmingNumber(given.warming);
+    if (!warming) {
+      error = "--warming takes degrees a decade from -1 to 1, not " + given.warming;
+      return false;
+    }
+    options.config.warmingPerDecadeC = *warming;
+  }
   if (!given.fault.empty()) {
     const auto fault = faultNamed(given.fault);
     if (!fault) {
@@ -131,8 +154,10 @@ TlsIdentity tlsIdentity(const Options& options) {
   return loadIdentity(options.certPath, options.certKeyPath);
 }
 
-// Starts one listener; false with a message when it cannot.
-bool startListener(ServerThread& listener, const Options& options, int port, const char* scheme) {
+// Starts one listener; false with a message when it cannot. `certificate`
+// is said after the address, so that clients can pin it.
+bool startListener(ServerThread& listener, const Options& options, int port, const char* scheme,
+                   const std::string& certificate = {}) {
   if (!listener.server().is_valid()) {
     std::fprintf(stderr, "cannot set up the %s server\n", scheme);
     return false;
@@ -144,7 +169,8 @@ bool startListener(ServerThread& listener, const Options& options, int port, con
     std::fprintf(stderr, "cannot listen on %s:%d\n", options.host.c_str(), port);
     return false;
   }
-  std::fprintf(stderr, "serving %s://%s:%d\n", scheme, options.host.c_str(), bound);
+  std::fprintf(stderr, "serving %s://%s:%d%s\n", scheme, options.host.c_str(), bound,
+               certificate.empty() ? "" : (" certificate SHA-256 " + certificate).c_str());
   return true;
 }
 
@@ -179,6 +205,7 @@ int main(int argc, char** argv) {
                         .values("--key", given.keys)
                         .value("--data-dir", given.dataDir)
                         .value("--fault", given.fault)
+                        .value("--warming", given.warming)
                         .parse(std::vector<std::string>(argv + 1, argv + argc), error);
   if (read && given.help) {
     std::fputs(kUsage, stdout);
@@ -206,7 +233,9 @@ int main(int argc, char** argv) {
     }
     listeners.push_back(std::make_unique<ServerThread>(
         std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get())));
-    if (!startListener(*listeners.back(), options, *options.httpsPort, "https")) return 1;
+    if (!startListener(*listeners.back(), options, *options.httpsPort, "https",
+                       sha256Fingerprint(identity.certificate.get())))
+      return 1;
   }
 
   int signal = 0;

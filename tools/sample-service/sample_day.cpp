@@ -214,13 +214,20 @@ void addIrregularities(ordered_json& record, Random& random) {
   }
 }
 
+// The warming of a day since the middle of 2006, the middle of the normal
+// period 1991-2020: below 0 before it.
+double warmingC(std::chrono::sys_days day, double perDecadeC) {
+  constexpr std::chrono::sys_days kMiddle{std::chrono::year(2006) / std::chrono::July / 1};
+  return perDecadeC * static_cast<double>((day - kMiddle).count()) / (3652.5);
+}
+
 ordered_json hourlyRecord(std::string_view station, std::chrono::sys_days day,
-                          const DayWeather& weather, double& snowDepthCm, int hour) {
+                          const DayWeather& weather, double warmC, double& snowDepthCm, int hour) {
   Random random(seedOf(station, day, hour + 1));
   const double phase = std::cos(2 * std::numbers::pi * (hour - 14) / 24);  // 1 at 14:00
   const bool wetHour = hour >= weather.wetFromHour && hour < weather.wetToHour;
-  const double temperatureC =
-      weather.meanTemperatureC + weather.temperatureRangeC / 2 * phase + random.uniform(-0.4, 0.4);
+  const double temperatureC = weather.meanTemperatureC + warmC +
+                              weather.temperatureRangeC / 2 * phase + random.uniform(-0.4, 0.4);
   const double humidity = weather.sky == Sky::Fog && hour < 10
                               ? random.uniform(96, 100)
                               : weather.humidityPercent - 12 * phase + random.uniform(-3, 3);
@@ -258,12 +265,13 @@ std::string stationName(std::string_view station) {
 }
 
 ordered_json sampleRecords(std::string_view station, std::chrono::sys_days beijingDay,
-                           int hourCount) {
+                           int hourCount, double warmingPerDecadeC) {
   const DayWeather weather = dayWeather(station, beijingDay);
+  const double warmC = warmingC(beijingDay, warmingPerDecadeC);
   double snowDepthCm = weather.snowDepthCm;
   ordered_json records = ordered_json::array();
   for (int hour = 0; hour < std::clamp(hourCount, 0, 24); ++hour) {
-    records.push_back(hourlyRecord(station, beijingDay, weather, snowDepthCm, hour));
+    records.push_back(hourlyRecord(station, beijingDay, weather, warmC, snowDepthCm, hour));
   }
   return records;
 }

@@ -36,12 +36,6 @@ std::optional<Endpoint> parseEndpoint(std::string_view name) {
   return std::nullopt;
 }
 
-// The first day each source has records for.
-sys_days firstDay(const Endpoint& endpoint) {
-  using namespace std::chrono;
-  return sys_days(year(endpoint.advanced ? 2004 : 2013) / January / 1);
-}
-
 std::optional<unsigned> parseNumber(std::string_view text) {
   unsigned number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
@@ -148,10 +142,11 @@ ServiceReply historyAnswer(const ServiceConfig& config, const WeatherQuery& quer
   if (auto saved = savedDay(config.dataDir, fileName)) return {200, std::string(kJsonType), *saved};
   if (!isKnownStation(query.station)) return jsonReply(404, {{"error", "站点不存在"}});
   const sys_days today = beijingDay(now);
-  if (*day < firstDay(endpoint) || *day > today)
+  if (*day < kFirstRecordedDay || *day > today)
     return jsonReply(200, {{"res", ordered_json::array()}});
   const int hours = *day == today ? beijingHour(now) + 1 : 24;
-  return dayReply("res", query.station, *day, sampleRecords(query.station, *day, hours));
+  return dayReply("res", query.station, *day,
+                  sampleRecords(query.station, *day, hours, config.warmingPerDecadeC));
 }
 
 ServiceReply todayAnswer(const ServiceConfig& config, const WeatherQuery& query,
@@ -161,7 +156,8 @@ ServiceReply todayAnswer(const ServiceConfig& config, const WeatherQuery& query,
     return {200, std::string(kJsonType), *saved};
   }
   if (!isKnownStation(query.station)) return jsonReply(404, {{"error", "站点不存在"}});
-  ordered_json records = sampleRecords(query.station, today, beijingHour(now) + 1);
+  ordered_json records =
+      sampleRecords(query.station, today, beijingHour(now) + 1, config.warmingPerDecadeC);
   std::reverse(records.begin(), records.end());  // newest first
   return dayReply("today", query.station, today, std::move(records));
 }

@@ -6,12 +6,20 @@
 #include <set>
 #include <string>
 
+#include "sample_day.h"
+
 // The sample data service's answers, apart from any transport.
 namespace skyrill::sample {
+
+// The first day either source has records of: earlier days get no records,
+// as the real service answers a day it has none of.
+inline constexpr std::chrono::sys_days kFirstRecordedDay{std::chrono::year(1991) /
+                                                         std::chrono::January / 1};
 
 struct ServiceConfig {
   std::set<std::string> apiKeys{"demo"};
   std::filesystem::path dataDir;  // saved observation files served in place of synthesized days
+  double warmingPerDecadeC = kWarmingPerDecadeC;  // the synthetic days' slow warming
 };
 
 // One request to "/api/weather/{station}/{endpoint}/".

@@ -3,20 +3,29 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <set>
 
-#include "archive/day_summary_table.h"
+#include "archive/climate_days.h"
+#include "archive/climate_table.h"
+#include "archive/daily_normals.h"
+#include "archive/day_walk.h"
 #include "archive/history_archive.h"
+#include "archive/summary_csv.h"
+#include "core/calendar_date.h"
 #include "core/encoding.h"
 #include "store/observation_files.h"
+#include "store/program_paths.h"
 #include "store/whole_file.h"
 #include "tools/pictures/pictures.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-summary/options.h"
+#include "tools/standard_output.h"
 #include "tools/tool_main.h"
 #include "ui/summary_chart.h"
 
@@ -75,6 +84,8 @@ class ChartDays {
   }
 
   bool severalStations() const { return stations_.size() > 1; }
+  // The one station of the chart, once a day was taken.
+  const std::string& station() const { return *stations_.begin(); }
 
   // The chart over the period the command asked for, or else from the first
   // to the last day; nothing, with an error text, unless there is one station.
@@ -105,28 +116,28 @@ class ChartDays {
 // Where the CSV goes: to standard output as the rows come; into its file in
 // parts, through a temporary file put in place at the end; or, when a chart
 // that cannot be drawn would withhold it, into an unnamed temporary file
-// until the end. Memory stays flat however many rows there are.
+// until the end. Memory stays flat however many rows there are. The first
+// failure is kept, to say why the table was not written.
 class CsvOutput {
  public:
   explicit CsvOutput(const SummaryCommand& command)
       : file_(command.csvFile), held_(file_.empty() && !command.chartFile.empty()) {
-    std::error_code error;
-    if (!file_.empty()) opened_ = stream_.open(file_, error);
+    if (!file_.empty()) stream_.open(file_, error_);
     if (held_) {
       holding_.reset(std::tmpfile());
-      opened_ = holding_ != nullptr;
+      if (!holding_) keepError();
     }
     add(summaryCsvHead());
   }
 
   void add(const std::string& text) {
-    if (dropped_ || !opened_) return;
+    if (dropped_ || error_) return;
     if (!file_.empty()) {
       stream_.append(text);
     } else if (held_) {
-      opened_ = std::fwrite(text.data(), 1, text.size(), holding_.get()) == text.size();
+      if (std::fwrite(text.data(), 1, text.size(), holding_.get()) != text.size()) keepError();
     } else {
-      std::cout << text;
+      out_.write(text);
     }
   }
 
@@ -134,14 +145,17 @@ class CsvOutput {
   void drop() { dropped_ = true; }
 
   // Puts the file in place, or copies what is held to standard output;
-  // false when that fails (a full disk, a closed or full standard output).
-  bool finish() {
-    std::error_code error;
-    if (!opened_) return false;
-    if (!file_.empty()) return stream_.commit(error);
-    if (held_ && !copyHeldToOutput()) return false;
-    std::cout.flush();
-    return static_cast<bool>(std::cout);
+  // false, with the reason, when that fails (a full disk, a closed or full
+  // standard output).
+  bool finish(std::error_code& error) {
+    if (!error_ && !file_.empty()) stream_.commit(error_);
+    if (!error_ && held_) copyHeldToOutput();
+    if (file_.empty()) {
+      std::error_code outError;
+      if (!out_.finish(outError) && !error_) error_ = outError;
+    }
+    error = error_;
+    return !error_;
   }
 
   // Where the table goes, for a message.
@@ -154,21 +168,24 @@ class CsvOutput {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
 
-  bool copyHeldToOutput() {
+  void keepError() { error_ = std::error_code(errno != 0 ? errno : EIO, std::generic_category()); }
+
+  void copyHeldToOutput() {
     std::FILE* held = holding_.get();
-    if (std::fflush(held) != 0) return false;
+    if (std::fflush(held) != 0) return keepError();
     std::rewind(held);
     char chunk[1 << 16];
     for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, held)) > 0;)
-      std::cout.write(chunk, static_cast<std::streamsize>(count));
-    return std::ferror(held) == 0;
+      out_.write(std::string_view(chunk, count));
+    if (std::ferror(held) != 0) keepError();
   }
 
   std::string file_;
   bool held_;
-  bool opened_ = true;
   bool dropped_ = false;
+  std::error_code error_;
   WholeFileStream stream_;
+  StandardOutput out_;
   std::unique_ptr<std::FILE, FileCloser> holding_;
 };
 
@@ -177,6 +194,7 @@ bool saveChart(const SummaryChartDays& chart, const std::string& file) {
   std::string error;
   if (!drawPictures({&job, 1}, "skyrill-summary", error))
     std::cerr << "skyrill-summary: " << error << '\n';
+  if (!job.written) reportNotWritten("skyrill-summary", file, job.error);
   return job.written;
 }
 
@@ -204,6 +222,19 @@ void reportNameNotUtf8(const std::string& file) {
             << ": the name is not valid UTF-8; the CSV shows U+FFFD in place of its bad bytes\n";
 }
 
+// How a run reads the files; progress goes to the bar when there is one and
+// standard error is a terminal.
+SummaryOptions readingOptions(const SummaryCommand& command, ProgressBar* bar) {
+  SummaryOptions options;
+  options.filter = command.filter;
+  options.threads = command.threads;
+  options.readFile = [](const std::filesystem::path& path) { return readDayFile(path); };
+  if (bar && isatty(STDERR_FILENO)) {
+    options.progress = [bar](std::size_t done, std::size_t total) { bar->show(done, total); };
+  }
+  return options;
+}
+
 // A summary run: its rows go to the CSV and the chart as they are read, its
 // reports to standard error.
 class SummaryRun {
@@ -212,16 +243,13 @@ class SummaryRun {
       : command_(command), csv_(command), charting_(!command.chartFile.empty()) {}
 
   void read(const FoundFiles& files) {
-    SummaryOptions options;
-    options.filter = command_.filter;
-    options.threads = command_.threads;
-    options.readFile = [](const std::filesystem::path& path) { return readDayFile(path); };
     // Rows shown on the terminal as they come leave the bar no line of its own.
-    if (isatty(STDERR_FILENO) && !(csv_.streams() && isatty(STDOUT_FILENO))) {
-      options.progress = [this](std::size_t done, std::size_t total) { bar_.show(done, total); };
-    }
+    const bool barShown = !(csv_.streams() && isatty(STDOUT_FILENO));
     const SummarySink sink{[this](SummaryRow&& row) { take(row); },
                            [this](SkippedFile&& file) { skip(file); }};
+    SummaryOptions options = readingOptions(command_, barShown ? &bar_ : nullptr);
+    // The chart's normals and records take the station's days of every year.
+    if (charting_) options.filter.from = options.filter.to = 0;
     streamSummaryTable(files, options, sink);
   }
 
@@ -237,12 +265,11 @@ class SummaryRun {
         return kUsageStatus;
       }
     }
-    bool written = csv_.finish();
-    if (!written) std::cerr << "skyrill-summary: cannot write " << csv_.file() << '\n';
-    if (chart && !saveChart(*chart, command_.chartFile)) {
-      std::cerr << "skyrill-summary: cannot write " << command_.chartFile << '\n';
-      written = false;
-    }
+    if (chart) addClimate(*chart);
+    std::error_code error;
+    bool written = csv_.finish(error);
+    if (!written) reportNotWritten("skyrill-summary", csv_.file(), error);
+    if (chart && !saveChart(*chart, command_.chartFile)) written = false;
     return written ? 0 : 1;
   }
 
@@ -250,38 +277,122 @@ class SummaryRun {
 
  private:
   void take(const SummaryRow& row) {
+    if (charting_) {
+      if (!chartDays_.severalStations()) everyYear_[row.station].push_back(climateDayOf(row));
+      if (!inPeriod(row.station, row.date)) return;
+    }
     if (shown(row.file) != row.file) {
       bar_.clear();
       reportNameNotUtf8(row.file);
     }
     if (charting_) {
       chartDays_.take(row);
-      if (chartDays_.severalStations()) csv_.drop();
+      if (chartDays_.severalStations()) {
+        csv_.drop();
+        everyYear_.clear();
+      }
     }
     csv_.add(summaryCsvLine(row));
   }
 
   void skip(const SkippedFile& file) {
+    // A file outside the period, read for the chart's normals alone, leaves
+    // the table as it was.
+    const auto name = readObservationName(fileNameOfPath(file.file));
+    if (name && !inPeriod(name->station, name->date)) return;
     bar_.clear();
     reportSkipped(file);
     ++skipped_;
+  }
+
+  bool inPeriod(const std::string& station, int date) const {
+    return command_.filter.takes(station, date);
+  }
+
+  // The band of the station's daily normals behind the period, and the
+  // period's record days, from its days of every year.
+  void addClimate(SummaryChartDays& chart) {
+    const StationDays days(std::move(everyYear_[chartDays_.station()]));
+    everyYear_.clear();
+    const Period period{chart.first, chart.last};
+    chart.normals = normalBand(days, period);
+    chart.records = recordDays(days, period);
   }
 
   const SummaryCommand& command_;
   CsvOutput csv_;
   bool charting_;
   ChartDays chartDays_;
+  std::map<std::string, std::vector<ClimateDay>> everyYear_;  // by station, for the chart
   ProgressBar bar_;
   std::size_t skipped_ = 0;
 };
 
+// What days a climate run found none of, for its message.
+std::string climateDaysAsked(const SummaryCommand& command) {
+  const SummaryFilter& filter = command.filter;
+  std::string days = "station " + filter.station;
+  if (filter.monthDay != 0) days += " on " + dateText(20000000 + filter.monthDay).substr(5);
+  if (filter.from != 0) days += " from " + dateText(filter.from);
+  if (filter.to != 0) days += " to " + dateText(filter.to);
+  return days;
+}
+
+// Writes a table made whole to the CSV file or standard output; false, with
+// the cause said, when it could not be written.
+bool writeTable(const std::string& csv, const std::string& file) {
+  std::error_code error;
+  bool written = false;
+  if (file.empty()) {
+    StandardOutput out;
+    out.write(csv);
+    written = out.finish(error);
+  } else {
+    written = writeWholeFile(file, csv, error);
+  }
+  if (!written) reportNotWritten("skyrill-summary", file.empty() ? "standard output" : file, error);
+  return written;
+}
+
+// The station's climate table, or one calendar day in every year, from its
+// days as the summary reads them: 0 when all is read and written, 1 when a
+// file was left out, no day found or the table not written.
+int runClimate(const SummaryCommand& command, const FoundFiles& files) {
+  std::size_t skipped = 0;
+  ProgressBar bar;
+  const StationDays station =
+      walkStationDays(files, readingOptions(command, &bar), [&](SkippedFile&& file) {
+        bar.clear();
+        reportSkipped(file);
+        ++skipped;
+      });
+  if (station.empty()) {
+    std::cerr << "skyrill-summary: no saved day of " << climateDaysAsked(command) << '\n';
+    return 1;
+  }
+  const std::string csv = command.climate
+                              ? climateCsv(climateTable(station))
+                              : sameDayCsv(sameDayTable(station, command.filter.monthDay));
+  if (!writeTable(csv, command.csvFile)) return 1;
+  return skipped == 0 ? 0 : 1;
+}
+
 int run(const SummaryCommand& command) {
+  // The window's History may still lack an earlier version's days.
+  const std::filesystem::path windowDir = windowProgramDirectory();
+  if (const auto left = moveEarlierFiles(programPlaces(windowDir), windowDir)) {
+    std::cerr << earlierFilesLeftLine("skyrill-summary", *left) << '\n';
+  }
   const ObservationFileWalk walk = walkObservationFiles(
       std::vector<std::filesystem::path>(command.folders.begin(), command.folders.end()));
   for (const auto& folder : walk.missing)
     std::cerr << "skyrill-summary: no such folder " << shown(folder) << '\n';
   if (!walk.missing.empty()) return kUsageStatus;
   reportUnread(walk.unread);
+  if (command.climate || command.sameDay) {
+    const int climate = runClimate(command, walk.files);
+    return climate != 0 || !walk.unread.empty() ? 1 : 0;
+  }
 
   SummaryRun summary(command);
   summary.read(walk.files);

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "cli/option_parser.h"
+#include "core/calendar_date.h"
 
 namespace skyrill {
 
@@ -10,6 +11,9 @@ const char* const kSummaryUsage =
     "Usage:\n"
     "  skyrill-summary FOLDER... [--csv OUT] [--chart OUT.png|.jpg|.svg|.pdf]\n"
     "                  [--station S] [--from DATE] [--to DATE] [--threads N]\n"
+    "  skyrill-summary FOLDER... --station S --climate [--from DATE] [--to DATE]\n"
+    "                  [--csv OUT] [--threads N]\n"
+    "  skyrill-summary FOLDER... --station S --on MM-DD [--csv OUT] [--threads N]\n"
     "  skyrill-summary --help | --version\n"
     "\n"
     "Sums up saved days: every *.json file below the folders (at any depth, e.g.\n"
@@ -31,17 +35,42 @@ const char* const kSummaryUsage =
     "                  UTF-8 with a byte-order mark, a header row, one row per day\n"
     "  --chart OUT     draw one station's days over the period: highest and lowest\n"
     "                  temperature, precipitation by phase, the visibility class;\n"
-    "                  the format follows OUT's ending: .png, .jpg or .jpeg an\n"
-    "                  image, .svg a drawing, .pdf a page. Needs --station when\n"
+    "                  behind the temperatures the band of daily normals where the\n"
+    "                  station's days of every saved year give one (3 years at\n"
+    "                  least); the format follows OUT's ending: .png, .jpg or .jpeg\n"
+    "                  an image, .svg a drawing, .pdf a page. Needs --station when\n"
     "                  the files hold several stations\n"
     "  --station S     only the days of station S\n"
     "  --from DATE     only days on or after DATE (YYYY-MM-DD, YYYY-M-D or\n"
     "                  YYYYMMDD)\n"
     "  --to DATE       only days on or before DATE (likewise)\n"
+    "  --climate       write the station's climate table in place of its days (see\n"
+    "                  below); needs --station\n"
+    "  --on MM-DD      write that calendar day in every saved year in place of the\n"
+    "                  days (see below); needs --station\n"
     "  --threads N     read with N threads (default: one per core when there are\n"
     "                  many files)\n"
     "  --help          show this text\n"
     "  --version       show the program's version\n"
+    "\n"
+    "The climate table (--climate) takes the same files and the same daily values\n"
+    "as the rows above (the values of the panels 最高气温, 最低气温, 平均气温 and\n"
+    "降水量) and gives one row per month, 1 to 12, then 全年:\n"
+    "  - a year's value of a month: for a temperature the mean of its days, when\n"
+    "    at most 5 days of the month lack the value and never more than 3 in a row\n"
+    "    (a day without a file lacks it); for the precipitation the month's total,\n"
+    "    and its days with at least 0.1 mm (降水日数), only when every day has one;\n"
+    "  - the normal: the mean of the years' values, \"年数\" how many years counted\n"
+    "    (empty cells when none did);\n"
+    "  - 极端最高气温, 极端最低气温, 日最大降水量: over every saved day of the month,\n"
+    "    with the date, the earliest of equal ones;\n"
+    "  - 全年: the mean of the twelve temperature normals, the sum of the twelve\n"
+    "    precipitation ones, each only when all twelve months have one; the\n"
+    "    extremes over all days; as 年数 the fewest of the months';\n"
+    "  - numbers with one decimal, rounded half away from zero.\n"
+    "One calendar day (--on) gives one row per year with a saved day of that date\n"
+    "(02-29: leap years alone), its four values as the panels show them, then the\n"
+    "rows 平均, 最高 and 最低 over the years with a value, with one decimal.\n"
     "\n"
     "A file that cannot be read as a day is left out and reported on standard\n"
     "error with the message the window would show; the run goes on. A progress\n"
@@ -49,7 +78,9 @@ const char* const kSummaryUsage =
     "a terminal as it is made.\n"
     "\n"
     "Exit status: 0 every file was read, 1 some files were left out or an output\n"
-    "file could not be written, 2 usage error (also a FOLDER that does not exist,\n"
+    "file could not be written, or --climate or --on found no saved day of the\n"
+    "station, 2 usage error (also a FOLDER that does not exist, --climate or --on\n"
+    "without --station, with --chart or with each other, a day that no year has,\n"
     "or --chart without --station over several stations, or with no day to draw),\n"
     "3 out of memory.\n";
 
@@ -61,12 +92,30 @@ bool readThreads(const std::string& text, unsigned& threads) {
   return result.ec == std::errc() && result.ptr == end && threads > 0;
 }
 
+// The climate table and the calendar day: one station's, without a chart,
+// one of them at a time.
+void checkClimateOptions(SummaryCommand& command, const std::string& onDay, std::string& error) {
+  if (!command.climate && !command.sameDay) return;
+  const char* option = command.climate ? "--climate" : "--on";
+  if (command.climate && command.sameDay) {
+    error = "--climate and --on go one at a time";
+  } else if (command.filter.station.empty()) {
+    error = std::string(option) + " needs --station";
+  } else if (!command.chartFile.empty()) {
+    error = std::string(option) + " draws no chart; leave out --chart";
+  } else if (command.sameDay) {
+    const auto monthDay = readMonthDay(onDay);
+    if (!monthDay) error = "--on takes a day of the year as MM-DD, e.g. 07-05 or 02-29";
+    command.filter.monthDay = monthDay.value_or(0);
+  }
+}
+
 }  // namespace
 
 std::optional<SummaryCommand> parseSummaryCommand(const std::vector<std::string>& args,
                                                   std::string& error) {
   SummaryCommand command;
-  std::string from, to, threads;
+  std::string from, to, threads, onDay;
   bool fromGiven = false, toGiven = false;
   const bool read = OptionParser()
                         .flag("--help", command.help)
@@ -77,6 +126,8 @@ std::optional<SummaryCommand> parseSummaryCommand(const std::vector<std::string>
                         .value("--from", from, &fromGiven)
                         .value("--to", to, &toGiven)
                         .value("--threads", threads)
+                        .flag("--climate", command.climate)
+                        .value("--on", onDay, &command.sameDay)
                         .operands(command.folders, "FOLDER")
                         .parse(args, error);
   if (!read) return std::nullopt;
@@ -94,8 +145,8 @@ std::optional<SummaryCommand> parseSummaryCommand(const std::vector<std::string>
       error = "--from comes after --to";
     else if (!threads.empty() && !readThreads(threads, command.threads))
       error = "--threads takes a whole number from 1";
-    else
-      checkPictureOption("--chart", command.chartFile, error);
+    else if (checkPictureOption("--chart", command.chartFile, error))
+      checkClimateOptions(command, onDay, error);
   }
   if (!error.empty()) return std::nullopt;
   return command;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 
 namespace skyrill {
 
@@ -14,6 +14,8 @@ struct SummaryCommand {
   std::string csvFile;    // standard output when empty
   std::string chartFile;  // PNG, or SVG by its ending
   SummaryFilter filter;
+  bool climate = false;  // the station's climate table in place of the days
+  bool sameDay = false;  // one calendar day (filter.monthDay) in every year
   unsigned threads = 0;  // 0: one per core when there are many files
   bool help = false;
   bool version = false;

@@ -25,7 +25,7 @@ SummaryChartDays threeDays() {
   first.figures.highestTemperature = 10;
   first.figures.lowestTemperature = 0;
   first.figures.precipitation = {6, 0, 2};  // rain below, snow on top
-  first.figures.hasPrecipitation = true;
+  first.figures.precipitationTotal = 8;
   first.figures.visibilityClass = 6;
   SummaryRow third;
   third.date = 20240103;
@@ -55,6 +55,75 @@ TEST(SummaryChart, drawsTheDaysAndLeavesTheMissingOneEmpty) {
   EXPECT_NE(fog, kCanvasBackground);
   EXPECT_NE(clear, kCanvasBackground);
   EXPECT_NE(fog, clear);
+}
+
+// Normals of 4 to 8 °C on all three days: y = 176 up to 108 (the guide
+// lines of even degrees cross it). The band fills the missing day, lies
+// behind the days' band elsewhere, and has dashed edges.
+TEST(SummaryChart, drawsTheBandOfNormalsBehindTheDays) {
+  SummaryChartDays chart = threeDays();
+  const QImage without = drawSummaryChart(chart);
+  chart.normals = {{20240101, 4, 8}, {20240102, 4, 8}, {20240103, 4, 8}};
+  const QImage with = drawSummaryChart(chart);
+  const int normal = 159;  // 5 °C
+  EXPECT_TRUE(
+      testing::isNear(with.pixel(450, normal), testing::overBackground(kNormalBandBrush), 3))
+      << "the band alone over the missing day";
+  EXPECT_EQ(without.pixel(450, normal), kCanvasBackground);
+  EXPECT_NE(with.pixel(150, normal), without.pixel(150, normal)) << "behind the first day's band";
+  EXPECT_EQ(with.pixel(450, 100), kCanvasBackground) << "nothing above 8 °C on the missing day";
+  EXPECT_EQ(with.pixel(450, 184), kCanvasBackground) << "nor below 4 °C";
+  // The upper edge over the missing day, dashed: dark along y = 108, with
+  // gaps.
+  int dark = 0;
+  for (int x = 370; x < 640; ++x) dark += qGray(with.pixel(x, 108)) < 0x90 ? 1 : 0;
+  EXPECT_GT(dark, 270 / 2);
+  EXPECT_LT(dark, 270 * 9 / 10);
+  EXPECT_GT(testing::changedPixels(with, without, QRect(64, 455, 880, 20)), 0)
+      << "the legend names the band";
+}
+
+// Marks over the first day's highest (10 °C, y = 74), under its lowest
+// (0 °C, y = 244) and over its 8 mm (y = 302); the third day's highest
+// (12 °C, y = 40) alone. The marks stand at the days' middles (x = 210.7 and
+// 797.3), where the day ticks are: they are looked at beside them.
+TEST(SummaryChart, marksTheDaysThatHoldARecord) {
+  SummaryChartDays chart = threeDays();
+  const QImage without = drawSummaryChart(chart);
+  chart.records = {{20240101, true, true, true}, {20240103, true, false, false}};
+  const QImage with = drawSummaryChart(chart);
+  const struct {
+    int x, y;
+    QRgb colour;
+    const char* what;
+  } marks[] = {
+      {209, 70, kHighestTemperatureLine, "the first day's warm record"},
+      {209, 248, kLowestTemperatureLine, "its cold record"},
+      {209, 295, kWetRecordMark, "its wet record"},
+      {796, 36, kHighestTemperatureLine, "the third day's warm record"},
+  };
+  for (const auto& mark : marks) {
+    EXPECT_TRUE(testing::isNear(with.pixel(mark.x, mark.y), mark.colour, 8)) << mark.what;
+    EXPECT_EQ(without.pixel(mark.x, mark.y), kCanvasBackground) << mark.what;
+  }
+  EXPECT_EQ(with.pixel(796, 248), without.pixel(796, 248)) << "no cold record on the third day";
+  EXPECT_EQ(with.pixel(450, 36), without.pixel(450, 36)) << "none on the missing day";
+
+  // Over three years a day is 0.8 pixels wide: the marks become ticks in
+  // rows of their own, 2024-01-01 at x = 650.
+  chart.first = 20220101;
+  chart.last = 20241231;
+  const QImage years = drawSummaryChart(chart);
+  const struct {
+    int y;
+    QRgb colour;
+  } ticks[] = {{35, kHighestTemperatureLine}, {250, kLowestTemperatureLine}, {275, kWetRecordMark}};
+  for (const auto& tick : ticks) {
+    EXPECT_TRUE(testing::isNear(years.pixel(650, tick.y), tick.colour)) << tick.y;
+    EXPECT_EQ(years.pixel(640, tick.y), kCanvasBackground) << tick.y;
+  }
+  EXPECT_EQ(years.pixel(1 + static_cast<int>(64 + 732.5 * 880 / 1096.0), 250), kCanvasBackground)
+      << "no cold record on 2024-01-03";
 }
 
 // Over any period the date labels keep clear of each other and of the

@@ -1,20 +1,16 @@
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <set>
 #include <sstream>
 
 #include "archive/history_archive.h"
-#include "core/answer_check.h"
+#include "archive/summary_csv.h"
 #include "core/calendar_date.h"
-#include "core/classifications.h"
 #include "core/csv_text.h"
-#include "json/json_document.h"
 #include "store/observation_files.h"
 #include "tests/archive/generated_archive.h"
 #include "tests/store/temp_folder.h"
@@ -23,139 +19,9 @@ namespace skyrill {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::readBytes;
 
 const fs::path kDayData = fs::path(SKYRILL_TEST_DATA_DIR) / "day";
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-TEST(ObservationName, readsStationDateAndFetchTime) {
-  const struct {
-    const char* name;
-    const char* station;  // nullptr: not a name of that make
-    int date;
-    int fetchTime;
-  } cases[] = {
-      {"0_57083_0_20190705.json", "57083", 20190705, 0},
-      {"1_57083_1_20190705_130500.json", "57083", 20190705, 130500},
-      // A folder separator in the station became "_" when it was saved.
-      {"0_a_b_0_20190705.json", "a_b", 20190705, 0},
-      {"0_57083_0_20190230.json", nullptr, 0, 0},  // no such day
-      {"0_57083_0_2019075.json", nullptr, 0, 0},   // seven digits
-      {"0__0_20190705.json", nullptr, 0, 0},       // no station
-      {"0_57083_0_20190705.txt", nullptr, 0, 0},   // not an answer file
-      {"today_without_mode.json", nullptr, 0, 0},  // made by hand
-      {"57083_0_20190705_130500.json", nullptr, 0, 0},
-  };
-  for (const auto& c : cases) {
-    const auto name = readObservationName(c.name);
-    ASSERT_EQ(name.has_value(), c.station != nullptr) << c.name;
-    if (!name) continue;
-    EXPECT_EQ(name->station, c.station) << c.name;
-    EXPECT_EQ(name->date, c.date) << c.name;
-    EXPECT_EQ(name->fetchTime, c.fetchTime) << c.name;
-  }
-}
-
-// The lines after the title in a skyrill-day reference: the panels in bar order.
-std::vector<std::string> panelLines(const fs::path& reference) {
-  std::istringstream in(readBytes(reference));
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return {lines.begin() + 3, lines.end()};
-}
-
-// Each panel's cells put together again give the text the window shows.
-TEST(SummariseDay, cellsAreThePanelTextsOfTheWindow) {
-  const struct {
-    const char* file;
-    const char* reference;
-    QueryMode mode;
-  } cases[] = {
-      {"0_57083_0_20190705.json", "0_57083_0_20190705.ref", QueryMode::History},
-      {"1_57083_0_20190705_130500.json", "1_57083_0_20190705_130500.ref", QueryMode::Today},
-  };
-  const auto captions = initialStatusLines();
-  const char* units[] = {"℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
-  for (const auto& c : cases) {
-    std::string message;
-    const auto row = summariseDay(readBytes(kDayData / c.file), kDayData / c.file, message);
-    ASSERT_TRUE(row) << c.file << ": " << message;
-    EXPECT_EQ(row->mode, c.mode);
-    EXPECT_EQ(row->station, "57083");
-    EXPECT_EQ(row->date, 20190705);
-    const auto expected = panelLines(kDayData / c.reference);
-    ASSERT_EQ(expected.size(), row->statistics.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-      const StatisticCells& cells = row->statistics[i];
-      const std::string label = cells.label.empty() ? "" : "（" + cells.label + "）";
-      EXPECT_EQ(captions[i].text + cells.value + units[i] + cells.mark + label, expected[i])
-          << c.file;
-    }
-  }
-}
-
-// Each hour's amount goes to its own phase: snow at -21 °C, sleet at 2.04 °C,
-// rain where the hour has no temperature; they add up to the day's 8.4 mm.
-TEST(SummariseDay, figuresOfTheChartSplitPrecipitationByTheHoursPhase) {
-  std::string message;
-  const fs::path file = kDayData / "0_54511_0_20240120.json";
-  const auto row = summariseDay(readBytes(file), file, message);
-  ASSERT_TRUE(row) << message;
-  const DayFigures& figures = row->figures;
-  EXPECT_EQ(figures.highestTemperature, 25.0);
-  EXPECT_EQ(figures.lowestTemperature, -21.0);
-  EXPECT_TRUE(figures.hasPrecipitation);
-  EXPECT_DOUBLE_EQ(figures.precipitation[static_cast<std::size_t>(PrecipitationPhase::Rain)], 5);
-  EXPECT_DOUBLE_EQ(figures.precipitation[static_cast<std::size_t>(PrecipitationPhase::Sleet)], 3);
-  EXPECT_DOUBLE_EQ(figures.precipitation[static_cast<std::size_t>(PrecipitationPhase::Snow)], 0.4);
-  EXPECT_EQ(figures.visibilityClass, 12);
-  EXPECT_EQ(row->stationName, "北京 54511");
-}
-
-TEST(SummariseDay, refusedFilesGiveTheWindowsMessage) {
-  const std::string notJson = readBytes(kDayData / "0_not_json.json");
-  JsonDocument unparsed;
-  const std::string expected =
-      checkAnswer(decodeAnswer(notJson), unparsed.parse(notJson), unparsed, "res").message;
-  const struct {
-    const char* name;
-    std::string bytes;
-    std::string message;
-  } cases[] = {
-      {"0_54511_0_20240121.json", notJson,
-       expected + "\r\n\r\n文件“0_54511_0_20240121.json”：文件不是 JSON 文本。"},
-      {"0_54511_0_20240122.json", "",
-       checkAnswer("", false, unparsed, "res").message +
-           "\r\n\r\n文件“0_54511_0_20240122.json”：文件是空的。"},
-      {"5_57083_0_20190705.json", readBytes(kDayData / "5_57083_0_20190705.json"),
-       "无法识别文件名中的数据模式，未打开该文件。"},
-  };
-  for (const auto& c : cases) {
-    std::string message;
-    EXPECT_FALSE(summariseDay(c.bytes, c.name, message)) << c.name;
-    EXPECT_EQ(message, c.message) << c.name;
-  }
-}
-
-TEST(SummaryCsv, quotesCellsThatNeedItAndLeavesNoDataEmpty) {
-  SummaryRow row;
-  row.file = "History/a,\"b\".json";
-  row.station = "57083";
-  row.date = 20190705;
-  row.statistics[2] = {"2.7", "小雨,大雨", "*"};
-  const std::string csv = summaryCsv({row});
-  ASSERT_TRUE(csv.starts_with(kUtf8ByteOrderMark));
-  const std::size_t secondLine = csv.find("\r\n") + 2;
-  EXPECT_TRUE(csv.substr(kUtf8ByteOrderMark.size())
-                  .starts_with("文件,模式,站号,日期,最高气温 (℃),"
-                               "最高气温 等级,最高气温 缺测,"));
-  EXPECT_EQ(csv.substr(secondLine),
-            "\"History/a,\"\"b\"\".json\",0,57083,2019-07-05,,,,,,,2.7,\"小雨,大雨\",*" +
-                std::string(3 * 8, ',') + "\r\n");
-}
 
 // A History tree with every kind of duplicate: the same name in two folders,
 // a current day saved at two times, a current day and its past-day file; a

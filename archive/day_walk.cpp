@@ -1,181 +1,16 @@
-#include "archive/day_summary_table.h"
+#include "archive/day_walk.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 #include <tuple>
 #include <unordered_map>
 
-#include "archive/history_archive.h"
-#include "core/calendar_date.h"
-#include "core/classifications.h"
-#include "core/csv_text.h"
-#include "core/encoding.h"
-#include "core/headless_view.h"
-#include "core/helper_threads.h"
-#include "core/numeric_text.h"
+#include "core/jobs_in_order.h"
 #include "store/observation_files.h"
 
 namespace skyrill {
 namespace {
-
-constexpr std::string_view kNoData = "无数据";
-constexpr std::string_view kMark = "*";
-
-// The unit each panel writes after its value, in bar order.
-constexpr std::array<std::string_view, kStatusLineCount> kPanelUnits = {
-    "℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
-
-// The panels in bar order, with the captions their texts start with.
-const std::array<StatusLine, kStatusLineCount>& panelCaptions() {
-  static const auto captions = initialStatusLines();
-  return captions;
-}
-
-std::size_t barOrderIndex(const StatusLine& line) {
-  const auto& captions = panelCaptions();
-  for (std::size_t i = 0; i < captions.size(); ++i) {
-    if (captions[i].bar == line.bar && captions[i].panel == line.panel) return i;
-  }
-  return 0;
-}
-
-// Takes a panel text apart: caption, value, unit, "*" and label, as the
-// panel texts are composed.
-StatisticCells splitPanelText(std::string_view text, std::size_t index) {
-  const std::string_view caption = panelCaptions()[index].text;
-  if (text.starts_with(caption)) text.remove_prefix(caption.size());
-  StatisticCells cells;
-  if (text == kNoData) return cells;
-  const std::string_view unit = kPanelUnits[index];
-  const std::size_t unitAt = unit.empty() ? std::string_view::npos : text.find(unit);
-  if (unitAt == std::string_view::npos) {
-    cells.value = text;
-    return cells;
-  }
-  cells.value = text.substr(0, unitAt);
-  text.remove_prefix(unitAt + unit.size());
-  if (text.starts_with(kMark)) {
-    cells.mark = kMark;
-    text.remove_prefix(kMark.size());
-  }
-  cells.label = labelWithoutBrackets(text);
-  return cells;
-}
-
-std::optional<double> shownNumber(const StatisticCells& cells) {
-  if (cells.value.empty()) return std::nullopt;
-  return numericValue(cells.value);
-}
-
-DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
-  DayFigures figures;
-  figures.highestTemperature = shownNumber(statistics[kHighestTemperatureStat]);
-  figures.lowestTemperature = shownNumber(statistics[kLowestTemperatureStat]);
-  // Each hour's amount in its own phase, by the rule the day chart colours
-  // its bars with.
-  for (const HourlyRecord& hour : series.hours) {
-    const std::string amountText = cleanSlotText(hour.precipitation);
-    if (amountText.empty()) continue;
-    figures.hasPrecipitation = true;
-    const double amount = numericValue(amountText);
-    if (!isGreater(amount, 0)) continue;
-    const auto phase = precipitationPhase(cleanSlotText(hour.temperature));
-    figures.precipitation[static_cast<std::size_t>(phase)] += amount;
-  }
-  if (!statistics[kLowestVisibilityStat].value.empty())
-    figures.visibilityClass = series.maxVisibilityClass;
-  return figures;
-}
-
-// The window's display path for one file at a time; one per thread.
-class DayReader {
- public:
-  DayReader() : view_(QueryRequest{}), pipeline_(view_, nullptr, nullptr) {}
-
-  std::optional<SummaryRow> read(std::string_view bytes, const std::string& pathText,
-                                 std::string& message, FileProblem problem = FileProblem::None) {
-    const std::string name = fileNameOfPath(pathText);
-    if (!pipeline_.openDayText(bytes, name, false, problem)) {
-      message = view_.lastMessage() ? view_.lastMessage()->text : std::string();
-      return std::nullopt;
-    }
-    const QueryState& state = pipeline_.state();
-    SummaryRow row;
-    row.file = pathText;
-    row.mode = state.displayedMode;
-    if (const auto parts = readObservationName(name)) {
-      row.station = parts->station;
-      row.date = parts->date;
-      row.fetchTime = parts->fetchTime;
-    } else {
-      row.station = state.document.getText("wmo");
-      row.date = readDateNumber(state.document.getText("date")).value_or(0);
-    }
-    const std::string& title = view_.title();
-    row.stationName = title.substr(title.rfind('\n') + 1);
-    for (const StatusLine& line : view_.statusLines()) {
-      const std::size_t index = barOrderIndex(line);
-      row.statistics[index] = splitPanelText(line.text, index);
-    }
-    row.figures = figuresOf(row.statistics, state.series);
-    return row;
-  }
-
- private:
-  HeadlessView view_;
-  QueryPipeline pipeline_;
-};
-
-std::vector<std::string> csvHeader() {
-  std::vector<std::string> header = {"文件", "模式", "站号", "日期"};
-  for (std::size_t i = 0; i < kStatusLineCount; ++i) {
-    std::string name = panelCaptions()[i].text;
-    if (const auto colon = name.rfind("："); colon != std::string::npos) name.resize(colon);
-    const std::string_view unit = kPanelUnits[i];
-    header.push_back(unit.empty() ? name : name + " (" + std::string(unit) + ")");
-    header.push_back(name + " 等级");
-    header.push_back(name + " 缺测");
-  }
-  return header;
-}
-
-// A line as csvLine() makes it of its cells, without a list of them: the
-// line is made once for each of many rows.
-class CsvLineMaker {
- public:
-  void add(std::string_view cell) {
-    if (!first_) line_ += ',';
-    first_ = false;
-    line_ += csvField(cell);
-  }
-
-  std::string end() {
-    line_ += "\r\n";
-    return std::move(line_);
-  }
-
- private:
-  std::string line_;
-  bool first_ = true;
-};
-
-std::string csvRowLine(const SummaryRow& row) {
-  CsvLineMaker line;
-  // The CSV says it is UTF-8; a name that is not keeps its valid part.
-  line.add(sanitizeUtf8(row.file));
-  line.add(std::to_string(static_cast<int>(row.mode)));
-  line.add(row.station);
-  line.add(row.date > 0 ? dateText(row.date) : "");
-  for (const StatisticCells& statistic : row.statistics) {
-    line.add(statistic.value);
-    line.add(statistic.label);
-    line.add(statistic.mark);
-  }
-  return line.end();
-}
 
 // Below this many files, starting threads costs more than they bring.
 constexpr std::size_t kThreadedFrom = 64;
@@ -188,11 +23,6 @@ unsigned threadCount(std::size_t files, unsigned asked) {
     asked = files < kThreadedFrom ? 1 : std::max(1u, std::thread::hardware_concurrency());
   }
   return static_cast<unsigned>(std::clamp<std::size_t>(asked, 1, std::max<std::size_t>(files, 1)));
-}
-
-DayReader& threadReader() {
-  thread_local DayReader reader;
-  return reader;
 }
 
 // A file's bytes and, when it gave none, why: a file gone since it was found
@@ -214,95 +44,9 @@ FileReading readFoundFile(const FoundFiles& files, std::size_t file,
   FileReading reading;
   reading.failure.file = files.pathText(file);
   const DayFileBytes day = readDay(reading.failure.file, options);
-  reading.row =
-      threadReader().read(day.bytes, reading.failure.file, reading.failure.message, day.problem);
+  reading.row = summariseDayFile(day, reading.failure.file, reading.failure.message);
   return reading;
 }
-
-// Runs numbered jobs on several threads and hands their results on in
-// number order on the calling thread, with at most `ahead` results waiting:
-// the calling thread runs jobs too while the next result is not there.
-template <typename Result>
-class JobsInOrder {
- public:
-  JobsInOrder(std::size_t jobs, std::size_t ahead)
-      : jobs_(jobs), waiting_(std::clamp<std::size_t>(jobs, 1, ahead)) {}
-
-  // `work(job)` gives a job's result, `hand(result)` takes it on.
-  template <typename Work, typename Hand>
-  void run(unsigned threads, const Work& work, const Hand& hand) {
-    runWithHelpers(
-        threads - 1,
-        [&](bool onCaller) {
-          if (onCaller) {
-            lead(work, hand);
-          } else {
-            help(work);
-          }
-        },
-        [this] { stop(); });
-  }
-
- private:
-  template <typename Work>
-  void help(const Work& work) {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      changed_.wait(lock, [this] { return stopped_ || taken_ == jobs_ || hasRoom(); });
-      if (stopped_ || taken_ == jobs_) return;
-      runJob(lock, work);
-    }
-  }
-
-  template <typename Work, typename Hand>
-  void lead(const Work& work, const Hand& hand) {
-    std::unique_lock lock(mutex_);
-    while (handed_ < jobs_ && !stopped_) {
-      std::optional<Result>& next = slot(handed_);
-      if (next) {
-        Result result = std::move(*next);
-        next.reset();
-        ++handed_;
-        changed_.notify_all();
-        lock.unlock();
-        hand(std::move(result));
-        lock.lock();
-      } else if (taken_ < jobs_ && hasRoom()) {
-        runJob(lock, work);
-      } else {
-        changed_.wait(lock);
-      }
-    }
-  }
-
-  // Takes the next job and runs it with the lock let go.
-  template <typename Work>
-  void runJob(std::unique_lock<std::mutex>& lock, const Work& work) {
-    const std::size_t job = taken_++;
-    lock.unlock();
-    Result result = work(job);
-    lock.lock();
-    slot(job) = std::move(result);
-    changed_.notify_all();
-  }
-
-  bool hasRoom() const { return taken_ < handed_ + waiting_.size(); }
-  std::optional<Result>& slot(std::size_t job) { return waiting_[job % waiting_.size()]; }
-
-  void stop() {
-    const std::lock_guard lock(mutex_);
-    stopped_ = true;
-    changed_.notify_all();
-  }
-
-  const std::size_t jobs_;
-  std::vector<std::optional<Result>> waiting_;  // by job number, round the ring
-  std::size_t taken_ = 0;
-  std::size_t handed_ = 0;
-  bool stopped_ = false;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-};
 
 // A row read ahead and held until its turn, in little room: its cells as
 // one text.
@@ -520,28 +264,10 @@ void readDays(const FoundFiles& files, const SummaryOptions& options, const Summ
 
 }  // namespace
 
-std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
-                                       std::string& message) {
-  return threadReader().read(bytes, path.string(), message);
-}
-
-std::string summaryCsvHead() {
-  return std::string(kUtf8ByteOrderMark) + csvLine(csvHeader());
-}
-
-std::string summaryCsvLine(const SummaryRow& row) {
-  return csvRowLine(row);
-}
-
-std::string summaryCsv(const std::vector<SummaryRow>& rows) {
-  std::string csv = summaryCsvHead();
-  for (const SummaryRow& row : rows) csv += summaryCsvLine(row);
-  return csv;
-}
-
 bool SummaryFilter::takes(std::string_view stationText, int date) const {
   if (!station.empty() && stationText != station) return false;
   if (from != 0 && date < from) return false;
+  if (monthDay != 0 && date % 10000 != monthDay) return false;
   return to == 0 || date <= to;
 }
 

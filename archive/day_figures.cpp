@@ -1,0 +1,149 @@
+#include "archive/day_figures.h"
+
+#include "archive/archive_names.h"
+#include "core/calendar_date.h"
+#include "core/classifications.h"
+#include "core/csv_text.h"
+#include "core/headless_view.h"
+#include "core/numeric_text.h"
+
+namespace skyrill {
+namespace {
+
+constexpr std::string_view kNoData = "无数据";
+constexpr std::string_view kMark = "*";
+
+// The unit each panel writes after its value, in bar order.
+constexpr std::array<std::string_view, kStatusLineCount> kPanelUnits = {
+    "℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
+
+// The panels in bar order, with the captions their texts start with.
+const std::array<StatusLine, kStatusLineCount>& panelCaptions() {
+  static const auto captions = initialStatusLines();
+  return captions;
+}
+
+std::size_t barOrderIndex(const StatusLine& line) {
+  const auto& captions = panelCaptions();
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    if (captions[i].bar == line.bar && captions[i].panel == line.panel) return i;
+  }
+  return 0;
+}
+
+// Takes a panel text apart: caption, value, unit, "*" and label, as the
+// panel texts are composed.
+StatisticCells splitPanelText(std::string_view text, std::size_t index) {
+  const std::string_view caption = panelCaptions()[index].text;
+  if (text.starts_with(caption)) text.remove_prefix(caption.size());
+  StatisticCells cells;
+  if (text == kNoData) return cells;
+  const std::string_view unit = kPanelUnits[index];
+  const std::size_t unitAt = unit.empty() ? std::string_view::npos : text.find(unit);
+  if (unitAt == std::string_view::npos) {
+    cells.value = text;
+    return cells;
+  }
+  cells.value = text.substr(0, unitAt);
+  text.remove_prefix(unitAt + unit.size());
+  if (text.starts_with(kMark)) {
+    cells.mark = kMark;
+    text.remove_prefix(kMark.size());
+  }
+  cells.label = labelWithoutBrackets(text);
+  return cells;
+}
+
+DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
+  DayFigures figures;
+  figures.highestTemperature = shownValue(statistics[kHighestTemperatureStat]);
+  figures.lowestTemperature = shownValue(statistics[kLowestTemperatureStat]);
+  figures.meanTemperature = shownValue(statistics[kMeanTemperatureStat]);
+  figures.precipitationTotal = shownValue(statistics[kPrecipitationStat]);
+  // Each hour's amount in its own phase, by the rule the day chart colours
+  // its bars with.
+  for (const HourlyRecord& hour : series.hours) {
+    const std::string amountText = cleanSlotText(hour.precipitation);
+    if (amountText.empty()) continue;
+    const double amount = numericValue(amountText);
+    if (!isGreater(amount, 0)) continue;
+    const auto phase = precipitationPhase(cleanSlotText(hour.temperature));
+    figures.precipitation[static_cast<std::size_t>(phase)] += amount;
+  }
+  if (!statistics[kLowestVisibilityStat].value.empty())
+    figures.visibilityClass = series.maxVisibilityClass;
+  return figures;
+}
+
+// The window's display path for one file at a time; one per thread.
+class DayReader {
+ public:
+  DayReader() : view_(QueryRequest{}), pipeline_(view_, nullptr, nullptr) {}
+
+  std::optional<SummaryRow> read(std::string_view bytes, const std::string& pathText,
+                                 std::string& message, FileProblem problem = FileProblem::None) {
+    const std::string name = fileNameOfPath(pathText);
+    if (!pipeline_.openDayText(bytes, name, false, problem)) {
+      message = view_.lastMessage() ? view_.lastMessage()->text : std::string();
+      return std::nullopt;
+    }
+    const QueryState& state = pipeline_.state();
+    SummaryRow row;
+    row.file = pathText;
+    row.mode = state.displayedMode;
+    if (const auto parts = readObservationName(name)) {
+      row.station = parts->station;
+      row.date = parts->date;
+      row.fetchTime = parts->fetchTime;
+    } else {
+      row.station = state.document.getText("wmo");
+      row.date = readDateNumber(state.document.getText("date")).value_or(0);
+    }
+    const std::string& title = view_.title();
+    row.stationName = title.substr(title.rfind('\n') + 1);
+    for (const StatusLine& line : view_.statusLines()) {
+      const std::size_t index = barOrderIndex(line);
+      row.statistics[index] = splitPanelText(line.text, index);
+    }
+    row.figures = figuresOf(row.statistics, state.series);
+    return row;
+  }
+
+ private:
+  HeadlessView view_;
+  QueryPipeline pipeline_;
+};
+
+DayReader& threadReader() {
+  thread_local DayReader reader;
+  return reader;
+}
+
+}  // namespace
+
+std::string statisticName(std::size_t index) {
+  std::string name = panelCaptions()[index].text;
+  if (const auto colon = name.rfind("："); colon != std::string::npos) name.resize(colon);
+  return name;
+}
+
+std::string_view statisticUnit(std::size_t index) {
+  return kPanelUnits[index];
+}
+
+std::optional<double> shownValue(const StatisticCells& cells) {
+  if (cells.value.empty()) return std::nullopt;
+  return numericValue(cells.value);
+}
+
+std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
+                                       std::string& message) {
+  return threadReader().read(bytes, path.string(), message);
+}
+
+std::optional<SummaryRow> summariseDayFile(const DayFileBytes& day, const std::string& pathText,
+                                           std::string& message) {
+  return threadReader().read(day.bytes, pathText, message, day.problem);
+}
+
+}  // namespace skyrill
