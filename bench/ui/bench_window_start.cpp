@@ -5,6 +5,7 @@
 // (steadier on a busy machine), and the medians of the rounds' ratios (the
 // time of this benchmark means nothing). Needs an X display:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bench/ui/bench_window_start
+// (SKYRILL_START_PROGRAM=path/to/skyrill times another build's program.)
 //
 // The program runs from a folder of its own with its own settings, data and
 // cache folders, so that nothing of the user's (or of the build tree) is
@@ -137,10 +138,14 @@ double median(std::vector<double> values) {
 
 // The skyrill program copied into a folder of its own, with settings, data
 // and cache folders there: run from a copy it is no build tree's program.
+// SKYRILL_START_PROGRAM names another build's program to time instead, to
+// compare two builds against the same empty window.
 Program isolatedSkyrill(const fs::path& folder) {
   fs::create_directories(folder / "bin");
   const fs::path program = folder / "bin" / "skyrill";
-  fs::copy_file(SKYRILL_WINDOW_PROGRAM, program, fs::copy_options::overwrite_existing);
+  const char* other = std::getenv("SKYRILL_START_PROGRAM");
+  const fs::path source = other != nullptr && *other != '\0' ? other : SKYRILL_WINDOW_PROGRAM;
+  fs::copy_file(source, program, fs::copy_options::overwrite_existing);
   return {program.string(),
           {},
           {"HOME=" + folder.string(), "XDG_CONFIG_HOME=" + (folder / "config").string(),
