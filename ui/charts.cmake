@@ -5,6 +5,8 @@ add_library(skyrill_charts STATIC
   barb_icons.cpp
   barb_icons.h
   barb_table.h
+  chart_axes.cpp
+  chart_axes.h
   chart_colours.h
   day_chart.cpp
   day_chart.h
