@@ -8,6 +8,8 @@ add_library(skyrill_charts STATIC
   chart_axes.cpp
   chart_axes.h
   chart_colours.h
+  comparison_chart.cpp
+  comparison_chart.h
   day_chart.cpp
   day_chart.h
   picture_files.cpp
