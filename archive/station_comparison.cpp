@@ -5,6 +5,7 @@
 #include "archive/history_archive.h"
 #include "core/calendar_date.h"
 #include "core/csv_text.h"
+#include "core/numeric_text.h"
 #include "store/observation_files.h"
 
 namespace skyrill {
@@ -26,6 +27,12 @@ std::optional<std::pair<int, int>> slotDateAndHour(const std::string& timeText) 
   const int year = number(0, 4), month = number(5, 2), day = number(8, 2), hour = number(11, 2);
   if (year < 0 || month < 0 || day < 0 || hour < 0 || hour > 23) return std::nullopt;
   return std::make_pair(year * 10000 + month * 100 + day, hour);
+}
+
+// "50953 最高气温 (℃)": a column of a station's element.
+std::string columnName(const std::string& station, const std::string& element,
+                       std::string_view unit) {
+  return station + " " + element + " (" + std::string(unit) + ")";
 }
 
 // A current day's answer may lack the station's city: its number alone then.
@@ -114,11 +121,14 @@ PeriodComparison readPeriodComparison(const HistoryArchive& archive,
   return comparison;
 }
 
-std::string comparisonCsv(const PeriodComparison& comparison, DailyElement element) {
+std::string comparisonCsv(const PeriodComparison& comparison,
+                          const std::vector<DailyElement>& elements) {
   std::vector<std::string> header = {"日期"};
-  const std::string column =
-      " " + dailyElementName(element) + " (" + std::string(dailyElementUnit(element)) + ")";
-  for (const PeriodDays& station : comparison.stations) header.push_back(station.station + column);
+  for (const PeriodDays& station : comparison.stations) {
+    for (const DailyElement element : elements)
+      header.push_back(
+          columnName(station.station, dailyElementName(element), dailyElementUnit(element)));
+  }
   std::string csv = std::string(kUtf8ByteOrderMark) + csvLine(header);
 
   // Each station's days are by date: one pass along each.
@@ -128,11 +138,14 @@ std::string comparisonCsv(const PeriodComparison& comparison, DailyElement eleme
   for (int index = 0; index < period.length(); ++index) {
     const int date = period.dateAt(index);
     cells[0] = dateText(date);
+    std::size_t cell = 1;
     for (std::size_t s = 0; s < comparison.stations.size(); ++s) {
       const std::vector<SummaryRow>& days = comparison.stations[s].days;
       std::size_t& at = next[s];
       while (at < days.size() && days[at].date < date) ++at;
-      cells[s + 1] = at < days.size() && days[at].date == date ? dailyCell(days[at], element) : "";
+      const bool held = at < days.size() && days[at].date == date;
+      for (const DailyElement element : elements)
+        cells[cell++] = held ? dailyCell(days[at], element) : "";
     }
     csv += csvLine(cells);
   }
@@ -170,6 +183,46 @@ std::array<std::optional<double>, 24> valuesByHour(const DaySeries& series, int 
     values[static_cast<std::size_t>(when->second)] = hourValue(hour, element);
   }
   return values;
+}
+
+std::string dayComparisonCsv(const std::vector<ComparedDay>& days, int date, HourElement element,
+                             const std::string& name) {
+  std::vector<std::string> header = {"时间"};
+  std::vector<std::array<std::optional<double>, 24>> values;
+  for (const ComparedDay& day : days) {
+    header.push_back(columnName(day.station, name, hourElementUnit(element)));
+    values.push_back(day.day ? valuesByHour(day.day->series, date, element)
+                             : std::array<std::optional<double>, 24>{});
+  }
+  std::string csv = std::string(kUtf8ByteOrderMark) + csvLine(header);
+  std::vector<std::string> cells(header.size());
+  for (std::size_t hour = 0; hour < 24; ++hour) {
+    cells[0] = dateText(date) + (hour < 10 ? " 0" : " ") + std::to_string(hour) + ":00";
+    for (std::size_t s = 0; s < values.size(); ++s) {
+      const auto& value = values[s][hour];
+      cells[s + 1] = value ? roundedText(*value, hourElementDecimals(element)) : "";
+    }
+    csv += csvLine(cells);
+  }
+  return csv;
+}
+
+StationChoices::Added StationChoices::add(const std::string& station) {
+  if (std::find(stations_.begin(), stations_.end(), station) != stations_.end())
+    return Added::AlreadyThere;
+  if (stations_.size() >= kMostComparedStations) return Added::Full;
+  stations_.push_back(station);
+  return Added::Yes;
+}
+
+void StationChoices::remove(std::size_t index) {
+  if (index < stations_.size()) stations_.erase(stations_.begin() + static_cast<long>(index));
+}
+
+void StationChoices::move(std::size_t index, int step) {
+  const long to = static_cast<long>(index) + step;
+  if (index >= stations_.size() || to < 0 || to >= static_cast<long>(stations_.size())) return;
+  std::swap(stations_[index], stations_[static_cast<std::size_t>(to)]);
 }
 
 std::vector<ArchivedStation> archivedStations(const HistoryArchive& archive) {

@@ -54,10 +54,15 @@ PeriodComparison readPeriodComparison(const HistoryArchive& archive,
                                       const PeriodReadOptions& options);
 
 // The comparison's CSV: UTF-8 with a byte-order mark, CR LF, the header
-// "日期" then "STATION ELEMENT (unit)" per station, one row per date of the
-// period with each station's value cell as the summary writes it (empty
-// where the station has no day or the day no value).
-std::string comparisonCsv(const PeriodComparison& comparison, DailyElement element);
+// "日期" then "STATION ELEMENT (unit)" per station (and element, when there
+// are two), one row per date of the period with each station's value cell
+// as the summary writes it (empty where the station has no day or the day
+// no value).
+std::string comparisonCsv(const PeriodComparison& comparison,
+                          const std::vector<DailyElement>& elements);
+inline std::string comparisonCsv(const PeriodComparison& comparison, DailyElement element) {
+  return comparisonCsv(comparison, std::vector<DailyElement>{element});
+}
 
 // One station's day with its hours, or why there is none.
 struct ComparedDay {
@@ -78,6 +83,30 @@ std::vector<ComparedDay> readDayComparison(const HistoryArchive& archive,
 // time of the slot that holds it; nothing where no slot is of that hour.
 std::array<std::optional<double>, 24> valuesByHour(const DaySeries& series, int date,
                                                    HourElement element);
+
+// The day's comparison as CSV, in the form of the period's: the header
+// "时间" then "STATION NAME (unit)" per station, one row per hour
+// ("2024-01-20 08:00"), each value with the element's decimals.
+std::string dayComparisonCsv(const std::vector<ComparedDay>& days, int date, HourElement element,
+                             const std::string& name);
+
+// The stations chosen for a comparison, in the order they are shown: each
+// at most once, kMostComparedStations at most.
+class StationChoices {
+ public:
+  enum class Added { Yes, AlreadyThere, Full };
+
+  Added add(const std::string& station);
+  void remove(std::size_t index);
+  // Moves the station at `index` one place up (-1) or down (+1), when it can.
+  void move(std::size_t index, int step);
+
+  const std::vector<std::string>& stations() const { return stations_; }
+  bool enough() const { return stations_.size() >= kFewestComparedStations; }
+
+ private:
+  std::vector<std::string> stations_;
+};
 
 // The number and name of each station with a saved day in the archive, by
 // number: "哈尔滨 50953" as its latest day names it, or the number alone.

@@ -125,6 +125,14 @@ QFont chartFont(int pixels) {
   return font;
 }
 
+QTransform fitTransform(QSizeF area, QSizeF drawing) {
+  const double scale = std::min(area.width() / drawing.width(), area.height() / drawing.height());
+  return QTransform()
+      .translate((area.width() - drawing.width() * scale) / 2,
+                 (area.height() - drawing.height() * scale) / 2)
+      .scale(scale, scale);
+}
+
 std::optional<int> PlaceAxis::indexAt(double x) const {
   if (x < left_ || x >= right_) return std::nullopt;
   return std::min(count_ - 1, static_cast<int>((x - left_) / width()));

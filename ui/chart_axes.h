@@ -6,6 +6,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 
 #include <chrono>
 #include <optional>
@@ -21,6 +22,10 @@ namespace skyrill {
 
 // The charts' font: Noto Sans CJK SC at a size in pixels.
 QFont chartFont(int pixels);
+
+// From a chart's own drawing of size `drawing` to an area of size `area`:
+// as large as fits, centred, never stretched.
+QTransform fitTransform(QSizeF area, QSizeF drawing);
 
 // Places side by side (hours, days) from `left` to `right`, each as wide.
 class PlaceAxis {

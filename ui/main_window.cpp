@@ -293,6 +293,7 @@ void MainWindow::runFinished() {
   // A fetch just auto-saved is a day more in the archive.
   const bool saved = pipeline_ && autoSaveAction_->isChecked() && canSaveDay(pipeline_->state());
   updateOverview(saved);
+  updateComparison(saved);
 }
 
 void MainWindow::refreshCommands() {

@@ -4,7 +4,12 @@ add_library(skyrill_ui STATIC
   busy_panel.h
   canvas.cpp
   canvas.h
+  comparison_view.cpp
+  comparison_view.h
+  comparison_window.cpp
+  comparison_window.h
   date_lists.cpp
+  date_numbers.h
   date_lists.h
   file_dialogs.cpp
   file_dialogs.h
@@ -21,6 +26,7 @@ add_library(skyrill_ui STATIC
   main_window_table.cpp
   overview_window.cpp
   overview_window.h
+  place_keys.h
   range_dialog.cpp
   range_dialog.h
   search_box.cpp

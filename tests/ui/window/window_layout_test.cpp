@@ -172,6 +172,7 @@ TEST_F(WindowLayoutTest, MenuTreeWithCaptionsAndShortcuts) {
       "  前一天 [PgUp]",
       "  后一天 [PgDown]",
       "  时段概览… [F2]",
+      "  多站对比… [F4]",
       "  -",
       "  退出 [Ctrl+Q]",
       "&W.风",
