@@ -23,8 +23,10 @@ const char* const kProgramUsage =
     "taken as well.\n"
     "\n"
     "Exit status: 0 the window was closed or the program was ended by SIGTERM,\n"
-    "SIGINT or SIGHUP, 2 usage error, 255 a fatal error (after the question that\n"
-    "offers to save the crash report).\n";
+    "SIGINT or SIGHUP, 2 usage error (also a windowing system that cannot be\n"
+    "used: a -platform or QT_QPA_PLATFORM that names no plugin, no display to\n"
+    "reach), 255 a fatal error (after the question that offers to save the crash\n"
+    "report).\n";
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/crash_report_mode.h"
+#include "core/masked_text.h"
 
 extern char** environ;
 
@@ -45,6 +46,7 @@ struct HookState {
   int heldFd = -1;
   bool heldInMemory = false;  // heldFd is memory, inherited by the report mode
   const std::string* heldText = nullptr;
+  const std::string* heldTextKey = nullptr;  // masked wherever the held text holds it
   std::array<std::string, kFatalSignals.size()> signalNumbers;
   std::vector<char> alternateStack;
   QtMessageHandler previousMessageHandler = nullptr;
@@ -53,23 +55,33 @@ struct HookState {
 HookState* g_hook = nullptr;
 volatile sig_atomic_t g_faulting = 0;
 
-// Writes the held text into the scratch file: async-signal-safe calls only.
+// Writes the bytes at the offset, which moves past them; false on failure.
+bool writeAt(int fd, std::string_view bytes, off_t& offset) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+    offset += written;
+  }
+  return true;
+}
+
+// Writes the held text into the scratch file, the API key masked:
+// async-signal-safe calls only.
 void saveHeldText() {
   if (!g_hook || g_hook->heldFd < 0) return;
   const int fd = g_hook->heldFd;
   if (::ftruncate(fd, 0) != 0) return;
   const std::string* text = g_hook->heldText;
-  const char* data = text ? text->data() : nullptr;
-  std::size_t left = text ? text->size() : 0;
+  const std::string* key = g_hook->heldTextKey;
   off_t offset = 0;
-  while (left > 0) {
-    const ssize_t written = ::pwrite(fd, data, left, offset);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    data += written;
-    offset += written;
-    left -= static_cast<std::size_t>(written);
-  }
+  bool writing = true;
+  forEachMaskedPiece(text ? std::string_view(*text) : std::string_view(),
+                     key ? std::string_view(*key) : std::string_view(),
+                     [fd, &offset, &writing](std::string_view piece) {
+                       writing = writing && writeAt(fd, piece, offset);
+                     });
 }
 
 void writeError(const char* text) {
@@ -159,15 +171,18 @@ std::string cutUtf8(std::string_view text, std::size_t limit) {
 
 }  // namespace
 
-void installCrashHook(const std::filesystem::path& programFile, const std::string* heldText) {
+void installCrashHook(const std::filesystem::path& programFile, const std::string* heldText,
+                      const std::string* heldTextKey) {
   if (g_hook) {
     g_hook->heldText = heldText;
+    g_hook->heldTextKey = heldTextKey;
     return;
   }
   auto* hook = new HookState;  // lives until the process ends
   hook->programFile = programFile.string();
   hook->programFd = ::open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
   hook->heldText = heldText;
+  hook->heldTextKey = heldTextKey;
   openHeldTextStore(*hook);
   g_hook = hook;
   installSignalHandlers(*hook);
@@ -178,6 +193,7 @@ void installCrashHook(const std::filesystem::path& programFile, const std::strin
 void releaseCrashHook() {
   if (!g_hook) return;
   g_hook->heldText = nullptr;  // its owner is about to go
+  g_hook->heldTextKey = nullptr;
   if (g_hook->heldFd < 0) return;
   ::close(g_hook->heldFd);
   if (!g_hook->heldInMemory) ::unlink(g_hook->heldFile.c_str());
@@ -186,15 +202,16 @@ void releaseCrashHook() {
 }
 
 void fatalError(int errorNumber, std::string_view errorText) {
+  const std::string* key = g_hook ? g_hook->heldTextKey : nullptr;
+  const std::string text = cutUtf8(
+      maskedText(errorText, key ? std::string_view(*key) : std::string_view()), kMaxErrorTextBytes);
   if (!g_faulting && g_hook) {
     g_faulting = 1;
     saveHeldText();
     const std::string number = std::to_string(errorNumber);
-    const std::string text = cutUtf8(errorText, kMaxErrorTextBytes);
     startCrashReport(number.c_str(), text.c_str());
   }
-  std::fprintf(stderr, "skyrill: %d %.*s\n", errorNumber, static_cast<int>(errorText.size()),
-               errorText.data());
+  std::fprintf(stderr, "skyrill: %d %s\n", errorNumber, text.c_str());
   ::_exit(kCrashExitStatus);
 }
 

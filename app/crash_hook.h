@@ -19,9 +19,11 @@ namespace skyrill {
 
 inline constexpr int kCrashExitStatus = 255;  // -1 as an exit code
 
-// Installs the hook. `heldText` is the answer text offered for the report;
-// it is read when a fault happens and must outlive the process's work.
-void installCrashHook(const std::filesystem::path& programFile, const std::string* heldText);
+// Installs the hook. `heldText` is the answer text offered for the report,
+// with every occurrence of `heldTextKey` (the API key) masked; both are read
+// when a fault happens and must outlive the process's work.
+void installCrashHook(const std::filesystem::path& programFile, const std::string* heldText,
+                      const std::string* heldTextKey = nullptr);
 
 // Forgets the held text and removes the scratch file; the hook stays, and a
 // later fault still ends in the question (with an empty text).

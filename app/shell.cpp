@@ -6,6 +6,7 @@
 #include "app/crash_hook.h"
 #include "app/termination_signals.h"
 #include "archive/history_archive.h"
+#include "net/certificate_trust.h"
 #include "net/data_service.h"
 #include "stations/directory_service.h"
 #include "stations/station_directory.h"
@@ -31,13 +32,21 @@ Shell::~Shell() {
   if (options_.installCrashHook) releaseCrashHook();
 }
 
+Shell::RemovedAtEnd::~RemovedAtEnd() {
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::remove_all(folder, error);
+}
+
 void Shell::start() {
-  const bool settingsKept = preparePlaces(places_, programDirectory());
+  const PreparedPlaces prepared = preparePlaces(places_, programDirectory());
+  standIn_.folder = prepared.standIn;
   removeSettingsLeftovers(settingsFile());
   loaded_ = loadSettings(settingsFile());
   const std::string serverAddress =
       loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;
-  service_ = std::make_unique<DataService>(serverAddress);
+  certificateTrust_ =
+      std::make_unique<CertificateTrust>(loaded_.trustedCertificates, loaded_.acceptAnyCertificate);
+  service_ = std::make_unique<DataService>(serverAddress, WebLimits{}, certificateTrust_.get());
   archive_ = std::make_unique<HistoryArchive>(places_.dataFolder);
   runner_ = std::make_unique<ThreadRunner>();
   pipeline_ =
@@ -45,10 +54,16 @@ void Shell::start() {
   window_->setPipeline(pipeline_.get());
   window_->setArchive(archive_.get());
   window_->setServerAddress(serverAddress);
-  directoryService_ = std::make_unique<DirectoryService>(loaded_.directoryAddress.empty()
-                                                             ? std::string(kDefaultDirectoryAddress)
-                                                             : loaded_.directoryAddress);
+  window_->setCertificateTrust(
+      certificateTrust_.get(),
+      [this](const ServerCertificate& certificate) { return keepCertificate(certificate); });
+  directoryService_ = std::make_unique<DirectoryService>(
+      loaded_.directoryAddress.empty() ? std::string(kDefaultDirectoryAddress)
+                                       : loaded_.directoryAddress,
+      DirectoryService::kLimits, certificateTrust_.get());
   stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, places_.cacheFolder);
+  stationDirectory_->setCertificateKeeper(
+      [this](const ServerCertificate& certificate) { return keepCertificate(certificate); });
   window_->setStationDirectory(stationDirectory_.get());
 
   // From here on a kill ends in order: a signal waits in the event loop.
@@ -57,7 +72,8 @@ void Shell::start() {
     connect(termination_.get(), &TerminationSignals::received, this, &Shell::onTerminationSignal);
   }
   if (options_.installCrashHook) {
-    installCrashHook(options_.programFile, &pipeline_->state().responseText);
+    installCrashHook(options_.programFile, &pipeline_->state().responseText,
+                     &pipeline_->state().heldTextKey);
   }
   window_->adjustSize();
   fitClientAndCenter(*window_, kClientWidth, kClientHeight);
@@ -76,17 +92,19 @@ void Shell::start() {
   if (qApp) connect(qApp, &QCoreApplication::aboutToQuit, this, &Shell::shutdown);
   window_->show();
   // Said once, over the window: settings changed now would be lost quietly.
-  if (!settingsKept) {
-    QMetaObject::invokeMethod(
-        window_.get(),
-        [window = window_.get(), file = QString::fromStdString(settingsFile().string())] {
-          window->showMessage({"找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。\r\n" +
-                                   file.toStdString(),
-                               "设置",
-                               MessageIcon::Warning,
-                               {}});
-        },
-        Qt::QueuedConnection);
+  if (!prepared.settingsKept) {
+    showOnceShown({"找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。\r\n" +
+                       settingsFile().string(),
+                   "设置",
+                   MessageIcon::Warning,
+                   {}});
+  }
+  // Days of an earlier version out of sight: where they are, and why.
+  if (prepared.earlierFilesLeft) {
+    showOnceShown({earlierFilesLeftMessage(*prepared.earlierFilesLeft),
+                   std::string(kEarlierFilesLeftTitle),
+                   MessageIcon::Warning,
+                   {}});
   }
   // Opened from the event loop, so that a message about the file stands over
   // a window already drawn.
@@ -98,6 +116,13 @@ void Shell::start() {
         },
         Qt::QueuedConnection);
   }
+}
+
+// Shown from the event loop, over a window already drawn.
+void Shell::showOnceShown(const UserMessage& message) {
+  QMetaObject::invokeMethod(
+      window_.get(), [window = window_.get(), message] { window->showMessage(message); },
+      Qt::QueuedConnection);
 }
 
 // In the order the settings file lists them; each step may depend on the
@@ -128,6 +153,11 @@ Settings Shell::currentSettings() const {
   settings.apiKey = shown.apiKey;
   settings.autoSave = window_->autoSaveAction().isChecked();
   return settings;
+}
+
+bool Shell::keepCertificate(const ServerCertificate& certificate) {
+  certificateTrust_->pin(certificate.server, certificate.sha256);
+  return saveTrustedCertificate(settingsFile(), certificate.server, certificate.sha256);
 }
 
 void Shell::shutdown() {

@@ -13,6 +13,7 @@
 
 namespace skyrill {
 
+class CertificateTrust;
 class DataService;
 class DirectoryService;
 class StationDirectory;
@@ -58,12 +59,29 @@ class Shell : public QObject {
 
  private:
   void applySettings(const Settings& settings);
+  void showOnceShown(const UserMessage& message);
   Settings currentSettings() const;
+  // Trusts the certificate from now on, and writes it into the settings
+  // file at once; false when the file could not be written.
+  bool keepCertificate(const ServerCertificate& certificate);
   void onTerminationSignal();
 
+  // A folder removed once everything else of the shell is gone.
+  struct RemovedAtEnd {
+    RemovedAtEnd() = default;
+    RemovedAtEnd(const RemovedAtEnd&) = delete;
+    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
+    ~RemovedAtEnd();
+    std::filesystem::path folder;
+  };
+
+  // First, so that it goes last: what stood in for unknown places is not kept.
+  RemovedAtEnd standIn_;
   Options options_;
   ProgramPlaces places_;
   Settings loaded_;
+  // Before the services that read it.
+  std::unique_ptr<CertificateTrust> certificateTrust_;
   std::unique_ptr<DataService> service_;
   std::unique_ptr<HistoryArchive> archive_;
   // Between the service its requests use and the pipeline that cancels them

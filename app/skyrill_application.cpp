@@ -4,8 +4,12 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 
+#include "app/command_line.h"
 #include "app/crash_hook.h"
+#include "cli/option_parser.h"
 
 // Outside any namespace, as Q_INIT_RESOURCE requires. The icon lives in a
 // static library, so its resource data must be pulled in explicitly.
@@ -14,6 +18,38 @@ static void initIconResources() {
 }
 
 namespace skyrill {
+namespace {
+
+QtMessageHandler g_beforeStart = nullptr;
+
+// The toolkit's words for why it could not start end in the plugins there are.
+void endOnFailedStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    if (g_beforeStart) g_beforeStart(type, context, message);
+    return;
+  }
+  const qsizetype plugins = message.indexOf(QStringLiteral("Available platform plugins"));
+  const QString known =
+      plugins < 0 ? QString() : QLatin1Char('\n') + message.mid(plugins).trimmed();
+  std::fprintf(stderr,
+               "skyrill: no window can be opened: the windowing system (-platform, "
+               "QT_QPA_PLATFORM or the display) cannot be used%s\n\n%s",
+               known.toLocal8Bit().constData(), kProgramUsage);
+  std::fflush(stderr);
+  std::_Exit(kUsageStatus);
+}
+
+}  // namespace
+
+ToolkitStartGuard::ToolkitStartGuard() {
+  previous_ = qInstallMessageHandler(endOnFailedStart);
+  g_beforeStart = previous_;
+}
+
+void ToolkitStartGuard::started() {
+  qInstallMessageHandler(previous_);
+  g_beforeStart = nullptr;
+}
 
 QIcon applicationIcon() {
   initIconResources();
@@ -25,6 +61,7 @@ QIcon applicationIcon() {
 }
 
 SkyrillApplication::SkyrillApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  started();
   setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
   // Every text of the program is Chinese: so are the buttons and the file
   // dialog that Qt makes ("是", "否", "取消"), when the translation is there.

@@ -1,6 +1,10 @@
 #include "archive/history_archive.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <system_error>
 #include <utility>
@@ -313,6 +317,22 @@ std::string HistoryArchive::suggestFileName(const QueryRequest& request) {
 void HistoryArchive::autoSave(const QueryRequest& request, std::string_view fileName,
                               std::string_view bytes) {
   if (autoSave_) save(request.year, fileName, bytes);
+}
+
+bool HistoryArchive::makeRoot(std::error_code& error) const {
+  error.clear();
+  fs::create_directories(root_, error);
+  if (!error && !fs::is_directory(root_, error) && !error) {
+    error = std::make_error_code(std::errc::not_a_directory);
+  }
+  if (error) return false;
+  // Asked with the rights the process acts with; a read-only mount says so
+  // even to root.
+  if (::faccessat(AT_FDCWD, root_.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    error = std::error_code(errno, std::generic_category());
+    return false;
+  }
+  return true;
 }
 
 fs::path HistoryArchive::placeOf(std::string_view yearText, std::string_view fileName) const {

@@ -143,6 +143,10 @@ class HistoryArchive : public DayArchive {
   void autoSave(const QueryRequest& request, std::string_view fileName,
                 std::string_view bytes) override;
 
+  // Makes the archive's folder; false, with the reason in `error`, when it
+  // cannot be made or days cannot be written into it.
+  bool makeRoot(std::error_code& error) const;
+
   // Where a day named so goes: the subfolder for the year text, which for a
   // fetch is the year list's text.
   std::filesystem::path placeOf(std::string_view yearText, std::string_view fileName) const;

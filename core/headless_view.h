@@ -22,14 +22,20 @@ class HeadlessView : public QueryView {
   void showStatusLines(const std::array<StatusLine, kStatusLineCount>& lines) override {
     lines_ = lines;
   }
+  void offerCertificate(const ServerCertificate& certificate) override {
+    refusedCertificate_ = certificate;
+  }
 
   const std::optional<UserMessage>& lastMessage() const { return lastMessage_; }
   const std::string& title() const { return title_; }
+  // The server's certificate a fetch refused, if one did.
+  const std::optional<ServerCertificate>& refusedCertificate() const { return refusedCertificate_; }
   const std::array<StatusLine, kStatusLineCount>& statusLines() const { return lines_; }
 
  private:
   QueryRequest inputs_;
   std::optional<UserMessage> lastMessage_;
+  std::optional<ServerCertificate> refusedCertificate_;
   std::string title_;
   std::array<StatusLine, kStatusLineCount> lines_ = initialStatusLines();
 };

@@ -5,6 +5,7 @@
 
 #include "core/answer_check.h"
 #include "core/daily_summary.h"
+#include "core/masked_text.h"
 
 namespace skyrill {
 namespace {
@@ -100,6 +101,7 @@ void QueryPipeline::endFetch(PendingFetch& fetch) {
   fetch.pipeline = nullptr;
   state_.responseBytes = std::move(fetch.answer.bytes);
   state_.responseText = decodeAnswer(state_.responseBytes);
+  state_.heldTextKey = fetch.request.apiKey;
   // The variants are the ones ticked now: the user may have chosen another
   // while the request ran, and the menus show that one.
   QueryRequest request = fetch.request;
@@ -108,6 +110,9 @@ void QueryPipeline::endFetch(PendingFetch& fetch) {
   request.visibilityVariant = now.visibilityVariant;
   const std::string note = std::move(fetch.answer.note);
   lastRunShown_ = showAnswer(request, request.mode, true, [&note](AnswerCheck) { return note; });
+  if (!lastRunShown_ && fetch.answer.refusedCertificate) {
+    view_.offerCertificate(*fetch.answer.refusedCertificate);
+  }
 }
 
 bool QueryPipeline::cancelFetch() {
@@ -131,8 +136,10 @@ bool QueryPipeline::showAnswer(QueryRequest request, QueryMode mode, bool fetche
   lastOutcome_ = check.outcome;
   if (check.outcome != AnswerCheck::Ok) {
     const std::string note = explain ? explain(check.outcome) : std::string();
-    return failRun({withNote(check.message, note), std::string(kFailureTitle), MessageIcon::Warning,
-                    check.detail});
+    // What came back may echo the request's address, key and all.
+    return failRun({maskedText(withNote(check.message, note), request.apiKey),
+                    std::string(kFailureTitle), MessageIcon::Warning,
+                    maskedText(check.detail, request.apiKey)});
   }
   state_.document = std::move(answer);
 
@@ -202,7 +209,9 @@ bool QueryPipeline::openDayText(std::string_view fileBytes, std::string_view fil
   }
   const auto mode = static_cast<QueryMode>(modeNumber);
   const std::string name(fileName);
-  return showAnswer(beginRun(mode), mode, false, [&name, problem](AnswerCheck outcome) {
+  QueryRequest request = beginRun(mode);
+  state_.heldTextKey = request.apiKey;
+  return showAnswer(std::move(request), mode, false, [&name, problem](AnswerCheck outcome) {
     return fileFailureNote(name, problem, outcome);
   });
 }

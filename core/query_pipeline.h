@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,7 @@
 #include "core/day_texts.h"
 #include "core/failure_notes.h"
 #include "core/query_types.h"
+#include "core/server_certificate.h"
 #include "core/task_runner.h"
 #include "json/json_document.h"
 
@@ -27,6 +29,10 @@ struct QueryState {
   std::string sourceLabel;  // fetch time YYYY/MM/DD HH:MM:SS, or "本地文件"
   QueryMode displayedMode = QueryMode::History;
   std::string suggestedFileName;  // set by fetching runs, emptied by display-only runs
+  // The API key of the request that brought the held text (for an opened
+  // file, the key set then): an answer may echo it, and the crash report
+  // must not.
+  std::string heldTextKey;
 };
 
 enum class MessageIcon { None, Information, Warning, Question, Error };
@@ -61,12 +67,17 @@ class QueryView {
   // A run has ended, shown, refused or cancelled: what the commands can act
   // on may have changed.
   virtual void runFinished() {}
+  // The server's certificate that a fetch just refused, after its failure
+  // message: the user may decide to trust it.
+  virtual void offerCertificate(const ServerCertificate& /*certificate*/) {}
 };
 
 // What a request brought back.
 struct FetchedAnswer {
   std::string bytes;  // the body as received; empty on network failure
   std::string note;   // one line on what went wrong on the way; empty when nothing did
+  // The server's certificate, when the request refused it.
+  std::optional<ServerCertificate> refusedCertificate = std::nullopt;
 };
 
 // Fetches the answer of a request. Called on the runner's thread; a raised

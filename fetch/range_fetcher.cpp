@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <new>
 #include <optional>
 #include <thread>
 #include <tuple>
@@ -12,6 +13,7 @@
 #include "core/cancel_flag.h"
 #include "core/failure_notes.h"
 #include "core/helper_threads.h"
+#include "core/masked_text.h"
 #include "json/json_document.h"
 #include "net/data_service.h"
 #include "store/observation_files.h"
@@ -49,9 +51,19 @@ bool isPassingFailure(const WebResponse& response) {
   }
 }
 
-// The service will not take the key: no day of any station will come.
-bool refusesTheKey(const WebResponse& response) {
-  return response.status == 401 || response.status == 403;
+// The service will not take the key, or cannot be trusted with it: no day
+// of any station will come.
+bool refusesEveryDay(const WebResponse& response) {
+  return response.status == 401 || response.status == 403 ||
+         response.failure == WebFailure::UntrustedCertificate ||
+         response.failure == WebFailure::CertificateChanged;
+}
+
+// A request that brought no answer, or one no service would send: after
+// many of these in a row the service is taken to be down or hostile.
+bool failedOnTheWay(const WebResponse& response) {
+  return isPassingFailure(response) || response.failure == WebFailure::TooLarge ||
+         response.failure == WebFailure::HeadersTooLarge;
 }
 
 }  // namespace
@@ -149,7 +161,14 @@ RangeReport RangeFetcher::run(const DayReporter& report) {
     reporter_ = report;
     report_ = {};
     report_.counts.total = days_.size();
-    const unsigned jobs = std::max(1u, std::min<unsigned>(request_.jobs, days_.size()));
+    std::error_code error;
+    if (!archive_.makeRoot(error)) {
+      report_.stopped = true;
+      report_.stopReason = "无法写入 " + archive_.root().string() + "：" + error.message();
+      return report_;
+    }
+    const unsigned jobs = std::max(
+        1u, std::min<unsigned>({request_.jobs, kMaxJobs, static_cast<unsigned>(days_.size())}));
     for (unsigned i = 0; i < jobs; ++i) workers_.push_back(std::make_unique<Worker>());
     if (stopping_) {
       for (auto& worker : workers_) worker->cancel.cancel();
@@ -167,6 +186,10 @@ RangeReport RangeFetcher::run(const DayReporter& report) {
 
   const std::lock_guard lock(mutex_);
   report_.stopped = stopping_;
+  if (lastSavedDate_ != 0) {
+    report_.lastSaved =
+        archive_.pastDayFile(lastSavedStation_, lastSavedDate_, request_.advancedSource).string();
+  }
   std::sort(report_.problems.begin(), report_.problems.end(),
             [](const DayResult& a, const DayResult& b) {
               return std::tie(a.station, a.date) < std::tie(b.station, b.date);
@@ -214,7 +237,7 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
   query.apiKey = request_.apiKey;
   query.proxyEnabled = !request_.proxy.empty();
   query.proxyAddress = request_.proxy;
-  const DataService service(request_.server, request_.limits);
+  const DataService service(request_.server, request_.limits, request_.trust);
 
   for (std::size_t attempt = 0;; ++attempt) {
     commitAgedBatch();
@@ -222,6 +245,11 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
     if (!waitForTurn()) return result;
     WebResponse response = service.exchange(query, &worker.cancel, &worker.session);
     if (response.failure == WebFailure::Cancelled) return result;
+    // No day is refused for it: the run ends as the tools end on it.
+    if (response.failure == WebFailure::OutOfMemory) throw std::bad_alloc();
+    // What came back may echo the request's address, key and all.
+    const std::string note = maskedText(DataService::noteOn(query, response), query.apiKey);
+    countExchange(failedOnTheWay(response), note);
 
     const std::string text = decodeAnswer(response.body);
     JsonDocument document;
@@ -236,12 +264,13 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
       }
       return std::nullopt;
     }
-    result.message = withNote(check.message, DataService::noteOn(query, response));
+    result.message = maskedText(withNote(check.message, note), query.apiKey);
+    if (stopping_) return result;
     if (passing && attempt < request_.retryPauses.size()) continue;
     result.outcome = passing ? DayOutcome::Failed : DayOutcome::Refused;
     if (!passing) {
       const std::lock_guard lock(mutex_);
-      if (refusesTheKey(response)) keyRefused_ = true;
+      if (refusesEveryDay(response)) keyRefused_ = true;
       if (check.outcome == AnswerCheck::ServiceError) refusedStations_.push_back(day.station);
       refusalMessage_ = result.message;
     }
@@ -291,9 +320,8 @@ void RangeFetcher::settle(const DayResult& result) {
   const bool held =
       result.outcome == DayOutcome::Fetched || result.outcome == DayOutcome::AlreadyThere;
   if (held && result.date > lastSavedDate_) {
+    lastSavedStation_ = result.station;
     lastSavedDate_ = result.date;
-    report_.lastSaved =
-        archive_.pastDayFile(result.station, result.date, request_.advancedSource).string();
   }
   if (reporter_) reporter_(result, counts);
 }
@@ -310,9 +338,9 @@ bool RangeFetcher::stage(const DayResult& day, const std::string& yearText,
     const std::lock_guard lock(batchMutex_);
     if (!batch_) batch_ = std::make_unique<Batch>();
     std::error_code error;
-    ensureFolderPath(file.parent_path());
-    if (!batch_->files.add(file, bytes, error)) {
-      stopForWriteError("无法保存 " + file.string() + "：" + error.message());
+    std::filesystem::create_directories(file.parent_path(), error);
+    if (error || !batch_->files.add(file, bytes, error)) {
+      stopWithReason("无法保存 " + file.string() + "：" + error.message());
       return false;
     }
     if (batch_->days.empty()) batch_->started = std::chrono::steady_clock::now();
@@ -349,14 +377,24 @@ void RangeFetcher::commit(Batch& batch) {
   // The days put in place count, even when a later one could not be.
   for (std::size_t i = 0; i < batch.files.placed(); ++i) settle(batch.days[i]);
   if (!committed) {
-    stopForWriteError("无法保存 " + archive_.root().string() + "：" + error.message());
+    stopWithReason("无法保存 " + archive_.root().string() + "：" + error.message());
   }
 }
 
-void RangeFetcher::stopForWriteError(const std::string& message) {
+void RangeFetcher::countExchange(bool failed, const std::string& note) {
   {
     const std::lock_guard lock(mutex_);
-    if (report_.writeError.empty()) report_.writeError = message;
+    failedInARow_ = failed ? failedInARow_ + 1 : 0;
+    if (failedInARow_ < kMaxFailedInARow) return;
+  }
+  stopWithReason("连续 " + std::to_string(kMaxFailedInARow) + " 次请求失败，已停止。最后一次：" +
+                 note);
+}
+
+void RangeFetcher::stopWithReason(const std::string& reason) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (report_.stopReason.empty()) report_.stopReason = reason;
   }
   stop();
 }

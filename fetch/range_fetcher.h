@@ -29,9 +29,12 @@ struct RangeRequest {
   std::string apiKey;
   std::string proxy;   // "host:port"; empty for a direct connection
   std::string server;  // the data service's base address
-  unsigned jobs = 4;   // requests in flight at most
+  unsigned jobs = 4;   // requests in flight at most; no more than kMaxJobs
   double rate = 10;    // requests per second at most; 0 for no bound
   WebLimits limits;    // the window's limits for one request
+  // The certificates secure requests accept beyond the system's trust store;
+  // none when null. Must outlive the run.
+  const CertificateTrust* trust = nullptr;
   // The pauses before the second, third and fourth try of a day whose
   // request failed on the way (no connection, a time-out, a 5xx status, a
   // cut-off body). A refusal by the service is never tried again.
@@ -51,6 +54,15 @@ enum class RangeProblem {
 };
 
 inline constexpr int kMaxRangeYears = 20;
+
+// Requests in flight at most: a service gives no more than a few at once,
+// and each request may hold a day's largest answer in memory.
+inline constexpr unsigned kMaxJobs = 16;
+
+// Requests in a row that fail on the way (no connection, a time-out, a 5xx
+// status, a cut-off or runaway answer), retries included, with no answer in
+// between, after which a run stops: the service is down or will not serve.
+inline constexpr int kMaxFailedInARow = 12;
 
 // A station number as the service knows them: 1 to 5 ASCII letters or digits.
 bool isStationText(std::string_view text);
@@ -101,9 +113,11 @@ struct RangeCounts {
 struct RangeReport {
   RangeCounts counts;
   std::vector<DayResult> problems;  // the refused and failed days, by station and date
-  bool stopped = false;             // stopped on request or by a write error
-  std::string writeError;           // the write that stopped the run, if one did
-  std::string lastSaved;            // the file of the latest day now in the archive
+  bool stopped = false;             // stopped on request or by itself
+  // Why the run stopped by itself, if it did: the archive's folder could not
+  // be written, a write failed, or the service failed request after request.
+  std::string stopReason;
+  std::string lastSaved;  // the file of the latest day now in the archive
 };
 
 class RangeFetcher {
@@ -118,7 +132,9 @@ class RangeFetcher {
   RangeFetcher& operator=(const RangeFetcher&) = delete;
 
   // Fetches the range on the calling thread and `jobs` helpers, until every
-  // day is settled or the run is stopped.
+  // day is settled or the run is stopped. The archive's folder is made and
+  // found writable before the first request. Memory that runs out ends the
+  // run with std::bad_alloc.
   RangeReport run(const DayReporter& report = {});
 
   // Ends a run at once, from any thread: requests under way are given up,
@@ -146,7 +162,10 @@ class RangeFetcher {
   bool waitForTurn();
   bool pause(std::chrono::milliseconds length);
   void settle(const DayResult& result);
-  void stopForWriteError(const std::string& message);
+  // Counts a request that failed on the way, or ends the count with one that
+  // was answered; stops the run at kMaxFailedInARow.
+  void countExchange(bool failedOnTheWay, const std::string& note);
+  void stopWithReason(const std::string& reason);
 
   RangeRequest request_;
   const HistoryArchive& archive_;
@@ -164,9 +183,12 @@ class RangeFetcher {
   std::condition_variable wake_;
   std::chrono::steady_clock::time_point nextRequest_{};
   std::vector<std::string> refusedStations_;  // the service knows them not
-  bool keyRefused_ = false;
+  bool keyRefused_ = false;  // the key or the server's certificate refused: no day will come
+  int failedInARow_ = 0;
   std::string refusalMessage_;
   RangeReport report_;
+  // The latest day now in the archive.
+  std::string lastSavedStation_;
   int lastSavedDate_ = 0;
   DayReporter reporter_;
 };

@@ -32,4 +32,8 @@ struct CurlLibrary {
 // any thread; null when it cannot be opened or lacks a function.
 const CurlLibrary* curlLibrary();
 
+// Whether curl could not be opened for want of memory (its libraries could
+// not be mapped, or its set-up ran out), rather than for want of the library.
+bool curlLackedMemory();
+
 }  // namespace skyrill

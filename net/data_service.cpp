@@ -34,27 +34,18 @@ std::string buildQueryUrl(std::string_view baseAddress, const QueryRequest& requ
   return url;
 }
 
-FetchedAnswer fetchAnswer(std::string_view url, std::string_view proxy, const WebLimits& limits,
-                          CancelFlag* cancel) {
-  WebRequest options;
-  options.proxy = proxy;
-  WebResponse response = WebClient(limits).exchange(url, options, cancel);
-  std::string note = webFailureNote(response);
-  return {std::move(response.body), std::move(note)};
-}
-
 FetchedAnswer DataService::fetch(const QueryRequest& request, CancelFlag* cancel) {
   WebResponse response = exchange(request, cancel);
   std::string note = noteOn(request, response);
-  return {std::move(response.body), std::move(note)};
+  return {std::move(response.body), std::move(note), std::move(response.certificate)};
 }
 
 WebResponse DataService::exchange(const QueryRequest& request, CancelFlag* cancel,
                                   WebSession* session) const {
   WebRequest options;
   if (request.proxyEnabled && !request.proxyAddress.empty()) options.proxy = request.proxyAddress;
-  return WebClient(limits_).exchange(buildQueryUrl(baseAddress_, request), options, cancel,
-                                     session);
+  return WebClient(limits_, trust_)
+      .exchange(buildQueryUrl(baseAddress_, request), options, cancel, session);
 }
 
 std::string DataService::noteOn(const QueryRequest& request, const WebResponse& response) {

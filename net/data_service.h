@@ -22,16 +22,14 @@ std::string endpointName(QueryMode mode, bool advancedSource);
 // for a mode that has no endpoint.
 std::string buildQueryUrl(std::string_view baseAddress, const QueryRequest& request);
 
-// One GET of the URL, through the proxy when one is given: the answer bytes,
-// empty on network failure, and a note on what went wrong.
-FetchedAnswer fetchAnswer(std::string_view url, std::string_view proxy,
-                          const WebLimits& limits = {}, CancelFlag* cancel = nullptr);
-
 // The data service at one base address.
 class DataService : public AnswerSource {
  public:
-  explicit DataService(std::string baseAddress, WebLimits limits = {})
-      : baseAddress_(std::move(baseAddress)), limits_(limits) {}
+  // Secure requests accept what the trust accepts (the system's trust store
+  // alone without one); the trust must outlive the service.
+  explicit DataService(std::string baseAddress, WebLimits limits = {},
+                       const CertificateTrust* trust = nullptr)
+      : baseAddress_(std::move(baseAddress)), limits_(limits), trust_(trust) {}
 
   FetchedAnswer fetch(const QueryRequest& request, CancelFlag* cancel = nullptr) override;
 
@@ -46,6 +44,7 @@ class DataService : public AnswerSource {
  private:
   std::string baseAddress_;
   WebLimits limits_;
+  const CertificateTrust* trust_;
 };
 
 }  // namespace skyrill

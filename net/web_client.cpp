@@ -12,7 +12,9 @@
 
 #include "core/cancel_flag.h"
 #include "net/ascii_text.h"
+#include "net/certificate_trust.h"
 #include "net/curl_library.h"
+#include "net/peer_check.h"
 #include "net/url_parts.h"
 
 namespace skyrill {
@@ -168,14 +170,37 @@ struct BodySink {
   std::string bytes;
   std::size_t maxBytes = 0;
   bool overflowed = false;
+  CURL* curl = nullptr;
 };
+
+// A body of no told length grows by doubling up to this; past it, it is no
+// day's usual answer and gets the room of the cap at once, which takes memory
+// only as it fills, rather than a copy at each doubling.
+constexpr std::size_t kDoublingBytes = 1024 * 1024;
+
+// The room a body that needs `needed` bytes is given: its told length, or
+// the next step of its growth; never more than the cap.
+std::size_t roomFor(const BodySink& body, std::size_t needed) {
+  curl_off_t told = -1;
+  lib().easy_getinfo(body.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &told);
+  std::size_t wanted = std::max(needed, 2 * body.bytes.capacity());
+  if (told > 0 && static_cast<std::size_t>(told) >= needed) {
+    wanted = static_cast<std::size_t>(told);
+  } else if (needed > kDoublingBytes) {
+    wanted = body.maxBytes;
+  }
+  return std::min(wanted, body.maxBytes);
+}
 
 // Keeps the body up to the cap; a body beyond it ends the transfer.
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* sink) {
   auto& body = *static_cast<BodySink*>(sink);
   const std::size_t length = size * count;
   const std::size_t room = body.maxBytes - body.bytes.size();
-  body.bytes.append(data, std::min(length, room));
+  const std::size_t kept = std::min(length, room);
+  const std::size_t needed = body.bytes.size() + kept;
+  if (needed > body.bytes.capacity()) body.bytes.reserve(roomFor(body, needed));
+  body.bytes.append(data, kept);
   if (length <= room) return length;
   body.overflowed = true;
   return 0;
@@ -229,20 +254,50 @@ void setMethod(CURL* curl, HttpMethod method) {
 
 void setLimits(CURL* curl, const WebLimits& limits) {
   lib().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  // A body told to be larger is refused before it comes.
+  lib().easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
   lib().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
   lib().easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   lib().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stallTimeout.count()));
 }
 
-// Any certificate is accepted; plain and secure addresses both work.
+// Plain and secure addresses both work.
 void setTransport(CURL* curl, const std::string& proxy) {
   lib().easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
   lib().easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   lib().easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
-  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
   // An empty proxy also keeps curl from taking one from the environment.
   lib().easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+}
+
+// Whether the program checks certificates itself (see peer_check.h).
+bool checksCertificatesItself() {
+  static const bool itself = peerChecksAvailable(lib().version_info(CURLVERSION_NOW)->ssl_version);
+  return itself;
+}
+
+// How a secure hop checks the server's certificate: with the hop's check,
+// which adds the user's pins to the system's trust store; by libcurl alone
+// (chain and host name, no pins) where the program cannot check itself; or
+// not at all when the trust accepts anything. Through a proxy's tunnel the
+// end server is checked the same way.
+void setCertificateChecks(CURL* curl, const CertificateTrust& trust, PeerCheck& check) {
+  const long verify = trust.acceptsAny() ? 0L : 1L;
+  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, verify);
+  lib().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2 * verify);
+  lib().easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, nullptr);
+  if (trust.acceptsAny()) return;
+  if (!trust.authorityFile().empty()) {
+    lib().easy_setopt(curl, CURLOPT_CAINFO, trust.authorityFile().c_str());
+  }
+  // A resumed TLS session shows no certificate: every connection is checked whole.
+  lib().easy_setopt(curl, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+  if (!checksCertificatesItself()) return;
+  if (lib().easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, preparePeerCheck) == CURLE_OK &&
+      lib().easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &check) == CURLE_OK) {
+    // The check matches the host name itself, so that a pin may stand in for it.
+    lib().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+  }
 }
 
 // Whether the answer sends the client elsewhere; the address to go to.
@@ -270,13 +325,13 @@ HttpMethod methodAfterRedirect(CURL* curl, HttpMethod method) {
   return method;
 }
 
-bool sameHost(const UrlParts& a, const UrlParts& b) {
-  return a.host == b.host && a.port == b.port;
+bool sameServer(const UrlParts& a, const UrlParts& b) {
+  return a.secure == b.secure && a.host == b.host && a.port == b.port;
 }
 
-// The lines sent to a host other than the first: no Referer, which holds the
-// first address with its key.
-std::vector<std::string> linesForOtherHost(std::vector<std::string> lines) {
+// The lines sent to a server other than the first: no Referer, which holds
+// the first address with its key; nor to the same host in plain text.
+std::vector<std::string> linesForOtherServer(std::vector<std::string> lines) {
   std::erase_if(
       lines, [](const std::string& line) { return lowerCaseAscii(line).starts_with("referer:"); });
   return lines;
@@ -321,7 +376,6 @@ bool isTlsFailure(CURLcode code) {
     case CURLE_SSL_ENGINE_SETFAILED:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
-    case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_SHUTDOWN_FAILED:
     case CURLE_SSL_CRL_BADFILE:
@@ -351,6 +405,8 @@ WebFailure failureOf(CURLcode code, CURL* curl) {
   switch (code) {
     case CURLE_OK:
       return WebFailure::None;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return WebFailure::UntrustedCertificate;
     case CURLE_ABORTED_BY_CALLBACK:
       return WebFailure::Cancelled;
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -362,6 +418,8 @@ WebFailure failureOf(CURLcode code, CURL* curl) {
       return WebFailure::TimedOut;
     case CURLE_GOT_NOTHING:
       return WebFailure::NothingReceived;
+    case CURLE_OUT_OF_MEMORY:
+      return WebFailure::OutOfMemory;
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
@@ -387,14 +445,26 @@ bool failedAtProxy(CURLcode code, CURL* curl) {
   return code == CURLE_OPERATION_TIMEDOUT && connected == 0;
 }
 
+// Whether curl's words for a failure say that memory ran out where its
+// code says something else: a name resolved on a thread of its own fails as
+// a name not found when no thread can be had.
+bool lacksMemory(std::string_view errorText) {
+  return errorText.find("thread failed to start") != std::string_view::npos;
+}
+
 // What the finished transfer of one hop tells about the exchange.
 void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCount& headers,
-                 WebResponse& response) {
+                 PeerCheck& peer, WebResponse& response) {
   lib().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
   if (headers.overflowed) {
     response.failure = WebFailure::HeadersTooLarge;
+  } else if (code != CURLE_OK && peer.refused) {
+    response.failure =
+        peer.changed ? WebFailure::CertificateChanged : WebFailure::UntrustedCertificate;
+    response.certificate = std::move(peer.refused);
   } else {
-    response.failure = body.overflowed ? WebFailure::TooLarge : failureOf(code, curl);
+    const bool tooLarge = body.overflowed || code == CURLE_FILESIZE_EXCEEDED;
+    response.failure = tooLarge ? WebFailure::TooLarge : failureOf(code, curl);
   }
   if (response.failure == WebFailure::None || response.proxy.empty()) return;
   response.atProxy = failedAtProxy(code, curl);
@@ -404,6 +474,12 @@ void noteOutcome(CURLcode code, CURL* curl, const BodySink& body, const HeaderCo
     response.failure = WebFailure::ProxyRefused;
     response.status = tunnelStatus;
   }
+}
+
+// The trust of a client given none: the system's trust store alone.
+const CertificateTrust& systemTrustOnly() {
+  static const CertificateTrust trust;
+  return trust;
 }
 
 }  // namespace
@@ -418,17 +494,24 @@ WebSession::WebSession() : handles_(std::make_unique<Handles>()) {}
 
 WebSession::~WebSession() = default;
 
+WebClient::WebClient(WebLimits limits, const CertificateTrust* trust)
+    : limits_(limits), trust_(trust ? *trust : systemTrustOnly()) {}
+
 WebResponse WebClient::exchange(std::string_view url, const WebRequest& options, CancelFlag* cancel,
                                 WebSession* session) const {
   WebResponse response;
   const UrlParts firstParts = analyzeUrl(url);
   response.server = serverOrigin(firstParts);
-  // Handles of this exchange alone, or the session's, which keep their connections.
-  WebSession::Handles ownHandles;
-  WebSession::Handles& handles = session ? *session->handles_ : ownHandles;
+  // Handles of this exchange alone, made only when no session lends its own,
+  // which keep their connections.
+  std::optional<WebSession::Handles> ownHandles;
+  if (!session) ownHandles.emplace();
+  WebSession::Handles& handles = session ? *session->handles_ : *ownHandles;
   CURL* const easy = handles.easy.get();
   if (!easy || !handles.multi) {
-    response.failure = WebFailure::Other;
+    // Handles fail to come only for want of memory, once curl is open.
+    response.failure =
+        curlLibrary() || curlLackedMemory() ? WebFailure::OutOfMemory : WebFailure::Other;
     return response;
   }
   if (session) lib().easy_reset(easy);
@@ -443,8 +526,8 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
   std::string address = curlUrl(firstParts);
   UrlParts parts = firstParts;
   HttpMethod method = options.method;
-  bool leftFirstHost = false;
-  BodySink body{{}, limits_.maxBodyBytes};
+  bool leftFirstServer = false;
+  BodySink body{{}, limits_.maxBodyBytes, false, easy};
   HeaderCount headerCount{0, limits_.maxHeaderBytes};
   for (long hop = 0; hop <= kMaxRedirects; ++hop) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -453,7 +536,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
       response.failure = WebFailure::TimedOut;
       return response;
     }
-    std::vector<std::string> hopLines = leftFirstHost ? linesForOtherHost(lines) : lines;
+    std::vector<std::string> hopLines = leftFirstServer ? linesForOtherServer(lines) : lines;
     response.proxy = proxyForScheme(proxyList(parts.secure, options.proxy), parts.secure);
     response.server = serverOrigin(parts);
     // Through a plain proxy curl would add "Proxy-Connection: Keep-Alive"; an
@@ -475,11 +558,18 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     setMethod(easy, method);
     setLimits(easy, limits_);
     setTransport(easy, response.proxy);
+    PeerCheck peer{trust_, parts.host, serverName(parts.host, parts.port), {}, false};
+    setCertificateChecks(easy, trust_, peer);
     // A transfer that breaks off keeps what was read before.
+    char errorText[CURL_ERROR_SIZE] = "";
+    lib().easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
     const CURLcode code = performTransfer(easy, handles.multi.get(), cancel);
-    noteOutcome(code, easy, body, headerCount, response);
+    lib().easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
+    noteOutcome(code, easy, body, headerCount, peer, response);
+    if (lacksMemory(errorText)) response.failure = WebFailure::OutOfMemory;
     // An answer that would not end is refused whole, like one that never came.
-    if (response.failure == WebFailure::HeadersTooLarge) body.bytes.clear();
+    if (response.failure == WebFailure::HeadersTooLarge || response.failure == WebFailure::TooLarge)
+      body.bytes = {};
 
     const std::optional<std::string> next =
         response.failure == WebFailure::None ? redirectTarget(easy) : std::nullopt;
@@ -490,7 +580,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     method = methodAfterRedirect(easy, method);
     address = *next;
     parts = analyzeUrl(address);
-    leftFirstHost = leftFirstHost || !sameHost(parts, firstParts);
+    leftFirstServer = leftFirstServer || !sameServer(parts, firstParts);
   }
   response.failure = WebFailure::TooManyRedirects;
   return response;

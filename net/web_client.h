@@ -3,12 +3,16 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "core/server_certificate.h"
 
 namespace skyrill {
 
 class CancelFlag;
+class CertificateTrust;
 
 enum class HttpMethod { Get, Post, Head, Put, Options, Delete, Trace, Connect };
 
@@ -24,19 +28,22 @@ struct WebRequest {
 
 // Why an exchange brought no whole answer.
 enum class WebFailure {
-  None,               // the answer arrived whole, whatever its status
-  Cancelled,          // the caller gave up
-  NameNotFound,       // the host name could not be resolved
-  ConnectionRefused,  // nothing listens at the address
-  Unreachable,        // no route to the address
-  TimedOut,           // connecting, a stall or the total limit
-  TlsFailure,         // no secure connection could be set up
-  ConnectionBroken,   // the connection broke off during the exchange
-  NothingReceived,    // the connection closed without an answer
-  TooLarge,           // the body went past the limit
-  HeadersTooLarge,    // the header and trailer lines went past the limit; nothing is kept
+  None,                  // the answer arrived whole, whatever its status
+  Cancelled,             // the caller gave up
+  NameNotFound,          // the host name could not be resolved
+  ConnectionRefused,     // nothing listens at the address
+  Unreachable,           // no route to the address
+  TimedOut,              // connecting, a stall or the total limit
+  TlsFailure,            // no secure connection could be set up
+  UntrustedCertificate,  // the server's certificate is neither vouched for nor trusted
+  CertificateChanged,    // the server shows another certificate than the one trusted
+  ConnectionBroken,      // the connection broke off during the exchange
+  NothingReceived,       // the connection closed without an answer
+  TooLarge,              // the body went past the limit; nothing is kept
+  HeadersTooLarge,       // the header and trailer lines went past the limit; nothing is kept
   TooManyRedirects,
   ProxyRefused,  // the proxy would not open a tunnel; the status is its answer
+  OutOfMemory,   // the exchange could not have the memory it needed
   Other,
 };
 
@@ -48,6 +55,8 @@ struct WebResponse {
   bool atProxy = false;  // the failure lies with the proxy rather than the server
   std::string server;    // "scheme://host:port" of the server asked last
   std::string proxy;     // the proxy the exchange went through; empty for none
+  // The server's certificate, when it was refused and could be read.
+  std::optional<ServerCertificate> certificate;
 };
 
 // Bounds that keep a stalled or endless exchange from blocking the caller forever.
@@ -60,8 +69,9 @@ struct WebLimits {
   // two minutes leaves room for a slow proxy or a busy service, and is about
   // as long as anyone waits before giving up on a blocked window.
   std::chrono::milliseconds totalTimeout{std::chrono::seconds(120)};
-  // Bytes of a body beyond this are not read. A day's answer is a few
-  // kilobytes; the bound keeps a runaway body from filling the memory.
+  // Bytes of a body beyond this are not read, and the body is held in no
+  // more room than this. A day's answer is a few kilobytes; the bound keeps a
+  // runaway body from filling the memory.
   std::size_t maxBodyBytes = 16 * 1024 * 1024;
   // Bytes of header and trailer lines, over every hop of one exchange, beyond
   // which it is given up. An answer's lines take well under a kilobyte; the
@@ -94,13 +104,16 @@ class WebSession {
 // unless they share a session.
 class WebClient {
  public:
-  explicit WebClient(WebLimits limits = {}) : limits_(limits) {}
+  // Secure requests accept the certificates the system's trust store vouches
+  // for, and those the trust adds; without one, the system's alone. The
+  // trust must outlive the client.
+  explicit WebClient(WebLimits limits = {}, const CertificateTrust* trust = nullptr);
 
   // The response body whatever the status code: the bytes read until the
   // body ended, the connection broke or the limits stopped it; empty when
   // the host cannot be resolved or reached or the request cannot be sent.
-  // Any server certificate is accepted and redirects are followed; a host
-  // other than the first is not sent the Referer line.
+  // Redirects are followed; a server other than the first (scheme, host and
+  // port) is not sent the Referer line.
   std::string request(std::string_view url, const WebRequest& options = {}) const {
     return exchange(url, options).body;
   }
@@ -113,6 +126,7 @@ class WebClient {
 
  private:
   WebLimits limits_;
+  const CertificateTrust& trust_;
 };
 
 // The library that carries the exchanges, with its version ("libcurl 7.88.1").

@@ -17,6 +17,10 @@ std::string_view failureText(WebFailure failure) {
       return "等待答复超时";
     case WebFailure::TlsFailure:
       return "无法建立安全连接（TLS 失败）";
+    case WebFailure::UntrustedCertificate:
+      return "证书不受信任";
+    case WebFailure::CertificateChanged:
+      return "证书与此前信任的不同，可能有人冒充该服务器";
     case WebFailure::ConnectionBroken:
       return "连接中断，答复不完整";
     case WebFailure::NothingReceived:
@@ -29,6 +33,8 @@ std::string_view failureText(WebFailure failure) {
       return "重定向次数过多";
     case WebFailure::Cancelled:
       return "已取消";
+    case WebFailure::OutOfMemory:
+      return "内存不足";
     case WebFailure::Other:
       return "网络错误";
     case WebFailure::ProxyRefused:
@@ -67,6 +73,17 @@ std::string_view statusWords(long status) {
   }
 }
 
+// What a refused certificate is: why, and how to know it again.
+std::string certificateText(const WebResponse& response) {
+  if (!response.certificate) return {};
+  const ServerCertificate& certificate = *response.certificate;
+  std::string text = "（" + certificate.problem + "）";
+  if (response.failure == WebFailure::CertificateChanged) {
+    text += "；此前信任的 SHA-256 指纹 " + certificate.trustedSha256;
+  }
+  return text + "。" + certificateFacts(certificate, "；");
+}
+
 }  // namespace
 
 std::string httpStatusText(long status) {
@@ -84,7 +101,7 @@ std::string webFailureNote(const WebResponse& response) {
     // A proxy's own status: the words of a service's statuses do not fit it.
     cause = "拒绝连接目标服务器（HTTP " + std::to_string(response.status) + "）";
   } else if (response.failure != WebFailure::None) {
-    cause = failureText(response.failure);
+    cause = std::string(failureText(response.failure)) + certificateText(response);
   } else if (response.status >= 400) {
     cause = httpStatusText(response.status);
   } else if (response.body.empty()) {

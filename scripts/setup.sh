@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick fonts-noto-cjk qt6-translations-l10n clang-format
   clang libclang-rt-14-dev desktop-file-utils
-  appstream shared-mime-info libglib2.0-bin man-db
+  appstream shared-mime-info libglib2.0-bin man-db time
 )
 
 missing=()

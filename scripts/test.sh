@@ -23,6 +23,9 @@ mkdir -p "$root/build"
 echo "== Release build and tests"
 run_suite "$root/build/release" -DCMAKE_BUILD_TYPE=Release
 
+echo "== Fault injection (a full disk, a closed port, answers that never end)"
+bash "$root/scripts/fault-injection.sh" "$root/build/release"
+
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -1,5 +1,7 @@
 #include "stations/directory_service.h"
 
+#include <utility>
+
 #include "net/url_parts.h"
 
 namespace skyrill {
@@ -24,10 +26,19 @@ std::string DirectoryService::hostName() const {
   return analyzeUrl(baseAddress_).host;
 }
 
-std::string DirectoryService::get(std::string_view url, CancelFlag* cancel) const {
+std::optional<ServerCertificate> DirectoryService::takeRefusedCertificate() {
+  const std::lock_guard lock(mutex_);
+  return std::exchange(refused_, std::nullopt);
+}
+
+std::string DirectoryService::get(std::string_view url, CancelFlag* cancel) {
   WebRequest plain;
   plain.completeHeaders = false;
-  WebResponse response = WebClient(limits_).exchange(url, plain, cancel);
+  WebResponse response = WebClient(limits_, trust_).exchange(url, plain, cancel);
+  if (response.certificate) {
+    const std::lock_guard lock(mutex_);
+    refused_ = std::move(response.certificate);
+  }
   // What came before a limit cut the answer off must not pass for a list.
   if (response.failure != WebFailure::None) return std::string();
   return std::move(response.body);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +30,9 @@ class DirectorySource {
   virtual std::string stationList(std::string_view provinceCode, CancelFlag* cancel) = 0;
   // The host the answers come from, e.g. "www.nmc.cn".
   virtual std::string hostName() const = 0;
+  // The server's certificate that the last request refused, if one did;
+  // each is given once.
+  virtual std::optional<ServerCertificate> takeRefusedCertificate() { return std::nullopt; }
 };
 
 // The directory service at one base address, asked with one plain GET per
@@ -39,18 +44,25 @@ class DirectoryService : public DirectorySource {
   static constexpr WebLimits kLimits{std::chrono::seconds{15}, std::chrono::seconds{15},
                                      std::chrono::seconds{15}};
 
-  explicit DirectoryService(std::string baseAddress, WebLimits limits = kLimits)
-      : baseAddress_(std::move(baseAddress)), limits_(limits) {}
+  // Secure requests accept what the trust accepts (the system's trust store
+  // alone without one); the trust must outlive the service.
+  explicit DirectoryService(std::string baseAddress, WebLimits limits = kLimits,
+                            const CertificateTrust* trust = nullptr)
+      : baseAddress_(std::move(baseAddress)), limits_(limits), trust_(trust) {}
 
   std::string provinceList(CancelFlag* cancel) override;
   std::string stationList(std::string_view provinceCode, CancelFlag* cancel) override;
   std::string hostName() const override;
+  std::optional<ServerCertificate> takeRefusedCertificate() override;
 
  private:
-  std::string get(std::string_view url, CancelFlag* cancel) const;
+  std::string get(std::string_view url, CancelFlag* cancel);
 
   std::string baseAddress_;
   WebLimits limits_;
+  const CertificateTrust* trust_;
+  std::mutex mutex_;  // the requests run on the runner's thread
+  std::optional<ServerCertificate> refused_;
 };
 
 }  // namespace skyrill

@@ -51,6 +51,7 @@ void StationDirectory::downloadStations(DirectoryView& view, TaskRunner& runner,
 void StationDirectory::startDownload(DirectoryView& view, TaskRunner& runner,
                                      std::optional<std::string> provinceCode) {
   if (pending_) return;
+  source_.takeRefusedCertificate();  // one a cancelled download left behind
   auto download = std::make_shared<PendingDownload>();
   download->directory = this;
   download->view = &view;
@@ -76,12 +77,21 @@ void StationDirectory::endDownload(PendingDownload& download) {
   if (!download.provinceCode) {
     provinceBytes_ = std::move(download.answer);
     loadProvinces(view);
+    offerRefusedCertificate(view);
     return;
   }
   stationBytes_ = std::move(download.answer);
-  if (!loadStations(view)) return;
+  if (!loadStations(view)) {
+    offerRefusedCertificate(view);
+    return;
+  }
   stationsProvince_ = *download.provinceCode;
   heldStations_.keep(stationsProvince_, {stationBytes_, stations_});
+}
+
+void StationDirectory::offerRefusedCertificate(DirectoryView& view) {
+  const std::optional<ServerCertificate> refused = source_.takeRefusedCertificate();
+  if (refused && keepCertificate_) view.offerCertificate(*refused);
 }
 
 bool StationDirectory::cancelDownload() {

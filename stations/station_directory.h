@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,9 @@ class DirectoryView {
   virtual void showFailed() = 0;
   // A download has started (true) or has ended or been cancelled (false).
   virtual void showDownloading(bool running) = 0;
+  // The server's certificate that a download just refused, after "Failed":
+  // the user may decide to trust it (see StationDirectory::keepCertificate).
+  virtual void offerCertificate(const ServerCertificate& /*certificate*/) {}
 };
 
 // Where a typed text found a station.
@@ -86,12 +90,23 @@ class StationDirectory {
   const std::vector<StationEntry>& stations() const { return stations_; }
   std::string hostName() const { return source_.hostName(); }
 
+  // What keeps a certificate the user decides to trust, false when it could
+  // not be written down; without it, refused certificates are not offered.
+  using KeepCertificate = std::function<bool(const ServerCertificate&)>;
+  void setCertificateKeeper(KeepCertificate keep) { keepCertificate_ = std::move(keep); }
+  // Trusts the certificate from now on; false when it could not be written down.
+  bool keepCertificate(const ServerCertificate& certificate) const {
+    return keepCertificate_ && keepCertificate_(certificate);
+  }
+
  private:
   struct PendingDownload;
 
   void startDownload(DirectoryView& view, TaskRunner& runner,
                      std::optional<std::string> provinceCode);
   void endDownload(PendingDownload& download);
+  // Offers the certificate the download's request refused, if it did.
+  void offerRefusedCertificate(DirectoryView& view);
   void loadProvinces(DirectoryView& view);
   // True when the answer was read as a list and is shown.
   bool loadStations(DirectoryView& view);
@@ -113,6 +128,7 @@ class StationDirectory {
   bool stationsShown_ = false;
   std::string stationsProvince_;  // the code of the province of stations_; empty when unknown
   std::shared_ptr<PendingDownload> pending_;  // the download under way, if any
+  KeepCertificate keepCertificate_;
 };
 
 }  // namespace skyrill

@@ -21,8 +21,11 @@ std::string crashQuestionText(int errorNumber, std::string_view errorText,
 }
 
 std::filesystem::path crashReportPath(const std::filesystem::path& programFile) {
-  return programPlaces(programFile.parent_path()).dataFolder /
-         (programFile.filename().string() + "_Bug.log");
+  std::filesystem::path folder = programPlaces(programFile.parent_path()).dataFolder;
+  // With no data folder known, not the current folder: the temporary one.
+  std::error_code error;
+  if (folder.empty()) folder = std::filesystem::temp_directory_path(error);
+  return folder / (programFile.filename().string() + "_Bug.log");
 }
 
 bool writeCrashReport(const std::filesystem::path& path, std::string_view heldText) {

@@ -23,7 +23,7 @@ std::string crashQuestionText(int errorNumber, std::string_view errorText,
                               std::string_view heldText);
 
 // The program's file name + "_Bug.log", in its data folder (its own folder
-// when that can be written).
+// when that can be written; the temporary folder when none is known).
 std::filesystem::path crashReportPath(const std::filesystem::path& programFile);
 
 // Writes the held text in GB18030 as the report; true when it was written.

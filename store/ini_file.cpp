@@ -113,6 +113,20 @@ std::string IniFile::read(std::string_view section, std::string_view key,
   return read(section, key).value_or(std::string(fallback));
 }
 
+std::vector<std::string> IniFile::keys(std::string_view section) const {
+  std::vector<std::string> names;
+  const std::optional<std::size_t> header = findSection(utf8ToGb18030(section));
+  if (!header) return names;
+  for (std::size_t i = *header + 1; i < sectionEnd(*header); ++i) {
+    const std::optional<KeyLine> line = keyLineOf(lines_[i].text);
+    if (!line || line->key.empty() || line->key.front() == ';' || line->key.front() == '#')
+      continue;
+    // The first of duplicate keys is the one read.
+    if (findKey(*header, line->key) == i) names.push_back(gb18030ToUtf8(line->key));
+  }
+  return names;
+}
+
 void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
   const std::string sectionBytes = utf8ToGb18030(section);
   const std::string keyBytes = utf8ToGb18030(key);

@@ -35,6 +35,9 @@ class IniFile {
   // The value of the first matching key of the first matching section.
   std::optional<std::string> read(std::string_view section, std::string_view key) const;
   std::string read(std::string_view section, std::string_view key, std::string_view fallback) const;
+  // The names of the keys of the first matching section, in the file's
+  // order, each once; lines that start with ";" or "#" are comments.
+  std::vector<std::string> keys(std::string_view section) const;
 
   // Sets a value, creating the section and the key when missing. Line breaks
   // in the value are dropped so that it stays on its line.

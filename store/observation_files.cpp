@@ -30,7 +30,17 @@ bool ensureFolderPath(const std::filesystem::path& folder) {
 }
 
 bool writeDayFile(const std::filesystem::path& path, std::string_view bytes) {
-  return !bytes.empty() && writeWholeFile(path, bytes);
+  std::error_code error;
+  return writeDayFile(path, bytes, error);
+}
+
+bool writeDayFile(const std::filesystem::path& path, std::string_view bytes,
+                  std::error_code& error) {
+  if (bytes.empty()) {
+    error = std::make_error_code(std::errc::invalid_argument);
+    return false;
+  }
+  return writeWholeFile(path, bytes, error);
 }
 
 bool canSaveDay(const QueryState& state) {

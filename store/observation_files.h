@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "core/failure_notes.h"
 #include "core/query_pipeline.h"
@@ -19,6 +20,9 @@ bool ensureFolderPath(const std::filesystem::path& folder);
 // Writes answer bytes to a file, replacing it whole. With no bytes nothing
 // is written (false): an empty file is no day.
 bool writeDayFile(const std::filesystem::path& path, std::string_view bytes);
+// The same, telling in `error` why a write failed.
+bool writeDayFile(const std::filesystem::path& path, std::string_view bytes,
+                  std::error_code& error);
 
 // True when "save" has something to offer: a name from a fetch and the
 // answer bytes it named.

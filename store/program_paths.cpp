@@ -3,9 +3,13 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <string_view>
 #include <system_error>
+#include <vector>
+
+#include "store/whole_file.h"
 
 namespace skyrill {
 
@@ -13,8 +17,13 @@ namespace fs = std::filesystem;
 
 fs::path programFilePath() {
   std::error_code error;
-  fs::path path = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path() : path;
+  std::string path = fs::read_symlink("/proc/self/exe", error).string();
+  if (error) return {};
+  // A file removed while it runs (an upgrade put another in its place) is
+  // named as it was started, not with the system's mark of removal.
+  constexpr std::string_view kRemoved = " (deleted)";
+  if (path.ends_with(kRemoved)) path.resize(path.size() - kRemoved.size());
+  return path;
 }
 
 fs::path programDirectory() {
@@ -40,12 +49,14 @@ constexpr std::array<std::string_view, 3> kCacheNames = {"ProvinceData", "SiteDa
 
 // An XDG base folder: the variable when it holds an absolute path (a
 // relative one is invalid, as the XDG rules say), else HOME + the default;
-// empty when neither is known.
+// empty when neither is known. A HOME that names no folder is not known:
+// nothing is made in its name.
 fs::path baseFolder(const char* variable, const char* underHome) {
   const char* value = std::getenv(variable);
   if (value != nullptr && fs::path(value).is_absolute()) return value;
   const char* home = std::getenv("HOME");
-  if (home == nullptr || *home == '\0') return {};
+  std::error_code error;
+  if (home == nullptr || *home == '\0' || !fs::is_directory(home, error)) return {};
   return fs::path(home) / underHome;
 }
 
@@ -69,31 +80,6 @@ bool isPortable(const fs::path& programDir) {
   return standsThere(programDir / kSettingsName) || isBuildTree(programDir);
 }
 
-// Moves a file or folder to where it now belongs, unless something is
-// there already: nothing is overwritten, nothing lost. Nothing moves to a
-// place that is not known (no home folder). A move across file systems
-// copies under a name of its own and puts the copy in place once whole, so
-// that a copy that fails half-way is removed and tried again at the next
-// start; then the original goes.
-void moveOnce(const fs::path& from, const fs::path& to) {
-  if (to.is_relative() || !standsThere(from) || standsThere(to)) return;
-  std::error_code error;
-  fs::create_directories(to.parent_path(), error);
-  fs::rename(from, to, error);
-  if (!error) return;
-  fs::path moving = to;
-  moving += ".moving";
-  fs::remove_all(moving, error);
-  fs::copy(from, moving, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
-  if (!error) fs::rename(moving, to, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove_all(moving, ignored);
-    return;
-  }
-  fs::remove_all(from, error);
-}
-
 bool makeFolder(const fs::path& folder) {
   if (folder.empty()) return false;
   std::error_code error;
@@ -101,14 +87,59 @@ bool makeFolder(const fs::path& folder) {
   return fs::is_directory(folder, error) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-// What an earlier version kept in `folder`, moved into the places.
-void moveEarlierFiles(const fs::path& folder, const ProgramPlaces& places, bool withData) {
-  if (folder.empty()) return;
-  moveOnce(folder / kSettingsName, places.settingsFile);
-  for (std::string_view cache : kCacheNames) moveOnce(folder / cache, places.cacheFolder / cache);
-  if (!withData) return;
-  moveOnce(folder / "History", places.dataFolder / "History");
-  moveOnce(folder / kCrashReportName, places.dataFolder / kCrashReportName);
+struct EarlierPlace {
+  fs::path from;
+  fs::path to;
+};
+
+// Where an earlier version kept what, and where it now goes: in the data
+// folder the settings and the caches; beside a program in a "bin" folder,
+// everything.
+std::vector<EarlierPlace> earlierPlaces(const ProgramPlaces& places, const fs::path& programDir) {
+  std::vector<EarlierPlace> moves;
+  const auto add = [&](const fs::path& folder, bool withData) {
+    moves.push_back({folder / kSettingsName, places.settingsFile});
+    for (std::string_view cache : kCacheNames) {
+      moves.push_back({folder / cache, places.cacheFolder / cache});
+    }
+    if (!withData) return;
+    moves.push_back({folder / "History", places.dataFolder / "History"});
+    moves.push_back({folder / kCrashReportName, places.dataFolder / kCrashReportName});
+  };
+  if (!places.dataFolder.empty() && places.dataFolder != places.cacheFolder) {
+    add(places.dataFolder, false);
+  }
+  if (programDir.filename() == "bin") add(programDir, true);
+  return moves;
+}
+
+// The words for why a file could not be moved, for the window.
+std::string causeInWords(std::error_code error) {
+  switch (error.value()) {
+    case ENOSPC:
+      return "磁盘空间不足";
+    case EDQUOT:
+      return "超出了磁盘配额";
+    case EACCES:
+    case EPERM:
+      return "没有权限";
+    case EROFS:
+      return "文件系统是只读的";
+    case ENOTDIR:
+      return "那里有一个同名的文件，不是文件夹";
+    case EIO:
+      return "读写出错";
+    default:
+      return error.message();
+  }
+}
+
+// A folder of this run's own in the temporary folder; empty when none can be made.
+fs::path folderOfThisRun() {
+  std::error_code error;
+  std::string pattern = (fs::temp_directory_path(error) / "skyrill-XXXXXX").string();
+  if (error || ::mkdtemp(pattern.data()) == nullptr) return {};
+  return pattern;
 }
 
 }  // namespace
@@ -121,16 +152,54 @@ ProgramPlaces programPlaces(const fs::path& programDir) {
           false};
 }
 
-bool preparePlaces(const ProgramPlaces& places, const fs::path& programDir) {
-  if (places.portable) return makeFolder(places.dataFolder);
-  const bool kept = makeFolder(places.settingsFile.parent_path());
+std::optional<EarlierFilesLeft> moveEarlierFiles(const ProgramPlaces& places,
+                                                 const fs::path& programDir, MergeSteps& steps) {
+  std::optional<EarlierFilesLeft> left;
+  for (const EarlierPlace& place : earlierPlaces(places, programDir)) {
+    if (place.to.is_relative() || !standsThere(place.from)) continue;
+    // A copy an older version of the move left half-made; the originals
+    // are still in the old place.
+    std::error_code error;
+    fs::remove_all(fs::path(place.to.string() + ".moving"), error);
+    const std::optional<MergeProblem> problem = mergeInto(place.from, place.to, steps);
+    if (problem && !left) left = EarlierFilesLeft{place.from, place.to, *problem};
+  }
+  return left;
+}
+
+PreparedPlaces preparePlaces(ProgramPlaces& places, const fs::path& programDir) {
+  PreparedPlaces prepared;
+  if (places.portable) {
+    prepared.settingsKept = makeFolder(places.dataFolder);
+    return prepared;
+  }
+  // Into the places that are known only: never into a stand-in.
+  prepared.earlierFilesLeft = moveEarlierFiles(places, programDir);
+  const bool settingsPlaceKnown = !places.settingsFile.empty();
+  if (!settingsPlaceKnown || places.dataFolder.empty() || places.cacheFolder.empty()) {
+    const fs::path standIn = folderOfThisRun();
+    if (!settingsPlaceKnown) places.settingsFile = standIn / kSettingsName;
+    if (places.dataFolder.empty()) places.dataFolder = standIn;
+    if (places.cacheFolder.empty()) places.cacheFolder = standIn;
+    prepared.standIn = standIn;
+  }
+  prepared.settingsKept = settingsPlaceKnown && makeFolder(places.settingsFile.parent_path());
   makeFolder(places.dataFolder);
   makeFolder(places.cacheFolder);
-  // Earlier versions kept everything in the data folder, or beside an
-  // installed program they could write beside.
-  if (places.dataFolder != places.cacheFolder) moveEarlierFiles(places.dataFolder, places, false);
-  if (programDir.filename() == "bin") moveEarlierFiles(programDir, places, true);
-  return kept;
+  return prepared;
+}
+
+std::string earlierFilesLeftMessage(const EarlierFilesLeft& left) {
+  return "上一版本保存的文件未能全部移到新的位置，尚未移动的仍在：\r\n" + left.oldPlace.string() +
+         "\r\n原因：" + causeInWords(left.problem.error) + "（" + left.problem.entry.string() +
+         "）\r\n新的位置：" + left.newPlace.string() + "\r\n程序每次启动时都会再试，直到全部移好。";
+}
+
+std::string earlierFilesLeftLine(std::string_view program, const EarlierFilesLeft& left) {
+  return std::string(program) + ": an earlier version's files are still in " +
+         left.oldPlace.string() + ", not all moved to " + left.newPlace.string() + ": " +
+         left.problem.entry.string() + ": " +
+         writeFailureCause(left.problem.entry, left.problem.error) + "; each start tries again";
 }
 
 }  // namespace skyrill

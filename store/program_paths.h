@@ -1,11 +1,18 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/folder_merge.h"
 
 // Where the program lives, and where it keeps its own files.
 namespace skyrill {
 
-// The full path of the running executable; empty when it cannot be found.
+// The full path of the running executable, where it now stands (the path it
+// was started from when its file has been removed); empty when it cannot be
+// found.
 std::filesystem::path programFilePath();
 
 // The folder that holds the running executable.
@@ -32,13 +39,46 @@ struct ProgramPlaces {
 };
 
 // The one decision, for the program in `programDir`; reads the XDG
-// variables and HOME. Creates nothing.
+// variables and HOME. Creates nothing. A place that is not known (no HOME,
+// or a HOME that names no folder, and no XDG variable for it) is empty.
 ProgramPlaces programPlaces(const std::filesystem::path& programDir);
 
-// Makes the folders of the places and moves in, once and whole, what an
-// earlier version kept elsewhere: the settings and caches from the data
-// folder, and everything from a "bin" folder it wrote into. False when the
-// settings cannot be kept anywhere (no folder can be made).
-bool preparePlaces(const ProgramPlaces& places, const std::filesystem::path& programDir);
+// An earlier version's files that could not all be moved in: where they
+// still are, where they belong, and the entry that stopped the move and why.
+struct EarlierFilesLeft {
+  std::filesystem::path oldPlace;  // e.g. <prefix>/bin/History
+  std::filesystem::path newPlace;  // e.g. ~/.local/share/skyrill/History
+  MergeProblem problem;
+};
+
+// Moves in what an earlier version kept elsewhere: the settings and caches
+// from the data folder, and everything from a "bin" folder it wrote into,
+// merged by name into what is there (mergeInto). Nothing moves into a place
+// that is not known. Every program tries it at its start until all is in;
+// nothing is left to tell once it is.
+std::optional<EarlierFilesLeft> moveEarlierFiles(const ProgramPlaces& places,
+                                                 const std::filesystem::path& programDir,
+                                                 MergeSteps& steps = fileSystemSteps());
+
+// What the window learns at start about its places.
+struct PreparedPlaces {
+  bool settingsKept = true;  // false when no folder for the settings could be had
+  std::optional<EarlierFilesLeft> earlierFilesLeft;
+  // The folder of this run's own that stands in for places not known; empty
+  // when all are known. Its owner removes it at the end.
+  std::filesystem::path standIn;
+};
+
+// Makes the folders of the places and moves the earlier version's files in.
+// A place that is not known gets a folder of this run's own in the
+// temporary folder, so that nothing lands in the current folder; nothing
+// written there is kept, and the settings count as not kept.
+PreparedPlaces preparePlaces(ProgramPlaces& places, const std::filesystem::path& programDir);
+
+// What the window says, once at start, about earlier files left behind.
+std::string earlierFilesLeftMessage(const EarlierFilesLeft& left);
+inline constexpr std::string_view kEarlierFilesLeftTitle = "旧版本的文件";
+// The line a tool says about them on standard error.
+std::string earlierFilesLeftLine(std::string_view program, const EarlierFilesLeft& left);
 
 }  // namespace skyrill

@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view kMainSection = "Stormbook";
 constexpr std::string_view kProxySection = "Proxy";
 constexpr std::string_view kApiSection = "Api";
+constexpr std::string_view kTrustedSection = "TrustedCertificates";
+constexpr std::string_view kUnsafeSection = "Unsafe";
 
 // The integer a stored text stands for, as atoi reads it: blanks, an optional
 // sign and the digits that follow; 0 when the text does not start that way.
@@ -74,6 +76,10 @@ Settings loadSettings(const std::filesystem::path& path) {
   settings.autoSave = readFlag(file, kMainSection, "AutoSave");
   settings.serverAddress = file.read(kApiSection, "Server", "");
   settings.directoryAddress = file.read(kApiSection, "Directory", "");
+  for (const std::string& server : file.keys(kTrustedSection)) {
+    settings.trustedCertificates[server] = file.read(kTrustedSection, server, "");
+  }
+  settings.acceptAnyCertificate = readFlag(file, kUnsafeSection, "AcceptAnyCertificate");
   return settings;
 }
 
@@ -82,13 +88,31 @@ void removeSettingsLeftovers(const std::filesystem::path& path) {
   removeLeftoverTempFiles(followLinks(path).parent_path());
 }
 
-bool saveSettings(const std::filesystem::path& path, const Settings& settings) {
+namespace {
+
+// The file as it stands, to change some of its lines; nothing when it is
+// there but cannot be read: replaced, its other lines would be lost.
+std::optional<IniFile> fileToChange(const std::filesystem::path& path) {
   std::optional<std::string> old = readWholeFile(path);
   std::error_code error;
-  // A file that is there but cannot be read is not replaced: its other lines would be lost.
-  if (!old && std::filesystem::exists(path, error)) return false;
+  if (!old && std::filesystem::exists(path, error)) return std::nullopt;
+  return IniFile(old.value_or(""));
+}
 
-  IniFile file(old.value_or(""));
+}  // namespace
+
+bool saveTrustedCertificate(const std::filesystem::path& path, std::string_view server,
+                            std::string_view fingerprint) {
+  std::optional<IniFile> file = fileToChange(path);
+  if (!file) return false;
+  file->write(kTrustedSection, server, fingerprint);
+  return writeWholeFile(path, file->bytes());
+}
+
+bool saveSettings(const std::filesystem::path& path, const Settings& settings) {
+  std::optional<IniFile> changed = fileToChange(path);
+  if (!changed) return false;
+  IniFile& file = *changed;
   file.write(kMainSection, "Site", settings.stationNumber);
   file.write(kMainSection, "Realtime", flagText(settings.realtime));
   file.write(kMainSection, "Wind", std::to_string(static_cast<int>(settings.windVariant)));

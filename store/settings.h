@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
+#include <string_view>
 
 #include "core/query_types.h"
 
@@ -23,6 +25,13 @@ struct Settings {
   // Base address of the station directory service when set by hand ("Api" /
   // "Directory"); empty for the built-in one. Read only, like the server.
   std::string directoryAddress;
+  // Server certificates the user trusts beyond the system's trust store:
+  // "host:port" → SHA-256 fingerprint ("TrustedCertificates"). Written one
+  // at a time by saveTrustedCertificate, never by saveSettings.
+  std::map<std::string, std::string> trustedCertificates;
+  // Every server certificate accepted, unchecked ("Unsafe" /
+  // "AcceptAnyCertificate"), as an installation may ask. Read only.
+  bool acceptAnyCertificate = false;
 };
 
 // The settings in the file; each missing or unreadable key gives its default.
@@ -33,6 +42,12 @@ Settings loadSettings(const std::filesystem::path& path);
 // alone. False when the file was not written; the old file is then left as
 // it was.
 bool saveSettings(const std::filesystem::path& path, const Settings& settings);
+
+// Adds (or replaces) the certificate trusted for a server ("host:port") in
+// the file at once, keeping every other line; false when the file was not
+// written.
+bool saveTrustedCertificate(const std::filesystem::path& path, std::string_view server,
+                            std::string_view fingerprint);
 
 // Removes the temporary files that saves killed half-way left beside the
 // file; those of a save another running instance is making are kept.

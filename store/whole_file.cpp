@@ -351,6 +351,114 @@ void WholeFileBatch::discard() {
   pending_.clear();
 }
 
+namespace {
+
+// A rename that replaces nothing; a file system that cannot promise it
+// (RENAME_NOREPLACE unknown to it) gets a hard link and an unlink, which
+// cannot replace either.
+bool renameNoReplace(const char* from, const char* to) {
+  if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (::link(from, to) != 0) return false;
+  ::unlink(from);
+  return true;
+}
+
+bool copyBytes(int from, int to) {
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t count = ::read(from, chunk, sizeof chunk);
+    if (count == 0) return true;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (!writeAll(to, std::string_view(chunk, static_cast<std::size_t>(count)))) return false;
+  }
+}
+
+}  // namespace
+
+bool renameToNew(const fs::path& from, const fs::path& to, std::error_code& error) {
+  error.clear();
+  if (!renameNoReplace(from.c_str(), to.c_str())) {
+    error = lastError();
+    return false;
+  }
+  if (!syncFolder(folderOf(to)) || !syncFolder(folderOf(from))) error = lastError();
+  return !error;
+}
+
+bool copyToNewFile(const fs::path& from, const fs::path& to, std::error_code& error) {
+  error.clear();
+  FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat info {};
+  if (!source.valid() || ::fstat(source.get(), &info) != 0) {
+    error = lastError();
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = std::make_error_code(std::errc::operation_not_supported);
+    return false;
+  }
+  std::string temp;
+  FileDescriptor copy(createTempBeside(to, temp));
+  if (!copy.valid()) {
+    error = lastError();
+    return false;
+  }
+  const timespec times[2] = {info.st_atim, info.st_mtim};
+  const bool copied = copyBytes(source.get(), copy.get()) &&
+                      ::fchmod(copy.get(), info.st_mode & 07777) == 0 &&
+                      ::futimens(copy.get(), times) == 0 && ::fsync(copy.get()) == 0;
+  if (!copied) error = lastError();
+  if (!copy.close() && !error) error = lastError();
+  if (!error && !renameNoReplace(temp.c_str(), to.c_str())) error = lastError();
+  if (error) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (!syncFolder(folderOf(to))) error = lastError();
+  return !error;
+}
+
+std::string writeFailureCause(const std::filesystem::path& path, std::error_code error) {
+  const bool fromTheSystem =
+      error.category() == std::generic_category() || error.category() == std::system_category();
+  switch (fromTheSystem ? error.value() : 0) {
+    case ENOSPC:
+      return "no space left on the device";
+    case EDQUOT:
+      return "the disk quota is used up";
+    case EFBIG:
+      return "the file would grow past the largest size allowed";
+    case EROFS:
+      return "the file system is read-only";
+    case EACCES:
+    case EPERM:
+      return "permission denied";
+    case ELOOP:
+      return "its symbolic links lead round in a loop";
+    case EPIPE:
+      return "nobody reads the pipe any more";
+    case EISDIR:
+      return "it is a folder";
+    case ENOTDIR:
+      return "a file stands where a folder goes";
+    case EOPNOTSUPP:
+      return "it is no regular file (a device, a pipe or a socket) and is not replaced";
+    case ENOENT: {
+      const fs::path target = followLinks(path);
+      if (target != path) {
+        return "it is a symbolic link to " + target.string() + ", whose folder does not exist";
+      }
+      return "the folder " + folderOf(path).string() + " does not exist";
+    }
+    default:
+      return error.message();
+  }
+}
+
 std::filesystem::path followLinks(const std::filesystem::path& path) {
   fs::path current = path;
   for (int hop = 0; hop < 40; ++hop) {  // a loop of links ends somewhere

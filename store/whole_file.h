@@ -30,6 +30,24 @@ bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes,
                     std::error_code& error);
 
+// Why writing `path` failed, in plain words for a message (in English, as
+// the tools speak): a full disk, a read-only place, a link that leads nowhere
+// or round in a loop, a pipe nobody reads, a device that is not replaced, or
+// else the system's own words for the error.
+std::string writeFailureCause(const std::filesystem::path& path, std::error_code error);
+
+// Renames `from` to `to` only when nothing stands at `to`: nothing is ever
+// replaced (EEXIST then). Fails with EXDEV across file systems.
+bool renameToNew(const std::filesystem::path& from, const std::filesystem::path& to,
+                 std::error_code& error);
+
+// Copies the regular file `from` to `to` whole: into a temporary file beside
+// `to`, with the permissions and modification time of `from`, synced, then
+// put in place only when nothing stands at `to` (EEXIST then). A failed or
+// killed copy leaves no file under the name `to`.
+bool copyToNewFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                   std::error_code& error);
+
 // Where writing the path lands: the end of its chain of symbolic links (the
 // path itself when it is no link); the target need not exist.
 std::filesystem::path followLinks(const std::filesystem::path& path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <new>
@@ -23,6 +24,9 @@ inline constexpr int kOutOfMemoryStatus = 3;
 // abort.
 template <typename Parse, typename Run>
 int runTool(int argc, char** argv, const char* name, const char* usage, Parse parse, Run run) {
+  // A pipe nobody reads fails the write, which the tool then reports, rather
+  // than ending it unseen.
+  std::signal(SIGPIPE, SIG_IGN);
   try {
     std::string error;
     const auto command = parse(std::vector<std::string>(argv + 1, argv + argc), error);

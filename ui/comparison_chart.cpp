@@ -231,11 +231,11 @@ double comparisonPlaceCentre(const ComparisonPlot& plot, int place) {
   return placeAxis(plot).centre(place);
 }
 
-bool saveComparisonChart(const ComparisonPlot& plot, const QString& path) {
+bool saveComparisonChart(const ComparisonPlot& plot, const QString& path, std::error_code* error) {
   return savePicture(
       path, QSize(kComparisonChartWidth, kComparisonChartHeight),
       [&plot](QPainter& painter) { paintComparisonChart(painter, plot); },
-      [&plot] { return drawComparisonChart(plot); });
+      [&plot] { return drawComparisonChart(plot); }, {}, error);
 }
 
 }  // namespace skyrill

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <system_error>
 
 #include "archive/comparison_plot.h"
 
@@ -44,6 +45,8 @@ double comparisonPlaceCentre(const ComparisonPlot& plot, int place);
 inline constexpr double kComparisonPlotTop = 40;
 inline constexpr double kComparisonPlotBottom = 396;
 
-bool saveComparisonChart(const ComparisonPlot& plot, const QString& path);
+// `error`, when given, tells why the file could not be written.
+bool saveComparisonChart(const ComparisonPlot& plot, const QString& path,
+                         std::error_code* error = nullptr);
 
 }  // namespace skyrill

@@ -713,7 +713,7 @@ void ComparisonWindow::startFetch(const RangeRequest& request) {
       });
     } catch (const std::bad_alloc&) {
       report.stopped = true;
-      report.writeError = "内存不足";
+      report.stopReason = "内存不足";
     }
     QMetaObject::invokeMethod(
         this, [this, report] { finishFetch(report); }, Qt::QueuedConnection);
@@ -738,7 +738,7 @@ void ComparisonWindow::finishFetch(const RangeReport& report) {
                                 : QStringLiteral("已下载 %1 天。").arg(counts.fetched);
   if (counts.refused + counts.failed > 0)
     text += QStringLiteral(" %1 天无法获取。").arg(counts.refused + counts.failed);
-  if (!report.writeError.empty()) text += QStringLiteral(" ") + fromUtf8(report.writeError);
+  if (!report.stopReason.empty()) text += QStringLiteral(" ") + fromUtf8(report.stopReason);
   progressLabel_->setText(text);
   for (const std::string& station : fetchedStations_) emit daysSaved(fromUtf8(station));
   emit fetchFinished();

@@ -24,6 +24,7 @@ namespace skyrill {
 
 class Canvas;
 class BusyPanel;
+class CertificateTrust;
 class ComparisonWindow;
 class OverviewWindow;
 class HistoryArchive;
@@ -55,6 +56,11 @@ class MainWindow : public QMainWindow, public QueryView {
   void setArchive(const HistoryArchive* archive) { archive_ = archive; }
   // The data service's base address, for the range downloads.
   void setServerAddress(const std::string& address) { serverAddress_ = address; }
+  // The certificates requests trust (for the range downloads), and what
+  // keeps a certificate the user decides to trust, false when it could not
+  // be written down; without it a refused certificate is not offered.
+  using KeepCertificate = std::function<bool(const ServerCertificate&)>;
+  void setCertificateTrust(const CertificateTrust* trust, KeepCertificate keep);
 
   // QueryView
   QueryRequest readRequest() override;
@@ -68,6 +74,8 @@ class MainWindow : public QMainWindow, public QueryView {
   // Refills the data grid window when it is open.
   void refreshTable() override;
   void runFinished() override;
+  // Asks whether to trust the certificate; trusted, the fetch goes again.
+  void offerCertificate(const ServerCertificate& certificate) override;
 
   // Opens the data grid window filled with the day on display, or brings
   // the open one to the front.
@@ -201,6 +209,8 @@ class MainWindow : public QMainWindow, public QueryView {
   QueryPipeline* pipeline_ = nullptr;
   StationDirectory* stationDirectory_ = nullptr;
   const HistoryArchive* archive_ = nullptr;
+  const CertificateTrust* certificateTrust_ = nullptr;
+  KeepCertificate keepCertificate_;
 
   QCheckBox* realtimeBox_ = nullptr;
   QComboBox* yearList_ = nullptr;

@@ -224,6 +224,7 @@ RangeRequest MainWindow::rangeSettings() {
   settings.advancedSource = shown.advancedSource;
   if (shown.proxyEnabled) settings.proxy = shown.proxyAddress;
   settings.server = serverAddress_;
+  settings.trust = certificateTrust_;
   return settings;
 }
 

@@ -97,23 +97,28 @@ QImage withCaption(const QImage& image, const QString& caption) {
 }
 
 // Rendered in memory first, so that the picture file is replaced whole.
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-  return !bytes.isEmpty() &&
-         writeWholeFile(
-             path.toStdString(),
-             std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+bool writeBytes(const QString& path, const QByteArray& bytes, std::error_code* error) {
+  std::error_code writeError;
+  const bool written =
+      !bytes.isEmpty() &&
+      writeWholeFile(path.toStdString(),
+                     std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                     writeError);
+  if (error) *error = writeError;
+  return written;
 }
 
 }  // namespace
 
 // The PNG stays the image the window draws, pixel for pixel.
 bool savePicture(const QString& path, QSize size, const Painting& paint,
-                 const std::function<QImage()>& image, const QString& caption) {
+                 const std::function<QImage()>& image, const QString& caption,
+                 std::error_code* error) {
   const auto format = pictureFormatOf(path.toStdString());
   if (!format) return false;
   if (*format == PictureFormat::Png || *format == PictureFormat::Jpeg) {
     const QImage picture = caption.isEmpty() ? image() : withCaption(image(), caption);
-    return writeBytes(path, imageBytes(picture, *format));
+    return writeBytes(path, imageBytes(picture, *format), error);
   }
   const QSize pageSize = caption.isEmpty() ? size : size + QSize(0, kCaptionHeight);
   const Painting page = [&](QPainter& painter) {
@@ -121,28 +126,31 @@ bool savePicture(const QString& path, QSize size, const Painting& paint,
     if (!caption.isEmpty()) paintCaption(painter, size, caption);
   };
   return writeBytes(
-      path, *format == PictureFormat::Svg ? svgBytes(pageSize, page) : pdfBytes(pageSize, page));
+      path, *format == PictureFormat::Svg ? svgBytes(pageSize, page) : pdfBytes(pageSize, page),
+      error);
 }
 
-bool saveDayChart(const DaySeries& series, const QString& path, const QString& caption) {
+bool saveDayChart(const DaySeries& series, const QString& path, const QString& caption,
+                  std::error_code* error) {
   return savePicture(
       path, QSize(kChartWidth, kChartHeight),
       [&series](QPainter& painter) { paintDayChart(painter, series); },
-      [&series] { return drawDayChart(series); }, caption);
+      [&series] { return drawDayChart(series); }, caption, error);
 }
 
-bool saveWindStrip(const DaySeries& series, const QString& path, const QString& caption) {
+bool saveWindStrip(const DaySeries& series, const QString& path, const QString& caption,
+                   std::error_code* error) {
   return savePicture(
       path, QSize(kStripWidth, kStripHeight),
       [&series](QPainter& painter) { paintWindStrip(painter, series); },
-      [&series] { return drawWindStrip(series); }, caption);
+      [&series] { return drawWindStrip(series); }, caption, error);
 }
 
-bool saveSummaryChart(const SummaryChartDays& chart, const QString& path) {
+bool saveSummaryChart(const SummaryChartDays& chart, const QString& path, std::error_code* error) {
   return savePicture(
       path, QSize(kSummaryChartWidth, kSummaryChartHeight),
       [&chart](QPainter& painter) { paintSummaryChart(painter, chart); },
-      [&chart] { return drawSummaryChart(chart); });
+      [&chart] { return drawSummaryChart(chart); }, {}, error);
 }
 
 }  // namespace skyrill

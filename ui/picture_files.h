@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <system_error>
 
 #include "core/day_series.h"
 #include "core/picture_format.h"
@@ -20,18 +21,23 @@ namespace skyrill {
 // The height of the caption line a picture handed on may carry under it.
 inline constexpr int kCaptionHeight = 20;
 
-// False when the file cannot be written or its name has no picture ending.
+// False when the file cannot be written or its name has no picture ending;
+// `error`, when given, then tells why the file could not be written.
 // A caption, when given, is a line of text under the picture, which grows by
 // kCaptionHeight; without one the picture is the window's.
-bool saveDayChart(const DaySeries& series, const QString& path, const QString& caption = {});
-bool saveWindStrip(const DaySeries& series, const QString& path, const QString& caption = {});
+bool saveDayChart(const DaySeries& series, const QString& path, const QString& caption = {},
+                  std::error_code* error = nullptr);
+bool saveWindStrip(const DaySeries& series, const QString& path, const QString& caption = {},
+                   std::error_code* error = nullptr);
 
 struct SummaryChartDays;
-bool saveSummaryChart(const SummaryChartDays& chart, const QString& path);
+bool saveSummaryChart(const SummaryChartDays& chart, const QString& path,
+                      std::error_code* error = nullptr);
 
 // Any picture of the given size: `paint` draws it on the SVG or PDF page,
 // `image` gives the PNG's or JPEG's image.
 bool savePicture(const QString& path, QSize size, const std::function<void(QPainter&)>& paint,
-                 const std::function<QImage()>& image, const QString& caption = {});
+                 const std::function<QImage()>& image, const QString& caption = {},
+                 std::error_code* error = nullptr);
 
 }  // namespace skyrill

@@ -77,8 +77,8 @@ QString problemLine(const std::string& message) {
 
 QString headline(const RangeReport& report) {
   const RangeCounts& counts = report.counts;
-  if (!report.writeError.empty()) {
-    return QStringLiteral("已停止：%1").arg(QString::fromStdString(report.writeError));
+  if (!report.stopReason.empty()) {
+    return QStringLiteral("已停止：%1").arg(QString::fromStdString(report.stopReason));
   }
   if (report.stopped) {
     return QStringLiteral("已停止：%1 天中完成了 %2 天。已保存的日子留在存档中，再次开始时跳过。")
@@ -283,7 +283,7 @@ void RangeDialog::runOnWorker(const RangeRequest& request) {
     } catch (const std::bad_alloc&) {
       // The days saved stay; the run ends as a write that failed would.
       report.stopped = true;
-      report.writeError = "内存不足";
+      report.stopReason = "内存不足";
     }
     QMetaObject::invokeMethod(
         this, [this, report] { finishRun(report); }, Qt::QueuedConnection);

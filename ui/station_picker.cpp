@@ -10,6 +10,7 @@
 
 #include <array>
 
+#include "ui/certificate_question.h"
 #include "ui/light_palette.h"
 #include "ui/search_box.h"
 #include "ui/thread_runner.h"
@@ -186,6 +187,12 @@ void StationPicker::addStationItems(const std::vector<std::string>& texts) {
 void StationPicker::replaceStationItems(const std::vector<std::string>& texts) {
   stationList_->clear();
   addItems(*stationList_, texts);
+}
+
+void StationPicker::offerCertificate(const ServerCertificate& certificate) {
+  askAndKeepCertificate(this, certificate, [this](const ServerCertificate& trusted) {
+    return directory_.keepCertificate(trusted);
+  });
 }
 
 void StationPicker::showFailed() {

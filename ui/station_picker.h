@@ -42,6 +42,8 @@ class StationPicker : public QDialog, public DirectoryView {
   void replaceStationItems(const std::vector<std::string>& texts) override;
   void showFailed() override;
   void showDownloading(bool running) override;
+  // Asks whether to trust the certificate; trusted, a refresh goes through.
+  void offerCertificate(const ServerCertificate& certificate) override;
 
  public slots:
   void refreshProvinces();

@@ -4,6 +4,8 @@ add_library(skyrill_ui STATIC
   busy_panel.h
   canvas.cpp
   canvas.h
+  certificate_question.cpp
+  certificate_question.h
   comparison_view.cpp
   comparison_view.h
   comparison_window.cpp
@@ -24,6 +26,7 @@ add_library(skyrill_ui STATIC
   main_window_export.cpp
   main_window_menu.cpp
   main_window_table.cpp
+  main_window_trust.cpp
   overview_window.cpp
   overview_window.h
   place_keys.h

@@ -14,58 +14,19 @@
 
 #include "archive/history_archive.h"
 #include "fetch/range_fetcher.h"
-#include "server_thread.h"
-#include "weather_routes.h"
+#include "range_bench_parts.h"
 
 namespace skyrill {
 namespace {
 
 namespace fs = std::filesystem;
-using sample::ServerThread;
 
 constexpr const char* kStation = "54511";
 constexpr int kYear = 2023;
 constexpr int kDays = 365;
 
-// One service for the whole program, so both sides ask the same server.
-const std::string& serviceBase() {
-  static ServerThread service(std::make_unique<httplib::Server>());
-  static const std::string base = [] {
-    sample::addWeatherRoutes(service.server(), {}, false);
-    return "http://127.0.0.1:" + std::to_string(service.start("127.0.0.1", 0));
-  }();
-  return base;
-}
-
-// A folder of the run's own, removed at exit.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "skyrill-range-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) root_ = pattern;
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  ~ScratchFolder() {
-    std::error_code error;
-    if (!root_.empty()) fs::remove_all(root_, error);
-  }
-
-  // A new empty folder inside, for one run. Nothing is removed until the
-  // end: a mass removal between runs would make the file system's inode
-  // allocation of the next run scan its freed inodes, a cost of the
-  // benchmark's own that either side would pay.
-  fs::path fresh(const char* name) {
-    const fs::path folder = root_ / (name + std::to_string(++made_));
-    std::error_code error;
-    fs::create_directories(folder, error);
-    return folder;
-  }
-
- private:
-  fs::path root_;
-  int made_ = 0;
-};
+using bench::ScratchFolder;
+using bench::serviceBase;
 
 ScratchFolder& scratch() {
   static ScratchFolder folder;

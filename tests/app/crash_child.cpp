@@ -1,6 +1,7 @@
 // A program that meets the fault named on its command line after the crash
-// hook is installed, holding the text given after it:
-//   crash_child [wait-]segv|abort|throw|qfatal TEXT
+// hook is installed, holding the text given after it (and the key to keep
+// out of the report):
+//   crash_child [wait-]segv|abort|throw|qfatal TEXT [KEY]
 // With "wait-" it first waits for a line on its standard input, so that a
 // test can change its world (move its file) while it runs.
 #include <QTimer>
@@ -17,11 +18,13 @@
 
 int main(int argc, char* argv[]) {
   if (skyrill::isCrashReportInvocation(argc, argv)) return skyrill::runCrashReport(argc, argv);
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 4) return 2;
   skyrill::SkyrillApplication app(argc, argv);
   static std::string held;
-  skyrill::installCrashHook(skyrill::programFilePath(), &held);
+  static std::string key;
+  skyrill::installCrashHook(skyrill::programFilePath(), &held, &key);
   held = argv[2];
+  if (argc == 4) key = argv[3];
   std::string fault = argv[1];
   if (fault.starts_with("wait-")) {
     fault.erase(0, 5);

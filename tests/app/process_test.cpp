@@ -92,13 +92,18 @@ TEST_P(CrashTest, EndsInTheQuestionAndStatus255) {
 
 // The held text reaches the question and the report without a temporary
 // folder, and a program whose file was moved while it ran still asks, and
-// writes the report beside the file where it now is.
+// writes the report beside the file where it now is, under its name there;
+// one whose file was removed (an upgrade put another in its place) writes it
+// under the name it was started as.
 TEST(CrashHookEdges, HeldTextAndQuestionSurviveAMissingTempFolderAndAMovedProgram) {
+  enum class Program { Stays, Moved, Removed };
   const struct {
     const char* name;
     bool tempFolderGone;
-    bool programMoved;
-  } cases[] = {{"no temporary folder", true, false}, {"program moved", false, true}};
+    Program program;
+  } cases[] = {{"no temporary folder", true, Program::Stays},
+               {"program moved", false, Program::Moved},
+               {"program removed", false, Program::Removed}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const ProgramCopy child(SKYRILL_CRASH_CHILD);
@@ -107,10 +112,11 @@ TEST(CrashHookEdges, HeldTextAndQuestionSurviveAMissingTempFolderAndAMovedProgra
                 QStringLiteral("yes"),
                 c.tempFolderGone ? QStringLiteral("/nonexistent/skyrill-tmp") : QString());
     std::filesystem::path programFile = child.file();
-    if (c.programMoved) {
+    if (c.program == Program::Moved) {
       programFile = child.beside("moved-crash-child");
       std::filesystem::rename(child.file(), programFile);
     }
+    if (c.program == Program::Removed) std::filesystem::remove(child.file());
     process.write("go\n");
     process.closeWriteChannel();
     ASSERT_TRUE(process.waitForFinished(60000));
@@ -119,6 +125,23 @@ TEST(CrashHookEdges, HeldTextAndQuestionSurviveAMissingTempFolderAndAMovedProgra
     EXPECT_TRUE(shown.contains(QStringLiteral("长度 110\n"))) << shown.toStdString();
     EXPECT_EQ(readBytes(programFile.string() + "_Bug.log"), utf8ToGb18030(kHeld));
   }
+}
+
+// An answer that echoes the request's address holds the key: neither the
+// question nor the report shows it.
+TEST(CrashHookEdges, TheKeyIsMaskedInTheQuestionAndTheReport) {
+  const ProgramCopy child(SKYRILL_CRASH_CHILD);
+  QProcess process;
+  child.start(process,
+              {QStringLiteral("segv"), QStringLiteral("{\"url\":\"/api/?key=k3y-secret&date=1\"}"),
+               QStringLiteral("k3y-secret")},
+              QStringLiteral("yes"));
+  ASSERT_TRUE(process.waitForFinished(60000));
+  const QString shown = QString::fromUtf8(process.readAllStandardError());
+  EXPECT_EQ(process.exitCode(), 255) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QStringLiteral("key=****&date"))) << shown.toStdString();
+  EXPECT_FALSE(shown.contains(QStringLiteral("k3y-secret"))) << shown.toStdString();
+  EXPECT_EQ(readBytes(child.file().string() + "_Bug.log"), "{\"url\":\"/api/?key=****&date=1\"}");
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, CrashTest,
@@ -139,6 +162,8 @@ TEST(ProgramCommandLine, HelpVersionAndUsageErrors) {
       {{QStringLiteral("--help")}, 0, "Usage: skyrill [FILE]\n"},
       {{QStringLiteral("--bogus")}, 2, ""},
       {{QStringLiteral("a.json"), QStringLiteral("b.json")}, 2, ""},
+      // A windowing system that does not exist is told, not an abort.
+      {{QStringLiteral("-platform"), QStringLiteral("nonsense")}, 2, ""},
   };
   for (const auto& c : cases) {
     const ProgramCopy program(SKYRILL_PROGRAM);

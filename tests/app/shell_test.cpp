@@ -30,6 +30,7 @@
 #include "tests/net/raw_server.h"
 #include "tests/store/temp_folder.h"
 #include "tests/support/wait_for.h"
+#include "ui/certificate_question.h"
 #include "ui/main_window.h"
 #include "ui/picture_files.h"
 #include "weather_routes.h"
@@ -619,6 +620,67 @@ TEST_F(ShellTest, GarbageSettingsFileGivesDefaults) {
   EXPECT_EQ(menuItem(kKeyCaption)->text(), kKeyCaption);
 }
 
+// What the window says once at start about where its files are: an earlier
+// version's days it could not move in, where they are and why; with no
+// folder for the settings, that they will not be kept. Nothing is written
+// into the current folder.
+TEST(ShellPlaces, StartTellsOnceWhatBecameOfTheFilesPlaces) {
+  TempFolder folder;
+  const std::filesystem::path bin = folder / "prefix/bin";
+  std::filesystem::create_directories(bin / "History/2024");
+  writeBytes(bin / "History/2024/0_54511_0_20240101.json", "day");
+  // A file where the History folder goes stops the move.
+  std::filesystem::create_directories(folder / "data");
+  writeBytes(folder / "data/History", "");
+  const struct {
+    const char* what;
+    ProgramPlaces places;
+    QString title;
+    QString textStart;
+  } cases[] = {
+      {"earlier days left behind",
+       {folder / "config/Stormbook.ini", folder / "data", folder / "cache", false},
+       QStringLiteral("旧版本的文件"),
+       QString::fromStdString("上一版本保存的文件未能全部移到新的位置，尚未移动的仍在：\n" +
+                              (bin / "History").string() +
+                              "\n原因：那里有一个同名的文件，不是文件夹")},
+      {"no places known",
+       {},
+       QStringLiteral("设置"),
+       QStringLiteral("找不到可以写入的文件夹，本次更改的设置在程序关闭后不会保留。")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempFolder here;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(here.path());
+    Shell::Options options;
+    options.programFile = bin / "skyrill";
+    options.places = c.places;
+    options.installCrashHook = false;
+    options.catchTermination = false;
+    auto shell = std::make_unique<Shell>(options);
+    shell->start();
+    ModalAnswerer answers;
+    Shown first, second;
+    answers.then(pressOnBox(QMessageBox::Ok, &first)).then(pressOnBox(QMessageBox::Ok, &second));
+    for (int round = 0; round < 200; ++round) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(answers.pending(), 1u) << "one message, once";
+    EXPECT_EQ(first.title, c.title);
+    EXPECT_TRUE(first.text.startsWith(c.textStart)) << first.text.toStdString();
+    shell->window().close();
+    const std::filesystem::path standIn = shell->places().dataFolder;
+    shell.reset();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(testing::entryCount(here.path()), 0);
+    // What stood in for the unknown places is gone with the program.
+    if (c.places.dataFolder.empty()) {
+      EXPECT_FALSE(std::filesystem::exists(standIn));
+    }
+  }
+  EXPECT_EQ(readBytes(bin / "History/2024/0_54511_0_20240101.json"), "day");
+}
+
 // A service that never answers: the program still ends in order, and at
 // once, when the window is closed or a termination signal comes.
 class ShellStallTest : public ShellTest {
@@ -658,6 +720,87 @@ TEST_F(ShellStallTest, TerminationSignalEndsTheWaitAndWritesTheSettings) {
   // The signal reaches the event loop, which is free while the request waits.
   EXPECT_TRUE(waitFor([this] { return settingsWritten(); })) << settingsText();
   shell.reset();
+}
+
+// A service with a certificate of its own: the failure names the
+// certificate, the question trusts it for that server (written into the
+// settings file at once) and the fetch goes again; a different certificate
+// later is refused as changed, and stays refused when the user says so.
+class ShellTrustTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    sample::addWeatherRoutes(service.server(), {}, false);
+    port = service.start("127.0.0.1", 0);
+    ASSERT_GT(port, 0);
+  }
+
+  std::string server() const { return "127.0.0.1:" + std::to_string(port); }
+  void startAgainstService(const std::string& moreSettings = {}) {
+    writeSettings("[Api]\nApiKey=\"demo\"\nServer=https://" + server() + "\n" + moreSettings);
+    start();
+  }
+
+  // Presses the question's button of that name, noting what it showed.
+  static ModalAnswerer::Action pressOnQuestion(const char* button, Shown* seen) {
+    return [button, seen](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr) << modal->metaObject()->className();
+      *seen = {box->windowTitle(), box->text(), box->icon()};
+      keepPicture(box, QStringLiteral("certificate-question"));
+      auto* pressed = box->findChild<QPushButton*>(QString::fromLatin1(button));
+      ASSERT_NE(pressed, nullptr) << button;
+      pressed->click();
+    };
+  }
+
+  sample::TlsIdentity identity = sample::makeSelfSignedIdentity();
+  const std::string fingerprint = sample::sha256Fingerprint(identity.certificate.get());
+  sample::ServerThread service{sample::makeHttpsServer(identity)};
+  int port = 0;
+};
+
+TEST_F(ShellTrustTest, TheQuestionTrustsTheCertificateAndAChangedOneIsRefused) {
+  startAgainstService();
+  Shown failure, question;
+  ModalAnswerer answers;
+  answers.then(pressOnBox(QMessageBox::Ok, &failure))
+      .then(pressOnQuestion(kTrustCertificateButton, &question));
+  child<QPushButton>(QStringLiteral("获取按钮"))->click();
+  // The first request loads libcurl and makes a handshake: it may take a while.
+  ASSERT_TRUE(waitFor([&] { return answers.pending() == 0; }));
+  ASSERT_TRUE(waitFor([this] { return !shell->pipeline().state().responseText.empty(); }));
+  EXPECT_EQ(failure.title, QStringLiteral("未能获取数据"));
+  EXPECT_TRUE(failure.text.contains(QString::fromStdString(
+      "服务器 https://" + server() + "：证书不受信任（自签名证书）。证书主题 CN=localhost")))
+      << failure.text.toStdString();
+  EXPECT_TRUE(failure.text.contains(QString::fromStdString("SHA-256 指纹 " + fingerprint)));
+  EXPECT_EQ(question.title, QStringLiteral("证书"));
+  EXPECT_EQ(question.icon, QMessageBox::Warning);
+  EXPECT_TRUE(question.text.startsWith(QString::fromStdString("服务器 " + server())));
+  EXPECT_TRUE(question.text.contains(QString::fromStdString(fingerprint.substr(0, 47))));
+  EXPECT_TRUE(question.text.contains(QString::fromStdString(fingerprint.substr(48))));
+  // Written at once, not only at exit.
+  EXPECT_NE(settingsText().find("[TrustedCertificates]\n" + server() + "=" + fingerprint + "\n"),
+            std::string::npos)
+      << settingsText();
+  shell.reset();
+
+  // Another certificate is pinned for the server now.
+  const std::string before =
+      sample::sha256Fingerprint(sample::makeSelfSignedIdentity().certificate.get());
+  startAgainstService("[TrustedCertificates]\n" + server() + "=" + before + "\n");
+  answers.then(pressOnBox(QMessageBox::Ok, &failure))
+      .then(pressOnQuestion(kKeepRefusingButton, &question));
+  child<QPushButton>(QStringLiteral("获取按钮"))->click();
+  ASSERT_TRUE(waitFor([&] { return answers.pending() == 0; }));
+  EXPECT_TRUE(failure.text.contains(QStringLiteral("证书与此前信任的不同")))
+      << failure.text.toStdString();
+  EXPECT_EQ(question.icon, QMessageBox::Critical);
+  EXPECT_TRUE(question.text.contains(
+      QString::fromStdString("此前信任的 SHA-256 指纹\n" + before.substr(0, 47) + "\n")));
+  EXPECT_TRUE(shell->pipeline().state().responseText.empty());
+  EXPECT_NE(settingsText().find(server() + "=" + before + "\n"), std::string::npos);
+  EXPECT_EQ(settingsText().find(fingerprint), std::string::npos);
 }
 
 }  // namespace

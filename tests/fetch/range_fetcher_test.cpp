@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "faults.h"
 #include "server_thread.h"
 #include "tests/store/temp_folder.h"
+#include "tests/support/closed_port.h"
 #include "weather_routes.h"
 
 namespace skyrill {
@@ -188,14 +192,80 @@ TEST(RangeFetcher, FaultsOfTheServiceEndInTheirCounts) {
   }
 }
 
+// Each day fails once and goes through on its second try: twenty failures
+// in all, but never many in a row, so the run goes on to the end.
 TEST(RangeFetcher, PassingFailureGoesThroughOnAnotherTry) {
   CountingService service(Fault::None, true);
   TempFolder folder;
-  const RangeReport report = RangeFetcher(rangeOver(service.address(), 20240101, 20240103),
-                                          HistoryArchive::inFolder(folder.path()))
-                                 .run();
-  EXPECT_EQ(report.counts.fetched, 3u);
-  EXPECT_EQ(service.requests(), 6);
+  RangeRequest request = rangeOver(service.address(), 20240101, 20240120);
+  request.jobs = 1;
+  const RangeReport report = RangeFetcher(request, HistoryArchive::inFolder(folder.path())).run();
+  EXPECT_EQ(report.counts.fetched, 20u);
+  EXPECT_FALSE(report.stopped);
+  EXPECT_EQ(service.requests(), 40);
+}
+
+// A service that is down, or sends only what no service would, stops a run
+// of a year after kMaxFailedInARow requests in a row, naming the server and
+// the cause, rather than trying every day of the year four times.
+TEST(RangeFetcher, ServiceDownStopsTheRunAfterARunOfFailures) {
+  const struct {
+    std::optional<Fault> fault;  // nullopt: nothing listens
+    const char* cause;
+  } cases[] = {{std::nullopt, "连接被拒绝。"},
+               {Fault::ServerError, "HTTP 500：服务器内部错误。"},
+               {Fault::HugeBody, "答复太大（超过 16 MiB），已停止接收。"}};
+  for (const auto& c : cases) {
+    std::optional<CountingService> service;
+    std::string address = "http://127.0.0.1:" + std::to_string(testing::closedPort());
+    if (c.fault) address = service.emplace(*c.fault).address();
+    SCOPED_TRACE(address);
+    TempFolder folder;
+    RangeRequest request = rangeOver(address, 20240101, 20241230);
+    // Room for 16 MiB to come however slowly, so that the cap ends each body.
+    request.limits.stallTimeout = std::chrono::seconds(30);
+    request.limits.totalTimeout = std::chrono::seconds(60);
+    const RangeReport report = RangeFetcher(request, HistoryArchive::inFolder(folder.path())).run();
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.stopReason, "连续 12 次请求失败，已停止。最后一次：服务器 " + address + "：" +
+                                     std::string(c.cause));
+    EXPECT_EQ(report.counts.fetched, 0u);
+    EXPECT_LT(report.counts.done(), 20u);
+    // The requests under way when the run stopped are given up.
+    if (service) {
+      EXPECT_LE(service->requests(), kMaxFailedInARow + 4);
+    }
+    EXPECT_TRUE(filesBelow(folder.path()).empty());
+  }
+}
+
+// A folder days cannot be put in is told with its real cause before any
+// request goes out.
+TEST(RangeFetcher, UnwritableFolderIsToldBeforeTheFirstRequest) {
+  CountingService service;
+  TempFolder folder;
+  testing::writeBytes(folder / "file", "");
+  struct Case {
+    fs::path root;
+    std::errc cause;
+  };
+  std::vector<Case> cases = {{folder / "file/History", std::errc::not_a_directory}};
+  // Root may write anywhere.
+  if (::geteuid() != 0) {
+    fs::create_directories(folder / "locked");
+    fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    cases.push_back({folder / "locked/History", std::errc::permission_denied});
+  }
+  for (const Case& c : cases) {
+    const RangeReport report = RangeFetcher(rangeOver(service.address(), 20240101, 20240105),
+                                            HistoryArchive::inFolder(c.root))
+                                   .run();
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.stopReason,
+              "无法写入 " + c.root.string() + "：" + std::make_error_code(c.cause).message());
+    EXPECT_EQ(report.counts.done(), 0u);
+  }
+  EXPECT_EQ(service.requests(), 0);
 }
 
 // A stop ends the run at once: waiting requests are given up, the days
@@ -233,8 +303,8 @@ TEST(RangeFetcher, WriteErrorStopsTheRunAndKeepsEarlierDays) {
   const RangeReport report = RangeFetcher(request, HistoryArchive::inFolder(folder.path())).run();
   EXPECT_TRUE(report.stopped);
   EXPECT_EQ(report.counts.fetched, 2u);
-  EXPECT_TRUE(report.writeError.starts_with("无法保存 " + (folder / "2025").string()))
-      << report.writeError;
+  EXPECT_TRUE(report.stopReason.starts_with("无法保存 " + (folder / "2025").string()))
+      << report.stopReason;
   EXPECT_EQ(filesBelow(folder / "2024").size(), 2u);
   EXPECT_FALSE(holdsTemporaryFiles(folder.path()));
 }

@@ -3,6 +3,7 @@
 #include "core/answer_check.h"
 #include "json/json_document.h"
 #include "net/data_service.h"
+#include "pinned_https.h"
 #include "raw_server.h"
 #include "server_thread.h"
 #include "weather_routes.h"
@@ -12,15 +13,15 @@ namespace {
 
 using sample::ServerThread;
 
-// The sample service over HTTP and HTTPS on free ports.
+// The sample service over HTTP and HTTPS on free ports, its certificate pinned.
 class SampleServiceRequests : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (ServerThread* listener : {&http_, &https_}) {
+    for (ServerThread* listener : {&http_, &https_.listener}) {
       sample::addWeatherRoutes(listener->server(), {}, false);
     }
     httpBase_ = "http://127.0.0.1:" + std::to_string(http_.start("127.0.0.1", 0));
-    httpsBase_ = "https://127.0.0.1:" + std::to_string(https_.start("127.0.0.1", 0));
+    httpsBase_ = "https://127.0.0.1:" + std::to_string(https_.start());
   }
 
   static QueryRequest request(QueryMode mode, std::string station = "58453",
@@ -35,15 +36,19 @@ class SampleServiceRequests : public ::testing::Test {
     return result;
   }
 
-  static AnswerCheck outcomeOf(const std::string& base, const QueryRequest& query) {
-    const std::string text = decodeAnswer(DataService(base).fetch(query).bytes);
+  DataService service(const std::string& base) const {
+    return DataService(base, {}, &https_.trust);
+  }
+
+  AnswerCheck outcomeOf(const std::string& base, const QueryRequest& query) const {
+    const std::string text = decodeAnswer(service(base).fetch(query).bytes);
     JsonDocument document;
     const bool parsed = document.parse(text);
     return checkAnswer(text, parsed, document, recordPrefix(query.mode)).outcome;
   }
 
   ServerThread http_{std::make_unique<httplib::Server>()};
-  ServerThread https_{sample::makeHttpsServer()};
+  testing::PinnedHttps https_;
   std::string httpBase_;
   std::string httpsBase_;
 };
@@ -89,8 +94,7 @@ TEST_F(SampleServiceRequests, refusalsCarryANoteOnWhatWentWrong) {
        "服务器 " + unreachable + "：连接被拒绝。"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(DataService(c.base).fetch(c.request).note, c.note)
-        << c.base << " " << c.request.apiKey;
+    EXPECT_EQ(service(c.base).fetch(c.request).note, c.note) << c.base << " " << c.request.apiKey;
   }
 }
 

@@ -79,7 +79,7 @@ TEST(FaultInjection, eachFaultEndsInItsMessageWithinTheLimits) {
       {Fault::Drip, AnswerCheck::NotJson, "等待答复超时。"},
       {Fault::StallBeforeHeaders, AnswerCheck::NoAnswer, "等待答复超时。"},
       {Fault::ServerError, AnswerCheck::NotJson, "HTTP 500：服务器内部错误。"},
-      {Fault::HugeBody, AnswerCheck::NotJson, "答复太大（超过 16 MiB），已停止接收。"},
+      {Fault::HugeBody, AnswerCheck::NoAnswer, "答复太大（超过 16 MiB），已停止接收。"},
       {Fault::EndlessRedirect, AnswerCheck::NoAnswer, "重定向次数过多。"},
       // Bytes that are no UTF-8 become U+FFFD; the day is shown.
       {Fault::InvalidUtf8, std::nullopt, {}},
@@ -110,8 +110,8 @@ TEST(FaultInjection, eachFaultEndsInItsMessageWithinTheLimits) {
     const FaultyService faulty(c.fault);
     source.service = std::make_unique<DataService>(faulty.address, shortLimits());
     // A fault the limits did not cut off (a drip lasts twenty minutes, a
-    // stall four seconds, a huge body 200 MB) would show in the outcome or
-    // outlast the test's time-out.
+    // stall four seconds, a huge body 200 MB, refused before it comes)
+    // would show in the outcome or outlast the test's time-out.
     const bool shown = pipeline.runQuery(QueryMode::History, true, false);
     if (!c.outcome) {
       EXPECT_TRUE(shown);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <regex>
 
+#include "net/certificate_trust.h"
 #include "net/web_client.h"
 #include "tests/store/temp_folder.h"
 
@@ -59,22 +60,36 @@ class ServiceProcess {
 
 int portIn(const std::string& line, const std::string& scheme) {
   std::smatch match;
-  const std::regex pattern("serving " + scheme + "://127\\.0\\.0\\.1:(\\d+)\n");
+  const std::regex pattern("serving " + scheme + "://127\\.0\\.0\\.1:(\\d+)( .*)?\n");
   return std::regex_match(line, match, pattern) ? std::stoi(match[1]) : -1;
+}
+
+// The fingerprint of the certificate the line of an HTTPS listener names.
+std::string certificateIn(const std::string& line) {
+  std::smatch match;
+  const std::regex pattern(".* certificate SHA-256 ([0-9A-F:]{95})\n");
+  return std::regex_match(line, match, pattern) ? match[1].str() : std::string();
 }
 
 TEST(SampleServiceProcess, servesBothSchemesLogsRequestsAndStopsCleanly) {
   for (const int signal : {SIGTERM, SIGINT}) {
     ServiceProcess service({"--port", "0", "--https-port", "0", "--key", "k1"});
     const int httpPort = portIn(service.nextLine(), "http");
-    const int httpsPort = portIn(service.nextLine(), "https");
+    const std::string httpsLine = service.nextLine();
+    const int httpsPort = portIn(httpsLine, "https");
     ASSERT_GT(httpPort, 0);
     ASSERT_GT(httpsPort, 0);
+    // The certificate it names is the one it shows.
+    CertificateTrust trust;
+    ASSERT_TRUE(trust.pin(serverName("127.0.0.1", httpsPort), certificateIn(httpsLine)))
+        << httpsLine;
     const std::string path = "/api/weather/58453/history/?key=k1&date=2019-7-5";
     const std::string plain =
         WebClient().request("http://127.0.0.1:" + std::to_string(httpPort) + path);
     EXPECT_TRUE(plain.starts_with("{\"date\":\"2019-07-05\""));
-    EXPECT_EQ(WebClient().request("https://127.0.0.1:" + std::to_string(httpsPort) + path), plain);
+    EXPECT_EQ(
+        WebClient({}, &trust).request("https://127.0.0.1:" + std::to_string(httpsPort) + path),
+        plain);
     EXPECT_EQ(service.nextLine(), "GET /api/weather/58453/history/ date=2019-7-5 -> 200, " +
                                       std::to_string(plain.size()) + " bytes\n");
     const int status = service.stop(signal);

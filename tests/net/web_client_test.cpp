@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "core/answer_check.h"
 #include "core/cancel_flag.h"
 #include "net/web_client.h"
 #include "net/web_failure_note.h"
+#include "pinned_https.h"
 #include "raw_server.h"
 #include "server_thread.h"
 
@@ -48,9 +50,9 @@ class EchoServers : public ::testing::Test {
  protected:
   void SetUp() override {
     addEchoRoutes(http_.server());
-    addEchoRoutes(https_.server());
+    addEchoRoutes(https_.listener.server());
     httpPort_ = http_.start("127.0.0.1", 0);
-    httpsPort_ = https_.start("127.0.0.1", 0);
+    httpsPort_ = https_.start();
     ASSERT_GT(httpPort_, 0);
     ASSERT_GT(httpsPort_, 0);
   }
@@ -61,8 +63,11 @@ class EchoServers : public ::testing::Test {
     return "https://127.0.0.1:" + std::to_string(httpsPort_) + path;
   }
 
+  // A client that trusts the HTTPS server's certificate.
+  WebClient client() const { return WebClient({}, &https_.trust); }
+
   ServerThread http_{std::make_unique<httplib::Server>()};
-  ServerThread https_{sample::makeHttpsServer()};
+  testing::PinnedHttps https_;
   int httpPort_ = 0;
   int httpsPort_ = 0;
 };
@@ -100,10 +105,10 @@ TEST(WebClient, bytesARequestLineCannotCarryTravelEscaped) {
 }
 
 // httplib lists the received header lines by name.
-TEST_F(EchoServers, secureGetAcceptsASelfSignedCertificate) {
+TEST_F(EchoServers, secureGetSendsTheStandardHeaderLinesToo) {
   const std::string target = "/echo/today/?key=K";
   const std::string url = httpsUrl(target);
-  EXPECT_EQ(WebClient().request(url),
+  EXPECT_EQ(client().request(url),
             "GET " + target + "\nAccept: */*\nAccept-Language: zh-cn\nHost: 127.0.0.1:" +
                 std::to_string(httpsPort_) + "\nReferer: " + url +
                 "\nUser-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\n");
@@ -111,7 +116,7 @@ TEST_F(EchoServers, secureGetAcceptsASelfSignedCertificate) {
 
 TEST_F(EchoServers, errorPageBodyIsReturned) {
   EXPECT_EQ(WebClient().request(httpUrl("/missing")), "<html>not here</html>");
-  EXPECT_EQ(WebClient().request(httpsUrl("/missing")), "<html>not here</html>");
+  EXPECT_EQ(client().request(httpsUrl("/missing")), "<html>not here</html>");
 }
 
 TEST_F(EchoServers, redirectIsFollowed) {
@@ -128,7 +133,7 @@ TEST_F(EchoServers, redirectToAnotherHostDropsTheReferer) {
     testing::sendAll(socket, "HTTP/1.1 302 Found\r\nLocation: " + elsewhere +
                                  "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
   });
-  const std::string echo = WebClient().request(rawUrl(mover) + "?key=secret");
+  const std::string echo = client().request(rawUrl(mover) + "?key=secret");
   EXPECT_TRUE(echo.starts_with("GET /echo/elsewhere\n")) << echo;
   EXPECT_EQ(echo.find("Referer"), std::string::npos) << echo;
   EXPECT_EQ(echo.find("secret"), std::string::npos) << echo;
@@ -187,16 +192,45 @@ TEST(WebClient, bodyCutShortKeepsTheBytesReceived) {
   EXPECT_EQ(WebClient().request(rawUrl(server)), "{\"res\":[{\"time\"");
 }
 
-TEST(WebClient, bodyBeyondTheCapIsCutAtTheCap) {
+// A body past the cap is no answer: it is refused whole, whether its length
+// is told before it comes (then it is not read at all) or not; a body of the
+// cap's size comes whole.
+TEST(WebClient, bodyBeyondTheCapIsRefusedWhole) {
   constexpr std::size_t kCap = 256 * 1024;
-  RawServer server([](int socket, const std::string&) {
-    const std::string body(4 * kCap, 'x');
-    testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                                 "\r\n\r\n" + body);
-  });
-  WebLimits limits;
-  limits.maxBodyBytes = kCap;
-  EXPECT_EQ(WebClient(limits).request(rawUrl(server)), std::string(kCap, 'x'));
+  const struct {
+    const char* what;
+    std::size_t bytes;
+    bool chunked;
+  } cases[] = {{"told, too long", 4 * kCap, false},
+               {"not told, too long", 4 * kCap, true},
+               {"told, at the cap", kCap, false},
+               {"not told, at the cap", kCap, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RawServer server([&c](int socket, const std::string&) {
+      const std::string body(c.bytes, 'x');
+      if (!c.chunked) {
+        testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: " +
+                                     std::to_string(body.size()) + "\r\n\r\n" + body);
+        return;
+      }
+      bool sending =
+          testing::sendAll(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+      constexpr std::size_t kPiece = 4096;
+      for (std::size_t at = 0; sending && at < body.size(); at += kPiece) {
+        char size[16];
+        std::snprintf(size, sizeof size, "%zx\r\n", kPiece);
+        sending = testing::sendAll(socket, size + body.substr(at, kPiece) + "\r\n");
+      }
+      testing::sendAll(socket, "0\r\n\r\n");
+    });
+    WebLimits limits;
+    limits.maxBodyBytes = kCap;
+    const WebResponse response = WebClient(limits).exchange(rawUrl(server));
+    const bool fits = c.bytes <= kCap;
+    EXPECT_EQ(response.failure, fits ? WebFailure::None : WebFailure::TooLarge);
+    EXPECT_EQ(response.body.size(), fits ? c.bytes : 0u);
+  }
 }
 
 // Header lines of about a kilobyte each, `count` of them.

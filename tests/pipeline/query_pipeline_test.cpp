@@ -49,8 +49,15 @@ struct FakeView : QueryView {
     lines = shown;
   }
   void refreshTable() override { ++tableRefreshes; }
+  void offerCertificate(const ServerCertificate& certificate) override {
+    offered.push_back(certificate);
+    messagesBeforeOffer = messages.size();
+  }
 
   std::string lastPanel() const { return lines[10].text; }
+
+  std::vector<ServerCertificate> offered;
+  std::size_t messagesBeforeOffer = 0;
 };
 
 using test::FakeSource;
@@ -151,6 +158,45 @@ TEST_F(QueryPipelineTest, failedFetchKeepsTheShownDayAndDropsTheHeldAnswer) {
     EXPECT_FALSE(state.busy);
     EXPECT_EQ(view.fetchEnabled, (std::vector<bool>{false, true}));
   }
+}
+
+// An answer may echo the request's address: its key stays out of the message.
+TEST_F(QueryPipelineTest, refusalMessagesMaskTheKey) {
+  view.inputs.apiKey = "k3y-secret";
+  const struct {
+    std::string answer;
+    std::string shown;
+  } cases[] = {
+      {"<html>GET /api/?key=k3y-secret&date=2019-7-5</html>", "/api/?key=****&date"},
+      {R"({"error":"key k3y-secret refused"})", "key **** refused"},
+  };
+  for (const auto& c : cases) {
+    view.messages.clear();
+    EXPECT_FALSE(fetch(c.answer));
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text.find("k3y-secret"), std::string::npos) << view.messages[0].text;
+    EXPECT_NE(view.messages[0].text.find(c.shown), std::string::npos) << view.messages[0].text;
+    EXPECT_EQ(view.messages[0].detail.find("k3y-secret"), std::string::npos);
+  }
+  EXPECT_TRUE(view.offered.empty());
+}
+
+// A fetch that failed over the server's certificate offers it for trust,
+// after its failure message; no other failure does.
+TEST_F(QueryPipelineTest, refusedCertificateIsOfferedAfterTheMessage) {
+  ServerCertificate certificate;
+  certificate.server = "127.0.0.1:8766";
+  certificate.sha256 = "AB:CD";
+  source.refusedCertificate = certificate;
+  EXPECT_FALSE(fetch(""));
+  ASSERT_EQ(view.offered.size(), 1u);
+  EXPECT_EQ(view.offered[0].server, "127.0.0.1:8766");
+  EXPECT_EQ(view.messagesBeforeOffer, 1u);
+  EXPECT_FALSE(pipeline.state().busy);
+
+  source.refusedCertificate.reset();
+  EXPECT_FALSE(fetch(""));
+  EXPECT_EQ(view.offered.size(), 1u);
 }
 
 TEST_F(QueryPipelineTest, variantChangeRedrawsTheHeldTextWithoutARequest) {

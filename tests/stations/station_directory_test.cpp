@@ -40,6 +40,9 @@ struct RecordingView : DirectoryView {
   void showDownloading(bool running) override {
     calls.push_back(running ? "downloading" : "downloaded");
   }
+  void offerCertificate(const ServerCertificate& certificate) override {
+    calls.push_back("offer " + certificate.server);
+  }
 
   static std::string joined(const std::vector<std::string>& texts) {
     std::string line;
@@ -166,6 +169,39 @@ TEST_F(StationDirectoryTest, failedDownloads_showFailedEmptyTheListsAndKeepTheEn
   directory.downloadStations(view, runner, "ABJ");  // answers nothing
   EXPECT_EQ(view.calls, (kDownloading + Calls{"clear stations", "Failed"}));
   EXPECT_EQ(directory.stations().size(), 4u);
+}
+
+// A list refused over the server's certificate offers the certificate after
+// "Failed", where a trusted one can be kept; a refusal a cancelled download
+// left is not offered by the next one.
+TEST_F(StationDirectoryTest, aRefusedCertificate_isOfferedAfterFailed) {
+  ServerCertificate certificate;
+  certificate.server = "directory.test:443";
+  source.refusing = certificate;
+  directory.downloadProvinces(view, runner);
+  EXPECT_EQ(view.calls, (kDownloading + Calls{"clear provinces", "Failed"}));
+
+  std::vector<std::string> kept;
+  directory.setCertificateKeeper([&kept](const ServerCertificate& trusted) {
+    kept.push_back(trusted.server);
+    return true;
+  });
+  view.calls.clear();
+  directory.downloadStations(view, runner, "AHN");
+  EXPECT_EQ(view.calls,
+            (kDownloading + Calls{"clear stations", "Failed", "offer directory.test:443"}));
+  EXPECT_TRUE(directory.keepCertificate(certificate));
+  EXPECT_EQ(kept, (std::vector<std::string>{"directory.test:443"}));
+
+  SteppedRunner stepped;
+  directory.downloadProvinces(view, stepped);
+  stepped.queued.front().first();  // refused, then cancelled before its end
+  directory.cancelDownload();
+  source.refusing.reset();
+  source.provinceAnswer = "";
+  view.calls.clear();
+  directory.downloadProvinces(view, runner);
+  EXPECT_EQ(view.calls, (kDownloading + Calls{"clear provinces", "Failed"}));
 }
 
 TEST_F(StationDirectoryTest, anErrorBodyForAnUnknownProvince_listsNothingWithoutFailed) {

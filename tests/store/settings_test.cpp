@@ -154,6 +154,42 @@ TEST(Settings, serverAndDirectoryAreReadAndNeverWritten) {
   EXPECT_EQ(loadSettings(path).directoryAddress, "http://127.0.0.1:8765");
 }
 
+// Trusted certificates are added one at a time and survive the saves of the
+// eight settings; the unsafe switch is read only.
+TEST(Settings, trustedCertificatesAndTheUnsafeSwitch) {
+  TempFolder folder;
+  const auto path = folder / "Stormbook.ini";
+  writeBytes(path,
+             "[Stormbook]\r\nSite=50953\r\n"
+             "[TrustedCertificates]\r\n; a note = not a server\r\nsvc.example:443 = AA:BB\r\n"
+             "SVC.example:443=CC\r\n"
+             "[unsafe]\r\nAcceptAnyCertificate=1\r\n");
+  Settings s = loadSettings(path);
+  EXPECT_EQ(s.trustedCertificates,
+            (std::map<std::string, std::string>{{"svc.example:443", "AA:BB"}}));
+  EXPECT_TRUE(s.acceptAnyCertificate);
+
+  ASSERT_TRUE(saveTrustedCertificate(path, "127.0.0.1:8766", "01:02"));
+  ASSERT_TRUE(saveTrustedCertificate(path, "svc.example:443", "DD:EE"));
+  s.stationNumber = "58453";
+  s.trustedCertificates.clear();
+  s.acceptAnyCertificate = false;
+  ASSERT_TRUE(saveSettings(path, s));
+  const Settings loaded = loadSettings(path);
+  EXPECT_EQ(loaded.stationNumber, "58453");
+  EXPECT_EQ(loaded.trustedCertificates,
+            (std::map<std::string, std::string>{{"127.0.0.1:8766", "01:02"},
+                                                {"svc.example:443", "DD:EE"}}));
+  EXPECT_TRUE(loaded.acceptAnyCertificate);
+  EXPECT_NE(readBytes(path).find("; a note = not a server\r\n"), std::string::npos);
+
+  // Into a file that does not exist yet, and never over one that cannot be read.
+  EXPECT_TRUE(saveTrustedCertificate(folder / "new.ini", "h:1", "01"));
+  EXPECT_EQ(loadSettings(folder / "new.ini").trustedCertificates.at("h:1"), "01");
+  EXPECT_FALSE(loadSettings(folder / "new.ini").acceptAnyCertificate);
+  EXPECT_FALSE(saveTrustedCertificate(folder.path(), "h:1", "01"));
+}
+
 TEST(Settings, saveKeepsForeignLinesAndTheFileLineEnds) {
   TempFolder folder;
   const auto path = folder / "Stormbook.ini";

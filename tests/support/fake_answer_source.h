@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,13 +8,15 @@
 
 namespace skyrill::test {
 
-// Answers every request with a canned text and keeps the requests.
+// Answers every request with a canned text (and a refused certificate, when
+// one is set) and keeps the requests.
 struct FakeSource : AnswerSource {
   std::string answer;
+  std::optional<ServerCertificate> refusedCertificate;
   std::vector<QueryRequest> requests;
   FetchedAnswer fetch(const QueryRequest& request, CancelFlag*) override {
     requests.push_back(request);
-    return {answer, {}};
+    return {answer, {}, refusedCertificate};
   }
 };
 

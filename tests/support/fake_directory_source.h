@@ -4,8 +4,10 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/cancel_flag.h"
@@ -14,22 +16,32 @@
 namespace skyrill::test {
 
 // Answers the directory's requests with canned bytes and keeps the province
-// codes asked for ("" for the province list).
+// codes asked for ("" for the province list). With `refusing` set, every
+// request refuses that certificate.
 struct FakeDirectorySource : DirectorySource {
   std::string provinceAnswer;
   std::map<std::string, std::string, std::less<>> stationAnswers;  // by province code
   std::vector<std::string> requests;
+  std::optional<ServerCertificate> refusing;
 
   std::string provinceList(CancelFlag*) override {
     requests.emplace_back();
-    return provinceAnswer;
+    refused_ = refusing;
+    return refusing ? std::string() : provinceAnswer;
   }
   std::string stationList(std::string_view provinceCode, CancelFlag*) override {
     requests.emplace_back(provinceCode);
+    refused_ = refusing;
     const auto found = stationAnswers.find(provinceCode);
-    return found == stationAnswers.end() ? std::string() : found->second;
+    return refusing || found == stationAnswers.end() ? std::string() : found->second;
   }
   std::string hostName() const override { return "directory.test"; }
+  std::optional<ServerCertificate> takeRefusedCertificate() override {
+    return std::exchange(refused_, std::nullopt);
+  }
+
+ private:
+  std::optional<ServerCertificate> refused_;
 };
 
 // A slow service: holds each request until release() or its cancel flag is

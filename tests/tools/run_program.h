@@ -35,4 +35,17 @@ inline Outcome runProgram(const std::string& program, const std::string& args) {
   return outcome;
 }
 
+// Runs the program with the arguments through the shell, its standard output
+// a pipe whose reading end is closed, as when the program it was piped into
+// has ended.
+inline Outcome runProgramIntoClosedPipe(const std::string& program, const std::string& args) {
+  int ends[2];
+  if (::pipe(ends) != 0) return {};
+  ::close(ends[0]);
+  // The braces let the program's own redirection stand.
+  Outcome outcome = runProgram("{ " + program, args + " >&" + std::to_string(ends[1]) + "; }");
+  ::close(ends[1]);
+  return outcome;
+}
+
 }  // namespace skyrill::testing

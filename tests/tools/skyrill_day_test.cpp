@@ -212,10 +212,12 @@ TEST_F(SkyrillDayOutputs, failedWritesLeaveTheOldFilesAlone) {
     const char* why;
     bool readOnly;
     std::string shell;
+    const char* cause;
   } ways[] = {
-      {"read-only file", true, ""},
+      {"read-only file", true, "", "permission denied"},
       // No file may grow past 512 bytes (1 KB in bash); every output is larger.
-      {"full disk", false, "ulimit -f 1; trap '' XFSZ; exec "},
+      {"size limit", false, "ulimit -f 1; trap '' XFSZ; exec ",
+       "the file would grow past the largest size allowed"},
   };
   for (const auto& way : ways) {
     for (const auto& [option, name] : kOutputs) {
@@ -224,8 +226,9 @@ TEST_F(SkyrillDayOutputs, failedWritesLeaveTheOldFilesAlone) {
       if (way.readOnly) fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
       const Outcome outcome = fetch(option + " " + file.string(), way.shell);
       EXPECT_EQ(outcome.status, 1) << way.why << " " << option;
-      EXPECT_NE(outcome.err.find("skyrill-day: cannot write " + file.string() + "\n"),
-                std::string::npos)
+      EXPECT_NE(
+          outcome.err.find("skyrill-day: cannot write " + file.string() + ": " + way.cause + "\n"),
+          std::string::npos)
           << way.why << " " << option << ": " << outcome.err;
       EXPECT_EQ(readAll(file), "old") << way.why << " " << option;
       EXPECT_EQ(skyrill::testing::entryCount(dir_), 1) << way.why << " " << option;

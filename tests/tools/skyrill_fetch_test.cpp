@@ -2,19 +2,24 @@
 // its counts and exit statuses, the window's settings and History folder as
 // defaults, and Ctrl+C.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include "faults.h"
+#include "json/json_document.h"
 #include "run_program.h"
 #include "server_thread.h"
 #include "tests/store/temp_folder.h"
+#include "tests/support/closed_port.h"
 #include "weather_routes.h"
 
 extern char** environ;
@@ -63,6 +68,7 @@ TEST(SkyrillFetchUsage, BadCommandLinesExitWith2) {
       "--station 54511,,58453 --from 2024-01-01 --to 2024-01-02",
       "--station 54511 --from 2024-02-30 --to 2024-03-02",
       "--station 54511 --from 2024-01-01 --to 2024-01-02 --jobs 0",
+      "--station 54511 --from 2024-01-01 --to 2024-01-02 --jobs 17",
       "--station 54511 --from 2024-01-01 --to 2024-01-02 --rate fast",
       "--station 54511 --from 2024-01-01 --to 2024-01-02 --bogus",
       "--station 54511 --from 2024-01-01 --to 2024-01-02 extra",
@@ -159,6 +165,113 @@ TEST(SkyrillFetchStop, InterruptEndsTheRunAndKeepsTheSavedDays) {
   for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
     EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
   }
+}
+
+// A year against a service that is down, or into a folder that cannot be
+// written: the run ends with status 1 and a line that says why, naming the
+// server and the cause, or the folder and the real cause before any request.
+TEST(SkyrillFetchTrouble, ServiceDownOrUnwritableFolderEndsTheRunWithItsCause) {
+  TempFolder folder;
+  testing::writeBytes(folder / "file", "");
+  const std::string closed = "http://127.0.0.1:" + std::to_string(testing::closedPort());
+  const struct {
+    std::string into;
+    std::string line;
+  } cases[] = {
+      {(folder / "History").string(),
+       "skyrill-fetch: 连续 12 次请求失败，已停止。最后一次：服务器 " + closed +
+           "：连接被拒绝。\n"},
+      {(folder / "file/History").string(),
+       "skyrill-fetch: 无法写入 " + (folder / "file/History").string() + "：Not a directory\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = runFetch(
+        "--station 54511 --from 2024-01-01 --to 2024-12-31 --key demo "
+        "--rate 0 --server " +
+        closed + " --into " + c.into);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find(c.line), std::string::npos) << outcome.err;
+    EXPECT_EQ(dayFiles(folder.path()), 0u);
+  }
+}
+
+// The largest resident size of a run of skyrill-fetch, in KiB.
+long peakKibOfFetch(std::vector<std::string> args) {
+  args.insert(args.begin(), SKYRILL_FETCH_PROGRAM);
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  rusage usage{};
+  if (error != 0 || wait4(pid, &status, 0, &usage) != pid) return -1;
+  return usage.ru_maxrss;
+}
+
+// A service whose answers never end: each request in flight holds no more
+// than the largest answer a day can be, and a little.
+TEST(SkyrillFetchTrouble, EndlessAnswersStayWithinTheBoundOfADay) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's memory is not the program's";
+#endif
+  sample::ServerThread endless{std::make_unique<httplib::Server>()};
+  sample::FaultConfig faults;
+  faults.fault = sample::Fault::HugeBody;
+  sample::addWeatherRoutes(endless.server(), {}, false, faults);
+  const std::string base = "http://127.0.0.1:" + std::to_string(endless.start("127.0.0.1", 0));
+  TempFolder folder;
+  constexpr long kJobs = 4;
+  const long peak =
+      peakKibOfFetch({"--station", "54511", "--from", "2024-01-01", "--to", "2024-12-31", "--jobs",
+                      std::to_string(kJobs), "--key", "demo", "--rate", "0", "--server", base,
+                      "--into", folder.path().string()});
+  ASSERT_GT(peak, 0);
+  // A day's answer, the steps of its growth and the buffers of its
+  // transfer; and what the program takes for itself.
+  constexpr long kPerRequestKib = (JsonDocument::kMaxTextBytes >> 10) + 4 * 1024;
+  constexpr long kProgramKib = 32 * 1024;
+  EXPECT_LE(peak, kJobs * kPerRequestKib + kProgramKib);
+  EXPECT_EQ(dayFiles(folder.path()), 0u);
+}
+
+// Memory that runs out, wherever it does (the network library cannot be
+// loaded, a thread cannot start, a buffer cannot grow), ends a run with
+// status 3 and one line, never as refused days.
+TEST(SkyrillFetchTrouble, OutOfMemoryEndsWithStatus3AndOneLine) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer reserves more address space than any limit here";
+#endif
+  sample::ServerThread service{std::make_unique<httplib::Server>()};
+  sample::addWeatherRoutes(service.server(), {}, false);
+  const std::string base = "http://127.0.0.1:" + std::to_string(service.start("127.0.0.1", 0));
+  int ranOut = 0;
+  int finished = 0;
+  // Limits of the address space from too small for the first request to
+  // enough for all.
+  for (int mebibytes = 8; mebibytes <= 128; mebibytes += 8) {
+    TempFolder folder;
+    const Outcome outcome = testing::runProgram(
+        "ulimit -v " + std::to_string(mebibytes * 1024) + "; exec " SKYRILL_FETCH_PROGRAM,
+        "--station 54511 --from 2024-01-01 --to 2024-01-05 --key demo --rate 0 --server " + base +
+            " --into " + folder.path().string());
+    SCOPED_TRACE(std::to_string(mebibytes) + " MiB");
+    if (outcome.status == 0) {
+      ++finished;
+      EXPECT_EQ(dayFiles(folder.path()), 5u);
+      continue;
+    }
+    ++ranOut;
+    EXPECT_EQ(outcome.status, 3) << outcome.err;
+    EXPECT_TRUE(outcome.err.ends_with("skyrill-fetch: out of memory\n")) << outcome.err;
+    EXPECT_EQ(outcome.err.find("refused"), std::string::npos) << outcome.err;
+  }
+  EXPECT_GT(ranOut, 0);
+  EXPECT_GT(finished, 0);
 }
 
 }  // namespace

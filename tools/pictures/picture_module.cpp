@@ -16,18 +16,18 @@
 namespace skyrill {
 namespace {
 
-bool draw(const PictureJob& job) {
+bool draw(PictureJob& job) {
   const QString file = QString::fromStdString(job.file);
   const QString caption = QString::fromStdString(job.caption);
   switch (job.kind) {
     case PictureKind::DayChart:
-      return saveDayChart(*job.day, file, caption);
+      return saveDayChart(*job.day, file, caption, &job.error);
     case PictureKind::WindStrip:
-      return saveWindStrip(*job.day, file, caption);
+      return saveWindStrip(*job.day, file, caption, &job.error);
     case PictureKind::SummaryChart:
-      return saveSummaryChart(*job.summary, file);
+      return saveSummaryChart(*job.summary, file, &job.error);
     case PictureKind::ComparisonChart:
-      return saveComparisonChart(*job.comparison, file);
+      return saveComparisonChart(*job.comparison, file, &job.error);
   }
   return false;
 }

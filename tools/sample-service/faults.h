@@ -19,7 +19,7 @@ enum class Fault {
   Drip,                 // the body two bytes at a time, half a second apart
   StallBeforeHeaders,   // nothing at all for a long time
   ServerError,          // a 500 page
-  HugeBody,             // 200 MB of body
+  HugeBody,             // 200 MB of body, its length not told before
   InvalidUtf8,          // bytes that are no UTF-8 in the station's name
   EndlessRedirect,      // a redirect to the same address, for ever
   RedirectToOtherHost,  // a redirect to "localhost", which answers normally

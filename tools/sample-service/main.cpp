@@ -38,7 +38,8 @@ Options:
   --port N           HTTP port (default 8765; 0 picks a free port)
   --no-http          do not serve plain HTTP
   --https-port N     also serve HTTPS on port N (0 picks a free port)
-  --cert FILE        PEM certificate for HTTPS (default: a self-signed one made at start)
+  --cert FILE        PEM certificate for HTTPS (default: a self-signed one made at
+                     start); its SHA-256 fingerprint is shown with the address
   --cert-key FILE    PEM private key of --cert
   --key KEY          an accepted API key; may be repeated (default: demo)
   --data-dir DIR     serve saved observation files from the readable folder
@@ -153,8 +154,10 @@ TlsIdentity tlsIdentity(const Options& options) {
   return loadIdentity(options.certPath, options.certKeyPath);
 }
 
-// Starts one listener; false with a message when it cannot.
-bool startListener(ServerThread& listener, const Options& options, int port, const char* scheme) {
+// Starts one listener; false with a message when it cannot. `certificate`
+// is said after the address, so that clients can pin it.
+bool startListener(ServerThread& listener, const Options& options, int port, const char* scheme,
+                   const std::string& certificate = {}) {
   if (!listener.server().is_valid()) {
     std::fprintf(stderr, "cannot set up the %s server\n", scheme);
     return false;
@@ -166,7 +169,8 @@ bool startListener(ServerThread& listener, const Options& options, int port, con
     std::fprintf(stderr, "cannot listen on %s:%d\n", options.host.c_str(), port);
     return false;
   }
-  std::fprintf(stderr, "serving %s://%s:%d\n", scheme, options.host.c_str(), bound);
+  std::fprintf(stderr, "serving %s://%s:%d%s\n", scheme, options.host.c_str(), bound,
+               certificate.empty() ? "" : (" certificate SHA-256 " + certificate).c_str());
   return true;
 }
 
@@ -229,7 +233,9 @@ int main(int argc, char** argv) {
     }
     listeners.push_back(std::make_unique<ServerThread>(
         std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get())));
-    if (!startListener(*listeners.back(), options, *options.httpsPort, "https")) return 1;
+    if (!startListener(*listeners.back(), options, *options.httpsPort, "https",
+                       sha256Fingerprint(identity.certificate.get())))
+      return 1;
   }
 
   int signal = 0;

@@ -8,17 +8,6 @@
 namespace skyrill::sample {
 namespace {
 
-bool addExtension(X509* certificate, int id, const char* value) {
-  X509V3_CTX context;
-  X509V3_set_ctx_nodb(&context);
-  X509V3_set_ctx(&context, certificate, certificate, nullptr, nullptr, 0);
-  X509_EXTENSION* extension = X509V3_EXT_conf_nid(nullptr, &context, id, value);
-  if (!extension) return false;
-  const bool added = X509_add_ext(certificate, extension, -1) == 1;
-  X509_EXTENSION_free(extension);
-  return added;
-}
-
 bool describe(X509* certificate) {
   X509_NAME* name = X509_get_subject_name(certificate);
   X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
@@ -27,10 +16,21 @@ bool describe(X509* certificate) {
                              reinterpret_cast<const unsigned char*>("Skyrill sample service"), -1,
                              -1, 0);
   return X509_set_issuer_name(certificate, name) == 1 &&
-         addExtension(certificate, NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1");
+         addExtension(certificate, certificate, NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1");
 }
 
 }  // namespace
+
+bool addExtension(X509* certificate, X509* issuer, int id, const char* value) {
+  X509V3_CTX context;
+  X509V3_set_ctx_nodb(&context);
+  X509V3_set_ctx(&context, issuer, certificate, nullptr, nullptr, 0);
+  X509_EXTENSION* extension = X509V3_EXT_conf_nid(nullptr, &context, id, value);
+  if (!extension) return false;
+  const bool added = X509_add_ext(certificate, extension, -1) == 1;
+  X509_EXTENSION_free(extension);
+  return added;
+}
 
 TlsIdentity makeSelfSignedIdentity() {
   TlsIdentity identity;
@@ -60,6 +60,19 @@ TlsIdentity loadIdentity(const std::string& certificatePath, const std::string& 
     std::fclose(file);
   }
   return identity ? std::move(identity) : TlsIdentity{};
+}
+
+std::string sha256Fingerprint(const X509* certificate) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (X509_digest(certificate, EVP_sha256(), digest, &length) != 1) return {};
+  std::string text;
+  for (unsigned int i = 0; i < length; ++i) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, i == 0 ? "%02X" : ":%02X", digest[i]);
+    text += pair;
+  }
+  return text;
 }
 
 }  // namespace skyrill::sample

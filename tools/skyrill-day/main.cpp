@@ -14,11 +14,14 @@
 #include "core/query_pipeline.h"
 #include "net/data_service.h"
 #include "store/observation_files.h"
+#include "store/program_paths.h"
+#include "store/settings.h"
 #include "store/whole_file.h"
 #include "tools/pictures/pictures.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-day/grid_report.h"
 #include "tools/skyrill-day/options.h"
+#include "tools/standard_output.h"
 #include "tools/tool_main.h"
 
 namespace skyrill {
@@ -37,9 +40,9 @@ QueryRequest inputsOf(const DayOptions& options) {
   return request;
 }
 
-// Tells on standard error that a file was not written; gives `written`.
-bool reportWrite(const std::string& file, bool written) {
-  if (!written) std::cerr << "skyrill-day: cannot write " << file << '\n';
+// Tells on standard error that a file was not written, and why; gives `written`.
+bool reportWrite(const std::string& file, bool written, std::error_code error) {
+  if (!written) reportNotWritten("skyrill-day", file, error);
   return written;
 }
 
@@ -66,14 +69,16 @@ bool savePictures(const DayOptions& options, const QueryState& state) {
   std::string error;
   if (!drawPictures(jobs, "skyrill-day", error)) std::cerr << "skyrill-day: " << error << '\n';
   bool allWritten = true;
-  for (const PictureJob& job : jobs) allWritten = reportWrite(job.file, job.written) && allWritten;
+  for (const PictureJob& job : jobs)
+    allWritten = reportWrite(job.file, job.written, job.error) && allWritten;
   return allWritten;
 }
 
 // Writes the CSV files asked for; false when one cannot be written.
 bool saveTables(const DayOptions& options, const QueryState& state) {
   const auto save = [](const std::string& file, const std::string& text) {
-    return file.empty() || reportWrite(file, writeWholeFile(file, text));
+    std::error_code error;
+    return file.empty() || reportWrite(file, writeWholeFile(file, text, error), error);
   };
   const bool slotsSaved = save(options.csvFile, daySlotsCsv(state.series));
   const bool gridSaved =
@@ -98,35 +103,48 @@ int reportNotShown(const HeadlessView& view, const QueryPipeline& pipeline) {
     // The message shows a long service error cut short; scripts get all of it.
     if (!message->detail.empty()) std::cerr << '\n' << message->detail << '\n';
   }
+  if (const auto& certificate = view.refusedCertificate()) {
+    std::cerr << "skyrill-day: to trust this certificate for one run: --trust-certificate "
+              << certificate->sha256 << '\n';
+  }
   // An answer memory could not hold is no refused answer.
   return pipeline.lastOutcome() == AnswerCheck::OutOfMemory ? kOutOfMemoryStatus : 1;
 }
 
 // Prints the shown day and writes the files asked for; gives the exit status.
 int reportShown(const DayOptions& options, const HeadlessView& view, const QueryState& state) {
+  StandardOutput out;
   if (options.printGrid) {
-    std::cout << formatGridReport(buildDataGrid(state.document, state.displayedMode));
+    out.write(formatGridReport(buildDataGrid(state.document, state.displayedMode)));
   } else {
-    std::cout << formatDayReport(view.title(), view.statusLines(),
-                                 options.printSlots ? &state.series : nullptr);
+    out.write(formatDayReport(view.title(), view.statusLines(),
+                              options.printSlots ? &state.series : nullptr));
   }
+  std::error_code error;
+  const bool printed = reportWrite("standard output", out.finish(error), error);
   const bool tablesSaved = saveTables(options, state);
-  return savePictures(options, state) && tablesSaved ? 0 : 1;
+  return savePictures(options, state) && tablesSaved && printed ? 0 : 1;
 }
 
 int run(const DayOptions& options) {
+  std::unique_ptr<CertificateTrust> trust;
   std::unique_ptr<AnswerSource> service;
   if (options.fetches()) {
-    service = std::make_unique<DataService>(options.server.empty() ? defaultServerAddress()
-                                                                   : options.server);
+    // The certificates the window trusts, and those of the command line.
+    const std::string server = options.server.empty() ? defaultServerAddress() : options.server;
+    const Settings window = loadSettings(programPlaces(windowProgramDirectory()).settingsFile);
+    trust = runTrust(window, server, options.trust, "skyrill-day");
+    service = std::make_unique<DataService>(server, WebLimits{}, trust.get());
   }
   HeadlessView view(inputsOf(options));
   QueryPipeline pipeline(view, service.get(), nullptr);
   if (!showDay(options, pipeline)) return reportNotShown(view, pipeline);
   const QueryState& state = pipeline.state();
   // --save keeps a fetched answer; a file is saved already.
+  std::error_code error;
   if (options.fetches() && !options.saveFile.empty() &&
-      !reportWrite(options.saveFile, writeDayFile(options.saveFile, state.responseBytes))) {
+      !reportWrite(options.saveFile, writeDayFile(options.saveFile, state.responseBytes, error),
+                   error)) {
     return 1;
   }
   return reportShown(options, view, state);

@@ -4,13 +4,17 @@
 
 namespace skyrill {
 
-const char* const kDayUsage =
+namespace {
+
+// The usage, up to the options every fetching tool shares, and after them.
+constexpr const char* kUsageHead =
     "Usage:\n"
     "  skyrill-day [--realtime] [--wind 1|2|3] [--visibility 1|2] [--slots] FILE\n"
     "  skyrill-day --grid [--realtime] FILE\n"
     "  skyrill-day --station S (--date DATE | --today) [--advanced] [--key K]\n"
     "              [--proxy HOST:PORT] [--server BASE] [--save FILE] [--wind N]\n"
-    "              [--visibility N] [--slots]\n"
+    "              [--visibility N] [--slots] [--trust-certificate SHA256]\n"
+    "              [--insecure]\n"
     "  skyrill-day --help | --version\n"
     "Common: [--chart FILE] [--strip FILE] [--caption] [--csv FILE] [--grid-csv FILE]\n"
     "An option's value may follow it or be joined to it by \"=\" (--wind=2).\n"
@@ -41,7 +45,8 @@ const char* const kDayUsage =
     "  --key K           the API key\n"
     "  --proxy H:P       fetch through this HTTP proxy\n"
     "  --server BASE     base address of the data service (default: built in)\n"
-    "  --save FILE       write the fetched answer bytes to FILE\n"
+    "  --save FILE       write the fetched answer bytes to FILE\n";
+constexpr const char* kUsageTail =
     "  --chart FILE      write the chart picture (500 x 440); the format follows\n"
     "                    FILE's ending: .png, .jpg or .jpeg an image, .svg a\n"
     "                    drawing, .pdf a page\n"
@@ -58,9 +63,12 @@ const char* const kDayUsage =
     "\n"
     "Exit status: 0 shown, 1 the answer check failed (the message is written to\n"
     "standard error) or a file cannot be written (--save, --chart, --strip, --csv,\n"
-    "--grid-csv), 2 usage error, 3 out of memory.\n";
+    "--grid-csv), 2 usage error, 3 out of memory.\n"
+    "\n"
+    "A secure server's certificate is checked against the system's trust store and\n"
+    "the certificates trusted in the window's settings, by host and port.\n";
 
-namespace {
+const std::string kUsageText = std::string(kUsageHead) + trustUsage(20) + kUsageTail;
 
 // The variant numbered `text` among `count`, as the window's settings number them.
 template <typename Variant>
@@ -85,13 +93,16 @@ std::string crossCheck(const DayOptions& options, const std::string& date) {
 
 }  // namespace
 
+const char* const kDayUsage = kUsageText.c_str();
+
 std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
                                           std::string& error) {
   DayOptions options;
   std::string wind, visibility, date;
   std::vector<std::string> files;
-  const bool read = OptionParser()
-                        .flag("--realtime", options.realtime)
+  OptionParser parser;
+  addTrustOptions(parser, options.trust);
+  const bool read = parser.flag("--realtime", options.realtime)
                         .flag("--slots", options.printSlots)
                         .flag("--grid", options.printGrid)
                         .flag("--today", options.today)
@@ -121,6 +132,7 @@ std::optional<DayOptions> parseDayOptions(const std::vector<std::string>& args,
       (!visibility.empty() &&
        !readVariant("--visibility", visibility, 2, options.visibility, error)))
     return std::nullopt;
+  if (!checkTrustOptions(options.trust, error)) return std::nullopt;
   error = crossCheck(options, date);
   if (error.empty() && !date.empty()) readDateOption("--date", date, options.date, error);
   if (error.empty() && checkPictureOption("--chart", options.chartFile, error))

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/query_types.h"
+#include "tools/trust/run_trust.h"
 
 namespace skyrill {
 
@@ -26,6 +27,7 @@ struct DayOptions {
   std::string proxy;
   std::string server;
   std::string saveFile;
+  TrustOptions trust;
 
   std::string chartFile;    // the chart canvas: PNG, JPEG, SVG or PDF by its ending
   std::string stripFile;    // the wind strip, likewise

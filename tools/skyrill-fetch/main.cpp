@@ -1,13 +1,19 @@
 // skyrill-fetch: many past days of one or more stations fetched into the
 // History archive, where the window and skyrill-summary find them.
 
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <system_error>
 #include <thread>
 
 #include "archive/history_archive.h"
@@ -42,20 +48,15 @@ class Progress {
 
   void show(const RangeCounts& counts) {
     const std::size_t done = counts.done();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-    const double rate = seconds > 0 ? done / seconds : 0;
-    const std::string figures = std::to_string(done) + "/" + std::to_string(total_) + " days  " +
-                                rateText(rate) + " days/s  " +
-                                (rate > 0 ? clockText((total_ - done) / rate) : "-:--") + " left";
     if (terminal_) {
       constexpr std::size_t kWidth = 30;
       const std::size_t filled = total_ == 0 ? kWidth : done * kWidth / total_;
       std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
-                << figures << "   " << std::flush;
+                << figures(done) << "   " << std::flush;
       lineOpen_ = true;
     } else if (done == total_ || done * 10 / std::max<std::size_t>(total_, 1) != lastTenth_) {
       lastTenth_ = done * 10 / std::max<std::size_t>(total_, 1);
-      std::cerr << figures << '\n';
+      std::cerr << figures(done) << '\n';
     }
   }
 
@@ -71,6 +72,14 @@ class Progress {
   }
 
  private:
+  // "120/365 days  250.0 days/s  0:01 left".
+  std::string figures(std::size_t done) const {
+    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    const double rate = seconds > 0 ? done / seconds : 0;
+    return std::to_string(done) + "/" + std::to_string(total_) + " days  " + rateText(rate) +
+           " days/s  " + (rate > 0 ? clockText((total_ - done) / rate) : "-:--") + " left";
+  }
+
   static std::string rateText(double rate) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", rate);
@@ -85,7 +94,8 @@ class Progress {
 };
 
 // Stops the run on Ctrl+C, a hang-up or a kill, from a thread of its own: a
-// signal handler may not take the fetcher's locks.
+// signal handler may not take the fetcher's locks. The thread sleeps until a
+// signal comes or the run ends, so the end of a run waits for no tick.
 class StopOnSignals {
  public:
   explicit StopOnSignals(RangeFetcher& fetcher) {
@@ -94,26 +104,45 @@ class StopOnSignals {
     // Blocked before the run's threads start, so that they inherit it and
     // only the watcher takes the signals.
     pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    watcher_ = std::thread([this, &fetcher] {
-      const timespec tick{0, 100'000'000};
-      while (!done_) {
-        if (sigtimedwait(&signals_, nullptr, &tick) > 0) {
-          stopped_ = true;
-          fetcher.stop();
-        }
-      }
-    });
+    signalFd_ = ::signalfd(-1, &signals_, SFD_CLOEXEC | SFD_NONBLOCK);
+    endFd_ = ::eventfd(0, EFD_CLOEXEC);
+    try {
+      if (signalFd_ >= 0 && endFd_ >= 0)
+        watcher_ = std::thread([this, &fetcher] { watch(fetcher); });
+    } catch (const std::system_error&) {  // no thread to be had: memory or threads ran out
+    }
+    // Without a watcher the signals end the process as they would anyway.
+    if (!watcher_.joinable()) pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr);
   }
   ~StopOnSignals() {
-    done_ = true;
-    watcher_.join();
-    pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr);
+    if (watcher_.joinable()) {
+      const std::uint64_t one = 1;
+      [[maybe_unused]] const ssize_t written = ::write(endFd_, &one, sizeof one);
+      watcher_.join();
+      pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr);
+    }
+    for (const int fd : {signalFd_, endFd_})
+      if (fd >= 0) ::close(fd);
   }
   bool stopped() const { return stopped_; }
 
  private:
+  // Takes the signals until the run ends.
+  void watch(RangeFetcher& fetcher) {
+    pollfd waits[] = {{signalFd_, POLLIN, 0}, {endFd_, POLLIN, 0}};
+    while (::poll(waits, 2, -1) >= 0 || errno == EINTR) {
+      if (waits[1].revents != 0) return;
+      signalfd_siginfo taken{};
+      if ((waits[0].revents & POLLIN) && ::read(signalFd_, &taken, sizeof taken) > 0) {
+        stopped_ = true;
+        fetcher.stop();
+      }
+    }
+  }
+
   sigset_t signals_{};
-  std::atomic<bool> done_ = false;
+  int signalFd_ = -1;
+  int endFd_ = -1;
   std::atomic<bool> stopped_ = false;
   std::thread watcher_;
 };
@@ -137,12 +166,23 @@ RangeRequest rangeOf(const FetchCommand& command, const Settings& window) {
 }
 
 int run(const FetchCommand& command) {
-  const ProgramPlaces windowPlaces = programPlaces(windowProgramDirectory());
+  const std::filesystem::path windowDir = windowProgramDirectory();
+  const ProgramPlaces windowPlaces = programPlaces(windowDir);
+  if (const auto left = moveEarlierFiles(windowPlaces, windowDir)) {
+    std::cerr << earlierFilesLeftLine("skyrill-fetch", *left) << '\n';
+  }
+  if (command.folder.empty() && windowPlaces.dataFolder.empty()) {
+    std::cerr << "skyrill-fetch: the window's History folder is not known (no home folder): "
+                 "give --into\n";
+    return kUsageStatus;
+  }
   const Settings window = loadSettings(windowPlaces.settingsFile);
   const HistoryArchive archive =
       HistoryArchive::inFolder(command.folder.empty() ? historyFolder(windowPlaces.dataFolder)
                                                       : std::filesystem::path(command.folder));
-  const RangeRequest request = rangeOf(command, window);
+  RangeRequest request = rangeOf(command, window);
+  const auto trust = runTrust(window, request.server, command.trust, "skyrill-fetch");
+  request.trust = trust.get();
   RangeFetcher fetcher(request, archive);
   Progress progress(request.stations.size() *
                     static_cast<std::size_t>(dayCount(request.firstDay, request.lastDay)));
@@ -164,7 +204,7 @@ int run(const FetchCommand& command) {
   progress.endLine();
 
   const RangeCounts& counts = report.counts;
-  if (!report.writeError.empty()) std::cerr << "skyrill-fetch: " << report.writeError << '\n';
+  if (!report.stopReason.empty()) std::cerr << "skyrill-fetch: " << report.stopReason << '\n';
   if (interrupted) std::cerr << "skyrill-fetch: stopped\n";
   std::cerr << "fetched " << counts.fetched << ", already there " << counts.alreadyThere
             << ", refused " << counts.refused << ", failed " << counts.failed;

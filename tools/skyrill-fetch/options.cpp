@@ -7,11 +7,14 @@
 
 namespace skyrill {
 
-const char* const kFetchUsage =
+namespace {
+
+// The usage, up to the options every fetching tool shares, and after them.
+constexpr const char* kUsageHead =
     "Usage:\n"
     "  skyrill-fetch --station S[,S...] --from DATE --to DATE [--into FOLDER]\n"
     "                [--jobs N] [--rate R] [--advanced] [--key K] [--proxy HOST:PORT]\n"
-    "                [--server BASE]\n"
+    "                [--server BASE] [--trust-certificate SHA256] [--insecure]\n"
     "  skyrill-fetch --help | --version\n"
     "\n"
     "Fetches every past day from DATE to DATE (both included) of the stations into\n"
@@ -21,18 +24,23 @@ const char* const kFetchUsage =
     "where it stopped. An answer the window would refuse is reported with the\n"
     "window's message and not saved; a request that fails on the way (no\n"
     "connection, a time-out, a 5xx status, a cut-off answer) is tried again up to\n"
-    "3 times, after about 1, 2 and 4 seconds.\n"
+    "3 times, after about 1, 2 and 4 seconds. After 12 requests in a row fail on\n"
+    "the way, retries included, with no answer between them, the service is taken\n"
+    "to be down and the run stops, naming the server and the cause; the days saved\n"
+    "stay, and the next run goes on from there. A folder that cannot be written\n"
+    "is reported, with the reason, before any request.\n"
     "\n"
     "  --station S     a station number; several separated by commas\n"
     "  --from DATE     the first day (YYYY-MM-DD, YYYY-M-D or YYYYMMDD)\n"
     "  --to DATE       the last day, a past day at most 20 years after the first\n"
     "  --into FOLDER   the History folder to fill (default: the window's)\n"
-    "  --jobs N        requests in flight at most (default 4)\n"
+    "  --jobs N        requests in flight at most (default 4, at most 16)\n"
     "  --rate R        requests per second at most (default 10; 0 for no bound)\n"
     "  --advanced      use the advanced data source\n"
     "  --key K         the API key (default: the window's)\n"
     "  --proxy H:P     the proxy to go through (default: the window's, when on)\n"
-    "  --server BASE   the data service's base address (default: the window's)\n"
+    "  --server BASE   the data service's base address (default: the window's)\n";
+constexpr const char* kUsageTail =
     "  --help          show this text\n"
     "  --version       show the program's version\n"
     "An option's value may follow it or be joined to it by \"=\" (--jobs=8).\n"
@@ -42,12 +50,16 @@ const char* const kFetchUsage =
     "once; the days saved stay.\n"
     "\n"
     "Exit status: 0 every day is in the archive, 1 some days were refused or\n"
-    "failed or the run was stopped, 2 usage error (also a date that does not\n"
+    "failed, or the run was stopped (Ctrl+C, a service down, a folder or file\n"
+    "that could not be written), 2 usage error (also a date that does not\n"
     "exist, a last day before the first, today or a later day, a range of more\n"
-    "than 20 years, or a station that is not 1 to 5 letters or digits), 3 out of\n"
-    "memory.\n";
+    "than 20 years, a station that is not 1 to 5 letters or digits, or no --into\n"
+    "where the window's History folder is not known), 3 out of memory.\n"
+    "\n"
+    "A secure server's certificate is checked against the system's trust store and\n"
+    "the certificates trusted in the window's settings, by host and port.\n";
 
-namespace {
+const std::string kUsageText = std::string(kUsageHead) + trustUsage(18) + kUsageTail;
 
 template <typename Number>
 bool readNumber(const std::string& text, Number& out) {
@@ -89,13 +101,16 @@ std::string problemText(RangeProblem problem) {
 
 }  // namespace
 
+const char* const kFetchUsage = kUsageText.c_str();
+
 std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& args, int today,
                                               std::string& error) {
   FetchCommand command;
   std::string stations, from, to, jobs, rate, key, proxy, server;
   bool keyGiven = false, proxyGiven = false, serverGiven = false;
-  const bool read = OptionParser()
-                        .flag("--help", command.help)
+  OptionParser parser;
+  addTrustOptions(parser, command.trust);
+  const bool read = parser.flag("--help", command.help)
                         .flag("--version", command.version)
                         .flag("--advanced", command.advanced)
                         .value("--station", stations)
@@ -111,6 +126,7 @@ std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& ar
   if (!read) return std::nullopt;
   if (command.help || command.version) return command;
 
+  if (!checkTrustOptions(command.trust, error)) return std::nullopt;
   if (keyGiven) command.key = key;
   if (proxyGiven) command.proxy = proxy;
   if (serverGiven) command.server = server;
@@ -122,8 +138,9 @@ std::optional<FetchCommand> parseFetchCommand(const std::vector<std::string>& ar
   if (!readDateOption("--from", from, command.firstDay, error) ||
       !readDateOption("--to", to, command.lastDay, error))
     return std::nullopt;
-  if (!jobs.empty() && (!readNumber(jobs, command.jobs) || command.jobs == 0)) {
-    error = "--jobs takes a whole number from 1";
+  if (!jobs.empty() &&
+      (!readNumber(jobs, command.jobs) || command.jobs == 0 || command.jobs > kMaxJobs)) {
+    error = "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs);
     return std::nullopt;
   }
   if (!rate.empty() && (!readNumber(rate, command.rate) || !(command.rate >= 0))) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/trust/run_trust.h"
+
 namespace skyrill {
 
 // The command line of skyrill-fetch. Texts left empty take the window's
@@ -19,6 +21,7 @@ struct FetchCommand {
   std::optional<std::string> key;
   std::optional<std::string> proxy;
   std::optional<std::string> server;
+  TrustOptions trust;
   bool help = false;
   bool version = false;
 };

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -20,10 +21,12 @@
 #include "core/calendar_date.h"
 #include "core/encoding.h"
 #include "store/observation_files.h"
+#include "store/program_paths.h"
 #include "store/whole_file.h"
 #include "tools/pictures/pictures.h"
 #include "tools/skyrill-day/day_report.h"
 #include "tools/skyrill-summary/options.h"
+#include "tools/standard_output.h"
 #include "tools/tool_main.h"
 #include "ui/summary_chart.h"
 
@@ -114,28 +117,28 @@ class ChartDays {
 // Where the CSV goes: to standard output as the rows come; into its file in
 // parts, through a temporary file put in place at the end; or, when a chart
 // that cannot be drawn would withhold it, into an unnamed temporary file
-// until the end. Memory stays flat however many rows there are.
+// until the end. Memory stays flat however many rows there are. The first
+// failure is kept, to say why the table was not written.
 class CsvOutput {
  public:
   explicit CsvOutput(const SummaryCommand& command)
       : file_(command.csvFile), held_(file_.empty() && !command.chartFile.empty()) {
-    std::error_code error;
-    if (!file_.empty()) opened_ = stream_.open(file_, error);
+    if (!file_.empty()) stream_.open(file_, error_);
     if (held_) {
       holding_.reset(std::tmpfile());
-      opened_ = holding_ != nullptr;
+      if (!holding_) keepError();
     }
     add(summaryCsvHead());
   }
 
   void add(const std::string& text) {
-    if (dropped_ || !opened_) return;
+    if (dropped_ || error_) return;
     if (!file_.empty()) {
       stream_.append(text);
     } else if (held_) {
-      opened_ = std::fwrite(text.data(), 1, text.size(), holding_.get()) == text.size();
+      if (std::fwrite(text.data(), 1, text.size(), holding_.get()) != text.size()) keepError();
     } else {
-      std::cout << text;
+      out_.write(text);
     }
   }
 
@@ -143,14 +146,17 @@ class CsvOutput {
   void drop() { dropped_ = true; }
 
   // Puts the file in place, or copies what is held to standard output;
-  // false when that fails (a full disk, a closed or full standard output).
-  bool finish() {
-    std::error_code error;
-    if (!opened_) return false;
-    if (!file_.empty()) return stream_.commit(error);
-    if (held_ && !copyHeldToOutput()) return false;
-    std::cout.flush();
-    return static_cast<bool>(std::cout);
+  // false, with the reason, when that fails (a full disk, a closed or full
+  // standard output).
+  bool finish(std::error_code& error) {
+    if (!error_ && !file_.empty()) stream_.commit(error_);
+    if (!error_ && held_) copyHeldToOutput();
+    if (file_.empty()) {
+      std::error_code outError;
+      if (!out_.finish(outError) && !error_) error_ = outError;
+    }
+    error = error_;
+    return !error_;
   }
 
   // Where the table goes, for a message.
@@ -163,21 +169,24 @@ class CsvOutput {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
 
-  bool copyHeldToOutput() {
+  void keepError() { error_ = std::error_code(errno != 0 ? errno : EIO, std::generic_category()); }
+
+  void copyHeldToOutput() {
     std::FILE* held = holding_.get();
-    if (std::fflush(held) != 0) return false;
+    if (std::fflush(held) != 0) return keepError();
     std::rewind(held);
     char chunk[1 << 16];
     for (std::size_t count; (count = std::fread(chunk, 1, sizeof chunk, held)) > 0;)
-      std::cout.write(chunk, static_cast<std::streamsize>(count));
-    return std::ferror(held) == 0;
+      out_.write(std::string_view(chunk, count));
+    if (std::ferror(held) != 0) keepError();
   }
 
   std::string file_;
   bool held_;
-  bool opened_ = true;
   bool dropped_ = false;
+  std::error_code error_;
   WholeFileStream stream_;
+  StandardOutput out_;
   std::unique_ptr<std::FILE, FileCloser> holding_;
 };
 
@@ -185,6 +194,7 @@ bool savePicture(PictureJob job) {
   std::string error;
   if (!drawPictures({&job, 1}, "skyrill-summary", error))
     std::cerr << "skyrill-summary: " << error << '\n';
+  if (!job.written) reportNotWritten("skyrill-summary", job.file, job.error);
   return job.written;
 }
 
@@ -260,12 +270,10 @@ class SummaryRun {
       }
     }
     if (chart) addClimate(*chart);
-    bool written = csv_.finish();
-    if (!written) std::cerr << "skyrill-summary: cannot write " << csv_.file() << '\n';
-    if (chart && !saveChart(*chart, command_.chartFile)) {
-      std::cerr << "skyrill-summary: cannot write " << command_.chartFile << '\n';
-      written = false;
-    }
+    std::error_code error;
+    bool written = csv_.finish(error);
+    if (!written) reportNotWritten("skyrill-summary", csv_.file(), error);
+    if (chart && !saveChart(*chart, command_.chartFile)) written = false;
     return written ? 0 : 1;
   }
 
@@ -336,12 +344,20 @@ std::string daysAsked(const SummaryCommand& command) {
   return days;
 }
 
-// Writes a table made whole to the CSV file or standard output.
+// Writes a table made whole to the CSV file or standard output; false, with
+// the cause said, when it could not be written.
 bool writeTable(const std::string& csv, const std::string& file) {
-  if (!file.empty()) return writeWholeFile(file, csv);
-  std::cout << csv;
-  std::cout.flush();
-  return static_cast<bool>(std::cout);
+  std::error_code error;
+  bool written = false;
+  if (file.empty()) {
+    StandardOutput out;
+    out.write(csv);
+    written = out.finish(error);
+  } else {
+    written = writeWholeFile(file, csv, error);
+  }
+  if (!written) reportNotWritten("skyrill-summary", file.empty() ? "standard output" : file, error);
+  return written;
 }
 
 // The station's climate table, or one calendar day in every year, from its
@@ -363,11 +379,7 @@ int runClimate(const SummaryCommand& command, const FoundFiles& files) {
   const std::string csv = command.climate
                               ? climateCsv(climateTable(station))
                               : sameDayCsv(sameDayTable(station, command.filter.monthDay));
-  if (!writeTable(csv, command.csvFile)) {
-    std::cerr << "skyrill-summary: cannot write "
-              << (command.csvFile.empty() ? "standard output" : command.csvFile) << '\n';
-    return 1;
-  }
+  if (!writeTable(csv, command.csvFile)) return 1;
   return skipped == 0 ? 0 : 1;
 }
 
@@ -392,23 +404,22 @@ int runComparison(const SummaryCommand& command, const FoundFiles& files) {
   }
   const DailyElement element = *command.compare;
   bool written = writeTable(comparisonCsv(*comparison, element), command.csvFile);
-  if (!written) {
-    std::cerr << "skyrill-summary: cannot write "
-              << (command.csvFile.empty() ? "standard output" : command.csvFile) << '\n';
-  }
   if (!command.chartFile.empty()) {
     const ComparisonPlot plot = periodPlot(*comparison, {element}, dailyElementName(element));
-    if (!savePicture({.kind = PictureKind::ComparisonChart,
-                      .file = command.chartFile,
-                      .comparison = &plot})) {
-      std::cerr << "skyrill-summary: cannot write " << command.chartFile << '\n';
-      written = false;
-    }
+    written = savePicture({.kind = PictureKind::ComparisonChart,
+                           .file = command.chartFile,
+                           .comparison = &plot}) &&
+              written;
   }
   return written && skipped == 0 ? 0 : 1;
 }
 
 int run(const SummaryCommand& command) {
+  // The window's History may still lack an earlier version's days.
+  const std::filesystem::path windowDir = windowProgramDirectory();
+  if (const auto left = moveEarlierFiles(programPlaces(windowDir), windowDir)) {
+    std::cerr << earlierFilesLeftLine("skyrill-summary", *left) << '\n';
+  }
   const ObservationFileWalk walk = walkObservationFiles(
       std::vector<std::filesystem::path>(command.folders.begin(), command.folders.end()));
   for (const auto& folder : walk.missing)
