@@ -18,6 +18,19 @@
 
 namespace skyrill {
 
+namespace {
+
+// Follows a fetch that failed at the built-in address: the user may not
+// know there is another.
+constexpr std::string_view kBuiltInServerHint =
+    "这是程序内置的地址，可在菜单“数据 → 服务器…”中更改。";
+
+std::string orBuiltIn(const std::string& address, std::string_view builtIn) {
+  return address.empty() ? std::string(builtIn) : address;
+}
+
+}  // namespace
+
 QString composeBaseTitle(const std::string& serverAddress) {
   return QStringLiteral("Skyrill（%1） %2")
       .arg(QString::fromStdString(serverHostName(serverAddress)), QStringLiteral(SKYRILL_VERSION));
@@ -42,11 +55,12 @@ void Shell::start() {
   standIn_.folder = prepared.standIn;
   removeSettingsLeftovers(settingsFile());
   loaded_ = loadSettings(settingsFile());
-  const std::string serverAddress =
-      loaded_.serverAddress.empty() ? defaultServerAddress() : loaded_.serverAddress;
+  const std::string serverAddress = orBuiltIn(loaded_.serverAddress, builtInServer());
   certificateTrust_ =
       std::make_unique<CertificateTrust>(loaded_.trustedCertificates, loaded_.acceptAnyCertificate);
   service_ = std::make_unique<DataService>(serverAddress, WebLimits{}, certificateTrust_.get());
+  if (loaded_.serverAddress.empty())
+    service_->setServerFailureHint(std::string(kBuiltInServerHint));
   archive_ = std::make_unique<HistoryArchive>(places_.dataFolder);
   runner_ = std::make_unique<ThreadRunner>();
   pipeline_ =
@@ -58,9 +72,13 @@ void Shell::start() {
       certificateTrust_.get(),
       [this](const ServerCertificate& certificate) { return keepCertificate(certificate); });
   directoryService_ = std::make_unique<DirectoryService>(
-      loaded_.directoryAddress.empty() ? std::string(kDefaultDirectoryAddress)
-                                       : loaded_.directoryAddress,
-      DirectoryService::kLimits, certificateTrust_.get());
+      orBuiltIn(loaded_.directoryAddress, kDefaultDirectoryAddress), DirectoryService::kLimits,
+      certificateTrust_.get());
+  window_->setServiceAddresses({QString::fromStdString(loaded_.serverAddress),
+                                QString::fromStdString(loaded_.directoryAddress)},
+                               {QString::fromStdString(builtInServer()),
+                                QString::fromStdString(std::string(kDefaultDirectoryAddress))});
+  connect(window_.get(), &MainWindow::serviceAddressesChanged, this, &Shell::applyServiceAddresses);
   stationDirectory_ = std::make_unique<StationDirectory>(*directoryService_, places_.cacheFolder);
   stationDirectory_->setCertificateKeeper(
       [this](const ServerCertificate& certificate) { return keepCertificate(certificate); });
@@ -140,7 +158,31 @@ void Shell::applySettings(const Settings& settings) {
           [this](bool on) { archive_->setAutoSave(on); });
 }
 
-// The values the window shows now.
+std::string Shell::builtInServer() const {
+  return options_.builtInServer.empty() ? defaultServerAddress() : options_.builtInServer;
+}
+
+void Shell::applyServiceAddresses(const ServiceAddresses& set) {
+  const std::string server = set.server.toStdString();
+  const std::string directory = set.directory.toStdString();
+  if (server != loaded_.serverAddress) {
+    loaded_.serverAddress = server;
+    loaded_.serverAddressChanged = true;
+    const std::string address = orBuiltIn(server, builtInServer());
+    service_->setBaseAddress(address);
+    service_->setServerFailureHint(server.empty() ? std::string(kBuiltInServerHint) : "");
+    window_->setServerAddress(address);
+    baseTitle_ = composeBaseTitle(address);
+    window_->setBaseTitle(baseTitle_);
+  }
+  if (directory != loaded_.directoryAddress) {
+    loaded_.directoryAddress = directory;
+    loaded_.directoryAddressChanged = true;
+    directoryService_->setBaseAddress(orBuiltIn(directory, kDefaultDirectoryAddress));
+  }
+}
+
+// The values the window shows now, and the service addresses set in it.
 Settings Shell::currentSettings() const {
   const QueryRequest shown = window_->readRequest();
   Settings settings;
@@ -152,6 +194,10 @@ Settings Shell::currentSettings() const {
   settings.proxyEnabled = shown.proxyEnabled;
   settings.apiKey = shown.apiKey;
   settings.autoSave = window_->autoSaveAction().isChecked();
+  settings.serverAddress = loaded_.serverAddress;
+  settings.serverAddressChanged = loaded_.serverAddressChanged;
+  settings.directoryAddress = loaded_.directoryAddress;
+  settings.directoryAddressChanged = loaded_.directoryAddressChanged;
   return settings;
 }
 

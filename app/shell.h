@@ -10,6 +10,7 @@
 #include "store/program_paths.h"
 #include "store/settings.h"
 #include "ui/date_lists.h"
+#include "ui/server_dialog.h"
 
 namespace skyrill {
 
@@ -39,6 +40,8 @@ class Shell : public QObject {
     std::string dayFile;           // opened once the window shows, as a drop would
     // Where the files go; by default as the program in its folder decides.
     std::optional<ProgramPlaces> places;
+    // The data service's built-in address; by default the build's.
+    std::string builtInServer;
   };
 
   explicit Shell(Options options);
@@ -60,11 +63,14 @@ class Shell : public QObject {
  private:
   void applySettings(const Settings& settings);
   void showOnceShown(const UserMessage& message);
+  // Sends requests to the addresses from now on; they are saved at the end.
+  void applyServiceAddresses(const ServiceAddresses& set);
   Settings currentSettings() const;
   // Trusts the certificate from now on, and writes it into the settings
   // file at once; false when the file could not be written.
   bool keepCertificate(const ServerCertificate& certificate);
   void onTerminationSignal();
+  std::string builtInServer() const;
 
   // A folder removed once everything else of the shell is gone.
   struct RemovedAtEnd {

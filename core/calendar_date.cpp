@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace skyrill {
 
@@ -52,6 +53,16 @@ std::optional<int> readMonthDay(std::string_view text) {
                                         std::chrono::day(static_cast<unsigned>(*day))};
   if (!monthDay.ok()) return std::nullopt;
   return *month * 100 + *day;
+}
+
+std::optional<int> readTypedDate(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  std::string dashed(text.substr(first, text.find_last_not_of(" \t") + 1 - first));
+  for (char& c : dashed) {
+    if (c == '/' || c == '.') c = '-';
+  }
+  return readDateNumber(dashed);
 }
 
 std::chrono::year_month_day calendarDate(int date) {

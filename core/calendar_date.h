@@ -16,6 +16,10 @@ std::optional<int> readDateNumber(std::string_view text);
 // "MM-DD" (either part with one or two digits) of a day that some year has,
 // 02-29 included, as MMDD; nothing otherwise.
 std::optional<int> readMonthDay(std::string_view text);
+// A date as people type it into a field: what readDateNumber takes, with
+// "/" or "." between the parts as well as "-" ("2024/1/31"), blanks around
+// it passed over.
+std::optional<int> readTypedDate(std::string_view text);
 
 // YYYYMMDD as "YYYY-MM-DD".
 std::string dateText(int date);

@@ -23,16 +23,27 @@ std::string_view problemText(FileProblem problem) {
   return {};
 }
 
-std::string_view outcomeText(AnswerCheck outcome) {
+constexpr std::string_view kJsonButNoDay = "文件是 JSON，但不是一天的观测数据";
+
+// True for JSON's null alone, white space around it allowed: JSON all the
+// same, though no document holds it.
+bool isJsonNull(std::string_view text) {
+  constexpr std::string_view kJsonSpace = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(kJsonSpace);
+  if (first == std::string_view::npos) return false;
+  return text.substr(first, text.find_last_not_of(kJsonSpace) + 1 - first) == "null";
+}
+
+std::string_view outcomeText(AnswerCheck outcome, std::string_view text) {
   switch (outcome) {
     // Bytes whose text ends before it begins (a NUL first) are no JSON either.
     case AnswerCheck::NoAnswer:
     case AnswerCheck::NotJson:
-      return "文件不是 JSON 文本";
+      return isJsonNull(text) ? kJsonButNoDay : "文件不是 JSON 文本";
     case AnswerCheck::ServiceError:
       return "文件保存的是数据服务的错误答复，不是一天的观测数据";
     case AnswerCheck::NoRecords:
-      return "文件是 JSON，但不是一天的观测数据";
+      return kJsonButNoDay;
     case AnswerCheck::OutOfMemory:  // the message says it all; the file may be good
     case AnswerCheck::Ok:
       break;
@@ -44,9 +55,10 @@ static_assert(JsonDocument::kMaxTextBytes == 16 * 1024 * 1024, "the size the not
 
 }  // namespace
 
-std::string fileFailureNote(std::string_view fileName, FileProblem problem, AnswerCheck outcome) {
+std::string fileFailureNote(std::string_view fileName, FileProblem problem, AnswerCheck outcome,
+                            std::string_view text) {
   const std::string_view what =
-      problem == FileProblem::None ? outcomeText(outcome) : problemText(problem);
+      problem == FileProblem::None ? outcomeText(outcome, text) : problemText(problem);
   if (what.empty()) return {};
   return "文件“" + std::string(fileName) + "”：" + std::string(what) + "。";
 }

@@ -21,8 +21,9 @@ enum class FileProblem {
 };
 
 // A refused file, with its name: the problem met reading it or, for a file
-// read whole, what the check found it to be.
-std::string fileFailureNote(std::string_view fileName, FileProblem problem, AnswerCheck outcome);
+// read whole, what the check found its text to be.
+std::string fileFailureNote(std::string_view fileName, FileProblem problem, AnswerCheck outcome,
+                            std::string_view text);
 
 // A fetch made without an API key.
 std::string missingKeyNote();

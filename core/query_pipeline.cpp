@@ -211,8 +211,8 @@ bool QueryPipeline::openDayText(std::string_view fileBytes, std::string_view fil
   const std::string name(fileName);
   QueryRequest request = beginRun(mode);
   state_.heldTextKey = request.apiKey;
-  return showAnswer(std::move(request), mode, false, [&name, problem](AnswerCheck outcome) {
-    return fileFailureNote(name, problem, outcome);
+  return showAnswer(std::move(request), mode, false, [this, &name, problem](AnswerCheck outcome) {
+    return fileFailureNote(name, problem, outcome, state_.responseText);
   });
 }
 

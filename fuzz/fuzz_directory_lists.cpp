@@ -12,6 +12,7 @@
 #include "core/encoding.h"
 #include "fuzz/fuzz_check.h"
 #include "net/url_parts.h"
+#include "stations/pinyin_match.h"
 #include "stations/station_directory.h"
 
 namespace skyrill {
@@ -45,6 +46,7 @@ class CheckingView : public DirectoryView {
   void replaceStationItems(const std::vector<std::string>& texts) override { checkItems(texts); }
   void showFailed() override { failed = true; }
   void showDownloading(bool) override {}
+  void showAllStationsProgress(const AllStationsProgress&) override {}
 
  private:
   static void checkItems(const std::vector<std::string>& texts) {
@@ -81,6 +83,28 @@ class CacheFolder {
   std::filesystem::path path_;
 };
 
+// A pinyin search of a city by any typed text (the codes, the next city)
+// answers, and a text that begins the city's reading still begins it cut
+// shorter, as long as a letter is left.
+void checkPinyinSearch(const std::vector<StationEntry>& stations) {
+  const std::size_t checked = std::min<std::size_t>(stations.size(), 16);
+  for (std::size_t index = 0; index < checked; ++index) {
+    const std::string& city = stations[index].city;
+    const std::string& next = stations[(index + 1) % stations.size()].city;
+    for (const std::string& typed : {stations[index].code, next}) {
+      if (!pinyinBeginsWith(city, typed)) continue;
+      for (std::size_t length = typed.size(); length-- > 0;) {
+        const std::string_view cut = std::string_view(typed).substr(0, length);
+        if (std::none_of(cut.begin(), cut.end(),
+                         [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); })) {
+          break;
+        }
+        require(pinyinBeginsWith(city, cut), "a shorter typed text still begins the reading");
+      }
+    }
+  }
+}
+
 void checkEntries(std::string_view answer) {
   const auto provinces = readProvinceList(answer);
   const auto stations = readStationList(answer);
@@ -94,6 +118,7 @@ void checkEntries(std::string_view answer) {
   for (const StationEntry& station : *stations) {
     require(isValidUtf8(displayText(station)), "a station shows as UTF-8");
   }
+  checkPinyinSearch(*stations);
 }
 
 // A station list is asked for from the directory's host, whatever code the

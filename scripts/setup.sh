@@ -10,6 +10,7 @@ packages=(
   xvfb xauth imagemagick fonts-noto-cjk qt6-translations-l10n clang-format
   clang libclang-rt-14-dev desktop-file-utils
   appstream shared-mime-info libglib2.0-bin man-db time
+  libicu-dev xdg-utils poppler-utils
 )
 
 missing=()

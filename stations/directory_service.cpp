@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "net/url_parts.h"
+#include "net/web_failure_note.h"
+#include "stations/directory_lists.h"
 
 namespace skyrill {
 
@@ -14,16 +16,38 @@ std::string stationListUrl(std::string_view baseAddress, std::string_view provin
   return provinceListUrl(baseAddress) + "/" + std::string(provinceCode);
 }
 
+namespace {
+
+// A plain GET: no proxy and no header lines of our own.
+WebResponse plainGet(std::string_view url, CancelFlag* cancel, const WebLimits& limits,
+                     const CertificateTrust* trust) {
+  WebRequest plain;
+  plain.completeHeaders = false;
+  return WebClient(limits, trust).exchange(url, plain, cancel);
+}
+
+}  // namespace
+
+void DirectoryService::setBaseAddress(std::string baseAddress) {
+  const std::lock_guard lock(mutex_);
+  baseAddress_ = std::move(baseAddress);
+}
+
+std::string DirectoryService::baseAddress() const {
+  const std::lock_guard lock(mutex_);
+  return baseAddress_;
+}
+
 std::string DirectoryService::provinceList(CancelFlag* cancel) {
-  return get(provinceListUrl(baseAddress_), cancel);
+  return get(provinceListUrl(baseAddress()), cancel);
 }
 
 std::string DirectoryService::stationList(std::string_view provinceCode, CancelFlag* cancel) {
-  return get(stationListUrl(baseAddress_, provinceCode), cancel);
+  return get(stationListUrl(baseAddress(), provinceCode), cancel);
 }
 
 std::string DirectoryService::hostName() const {
-  return analyzeUrl(baseAddress_).host;
+  return analyzeUrl(baseAddress()).host;
 }
 
 std::optional<ServerCertificate> DirectoryService::takeRefusedCertificate() {
@@ -32,9 +56,7 @@ std::optional<ServerCertificate> DirectoryService::takeRefusedCertificate() {
 }
 
 std::string DirectoryService::get(std::string_view url, CancelFlag* cancel) {
-  WebRequest plain;
-  plain.completeHeaders = false;
-  WebResponse response = WebClient(limits_, trust_).exchange(url, plain, cancel);
+  WebResponse response = plainGet(url, cancel, limits_, trust_);
   if (response.certificate) {
     const std::lock_guard lock(mutex_);
     refused_ = std::move(response.certificate);
@@ -42,6 +64,18 @@ std::string DirectoryService::get(std::string_view url, CancelFlag* cancel) {
   // What came before a limit cut the answer off must not pass for a list.
   if (response.failure != WebFailure::None) return std::string();
   return std::move(response.body);
+}
+
+std::string probeDirectory(std::string_view baseAddress, CancelFlag* cancel,
+                           const WebLimits& limits, const CertificateTrust* trust) {
+  const WebResponse response = plainGet(provinceListUrl(baseAddress), cancel, limits, trust);
+  if (const std::string failure = webFailureNote(response); !failure.empty()) {
+    return "站点目录：" + failure;
+  }
+  const std::string who = "站点目录 " + std::string(baseAddress) + "：";
+  const auto provinces = readProvinceList(response.body);
+  if (!provinces || provinces->empty()) return who + "已连接，但答复不是省份列表。";
+  return who + "连接成功，共 " + std::to_string(provinces->size()) + " 个省份。";
 }
 
 }  // namespace skyrill

@@ -50,6 +50,9 @@ class DirectoryService : public DirectorySource {
                             const CertificateTrust* trust = nullptr)
       : baseAddress_(std::move(baseAddress)), limits_(limits), trust_(trust) {}
 
+  // Requests from now on go to this address; safe while one runs.
+  void setBaseAddress(std::string baseAddress);
+
   std::string provinceList(CancelFlag* cancel) override;
   std::string stationList(std::string_view provinceCode, CancelFlag* cancel) override;
   std::string hostName() const override;
@@ -57,12 +60,21 @@ class DirectoryService : public DirectorySource {
 
  private:
   std::string get(std::string_view url, CancelFlag* cancel);
+  std::string baseAddress() const;
 
+  // The requests run on the runner's thread while the address may change.
+  mutable std::mutex mutex_;
   std::string baseAddress_;
   WebLimits limits_;
   const CertificateTrust* trust_;
-  std::mutex mutex_;  // the requests run on the runner's thread
   std::optional<ServerCertificate> refused_;
 };
+
+// One request of the province list to the directory at the base address, as
+// a line that says what came back: how many provinces, or what went wrong.
+// Secure requests accept what the trust accepts.
+std::string probeDirectory(std::string_view baseAddress, CancelFlag* cancel = nullptr,
+                           const WebLimits& limits = DirectoryService::kLimits,
+                           const CertificateTrust* trust = nullptr);
 
 }  // namespace skyrill

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "net/ascii_text.h"
+#include "stations/pinyin_match.h"
 
 namespace skyrill {
 namespace {
@@ -24,8 +25,13 @@ bool beginsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 std::optional<std::size_t> findProvince(const std::vector<ProvinceEntry>& provinces,
                                         std::string_view typed) {
   if (typed.empty()) return std::nullopt;
+  if (auto byText = firstMatch(provinces, [typed](const ProvinceEntry& province) {
+        return beginsWithIgnoringCase(displayText(province), typed);
+      })) {
+    return byText;
+  }
   return firstMatch(provinces, [typed](const ProvinceEntry& province) {
-    return beginsWithIgnoringCase(displayText(province), typed);
+    return pinyinBeginsWith(province.name, typed);
   });
 }
 
@@ -37,8 +43,14 @@ std::optional<std::size_t> findStation(const std::vector<StationEntry>& stations
       })) {
     return byText;
   }
-  return firstMatch(
-      stations, [typed](const StationEntry& station) { return station.code.starts_with(typed); });
+  if (auto byNumber = firstMatch(stations, [typed](const StationEntry& station) {
+        return station.code.starts_with(typed);
+      })) {
+    return byNumber;
+  }
+  return firstMatch(stations, [typed](const StationEntry& station) {
+    return pinyinBeginsWith(station.city, typed);
+  });
 }
 
 }  // namespace skyrill

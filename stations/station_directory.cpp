@@ -48,6 +48,17 @@ void StationDirectory::downloadStations(DirectoryView& view, TaskRunner& runner,
   startDownload(view, runner, std::move(provinceCode));
 }
 
+void StationDirectory::downloadAllStations(DirectoryView& view, TaskRunner& runner) {
+  if (pending_) return;
+  allStations_ = AllStationsRun{&runner, {}, {}};
+  view.showDownloading(true);
+  if (!provincesShown_) {
+    startDownload(view, runner, std::nullopt);
+    return;
+  }
+  askNextProvince(view);
+}
+
 void StationDirectory::startDownload(DirectoryView& view, TaskRunner& runner,
                                      std::optional<std::string> provinceCode) {
   if (pending_) return;
@@ -57,7 +68,8 @@ void StationDirectory::startDownload(DirectoryView& view, TaskRunner& runner,
   download->view = &view;
   download->provinceCode = std::move(provinceCode);
   pending_ = download;
-  view.showDownloading(true);
+  // A download of every province is one download to the view.
+  if (!allStations_) view.showDownloading(true);
   runner.run(
       [download, &source = source_] {
         download->answer = download->provinceCode
@@ -73,6 +85,10 @@ void StationDirectory::endDownload(PendingDownload& download) {
   pending_.reset();
   download.directory = nullptr;
   DirectoryView& view = *download.view;
+  if (allStations_) {
+    continueAllStations(view, download);
+    return;
+  }
   view.showDownloading(false);
   if (!download.provinceCode) {
     provinceBytes_ = std::move(download.answer);
@@ -94,7 +110,47 @@ void StationDirectory::offerRefusedCertificate(DirectoryView& view) {
   if (refused && keepCertificate_) view.offerCertificate(*refused);
 }
 
+void StationDirectory::continueAllStations(DirectoryView& view, PendingDownload& download) {
+  AllStationsRun& run = *allStations_;
+  if (!download.provinceCode) {
+    provinceBytes_ = std::move(download.answer);
+    loadProvinces(view);
+  } else {
+    auto stations = readStationList(download.answer);
+    if (!stations || stations->empty()) {
+      ++run.progress.failed;
+    } else {
+      heldStations_.keep(*download.provinceCode,
+                         {std::move(download.answer), std::move(*stations)});
+    }
+    ++run.progress.done;
+  }
+  askNextProvince(view);
+}
+
+// The provinces are asked in the list's order, one request at a time.
+void StationDirectory::askNextProvince(DirectoryView& view) {
+  AllStationsRun& run = *allStations_;
+  if (run.provinceCodes.empty() && run.progress.done == 0 && provincesShown_) {
+    for (const ProvinceEntry& province : provinces_) run.provinceCodes.push_back(province.code);
+    run.progress.total = run.provinceCodes.size();
+  }
+  if (run.progress.done < run.provinceCodes.size()) {
+    view.showAllStationsProgress(run.progress);
+    startDownload(view, *run.runner, run.provinceCodes[run.progress.done]);
+    return;
+  }
+  AllStationsProgress progress = run.progress;
+  progress.finished = true;
+  allStations_.reset();
+  view.showAllStationsProgress(progress);
+  view.showDownloading(false);
+  // Refused by a certificate, every province failed the same way.
+  offerRefusedCertificate(view);
+}
+
 bool StationDirectory::cancelDownload() {
+  allStations_.reset();
   if (!pending_) return false;
   pending_->directory = nullptr;
   pending_->cancel.cancel();

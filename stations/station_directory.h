@@ -17,6 +17,15 @@
 
 namespace skyrill {
 
+// A download of every province's stations: provinces asked so far, of how
+// many, and how many of them gave no list.
+struct AllStationsProgress {
+  std::size_t done = 0;
+  std::size_t total = 0;
+  std::size_t failed = 0;
+  bool finished = false;  // the last province has been asked
+};
+
 // What the directory needs of the window that shows its two lists.
 class DirectoryView {
  public:
@@ -37,6 +46,8 @@ class DirectoryView {
   // The server's certificate that a download just refused, after "Failed":
   // the user may decide to trust it (see StationDirectory::keepCertificate).
   virtual void offerCertificate(const ServerCertificate& /*certificate*/) {}
+  // How far a download of every province's stations has come.
+  virtual void showAllStationsProgress(const AllStationsProgress& progress) = 0;
 };
 
 // Where a typed text found a station.
@@ -63,9 +74,15 @@ class StationDirectory {
   // another download is under way.
   void downloadProvinces(DirectoryView& view, TaskRunner& runner);
   void downloadStations(DirectoryView& view, TaskRunner& runner, std::string provinceCode);
+  // Asks for the stations of every province, one province after another,
+  // and holds each list as a download of it would, so that a search finds
+  // any station; the list on screen stays. The province list comes first
+  // when none is shown. The view hears of each province asked.
+  void downloadAllStations(DirectoryView& view, TaskRunner& runner);
   bool downloading() const { return pending_ != nullptr; }
   // Ends the download under way as if it had never started: the lists, the
-  // answers and the caches stay as they were. False when none runs.
+  // answers and the caches stay as they were. A download of every province
+  // stops there, keeping the provinces it has. False when none runs.
   bool cancelDownload();
 
   // Shows the cached lists, provinces first; a missing cache is skipped.
@@ -101,12 +118,21 @@ class StationDirectory {
 
  private:
   struct PendingDownload;
+  // A download of every province's stations under way.
+  struct AllStationsRun {
+    TaskRunner* runner = nullptr;
+    std::vector<std::string> provinceCodes;  // empty until the provinces are known
+    AllStationsProgress progress;
+  };
 
   void startDownload(DirectoryView& view, TaskRunner& runner,
                      std::optional<std::string> provinceCode);
   void endDownload(PendingDownload& download);
   // Offers the certificate the download's request refused, if it did.
   void offerRefusedCertificate(DirectoryView& view);
+  // The next step of the download of every province, after `download`.
+  void continueAllStations(DirectoryView& view, PendingDownload& download);
+  void askNextProvince(DirectoryView& view);
   void loadProvinces(DirectoryView& view);
   // True when the answer was read as a list and is shown.
   bool loadStations(DirectoryView& view);
@@ -129,6 +155,7 @@ class StationDirectory {
   std::string stationsProvince_;  // the code of the province of stations_; empty when unknown
   std::shared_ptr<PendingDownload> pending_;  // the download under way, if any
   KeepCertificate keepCertificate_;
+  std::optional<AllStationsRun> allStations_;
 };
 
 }  // namespace skyrill

@@ -123,6 +123,13 @@ bool saveSettings(const std::filesystem::path& path, const Settings& settings) {
   file.write(kProxySection, "Activate", flagText(settings.proxyEnabled));
   file.write(kApiSection, "ApiKey", inQuotes(settings.apiKey));
   file.write(kMainSection, "AutoSave", flagText(settings.autoSave));
+  // Quoted like the key: an address is a text the user typed.
+  if (settings.serverAddressChanged) {
+    file.write(kApiSection, "Server", inQuotes(settings.serverAddress));
+  }
+  if (settings.directoryAddressChanged) {
+    file.write(kApiSection, "Directory", inQuotes(settings.directoryAddress));
+  }
   return writeWholeFile(path, file.bytes());
 }
 

@@ -19,12 +19,15 @@ struct Settings {
   bool proxyEnabled = false;
   std::string apiKey;
   bool autoSave = false;
-  // Base address of the data service when set by hand ("Api" / "Server");
-  // empty for the built-in one. Read only: saving leaves the key as it is.
+  // Base address of the data service ("Api" / "Server"); empty for the
+  // built-in one. Saving writes it only when it was changed in the program,
+  // so that a file never set by hand does not gain the key.
   std::string serverAddress;
-  // Base address of the station directory service when set by hand ("Api" /
-  // "Directory"); empty for the built-in one. Read only, like the server.
+  bool serverAddressChanged = false;
+  // Base address of the station directory service ("Api" / "Directory");
+  // empty for the built-in one. Written like the server's.
   std::string directoryAddress;
+  bool directoryAddressChanged = false;
   // Server certificates the user trusts beyond the system's trust store:
   // "host:port" → SHA-256 fingerprint ("TrustedCertificates"). Written one
   // at a time by saveTrustedCertificate, never by saveSettings.
@@ -37,7 +40,8 @@ struct Settings {
 // The settings in the file; each missing or unreadable key gives its default.
 Settings loadSettings(const std::filesystem::path& path);
 
-// Writes the eight settings into the file, keeping every other line. A
+// Writes the eight settings into the file, and the service addresses that
+// were changed, keeping every other line. A
 // symbolic link is written through to its target; a read-only file is left
 // alone. False when the file was not written; the old file is then left as
 // it was.

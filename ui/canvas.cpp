@@ -111,6 +111,23 @@ void Canvas::paintEvent(QPaintEvent* event) {
   // the plain one is as good then.
   const bool sharp = showsSharp() && sharpSurface_.devicePixelRatio() == devicePixelRatioF();
   painter.drawImage(contentsRect().topLeft(), sharp ? sharpSurface_ : surface_);
+  if (hasFocus()) {
+    // Two pixels wide, over the border and the drawing area's edge; the
+    // picture itself stays as it is.
+    painter.setPen(palette().color(QPalette::Highlight));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+  }
+}
+
+void Canvas::focusInEvent(QFocusEvent* event) {
+  QFrame::focusInEvent(event);
+  update();
+}
+
+void Canvas::focusOutEvent(QFocusEvent* event) {
+  QFrame::focusOutEvent(event);
+  update();
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event) {

@@ -40,6 +40,9 @@ class Canvas : public QFrame {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  // With the keyboard's focus the border shows it, in the highlight colour.
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   // The drawing area as a high-density screen shows it; null at 1x.

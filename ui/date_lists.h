@@ -47,6 +47,8 @@ class DateLists {
   void applyRealtimeMode(bool realtimeTicked);
 
   DateTexts selectedDateTexts() const;
+  // Today's date by the lists' clock.
+  QDate today() const { return clock_(); }
 
   // The selected year as a number, 0 when none is selected.
   int selectedYear() const;

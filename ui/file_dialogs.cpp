@@ -3,9 +3,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCompleter>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 #include <QStyle>
 
 namespace skyrill {
@@ -44,6 +46,16 @@ void prepareFileDialog(QFileDialog& dialog) {
       if (completer->popup()) completer->popup()->hide();
     }
   });
+}
+
+QString firstExportFolder(bool picture) {
+  const QStandardPaths::StandardLocation preferred =
+      picture ? QStandardPaths::PicturesLocation : QStandardPaths::DocumentsLocation;
+  for (const auto location : {preferred, QStandardPaths::DocumentsLocation}) {
+    const QString folder = QStandardPaths::writableLocation(location);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+  }
+  return QDir::homePath();
 }
 
 }  // namespace skyrill

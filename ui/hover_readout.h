@@ -18,4 +18,9 @@ int hoverSlot(int x);
 // empty text.
 std::array<std::string, kReadoutCount> readoutTexts(const HourlyRecord& record);
 
+// The same as a screen reader says them: each value with its unit before
+// its class label ("5.6 m/s（4级）"), the snow depth named, "无数据" for an
+// empty text.
+std::array<std::string, kReadoutCount> spokenReadoutTexts(const HourlyRecord& record);
+
 }  // namespace skyrill

@@ -90,6 +90,19 @@ const DaySeries& emptySeries() {
   return series;
 }
 
+// The readout boxes' captions, which name them to a screen reader too.
+const std::array<QString, kReadoutCount>& readoutCaptions() {
+  static const std::array<QString, kReadoutCount> captions = {
+      QStringLiteral("时次："),        QStringLiteral("气温："),  QStringLiteral("气压："),
+      QStringLiteral("相对湿度："),    QStringLiteral("风向："),  QStringLiteral("风速："),
+      QStringLiteral("降水 [雪深]："), QStringLiteral("能见度：")};
+  return captions;
+}
+
+// What the chart shows, for a screen reader, before any day.
+const QString kEmptyChartDescription =
+    QStringLiteral("逐小时图表，尚无数据。获取或打开一天的数据后，左右方向键逐小时读数。");
+
 }  // namespace
 
 MainWindow::MainWindow(DateLists::Clock clock, QWidget* parent) : QMainWindow(parent) {
@@ -162,6 +175,11 @@ void MainWindow::buildTopRow(QWidget* client) {
   // A label's mnemonic moves the focus to the element it names.
   dateLabel->setBuddy(yearList_);
   stationLabel->setBuddy(stationField_);
+  // Each list says which part of the date it holds; the field its number.
+  yearList_->setAccessibleName(QStringLiteral("年"));
+  monthList_->setAccessibleName(QStringLiteral("月"));
+  dayList_->setAccessibleName(QStringLiteral("日"));
+  stationField_->setAccessibleName(QStringLiteral("气象站号"));
 
   connect(fetchButton_, &QPushButton::clicked, this, &MainWindow::fetch);
   connect(chooseStationButton_, &QPushButton::clicked, this, &MainWindow::chooseStation);
@@ -172,11 +190,12 @@ void MainWindow::buildChartArea(QWidget* client) {
                        QStringLiteral("画板1"), QRect(0, 25, 502, 442));
   stripCanvas_ = place(new Canvas(QSize(kStripWidth, kStripHeight), client),
                        QStringLiteral("画板2"), QRect(0, 466, 502, 22));
-  connect(chartCanvas_, &Canvas::mouseMoved, this, &MainWindow::onChartMouseMove);
+  connect(chartCanvas_, &Canvas::mouseMoved, this, &MainWindow::onPointerOverChart);
   // The hours can be read from the keyboard too: Tab or a click gives the
   // chart the focus, the arrow keys walk the hours.
   chartCanvas_->setFocusPolicy(Qt::StrongFocus);
   chartCanvas_->setAccessibleName(QStringLiteral("图表"));
+  chartCanvas_->setAccessibleDescription(kEmptyChartDescription);
   chartCanvas_->installEventFilter(this);
 
   busyPanel_ = new BusyPanel(QStringLiteral("正在获取数据…"), client);
@@ -188,10 +207,7 @@ void MainWindow::buildChartArea(QWidget* client) {
 }
 
 void MainWindow::buildReadoutColumn(QWidget* client) {
-  const std::array<QString, kReadoutCount> captions = {
-      QStringLiteral("时次："),        QStringLiteral("气温："),  QStringLiteral("气压："),
-      QStringLiteral("相对湿度："),    QStringLiteral("风向："),  QStringLiteral("风速："),
-      QStringLiteral("降水 [雪深]："), QStringLiteral("能见度：")};
+  const auto& captions = readoutCaptions();
   for (int row = 0; row < kReadoutCount; ++row) {
     const int labelY = 25 + 2 * kRowHeight * row;
     placeLabel(client, QStringLiteral("标签%1").arg(6 + row), captions[row],
@@ -338,10 +354,12 @@ void MainWindow::drawDay(const DaySeries& series) {
 // they show the new day's hour under the pointer, or the hour the keyboard
 // was reading, or nothing.
 void MainWindow::refreshReadout(const DaySeries& series) {
+  // An hour chosen by the keyboard stays, wherever the pointer rests, until
+  // the pointer moves.
   const bool overChart = QApplication::widgetAt(QCursor::pos()) == chartCanvas_;
   const QPoint pointer = chartCanvas_->mapFromGlobal(QCursor::pos());
   int slot = overChart ? hoverSlot(pointer.x() - chartCanvas_->contentsRect().x()) : 0;
-  if (!overChart && chartCanvas_->hasFocus()) slot = readoutSlot_;
+  if (readoutByKeyboard_ || (!overChart && chartCanvas_->hasFocus())) slot = readoutSlot_;
   if (slot >= 1 && slot <= kSlotCount) {
     readoutSlot_ = slot;
     chartCanvas_->invertVerticalLine(kSlotSpacing * slot, 0, kChartHeight);
@@ -349,13 +367,21 @@ void MainWindow::refreshReadout(const DaySeries& series) {
     return;
   }
   readoutSlot_ = 0;
-  for (QLineEdit* box : readoutBoxes_) box->clear();
+  readoutByKeyboard_ = false;
+  for (std::size_t index = 0; index < readoutBoxes_.size(); ++index) {
+    readoutBoxes_[index]->clear();
+    readoutBoxes_[index]->setAccessibleName(readoutCaptions()[index].chopped(1));
+  }
 }
 
 void MainWindow::showReadout(const DaySeries& series, int slot) {
-  const auto texts = readoutTexts(series.slot(slot));
+  const HourlyRecord& record = series.slot(slot);
+  const auto texts = readoutTexts(record);
+  const auto spoken = spokenReadoutTexts(record);
   for (std::size_t index = 0; index < texts.size(); ++index) {
     readoutBoxes_[index]->setText(fromUtf8(texts[index]));
+    // A screen reader says what the value is and its unit.
+    readoutBoxes_[index]->setAccessibleName(readoutCaptions()[index] + fromUtf8(spoken[index]));
     readoutBoxes_[index]->repaint();
   }
 }
@@ -365,9 +391,18 @@ void MainWindow::showTitle(const std::string& title) {
 }
 
 void MainWindow::showStatusLines(const std::array<StatusLine, kStatusLineCount>& lines) {
+  QStringList figures;
   for (const StatusLine& line : lines) {
     statusPanel(line.bar, line.panel)->setText(fromUtf8(line.text));
+    figures << fromUtf8(line.text);
   }
+  // The chart is a picture: a screen reader hears what it is of, and the
+  // day's figures it draws, in words.
+  chartCanvas_->setAccessibleDescription(
+      QStringLiteral("%1的逐小时图表：降水柱、能见度方块，气温、气压和相对湿度曲线，雪深标记，"
+                     "风向杆在其下方。%2。左右方向键逐小时读数。")
+          .arg(titleLabel_->text().replace(QLatin1Char('\n'), QLatin1Char(' ')),
+               figures.join(QStringLiteral("，"))));
 }
 
 void MainWindow::setStationNumber(const QString& number) {
@@ -505,6 +540,14 @@ void MainWindow::showReadoutSlot(int slot) {
   onChartMouseMove(kSlotSpacing * slot, 0);
 }
 
+// The pointer counts once it moves: an event where it rested when a key
+// chose the hour (Qt sends some when a window changes under it) does not.
+void MainWindow::onPointerOverChart(int x, int y) {
+  if (readoutByKeyboard_ && QPoint(x, y) == pointerAtKey_) return;
+  readoutByKeyboard_ = false;
+  onChartMouseMove(x, y);
+}
+
 bool MainWindow::stepReadoutByKey(int key) {
   int slot = readoutSlot_;
   switch (key) {
@@ -524,6 +567,9 @@ bool MainWindow::stepReadoutByKey(int key) {
       return false;
   }
   showReadoutSlot(slot);
+  readoutByKeyboard_ = true;
+  pointerAtKey_ =
+      chartCanvas_->mapFromGlobal(QCursor::pos()) - chartCanvas_->contentsRect().topLeft();
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include "fetch/range_fetcher.h"
 #include "ui/date_lists.h"
 #include "ui/hover_readout.h"
+#include "ui/server_dialog.h"
 
 class QAction;
 class QCheckBox;
@@ -18,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QPushButton;
 
 namespace skyrill {
@@ -28,6 +30,7 @@ class CertificateTrust;
 class ComparisonWindow;
 class OverviewWindow;
 class HistoryArchive;
+struct PrintSheet;
 class StationDirectory;
 class StationField;
 class StatusStrip;
@@ -61,6 +64,9 @@ class MainWindow : public QMainWindow, public QueryView {
   // be written down; without it a refused certificate is not offered.
   using KeepCertificate = std::function<bool(const ServerCertificate&)>;
   void setCertificateTrust(const CertificateTrust* trust, KeepCertificate keep);
+  // The service addresses as set (empty for the built-in ones) and the
+  // built-in ones, for "服务器…".
+  void setServiceAddresses(const ServiceAddresses& set, const ServiceAddresses& builtIn);
 
   // QueryView
   QueryRequest readRequest() override;
@@ -125,6 +131,9 @@ class MainWindow : public QMainWindow, public QueryView {
   void saveDayAs();
   void enterApiKey();
   void configureProxy();
+  // "服务器…": the two service addresses; a change is told by
+  // serviceAddressesChanged.
+  void configureServers();
   // Gives up the fetch under way; the day on display stays.
   void cancelFetch();
   // Moves the date lists a day back or on and shows that day: from the
@@ -134,6 +143,8 @@ class MainWindow : public QMainWindow, public QueryView {
   // The readout at an hour slot (1 to 24), as the pointer there would show it.
   void showReadoutSlot(int slot);
   void showAbout();
+  // "打印…": the day on display on one page, through the print dialog.
+  void printDay();
   // Opens the window that downloads many days into the archive.
   void downloadDays();
   // Opens the overview of the station's saved days around the day on display.
@@ -142,10 +153,14 @@ class MainWindow : public QMainWindow, public QueryView {
   void showComparison();
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
+  // The pointer moved over the chart, as the canvas tells it.
+  void onPointerOverChart(int x, int y);
 
  signals:
   // The window has agreed to close: the last moment its state can be read.
   void closing();
+  // The user has set other service addresses (empty for the built-in ones).
+  void serviceAddressesChanged(const ServiceAddresses& set);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -206,6 +221,14 @@ class MainWindow : public QMainWindow, public QueryView {
   void exportChart();
   void exportWindStrip();
 
+ public:
+  // The day on display as a printed page shows it (main_window_print.cpp):
+  // title, chart, wind strip, the eleven status panels, the caption line.
+  PrintSheet daySheet() const;
+  // Prints it on the printer as set up; false when nothing could be printed.
+  bool printDay(QPrinter& printer) const;
+
+ private:
   QueryPipeline* pipeline_ = nullptr;
   StationDirectory* stationDirectory_ = nullptr;
   const HistoryArchive* archive_ = nullptr;
@@ -237,7 +260,9 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* advancedSourceAction_ = nullptr;
   QAction* proxyEnableAction_ = nullptr;
   QAction* proxyConfigureAction_ = nullptr;
+  QAction* serverAction_ = nullptr;
   QAction* downloadDaysAction_ = nullptr;
+  QAction* printAction_ = nullptr;
   QAction* previousDayAction_ = nullptr;
   QAction* nextDayAction_ = nullptr;
   QAction* overviewAction_ = nullptr;
@@ -257,13 +282,17 @@ class MainWindow : public QMainWindow, public QueryView {
   QString exportFolder_;          // the last export's folder, for this session
   bool captionPictures_ = false;  // the export dialog's caption box, for this session
 
-  bool fetchHadFocus_ = false;  // the fetch button had the focus when a run began
-  int readoutSlot_ = 0;         // the slot the readout shows, 0 for none
-  bool showingBusy_ = false;    // the wait cursor is up
+  bool fetchHadFocus_ = false;      // the fetch button had the focus when a run began
+  int readoutSlot_ = 0;             // the slot the readout shows, 0 for none
+  bool readoutByKeyboard_ = false;  // a key chose that slot, and the pointer has not moved since
+  QPoint pointerAtKey_;             // where the pointer was then, in the chart's drawing area
+  bool showingBusy_ = false;        // the wait cursor is up
   QString apiKey_;
   QString proxyAddress_;
   QString baseTitle_;
   std::string serverAddress_;
+  ServiceAddresses serviceAddresses_;
+  ServiceAddresses builtInAddresses_;
   QString settingsFile_;
   QString archiveFolder_;
 };

@@ -62,6 +62,30 @@ void MainWindow::connectCommands() {
   connect(saveAction_, &QAction::triggered, this, &MainWindow::saveDayAs);
   connect(apiKeyAction_, &QAction::triggered, this, &MainWindow::enterApiKey);
   connect(proxyConfigureAction_, &QAction::triggered, this, &MainWindow::configureProxy);
+  connect(serverAction_, &QAction::triggered, this, &MainWindow::configureServers);
+}
+
+void MainWindow::setServiceAddresses(const ServiceAddresses& set, const ServiceAddresses& builtIn) {
+  serviceAddresses_ = set;
+  builtInAddresses_ = builtIn;
+}
+
+void MainWindow::configureServers() {
+  // The test asks for yesterday at the station shown, as a fetch would.
+  QueryRequest probe = readRequest();
+  probe.mode = QueryMode::History;
+  const QDate yesterday = dateLists_->today().addDays(-1);
+  probe.year = std::to_string(yesterday.year());
+  probe.month = std::to_string(yesterday.month());
+  probe.day = std::to_string(yesterday.day());
+  ServerDialog dialog(serviceAddresses_, builtInAddresses_, probe, this, certificateTrust_);
+  dialog.setObjectName(QStringLiteral("服务器对话框"));
+  if (dialog.exec() != QDialog::Accepted || dialog.addresses() == serviceAddresses_) return;
+  serviceAddresses_ = dialog.addresses();
+  const QString server =
+      serviceAddresses_.server.isEmpty() ? builtInAddresses_.server : serviceAddresses_.server;
+  serverAddress_ = server.toStdString();
+  emit serviceAddressesChanged(serviceAddresses_);
 }
 
 void MainWindow::enterApiKey() {

@@ -102,6 +102,7 @@ bool MainWindow::hasDayToExport() const {
 
 void MainWindow::refreshExportItems() {
   for (QAction* item : exportMenu_->actions()) item->setEnabled(hasDayToExport());
+  if (printAction_) printAction_->setEnabled(hasDayToExport());
 }
 
 QString MainWindow::exportBaseName() const {
@@ -117,7 +118,8 @@ void MainWindow::exportDay(ExportKind kind, const QString& nameEnding,
   const QStringList& filters = picture ? kPictureFilters : kCsvFilters;
   const QString suggested =
       exportBaseName() + nameEnding + QLatin1Char('.') + suffixOfFilter(filters.constFirst());
-  const QString folder = exportFolder_.isEmpty() ? dialogFolder_ : exportFolder_;
+  // Exports are the user's own files: not in among the archive's days.
+  const QString folder = exportFolder_.isEmpty() ? firstExportFolder(picture) : exportFolder_;
   const ExportChoice choice =
       askExportFile(this, folder, filters, suggested,
                     picture ? std::optional<bool>(captionPictures_) : std::nullopt);

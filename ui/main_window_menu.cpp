@@ -52,16 +52,18 @@ void MainWindow::buildMenus() {
   proxyEnableAction_ = addTick(proxy, QStringLiteral("&A.启用代理"));
   proxyEnableAction_->setEnabled(false);
   proxyConfigureAction_ = addItem(proxy, QStringLiteral("&S.配置代理"));
+  serverAction_ = addItem(data, QStringLiteral("&V.服务器…"));
   data->addSeparator();
   buildExportMenu(data);
-  downloadDaysAction_ = addItem(data, QStringLiteral("下载多日…"));
+  printAction_ = addItem(data, QStringLiteral("&I.打印…"), QKeySequence(Qt::CTRL | Qt::Key_P));
+  downloadDaysAction_ = addItem(data, QStringLiteral("&M.下载多日…"));
   data->addSeparator();
-  previousDayAction_ = addItem(data, QStringLiteral("前一天"), QKeySequence(Qt::Key_PageUp));
-  nextDayAction_ = addItem(data, QStringLiteral("后一天"), QKeySequence(Qt::Key_PageDown));
-  overviewAction_ = addItem(data, QStringLiteral("时段概览…"), QKeySequence(Qt::Key_F2));
-  comparisonAction_ = addItem(data, QStringLiteral("多站对比…"), QKeySequence(Qt::Key_F4));
+  previousDayAction_ = addItem(data, QStringLiteral("&B.前一天"), QKeySequence(Qt::Key_PageUp));
+  nextDayAction_ = addItem(data, QStringLiteral("&N.后一天"), QKeySequence(Qt::Key_PageDown));
+  overviewAction_ = addItem(data, QStringLiteral("&L.时段概览…"), QKeySequence(Qt::Key_F2));
+  comparisonAction_ = addItem(data, QStringLiteral("&C.多站对比…"), QKeySequence(Qt::Key_F4));
   data->addSeparator();
-  quitAction_ = addItem(data, QStringLiteral("退出"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  quitAction_ = addItem(data, QStringLiteral("&Q.退出"), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   windMenu_ = menuBar()->addMenu(QStringLiteral("&W.风"));
   addVariantItems<WindVariant>(windMenu_,
@@ -75,8 +77,8 @@ void MainWindow::buildMenus() {
       visibilityActions_, this, &MainWindow::chooseVisibilityVariant);
   setVariants(WindVariant::MaxInstant, VisibilityVariant::TenMinuteMean);
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
-  aboutAction_ = addItem(help, QStringLiteral("关于 Skyrill"));
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&H.帮助"));
+  aboutAction_ = addItem(help, QStringLiteral("&A.关于 Skyrill"));
 
   // Esc gives up a fetch, and does nothing else in this window.
   cancelAction_ = new QAction(this);
@@ -90,6 +92,7 @@ void MainWindow::buildMenus() {
   connect(advancedSourceAction_, &QAction::triggered, this, &MainWindow::toggleAdvancedSource);
   connect(quitAction_, &QAction::triggered, this, &QWidget::close);
   connect(downloadDaysAction_, &QAction::triggered, this, &MainWindow::downloadDays);
+  connect(printAction_, &QAction::triggered, this, [this] { printDay(); });
   connect(previousDayAction_, &QAction::triggered, this, &MainWindow::showPreviousDay);
   connect(nextDayAction_, &QAction::triggered, this, &MainWindow::showNextDay);
   connect(overviewAction_, &QAction::triggered, this, &MainWindow::showOverview);

@@ -1,7 +1,6 @@
 #include "ui/overview_window.h"
 
 #include <QDate>
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -16,6 +15,7 @@
 #include "archive/history_archive.h"
 #include "core/cancel_flag.h"
 #include "ui/chart_colours.h"
+#include "ui/date_field.h"
 #include "ui/light_palette.h"
 
 namespace skyrill {
@@ -245,20 +245,22 @@ OverviewWindow::~OverviewWindow() {
 
 QHBoxLayout* OverviewWindow::buildTopRow() {
   auto* row = new QHBoxLayout;
-  const auto addChooser = [this, row](const QString& caption, const QString& name) {
+  const auto addChooser = [this, row](const QString& caption, const QString& name,
+                                      const QString& spoken) {
     auto* label = new QLabel(caption, this);
-    auto* chooser = new QDateEdit(this);
+    auto* chooser = new DateField(this);
     chooser->setObjectName(name);
-    chooser->setCalendarPopup(true);
-    chooser->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    chooser->setFieldName(spoken);
     label->setBuddy(chooser);
     row->addWidget(label);
     row->addWidget(chooser);
-    connect(chooser, &QDateEdit::dateChanged, this, &OverviewWindow::choosePeriodFromChoosers);
+    connect(chooser, &DateField::dateChanged, this, &OverviewWindow::choosePeriodFromChoosers);
     return chooser;
   };
-  fromChooser_ = addChooser(QStringLiteral("从"), QStringLiteral("起始日期"));
-  toChooser_ = addChooser(QStringLiteral("到"), QStringLiteral("结束日期"));
+  fromChooser_ =
+      addChooser(QStringLiteral("&F.从"), QStringLiteral("起始日期"), QStringLiteral("起始日期"));
+  toChooser_ =
+      addChooser(QStringLiteral("&T.到"), QStringLiteral("结束日期"), QStringLiteral("结束日期"));
   row->addStretch(1);
   return row;
 }

@@ -13,12 +13,12 @@
 #include "ui/summary_chart.h"
 #include "ui/thread_runner.h"
 
-class QDateEdit;
 class QHBoxLayout;
 class QLabel;
 
 namespace skyrill {
 
+class DateField;
 class HistoryArchive;
 class OverviewChart;
 
@@ -97,8 +97,8 @@ class OverviewWindow : public QWidget {
   bool readPending_ = false;          // the first read waits for the event loop
   bool readAgain_ = false;            // a refresh came during the read
 
-  QDateEdit* fromChooser_ = nullptr;
-  QDateEdit* toChooser_ = nullptr;
+  DateField* fromChooser_ = nullptr;
+  DateField* toChooser_ = nullptr;
   OverviewChart* chart_ = nullptr;
   QLabel* readout_ = nullptr;
 

@@ -1,6 +1,5 @@
 #include "ui/range_dialog.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +13,7 @@
 
 #include "archive/history_archive.h"
 #include "stations/station_directory.h"
+#include "ui/date_field.h"
 #include "ui/light_palette.h"
 #include "ui/station_field.h"
 #include "ui/station_picker.h"
@@ -105,19 +105,13 @@ QString summaryText(const RangeReport& report) {
   return lines.join(QLatin1Char('\n'));
 }
 
-QDateEdit* dayEdit(const QString& name, const QDate& date, QWidget* owner) {
-  auto* edit = new QDateEdit(owner);
+DateField* dayEdit(const QString& name, const QString& caption, const QDate& date, QWidget* owner) {
+  auto* edit = new DateField(owner);
   edit->setObjectName(name);
-  edit->setCalendarPopup(true);
-  edit->setDisplayFormat(kDateFormat);
+  edit->setFieldName(caption);
   // Only past days are kept: today's answer is not final yet.
-  edit->setMaximumDate(QDate::currentDate().addDays(-1));
+  edit->setDateRange(QDate(), QDate::currentDate().addDays(-1));
   edit->setDate(date);
-  // The style's size hint leaves too little room for the date beside the
-  // popup's arrow in the program's font.
-  const int arrowRoom = 2 * edit->fontMetrics().height();
-  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) +
-                        arrowRoom);
   return edit;
 }
 
@@ -192,18 +186,24 @@ QWidget* RangeDialog::buildInputs() {
   connect(pickButton_, &QPushButton::clicked, this, &RangeDialog::pickStation);
 
   const QDate yesterday = QDate::currentDate().addDays(-1);
-  firstDayEdit_ =
-      dayEdit(QStringLiteral("firstDayEdit"), yesterday.addDays(1 - kDaysByDefault), inputs);
-  lastDayEdit_ = dayEdit(QStringLiteral("lastDayEdit"), yesterday, inputs);
+  firstDayEdit_ = dayEdit(QStringLiteral("firstDayEdit"), QStringLiteral("首日"),
+                          yesterday.addDays(1 - kDaysByDefault), inputs);
+  lastDayEdit_ = dayEdit(QStringLiteral("lastDayEdit"), QStringLiteral("末日"), yesterday, inputs);
+  stationField_->setAccessibleName(QStringLiteral("气象站号"));
 
   auto* grid = new QGridLayout(inputs);
   grid->setContentsMargins(0, 0, 0, 0);
-  grid->addWidget(new QLabel(QStringLiteral("气象站号："), inputs), 0, 0);
+  const auto addLabel = [&](const QString& caption, QWidget* buddy, int row) {
+    auto* label = new QLabel(caption, inputs);
+    label->setBuddy(buddy);
+    grid->addWidget(label, row, 0);
+  };
+  addLabel(QStringLiteral("&S.气象站号："), stationField_, 0);
   grid->addWidget(stationField_, 0, 1);
   grid->addWidget(pickButton_, 0, 2, Qt::AlignLeft);
-  grid->addWidget(new QLabel(QStringLiteral("首日："), inputs), 1, 0);
+  addLabel(QStringLiteral("&F.首日："), firstDayEdit_, 1);
   grid->addWidget(firstDayEdit_, 1, 1, 1, 2, Qt::AlignLeft);
-  grid->addWidget(new QLabel(QStringLiteral("末日："), inputs), 2, 0);
+  addLabel(QStringLiteral("&L.末日："), lastDayEdit_, 2);
   grid->addWidget(lastDayEdit_, 2, 1, 1, 2, Qt::AlignLeft);
   grid->setColumnStretch(2, 1);
   return inputs;
@@ -251,11 +251,19 @@ RangeRequest RangeDialog::requestFromInputs() const {
 
 void RangeDialog::start() {
   if (running()) return;
+  // A typed day that was not taken is not run over as the day shown before.
+  for (DateField* day : {firstDayEdit_, lastDayEdit_}) {
+    if (!day->holdsDate()) {
+      showProblem(day->problem().isEmpty() ? problemText(RangeProblem::BadDate)
+                                           : day->problem() + QStringLiteral("。"));
+      day->setFocus();
+      return;
+    }
+  }
   const RangeRequest request = requestFromInputs();
   const RangeProblem problem =
       checkRange(request, localDateNumber(std::chrono::system_clock::now()));
-  problemLabel_->setText(problemText(problem));
-  problemLabel_->setVisible(problem != RangeProblem::None);
+  showProblem(problemText(problem));
   if (problem != RangeProblem::None) return;
 
   summaryText_->clear();
@@ -265,6 +273,11 @@ void RangeDialog::start() {
                  static_cast<std::size_t>(dayCount(request.firstDay, request.lastDay));
   showCounts(counts);
   runOnWorker(request);
+}
+
+void RangeDialog::showProblem(const QString& problem) {
+  problemLabel_->setText(problem);
+  problemLabel_->setVisible(!problem.isEmpty());
 }
 
 void RangeDialog::runOnWorker(const RangeRequest& request) {
@@ -304,6 +317,8 @@ void RangeDialog::finishRun(const RangeReport& report) {
   summaryText_->setPlainText(summaryText(report));
   lastSaved_ = QString::fromStdString(report.lastSaved);
   openLastDayButton_->setEnabled(!lastSaved_.isEmpty());
+  // Nothing is left to cancel: the button now closes the window.
+  cancelButton_->setText(QStringLiteral("关闭"));
   if (report.counts.fetched > 0) emit daysSaved(runStation_);
 }
 
@@ -331,7 +346,10 @@ void RangeDialog::setRunning(bool running) {
     input->setEnabled(!running);
   }
   pickButton_->setEnabled(!running && directory_ != nullptr);
-  if (running) openLastDayButton_->setEnabled(false);
+  if (running) {
+    openLastDayButton_->setEnabled(false);
+    cancelButton_->setText(QStringLiteral("取消"));
+  }
 }
 
 }  // namespace skyrill

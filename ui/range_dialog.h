@@ -7,7 +7,6 @@
 
 #include "fetch/range_fetcher.h"
 
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -16,6 +15,7 @@ class QPushButton;
 
 namespace skyrill {
 
+class DateField;
 class HistoryArchive;
 class StationDirectory;
 
@@ -59,6 +59,8 @@ class RangeDialog : public QDialog {
   RangeRequest requestFromInputs() const;
   void runOnWorker(const RangeRequest& request);
   void showCounts(const RangeCounts& counts);
+  // The problem line over the progress; empty hides it.
+  void showProblem(const QString& problem);
   void finishRun(const RangeReport& report);
   void stopRun();
   void setRunning(bool running);
@@ -73,8 +75,8 @@ class RangeDialog : public QDialog {
 
   QLineEdit* stationField_ = nullptr;
   QPushButton* pickButton_ = nullptr;
-  QDateEdit* firstDayEdit_ = nullptr;
-  QDateEdit* lastDayEdit_ = nullptr;
+  DateField* firstDayEdit_ = nullptr;
+  DateField* lastDayEdit_ = nullptr;
   QLabel* problemLabel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QLabel* countsLabel_ = nullptr;

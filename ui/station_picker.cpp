@@ -5,11 +5,14 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
+#include <QThreadPool>
 
 #include <array>
 
+#include "stations/pinyin_match.h"
 #include "ui/certificate_question.h"
 #include "ui/light_palette.h"
 #include "ui/search_box.h"
@@ -112,6 +115,9 @@ StationPicker::StationPicker(StationDirectory& directory, QWidget* owner, TaskRu
   setFixedSize(kClientWidth, kClientHeight);
   fitClientAndCenter(*this, kClientWidth, kClientHeight, owner);
   directory_.readDirectoryCaches(*this);
+  // Searches by pinyin need a moment's preparing the first time: done
+  // while the user reads the lists, not at the first letter typed.
+  QThreadPool::globalInstance()->start([] { preparePinyinReading(); });
 }
 
 StationPicker::~StationPicker() {
@@ -143,6 +149,18 @@ void StationPicker::buildElements() {
                               QRect(272, 160, 80, 32));
   confirmButton_ = placeButton(this, QStringLiteral("confirmButton"), QStringLiteral("&O.确定"),
                                QRect(272, 200, 80, 32));
+  allStationsButton_ = placeButton(this, QStringLiteral("allStationsButton"),
+                                   QStringLiteral("&A.全部下载"), QRect(272, 24, 80, 32));
+  allStationsButton_->setToolTip(QStringLiteral("下载每个省份的站点列表，搜索可找到任何站点"));
+  allStationsBar_ =
+      place(new QProgressBar(this), QStringLiteral("allStationsBar"), QRect(276, 62, 72, 12));
+  allStationsBar_->setTextVisible(false);
+  allStationsBar_->setAccessibleName(QStringLiteral("全部下载进度"));
+  allStationsBar_->hide();
+  allStationsLabel_ =
+      place(new QLabel(this), QStringLiteral("allStationsLabel"), QRect(272, 76, 80, 60));
+  allStationsLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  allStationsLabel_->setWordWrap(true);
 
   connect(provinceRefreshButton_, &QPushButton::clicked, this, &StationPicker::refreshProvinces);
   connect(stationRefreshButton_, &QPushButton::clicked, this,
@@ -151,15 +169,17 @@ void StationPicker::buildElements() {
           &StationPicker::refreshStationsOfSelection);
   connect(stationList_, &QListWidget::itemDoubleClicked, this, &StationPicker::confirmStation);
   connect(confirmButton_, &QPushButton::clicked, this, &StationPicker::confirmStation);
+  connect(allStationsButton_, &QPushButton::clicked, this, &StationPicker::downloadAllStations);
   connect(cancelButton_, &QPushButton::clicked, this, &StationPicker::reject);
   connect(provinceSearchBox_, &QLineEdit::textChanged, this, &StationPicker::searchProvinces);
   connect(stationSearchBox_, &QLineEdit::textChanged, this, &StationPicker::searchStations);
 }
 
 void StationPicker::setFocusOrder() {
-  const std::array<QWidget*, 8> order = {provinceRefreshButton_, provinceSearchBox_, provinceList_,
-                                         stationRefreshButton_,  stationSearchBox_,  stationList_,
-                                         confirmButton_,         cancelButton_};
+  const std::array<QWidget*, 9> order = {
+      provinceRefreshButton_, provinceSearchBox_, provinceList_,
+      stationRefreshButton_,  stationSearchBox_,  stationList_,
+      confirmButton_,         cancelButton_,      allStationsButton_};
   for (std::size_t index = 0; index + 1 < order.size(); ++index) {
     setTabOrder(order[index], order[index + 1]);
   }
@@ -204,12 +224,20 @@ void StationPicker::showFailed() {
 void StationPicker::showDownloading(bool running) {
   // A refresh button with the focus lends it to the button that now stops
   // the download, rather than to the search box after it, and gets it back.
-  if (running && (provinceRefreshButton_->hasFocus() || stationRefreshButton_->hasFocus())) {
+  if (running && (provinceRefreshButton_->hasFocus() || stationRefreshButton_->hasFocus() ||
+                  allStationsButton_->hasFocus())) {
     focusBeforeDownload_ = qobject_cast<QPushButton*>(focusWidget());
     cancelButton_->setFocus();
   }
   provinceRefreshButton_->setEnabled(!running);
   stationRefreshButton_->setEnabled(!running);
+  allStationsButton_->setEnabled(!running);
+  // A download of every province that ends without finishing was stopped.
+  if (!running && allStationsRunning_) {
+    allStationsRunning_ = false;
+    allStationsLabel_->setText(
+        QStringLiteral("已停止：\n%1/%2 省").arg(allStations_.done).arg(allStations_.total));
+  }
   if (!running && focusBeforeDownload_ && cancelButton_->hasFocus()) {
     focusBeforeDownload_->setFocus();
   }
@@ -220,6 +248,24 @@ void StationPicker::showDownloading(bool running) {
   } else {
     unsetCursor();
   }
+}
+
+void StationPicker::showAllStationsProgress(const AllStationsProgress& progress) {
+  allStations_ = progress;
+  allStationsRunning_ = !progress.finished;
+  allStationsBar_->show();
+  allStationsBar_->setRange(0, static_cast<int>(std::max<std::size_t>(progress.total, 1)));
+  allStationsBar_->setValue(static_cast<int>(progress.done));
+  QString text = QStringLiteral("%1：\n%2/%3 省")
+                     .arg(progress.finished ? QStringLiteral("已下载") : QStringLiteral("下载中"))
+                     .arg(progress.done - (progress.finished ? progress.failed : 0))
+                     .arg(progress.total);
+  if (progress.failed > 0) text += QStringLiteral("\n失败 %1").arg(progress.failed);
+  allStationsLabel_->setText(text);
+}
+
+void StationPicker::downloadAllStations() {
+  directory_.downloadAllStations(*this, runner_);
 }
 
 void StationPicker::refreshProvinces() {

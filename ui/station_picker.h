@@ -6,7 +6,9 @@
 
 #include "stations/station_directory.h"
 
+class QLabel;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 
 namespace skyrill {
@@ -44,9 +46,12 @@ class StationPicker : public QDialog, public DirectoryView {
   void showDownloading(bool running) override;
   // Asks whether to trust the certificate; trusted, a refresh goes through.
   void offerCertificate(const ServerCertificate& certificate) override;
+  void showAllStationsProgress(const AllStationsProgress& progress) override;
 
  public slots:
   void refreshProvinces();
+  // "&A.全部下载": the stations of every province, so that a search finds any.
+  void downloadAllStations();
   void refreshStationsOfSelection();
   void confirmStation();
   // Esc and "&C.取消": stops the download under way, or else closes.
@@ -77,6 +82,11 @@ class StationPicker : public QDialog, public DirectoryView {
   SearchBox* stationSearchBox_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QPushButton* confirmButton_ = nullptr;
+  QPushButton* allStationsButton_ = nullptr;
+  QProgressBar* allStationsBar_ = nullptr;
+  QLabel* allStationsLabel_ = nullptr;
+  AllStationsProgress allStations_;  // the last download of every province
+  bool allStationsRunning_ = false;
   QString confirmedStation_;
   QPushButton* focusBeforeDownload_ = nullptr;  // the refresh button the focus goes back to
 };

@@ -10,6 +10,8 @@ add_library(skyrill_ui STATIC
   comparison_view.h
   comparison_window.cpp
   comparison_window.h
+  date_field.cpp
+  date_field.h
   date_lists.cpp
   date_numbers.h
   date_lists.h
@@ -25,15 +27,20 @@ add_library(skyrill_ui STATIC
   main_window_commands.cpp
   main_window_export.cpp
   main_window_menu.cpp
+  main_window_print.cpp
   main_window_table.cpp
   main_window_trust.cpp
   overview_window.cpp
   overview_window.h
   place_keys.h
+  print_sheet.cpp
+  print_sheet.h
   range_dialog.cpp
   range_dialog.h
   search_box.cpp
   search_box.h
+  server_dialog.cpp
+  server_dialog.h
   status_strip.cpp
   status_strip.h
   station_field.cpp
@@ -51,6 +58,6 @@ add_library(skyrill_ui STATIC
 )
 set_target_properties(skyrill_ui PROPERTIES AUTOMOC ON)
 target_include_directories(skyrill_ui PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core skyrill_stations skyrill_store skyrill_net skyrill_fetch Qt6::Widgets)
+target_link_libraries(skyrill_ui PUBLIC skyrill_charts skyrill_core skyrill_stations skyrill_store skyrill_net skyrill_fetch Qt6::Widgets Qt6::PrintSupport)
 skyrill_warnings(skyrill_ui)
 target_compile_definitions(skyrill_ui PRIVATE SKYRILL_VERSION="${PROJECT_VERSION}")

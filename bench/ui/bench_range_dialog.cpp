@@ -7,11 +7,11 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <QApplication>
-#include <QDateEdit>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include "ui/date_field.h"
 
 #include <filesystem>
 
@@ -43,8 +43,8 @@ void BM_WindowFrameGapWhileARangeRuns(benchmark::State& state) {
     if (mkdtemp(pattern.data()) == nullptr) return;
     const HistoryArchive archive = HistoryArchive::inFolder(pattern);
     RangeDialog dialog(settings, archive, QStringLiteral("50953"), nullptr, &window);
-    dialog.findChild<QDateEdit*>(QStringLiteral("firstDayEdit"))->setDate(QDate(2023, 1, 1));
-    dialog.findChild<QDateEdit*>(QStringLiteral("lastDayEdit"))->setDate(QDate(2023, 12, 31));
+    dialog.findChild<DateField*>(QStringLiteral("firstDayEdit"))->setDate(QDate(2023, 1, 1));
+    dialog.findChild<DateField*>(QStringLiteral("lastDayEdit"))->setDate(QDate(2023, 12, 31));
     dialog.show();
     state.ResumeTiming();
 

@@ -9,7 +9,8 @@
 // entries, the option and its text separated by two spaces or more, the text
 // going on in deeper-indented lines; a line at the margin ending in a colon
 // heads the entries below it; other lines at the margin are running text.
-// The text from "Exit status:" on goes to a section of its own.
+// The text from "Exit status:" on goes to a section of its own, and so do
+// the entries under the headings "Keys:", "Files:" and "Environment:".
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -239,9 +240,31 @@ std::optional<std::vector<Synopsis>> readUsage(const std::vector<std::string>& l
   return synopses;
 }
 
-// The rest of the help text as roff: the description and the exit status.
-void writeBody(const std::vector<std::string>& lines, size_t at, std::string& description,
-               std::string& exitStatus) {
+// A section of the page: its title and its roff text.
+struct Section {
+  std::string title;
+  std::string text;
+};
+
+// Headings at the margin that open a section of the page of their own (the
+// page's FILES, not a heading inside DESCRIPTION), with the section's title.
+std::optional<std::string> ownSectionTitle(const std::string& heading) {
+  for (const char* own : {"Keys", "Files", "Environment"}) {
+    if (heading == own) {
+      std::string title = own;
+      for (char& c : title) c = isLower(c) ? static_cast<char>(c - 'a' + 'A') : c;
+      return title;
+    }
+  }
+  return std::nullopt;
+}
+
+// The rest of the help text as roff sections, in the order the help has
+// them: the description, the exit status and the sections of their own.
+std::vector<Section> writeBody(const std::vector<std::string>& lines, size_t at) {
+  std::vector<Section> sections{{"DESCRIPTION", {}}};
+  size_t current = 0;         // the section being written
+  size_t beforeExit = 0;      // the section to go back to after the exit status
   std::string paragraph;      // running text being gathered
   bool inEntry = false;       // an option entry is being gathered:
   std::string entry;          // its text so far
@@ -250,15 +273,19 @@ void writeBody(const std::vector<std::string>& lines, size_t at, std::string& de
 
   const auto flushParagraph = [&] {
     if (paragraph.empty()) return;
-    std::string& target = inExitStatus ? exitStatus : description;
+    std::string& target = sections[current].text;
     if (!target.empty()) target += ".PP\n";
     target += roffLine(paragraph) + "\n";
     paragraph.clear();
   };
   const auto flushEntry = [&] {
-    if (inEntry && !entry.empty()) description += roffLine(entry) + "\n";
+    if (inEntry && !entry.empty()) sections[current].text += roffLine(entry) + "\n";
     inEntry = false;
     entry.clear();
+  };
+  const auto openSection = [&](const std::string& title) {
+    sections.push_back({title, {}});
+    current = sections.size() - 1;
   };
   const auto addRunningText = [&](const std::string& text) {
     std::string whole = paragraph.empty() ? text : paragraph + " " + text;
@@ -267,6 +294,8 @@ void writeBody(const std::vector<std::string>& lines, size_t at, std::string& de
       paragraph = trimmed(whole.substr(0, exit));
       flushParagraph();
       inExitStatus = true;
+      beforeExit = current;
+      openSection("EXIT STATUS");
       whole = trimmed(whole.substr(exit + std::strlen("Exit status:")));
     }
     paragraph = whole;
@@ -277,6 +306,7 @@ void writeBody(const std::vector<std::string>& lines, size_t at, std::string& de
     if (line.empty()) {
       flushEntry();
       flushParagraph();
+      if (inExitStatus) current = beforeExit;
       inExitStatus = false;
       continue;
     }
@@ -288,7 +318,12 @@ void writeBody(const std::vector<std::string>& lines, size_t at, std::string& de
                                 !lines[at + 1].empty() && indentOf(lines[at + 1]) > 0;
       if (headsEntries) {
         flushParagraph();
-        description += ".SS " + roffLine(text.substr(0, text.size() - 1)) + "\n";
+        const std::string heading = text.substr(0, text.size() - 1);
+        if (const auto title = ownSectionTitle(heading)) {
+          openSection(*title);
+        } else {
+          sections[current].text += ".SS " + roffLine(heading) + "\n";
+        }
       } else {
         addRunningText(text);
       }
@@ -303,13 +338,14 @@ void writeBody(const std::vector<std::string>& lines, size_t at, std::string& de
     flushEntry();
     const size_t gap = text.find("  ");
     const std::string option = gap == std::string::npos ? text : text.substr(0, gap);
-    description += ".TP\n" + roffSyntax(option) + "\n";
+    sections[current].text += ".TP\n" + roffSyntax(option) + "\n";
     inEntry = true;
     entry = gap == std::string::npos ? std::string() : trimmed(text.substr(gap));
     entryIndent = indent;
   }
   flushEntry();
   flushParagraph();
+  return sections;
 }
 
 // Quotes a .TH argument.
@@ -330,9 +366,7 @@ std::optional<std::string> makePage(const Page& page, const std::string& help) {
   const auto synopses = readUsage(lines, at, page.program);
   if (!synopses) return std::nullopt;
 
-  std::string description;
-  std::string exitStatus;
-  writeBody(lines, at, description, exitStatus);
+  const std::vector<Section> sections = writeBody(lines, at);
 
   std::string out;
   out += ".\\\" Made from the output of " + page.program + " --help; do not edit.\n";
@@ -352,8 +386,11 @@ std::optional<std::string> makePage(const Page& page, const std::string& help) {
     }
   }
   out += ".ad\n.hy\n";
-  if (!description.empty()) out += ".SH DESCRIPTION\n" + description;
-  if (!exitStatus.empty()) out += ".SH \"EXIT STATUS\"\n" + exitStatus;
+  for (const Section& section : sections) {
+    if (section.text.empty()) continue;
+    const bool spaced = section.title.find(' ') != std::string::npos;
+    out += ".SH " + (spaced ? "\"" + section.title + "\"" : section.title) + "\n" + section.text;
+  }
   std::vector<std::string> others;
   for (const std::string& other : page.seeAlso) {
     if (other != page.program) others.push_back(other);

@@ -17,6 +17,7 @@
 #include <cctype>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -405,6 +406,55 @@ TEST_F(DesktopFilesTest, TheSharedMimeDatabaseTellsSavedDaysByName) {
   for (const Case& c : cases) EXPECT_EQ(matches(c.name), c.savedDay) << c.name;
 }
 
+// By content, as GNOME's and Xfce's file managers tell types (gio, and
+// xdg-mime on those desktops): a saved day is known by its first bytes,
+// whatever its name, and a day in the archive under its own name is not
+// taken for plain JSON; other JSON stays JSON.
+TEST_F(DesktopFilesTest, TheDesktopTellsSavedDaysByTheirFirstBytes) {
+  const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+  const QString mime = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+  if (gio.isEmpty() || mime.isEmpty()) {
+    GTEST_SKIP() << "gio or update-mime-database is not installed";
+  }
+  updateMimeDatabase(mime);
+  const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+
+  const std::string day = readBytes(sourceDir() / "samples/0_57083_0_20190705.json");
+  const fs::path files = *root_ / "files";
+  fs::create_directories(files / "History/2024");
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* type;
+  } cases[] = {
+      {"History/2024/0_58453_0_20240120.json", day, kDayType},
+      {"a day.json", day, kDayType},
+      {"current day", R"({"date":"2024-01-20","wmo":"58453","today":[{"time":"x"}]})", kDayType},
+      {"other.json", R"({"date":"2024-01-20","name":"no day"})", "application/json"},
+      {"station_directory.json", R"([{"code":"ABJ","name":"北京市"}])", "application/json"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(files / c.name, std::ios::binary) << c.bytes;
+    const QString path = qt(files / c.name);
+    const Outcome info = run(gio,
+                             {QStringLiteral("info"), QStringLiteral("-a"),
+                              QStringLiteral("standard::content-type"), path},
+                             desktopEnvironment());
+    EXPECT_NE(info.out.find(std::string("standard::content-type: ") + c.type + "\n"),
+              std::string::npos)
+        << info.out << info.err;
+    if (xdgMime.isEmpty()) continue;
+    for (const char* desktop : {"GNOME", "XFCE"}) {
+      QProcessEnvironment environment = desktopEnvironment();
+      environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QString::fromLatin1(desktop));
+      const Outcome query =
+          run(xdgMime, {QStringLiteral("query"), QStringLiteral("filetype"), path}, environment);
+      EXPECT_EQ(query.out, std::string(c.type) + "\n") << desktop << " " << query.err;
+    }
+  }
+}
+
 // GLib's view, as a GNOME desktop has it once the package manager has built
 // the MIME and desktop databases: the program is offered for saved days and
 // not for other JSON files.
@@ -452,9 +502,17 @@ TEST_F(DesktopFilesTest, EachProgramHasAManualPage) {
     std::string program;
     std::vector<std::string> synopsis;  // lines of the SYNOPSIS section
     std::string option;                 // an option entry's first line, if it has any
+    // Sections of the page's own beyond the common ones, each with a line
+    // of an entry in it.
+    std::vector<std::pair<std::string, std::string>> ownSections = {};
   };
   const Page pages[] = {
-      {"skyrill", {"skyrill [FILE]", "skyrill --help | --version"}, "--version"},
+      {"skyrill",
+       {"skyrill [FILE]", "skyrill --help | --version"},
+       "--version",
+       {{"KEYS", "Ctrl+P print the day on display (打印…)"},
+        {"FILES", "$XDG_CONFIG_HOME/skyrill/Stormbook.ini"},
+        {"ENVIRONMENT", "QT_SCALE_FACTOR"}}},
       {"skyrill-day",
        {"skyrill-day --grid [--realtime] FILE", "skyrill-day --help | --version"},
        "--grid-csv FILE"},
@@ -509,6 +567,16 @@ TEST_F(DesktopFilesTest, EachProgramHasAManualPage) {
     }
     if (!page.option.empty()) {
       EXPECT_TRUE(has(indent + page.option)) << page.option << "\n" << man.out;
+    }
+    for (const auto& [section, entry] : page.ownSections) {
+      const auto heading = std::find(lines.begin(), lines.end(), section);
+      ASSERT_NE(heading, lines.end()) << section << "\n" << man.out;
+      const auto nextHeading = std::find_if(heading + 1, lines.end(), [](const std::string& line) {
+        return !line.empty() && line[0] != ' ';
+      });
+      EXPECT_NE(std::find(heading, nextHeading, indent + entry), nextHeading)
+          << section << ": " << entry << "\n"
+          << man.out;
     }
     EXPECT_NE(man.out.find("Skyrill " SKYRILL_VERSION), std::string::npos) << man.out;
   }

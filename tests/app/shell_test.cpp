@@ -31,8 +31,10 @@
 #include "tests/store/temp_folder.h"
 #include "tests/support/wait_for.h"
 #include "ui/certificate_question.h"
+#include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/picture_files.h"
+#include "ui/server_dialog.h"
 #include "weather_routes.h"
 
 // Readable failures.
@@ -112,6 +114,7 @@ class ShellTest : public ::testing::Test {
     options.clock = [] { return QDate(2024, 3, 7); };
     options.installCrashHook = false;
     options.catchTermination = catchTermination;
+    options.builtInServer = builtInServer;
     shell = std::make_unique<Shell>(options);
     shell->start();
   }
@@ -147,6 +150,7 @@ class ShellTest : public ::testing::Test {
   }
 
   TempFolder folder;
+  std::string builtInServer;  // the build's when empty
   std::unique_ptr<Shell> shell;
 };
 
@@ -275,6 +279,53 @@ TEST_F(ShellTest, ProxyDialogAndItsQuestion) {
 }
 
 // A day fetched from the sample service, then saved and opened again.
+// "服务器…" sets the two addresses, which requests use at once and the
+// settings keep, quoted like the key, from the end of the run on. A fetch
+// that fails at the built-in address says where another can be set; one at
+// an address set by hand does not.
+TEST_F(ShellTest, ServerDialogSetsTheAddressesAndAFailureAtTheBuiltInOneNamesIt) {
+  const std::string builtIn = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  const std::string dead = "http://localhost:" + std::to_string(testing::unusedPort());
+  builtInServer = builtIn;
+  writeSettings("[Api]\nApiKey=\"demo\"\n");
+  start();
+  const auto fetchFailure = [this] {
+    ModalAnswerer answers;
+    Shown failure;
+    answers.then(pressOnBox(QMessageBox::Ok, &failure));
+    child<QPushButton>(QStringLiteral("获取按钮"))->click();
+    EXPECT_TRUE(waitFor([&] { return answers.pending() == 0 && !shell->pipeline().state().busy; }));
+    return failure.text;
+  };
+  EXPECT_TRUE(fetchFailure().endsWith(QString::fromStdString(
+      "服务器 " + builtIn + "：连接被拒绝。这是程序内置的地址，可在菜单“数据 → 服务器…”中更改。")));
+
+  ModalAnswerer answers;
+  QString placeholder;
+  answers.then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<ServerDialog*>(modal);
+    ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
+    auto* server = dialog->findChild<QLineEdit*>(QStringLiteral("serverField"));
+    placeholder = server->placeholderText();
+    server->setText(QString::fromStdString(dead));
+    dialog->findChild<QLineEdit*>(QStringLiteral("directoryField"))
+        ->setText(QStringLiteral(" http://127.0.0.1:8765 "));
+    dialog->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+  });
+  menuItem(QStringLiteral("&V.服务器…"))->trigger();
+  waitForAnswers(answers);
+  EXPECT_EQ(placeholder, QString::fromStdString("内置：" + builtIn));
+  EXPECT_EQ(shell->baseTitle(), QStringLiteral("Skyrill（localhost） 1.8.5.7"));
+  EXPECT_EQ(window().windowTitle(), shell->baseTitle());
+  EXPECT_EQ(fetchFailure().section(QStringLiteral("\n"), -1),
+            QString::fromStdString("服务器 " + dead + "：连接被拒绝。"));
+
+  window().close();
+  EXPECT_TRUE(settingsText().starts_with("[Api]\nApiKey=\"demo\"\nServer=\"" + dead +
+                                         "\"\nDirectory=\"http://127.0.0.1:8765\"\n"))
+      << settingsText();
+}
+
 class ShellFileTest : public ShellTest {
  protected:
   void SetUp() override {
@@ -410,6 +461,7 @@ TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
   writeBytes(folder / "text.json", "just text");
   writeBytes(folder / "chart.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
   writeBytes(folder / "station.json", R"([{"code":"ABJ","name":"北京"}])");
+  writeBytes(folder / "null.json", " null\n");
   writeBytes(folder / "huge.json", std::string(JsonDocument::kMaxTextBytes + 1, ' '));
   writeBytes(folder / "7_58453_0_20240307.json", shell->pipeline().state().responseBytes);
   const struct {
@@ -421,6 +473,7 @@ TEST_F(ShellFileTest, BadFilesEndInTheirMessage) {
       {"text.json", "未能获取数据", "文件“text.json”：文件不是 JSON 文本。"},
       {"chart.png", "未能获取数据", "文件“chart.png”：文件不是 JSON 文本。"},
       {"station.json", "未能获取数据", "文件“station.json”：文件是 JSON，但不是一天的观测数据。"},
+      {"null.json", "未能获取数据", "文件“null.json”：文件是 JSON，但不是一天的观测数据。"},
       {"huge.json", "未能获取数据",
        "文件“huge.json”：文件太大（超过 16 MiB），不是一天的观测数据。"},
       {"missing.json", "未能获取数据", "文件“missing.json”：文件不存在。"},
@@ -514,7 +567,7 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   emit data->aboutToShow();
   for (const QString& caption : exports) EXPECT_TRUE(menuItem(caption)->isEnabled());
   const QList<QAction*> dataItems = data->actions();
-  EXPECT_EQ(dataItems.last()->text(), QStringLiteral("退出"));
+  EXPECT_EQ(dataItems.last()->text(), QStringLiteral("&Q.退出"));
   EXPECT_TRUE(std::any_of(dataItems.begin(), dataItems.end(), [](const QAction* item) {
     return item->text() == QStringLiteral("&E.导出");
   }));
@@ -528,6 +581,7 @@ TEST_F(ShellFileTest, ExportsTheDayOnDisplayThroughTheDataMenu) {
   for (const QString& caption : exports) menuItem(caption)->trigger();
   waitForAnswers(answers);
   EXPECT_EQ(slotsOffer.name, QStringLiteral("柯桥_58453_2024-03-07.csv"));
+  EXPECT_EQ(slotsOffer.folder, firstExportFolder(false)) << "not the archive's";
   EXPECT_FALSE(slotsOffer.hasCaptionBox);
   EXPECT_EQ(chartOffer.name, QStringLiteral("柯桥_58453_2024-03-07.png"));
   EXPECT_EQ(chartOffer.folder, QString::fromStdString(folder.path().string()))

@@ -32,6 +32,20 @@ TEST(CalendarDate, readsADayOfTheYearThatSomeYearHas) {
     EXPECT_FALSE(readMonthDay(bad)) << bad;
 }
 
+// A date field takes the same dates with other separators; a field's text
+// mixing them is still one date, a text with anything else none.
+TEST(CalendarDate, typedDatesTakeSlashesAndDotsToo) {
+  const struct {
+    const char* text;
+    std::optional<int> date;
+  } cases[] = {
+      {"2024-01-31", 20240131},    {"2024/1/31", 20240131},    {"20240131", 20240131},
+      {"2024.1.31", 20240131},     {" 2024/01/31 ", 20240131}, {"2024/1-31", 20240131},
+      {"2024/2/30", std::nullopt}, {"2024//1", std::nullopt},  {"2024 1 31", std::nullopt},
+      {"", std::nullopt},          {"  ", std::nullopt},       {"31/1/2024", std::nullopt}};
+  for (const auto& c : cases) EXPECT_EQ(readTypedDate(c.text), c.date) << c.text;
+}
+
 TEST(CalendarDate, writesTheDateWithDashes) {
   EXPECT_EQ(dateText(20240105), "2024-01-05");
 }

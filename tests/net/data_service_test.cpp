@@ -98,6 +98,75 @@ TEST_F(SampleServiceRequests, refusalsCarryANoteOnWhatWentWrong) {
   }
 }
 
+// A hint set on the service follows a failure at the server, and only
+// there: not a refusal the service was reached for, nor a proxy's failure.
+TEST_F(SampleServiceRequests, theFailureHintFollowsFailuresAtTheServer) {
+  const std::string unreachable = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  const std::string hint = "（可在“数据 → 服务器…”中更改。）";
+  QueryRequest viaDeadProxy = request(QueryMode::History);
+  viaDeadProxy.proxyEnabled = true;
+  viaDeadProxy.proxyAddress = unreachable.substr(7);
+  const struct {
+    std::string base;
+    QueryRequest request;
+    bool hinted;
+  } cases[] = {
+      {unreachable, request(QueryMode::History), true},
+      {httpBase_, request(QueryMode::History, "58453", "wrong"), true},  // HTTP 403
+      {httpBase_, request(QueryMode::History), false},
+      {httpBase_, request(QueryMode::History, "58453", ""), false},  // the key note
+      {httpBase_, viaDeadProxy, false},
+  };
+  for (const auto& c : cases) {
+    DataService service(c.base);
+    service.setServerFailureHint(hint);
+    const std::string note = service.fetch(c.request).note;
+    EXPECT_EQ(note.ends_with(hint), c.hinted) << c.base << " " << note;
+  }
+}
+
+// One request of a day, told in a line: the day that came, or what did not.
+TEST_F(SampleServiceRequests, aProbeSaysWhatTheServiceAnswered) {
+  const std::string unreachable = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  const struct {
+    std::string base;
+    QueryRequest request;
+    std::string line;
+  } cases[] = {
+      {httpBase_, request(QueryMode::History),
+       "数据服务 " + httpBase_ + "：连接成功，收到 柯桥 58453 2019-07-05 的 24 条记录。"},
+      {httpsBase_, request(QueryMode::History, "58453", "wrong"),
+       "数据服务：服务器 " + httpsBase_ + "：HTTP 403：密钥可能无效。"},
+      {httpBase_, request(QueryMode::History, "58453", ""),
+       "数据服务 " + httpBase_ + "：已连接，但" + missingKeyNote()},
+      {httpBase_, request(QueryMode::History, "05845"),
+       "数据服务 " + httpBase_ + "：已连接，但服务答复错误：站点不存在。"},
+      {httpBase_, request(QueryMode::History, "58453", "demo", "1990"),
+       "数据服务 " + httpBase_ + "：已连接，但答复中没有记录（日期或站号可能不被记录）。"},
+      {unreachable, request(QueryMode::History),
+       "数据服务：服务器 " + unreachable + "：连接被拒绝。"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(probeDataService(c.base, c.request, nullptr, {}, &https_.trust), c.line) << c.base;
+  }
+}
+
+TEST(BaseAddress, anAddressNeedsAWebSchemeAndAHost) {
+  const struct {
+    const char* address;
+    const char* problem;
+  } cases[] = {
+      {"http://127.0.0.1:8765", ""},
+      {"HTTPS://weather.example/api", ""},
+      {"ftp://host", "地址须以 http:// 或 https:// 开头"},
+      {"127.0.0.1:8765", "地址须以 http:// 或 https:// 开头"},
+      {"http://", "地址中没有主机名"},
+      {"http://host/a b", "地址中不能有空格或控制字符"},
+      {"http://host\n[Api]", "地址中不能有空格或控制字符"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(baseAddressProblem(c.address), c.problem) << c.address;
+}
+
 TEST_F(SampleServiceRequests, proxyIsUsedOnlyWhenEnabledAndGiven) {
   testing::RawServer proxy([](int socket, const std::string&) {
     testing::sendAll(socket, "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\n{\"proxy\":1}\n");

@@ -46,6 +46,22 @@ TEST_F(SampleDirectory, listsTheThirtyFourProvincesInOrder) {
   EXPECT_EQ(provinces->back().code, "ATW");
 }
 
+// One request of the province list, told in a line; a changed address
+// takes the next request there.
+TEST_F(SampleDirectory, aProbeSaysWhatTheDirectoryAnswered) {
+  const std::string dead = "http://127.0.0.1:" + std::to_string(testing::unusedPort());
+  EXPECT_EQ(probeDirectory(base_), "站点目录 " + base_ + "：连接成功，共 34 个省份。");
+  EXPECT_EQ(probeDirectory(dead), "站点目录：服务器 " + dead + "：连接被拒绝。");
+  EXPECT_EQ(probeDirectory(base_ + "/api/weather/1"),
+            "站点目录：服务器 " + base_ + "：HTTP 404：未找到。");
+
+  DirectoryService service(dead);
+  EXPECT_EQ(service.provinceList(nullptr), "");
+  service.setBaseAddress(base_);
+  EXPECT_EQ(service.hostName(), "127.0.0.1");
+  EXPECT_TRUE(readProvinceList(service.provinceList(nullptr)));
+}
+
 TEST_F(SampleDirectory, everyProvinceHasStationsWithFiveDigitNumbers) {
   DirectoryService service(base_);
   std::size_t total = 0;

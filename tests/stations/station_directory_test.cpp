@@ -43,6 +43,11 @@ struct RecordingView : DirectoryView {
   void offerCertificate(const ServerCertificate& certificate) override {
     calls.push_back("offer " + certificate.server);
   }
+  void showAllStationsProgress(const AllStationsProgress& progress) override {
+    calls.push_back("all " + std::to_string(progress.done) + "/" + std::to_string(progress.total) +
+                    " failed " + std::to_string(progress.failed) +
+                    (progress.finished ? " finished" : ""));
+  }
 
   static std::string joined(const std::vector<std::string>& texts) {
     std::string line;
@@ -454,6 +459,81 @@ TEST_F(StationDirectoryTest, theConfirmedStationList_countsAsHeldForItsProvince)
   EXPECT_EQ(found->province, 1u);
   EXPECT_EQ(found->station, 3u);
   EXPECT_FALSE(std::filesystem::exists(stationListFile("AHN"))) << "held, not downloaded";
+}
+
+}  // namespace
+}  // namespace skyrill
+
+namespace skyrill {
+namespace {
+
+// Every province's stations, one request after another, without touching
+// the lists on screen; a province that gives no list counts as failed.
+TEST_F(StationDirectoryTest, allStations_askEachProvinceInTurnAndHoldTheirLists) {
+  source.provinceAnswer = R"([{"code":"ABJ","name":"北京市"},{"code":"AHN","name":"湖南省"},)"
+                          R"({"code":"AXX","name":"无站点"}])";
+  source.stationAnswers["ABJ"] = kBeijingStations;
+  source.stationAnswers["AXX"] = R"({"error":"忙"})";
+  writeBytes(stationCache(), kHunanStations);
+  directory.downloadProvinces(view, runner);
+  view.calls.clear();
+
+  SteppedRunner stepped;
+  directory.downloadAllStations(view, stepped);
+  for (int step = 0; step < 3; ++step) {
+    ASSERT_EQ(stepped.queued.size(), 1u) << "one request at a time";
+    stepped.finishAll();
+  }
+  EXPECT_TRUE(stepped.queued.empty());
+  EXPECT_EQ(source.requests, (std::vector<std::string>{"", "ABJ", "AHN", "AXX"}));
+  EXPECT_EQ(view.calls, (Calls{"downloading", "all 0/3 failed 0", "all 1/3 failed 0",
+                               "all 2/3 failed 0", "all 3/3 failed 1 finished", "downloaded"}));
+  EXPECT_FALSE(directory.downloading());
+  EXPECT_TRUE(directory.stations().empty()) << "the station list on screen stays";
+  EXPECT_EQ(readBytes(stationListFile("AHN")), kHunanStations);
+  const auto found = directory.findStation("湘潭");
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->province, 1u);
+  // The confirmed caches wait for a confirmation, as after any download.
+  EXPECT_EQ(readBytes(stationCache()), kHunanStations);
+  EXPECT_FALSE(std::filesystem::exists(provinceCache()));
+}
+
+TEST_F(StationDirectoryTest, allStations_withoutProvincesAskForThemFirst) {
+  directory.downloadAllStations(view, runner);
+  EXPECT_EQ(source.requests, (std::vector<std::string>{"", "ABJ", "AHN"}));
+  EXPECT_EQ(view.calls,
+            (Calls{"downloading", "clear provinces", "provinces 北京市|湖南省", "all 0/2 failed 0",
+                   "all 1/2 failed 1", "all 2/2 failed 1 finished", "downloaded"}));
+
+  // A province list that fails ends the run at once.
+  view.calls.clear();
+  source.provinceAnswer = "";
+  StationDirectory fresh(source, folder.path());
+  fresh.downloadAllStations(view, runner);
+  EXPECT_EQ(view.calls, (Calls{"downloading", "clear provinces", "Failed",
+                               "all 0/0 failed 0 finished", "downloaded"}));
+}
+
+TEST_F(StationDirectoryTest, allStations_stopWhenCancelledKeepingWhatCameIn) {
+  source.stationAnswers["ABJ"] = kBeijingStations;
+  directory.downloadProvinces(view, runner);
+  view.calls.clear();
+  SteppedRunner stepped;
+  directory.downloadAllStations(view, stepped);
+  stepped.finishAll();  // Beijing
+  ASSERT_EQ(stepped.queued.size(), 1u);
+  EXPECT_TRUE(directory.cancelDownload());
+  stepped.finishAll();  // Hunan's answer comes in after all
+  EXPECT_TRUE(stepped.queued.empty());
+  EXPECT_FALSE(directory.downloading());
+  EXPECT_EQ(view.calls,
+            (Calls{"downloading", "all 0/2 failed 0", "all 1/2 failed 0", "downloaded"}));
+  EXPECT_TRUE(std::filesystem::exists(stationListFile("ABJ")));
+  EXPECT_FALSE(std::filesystem::exists(stationListFile("AHN")));
+  // A later run starts afresh.
+  directory.downloadAllStations(view, runner);
+  EXPECT_TRUE(std::filesystem::exists(stationListFile("AHN")));
 }
 
 }  // namespace

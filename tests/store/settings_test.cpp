@@ -138,7 +138,9 @@ TEST(Settings, activateIsReadOnlyWithAnAddress) {
   EXPECT_FALSE(loadSettings(path).proxyEnabled);
 }
 
-TEST(Settings, serverAndDirectoryAreReadAndNeverWritten) {
+// The addresses are written only once changed in the program: a file never
+// set by hand does not gain the keys, and a hand-set one keeps its own.
+TEST(Settings, serverAndDirectoryAreWrittenOnlyWhenChanged) {
   TempFolder folder;
   const auto path = folder / "Stormbook.ini";
   writeBytes(path,
@@ -147,11 +149,31 @@ TEST(Settings, serverAndDirectoryAreReadAndNeverWritten) {
   Settings s = loadSettings(path);
   EXPECT_EQ(s.serverAddress, "https://example.test:8443");
   EXPECT_EQ(s.directoryAddress, "http://127.0.0.1:8765");
-  s.serverAddress = "changed";
-  s.directoryAddress = "changed";
+  s.serverAddress = "unchanged by the program";
+  s.directoryAddress = "unchanged by the program";
   ASSERT_TRUE(saveSettings(path, s));
   EXPECT_EQ(loadSettings(path).serverAddress, "https://example.test:8443");
   EXPECT_EQ(loadSettings(path).directoryAddress, "http://127.0.0.1:8765");
+
+  s.serverAddress = " http://192.0.2.7:8080";
+  s.serverAddressChanged = true;
+  ASSERT_TRUE(saveSettings(path, s));
+  // Quoted like the key, in the line the key had.
+  EXPECT_NE(readBytes(path).find("server = \" http://192.0.2.7:8080\"\r\n"), std::string::npos)
+      << readBytes(path);
+  EXPECT_EQ(loadSettings(path).serverAddress, " http://192.0.2.7:8080");
+  EXPECT_EQ(loadSettings(path).directoryAddress, "http://127.0.0.1:8765");
+
+  // Emptied, the key stays with an empty value: the built-in address again.
+  s.directoryAddress.clear();
+  s.directoryAddressChanged = true;
+  ASSERT_TRUE(saveSettings(path, s));
+  EXPECT_EQ(loadSettings(path).directoryAddress, "");
+
+  const auto fresh = folder / "fresh.ini";
+  ASSERT_TRUE(saveSettings(fresh, Settings{}));
+  EXPECT_EQ(readBytes(fresh).find("Server"), std::string::npos);
+  EXPECT_EQ(readBytes(fresh).find("Directory"), std::string::npos);
 }
 
 // Trusted certificates are added one at a time and survive the saves of the

@@ -40,6 +40,48 @@ TEST(FileDialogs, TypesComeFromNamesNotContents) {
   EXPECT_FALSE(icons->type(info("kmsg")).isEmpty());
 }
 
+// Sets an environment variable for the scope and puts the old value back.
+class EnvironmentValue {
+ public:
+  EnvironmentValue(const char* name, const QByteArray& value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    qputenv(name, value);
+  }
+  ~EnvironmentValue() {
+    if (had_) {
+      qputenv(name_, old_);
+    } else {
+      qunsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+// The first export opens among the user's own files: pictures and tables
+// in their folders when they are there, else at home.
+TEST(FileDialogs, TheFirstExportOpensInTheUsersFolders) {
+  testing::TempFolder home;
+  const QByteArray homePath = QByteArray::fromStdString(home.path().string());
+  const EnvironmentValue homeValue("HOME", homePath);
+  const EnvironmentValue config("XDG_CONFIG_HOME", homePath + "/.config");
+  std::filesystem::create_directories(home.path() / ".config");
+  std::ofstream(home.path() / ".config/user-dirs.dirs")
+      << "XDG_PICTURES_DIR=\"$HOME/图片\"\nXDG_DOCUMENTS_DIR=\"$HOME/文档\"\n";
+  const QString root = QString::fromStdString(home.path().string());
+  EXPECT_EQ(firstExportFolder(true), root);
+  EXPECT_EQ(firstExportFolder(false), root);
+  std::filesystem::create_directory(home.path() / "文档");
+  EXPECT_EQ(firstExportFolder(true), root + QStringLiteral("/文档"));
+  EXPECT_EQ(firstExportFolder(false), root + QStringLiteral("/文档"));
+  std::filesystem::create_directory(home.path() / "图片");
+  EXPECT_EQ(firstExportFolder(true), root + QStringLiteral("/图片"));
+  EXPECT_EQ(firstExportFolder(false), root + QStringLiteral("/文档"));
+}
+
 // A name typed, then Enter: the completion list goes with the dialog.
 TEST(FileDialogs, CompletionListClosesWithTheDialog) {
   testing::TempFolder folder;

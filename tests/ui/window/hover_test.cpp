@@ -42,6 +42,20 @@ TEST(ReadoutTexts, SnowDepthFollowsThePrecipitationWhenAboveZero) {
   }
 }
 
+// Read aloud, each value has its unit, before its class label.
+TEST(ReadoutTexts, SpokenTextsCarryTheUnits) {
+  HourlyRecord hour{"2019/07/05 08:00:00", "23.4",        "1001.2",     "80", "90",
+                    "5.6（4级）",          "0.5（小雨）", "12（轻雾）", "3"};
+  const std::array<std::string, kReadoutCount> spoken = {
+      "2019/07/05 08:00:00",       "23.4 ℃",       "1001.2 hPa", "80 %", "90 °", "5.6 m/s（4级）",
+      "0.5 mm（小雨），雪深 3 cm", "12 km（轻雾）"};
+  EXPECT_EQ(spokenReadoutTexts(hour), spoken);
+  hour.precipitation.clear();
+  hour.snowDepth = "0";
+  EXPECT_EQ(spokenReadoutTexts(hour)[6], "无数据");
+  for (const std::string& text : spokenReadoutTexts(HourlyRecord{})) EXPECT_EQ(text, "无数据");
+}
+
 class HoverTest : public WindowFixture {
  protected:
   HoverTest() {

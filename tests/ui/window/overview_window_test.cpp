@@ -1,13 +1,14 @@
 #include "ui/overview_window.h"
 
 #include <gtest/gtest.h>
-#include <QDateEdit>
 #include <QLabel>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include "date_typing.h"
+#include "ui/date_field.h"
 
 #include <condition_variable>
 #include <functional>
@@ -137,8 +138,8 @@ TEST_F(OverviewWindowTest, readsTheYearToTheDayOffTheGuiThread) {
   openHeld();
   EXPECT_EQ(window->parentWidget(), &owner);
   EXPECT_TRUE(window->testAttribute(Qt::WA_DeleteOnClose));
-  EXPECT_EQ(child<QDateEdit>(QStringLiteral("起始日期"))->date(), QDate(2023, 1, 6));
-  EXPECT_EQ(child<QDateEdit>(QStringLiteral("结束日期"))->date(), QDate(2024, 1, 5));
+  EXPECT_EQ(child<DateField>(QStringLiteral("起始日期"))->date(), QDate(2023, 1, 6));
+  EXPECT_EQ(child<DateField>(QStringLiteral("结束日期"))->date(), QDate(2024, 1, 5));
   ASSERT_TRUE(waitFor([this] { return gate.hasWaiting(); }));
 
   // The read waits at the gate; the window meanwhile goes on.
@@ -162,8 +163,9 @@ TEST_F(OverviewWindowTest, aNewerPeriodTakesOverFromTheReadUnderWay) {
   openHeld();
   ASSERT_TRUE(waitFor([this] { return gate.hasWaiting(); }));
   QSignalSpy shown(window.data(), &OverviewWindow::daysShown);
-  child<QDateEdit>(QStringLiteral("起始日期"))->setDate(QDate(2022, 5, 1));
-  child<QDateEdit>(QStringLiteral("结束日期"))->setDate(QDate(2022, 6, 30));
+  // Typed whole, each end of the period is one change.
+  typeDate(*child<DateField>(QStringLiteral("起始日期")), QStringLiteral("2022/5/1"));
+  typeDate(*child<DateField>(QStringLiteral("结束日期")), QStringLiteral("20220630"));
   ASSERT_TRUE(waitForDays());
   EXPECT_EQ(window->period(), (Period{20220501, 20220630}));
 
@@ -311,7 +313,7 @@ TEST_F(OverviewWindowTest, readsLightOnADarkDesktop) {
   EXPECT_GE(contrast(label->palette().color(QPalette::WindowText),
                      window->palette().color(QPalette::Window)),
             4.5);
-  const auto* chooser = child<QDateEdit>(QStringLiteral("起始日期"));
+  const auto* chooser = child<DateField>(QStringLiteral("起始日期"));
   EXPECT_GE(
       contrast(chooser->palette().color(QPalette::Text), chooser->palette().color(QPalette::Base)),
       4.5);

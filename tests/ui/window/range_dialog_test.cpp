@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,6 +11,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include "date_typing.h"
+#include "ui/date_field.h"
 
 #include <atomic>
 #include <filesystem>
@@ -78,8 +79,8 @@ class RangeDialogTest : public ::testing::Test {
     settings.limits.stallTimeout = std::chrono::seconds(60);
     settings.limits.totalTimeout = std::chrono::seconds(60);
     auto dialog = std::make_unique<RangeDialog>(settings, archive, station, nullptr, &owner);
-    part<QDateEdit>(*dialog, "firstDayEdit")->setDate(first);
-    part<QDateEdit>(*dialog, "lastDayEdit")->setDate(last);
+    part<DateField>(*dialog, "firstDayEdit")->setDate(first);
+    part<DateField>(*dialog, "lastDayEdit")->setDate(last);
     dialog->show();
     return dialog;
   }
@@ -119,6 +120,8 @@ TEST_F(RangeDialogTest, CompleteRunShowsWhatWasFetchedAndOpensTheLastDay) {
   for (int date : {20240101, 20240102, 20240103}) {
     EXPECT_TRUE(archive.holdsPastDay("54511", date, false)) << date;
   }
+  // Nothing is left to cancel once the run is over.
+  EXPECT_EQ(part<QPushButton>(*dialog, "cancelButton")->text(), QStringLiteral("关闭"));
 
   QSignalSpy opened(dialog.get(), &RangeDialog::openDayRequested);
   QTest::mouseClick(part(*dialog, "openLastDayButton"), Qt::LeftButton);
@@ -126,6 +129,36 @@ TEST_F(RangeDialogTest, CompleteRunShowsWhatWasFetchedAndOpensTheLastDay) {
   EXPECT_EQ(opened.at(0).at(0).toString().toStdString(),
             archive.pastDayFile("54511", 20240103, false).string());
   EXPECT_FALSE(dialog->isVisible());
+}
+
+// Days typed whole are the days run over, whatever they replace; a typed
+// text that is no date stops the start with its reason, and runs nothing.
+TEST_F(RangeDialogTest, TypedDaysAreTakenWhole) {
+  SampleService service;
+  auto dialog = openDialog(service, QDate(2023, 6, 1), QDate(2023, 6, 7));
+  auto* first = part<DateField>(*dialog, "firstDayEdit");
+  auto* last = part<DateField>(*dialog, "lastDayEdit");
+  typeDate(*first, QStringLiteral("2024/1/30"));
+  last->editor().setFocus();
+  last->editor().selectAll();
+  QTest::keyClicks(&last->editor(), QStringLiteral("2024-02-30"));
+  QTest::mouseClick(part(*dialog, "startButton"), Qt::LeftButton);
+  EXPECT_FALSE(dialog->running());
+  EXPECT_TRUE(text(*dialog, "problemLabel").startsWith(QStringLiteral("日期无效")))
+      << text(*dialog, "problemLabel").toStdString();
+  EXPECT_EQ(dialog->focusWidget(), &last->editor());
+
+  typeDate(*last, QStringLiteral("20240201"));
+  EXPECT_EQ(first->date(), QDate(2024, 1, 30));
+  EXPECT_EQ(last->date(), QDate(2024, 2, 1));
+  QTest::mouseClick(part(*dialog, "startButton"), Qt::LeftButton);
+  EXPECT_FALSE(part(*dialog, "problemLabel")->isVisible());
+  EXPECT_EQ(part<QPushButton>(*dialog, "cancelButton")->text(), QStringLiteral("取消"));
+  ASSERT_TRUE(waitFor([&] { return !dialog->running(); }));
+  EXPECT_EQ(service.requests(), 3);
+  for (int date : {20240130, 20240131, 20240201}) {
+    EXPECT_TRUE(archive.holdsPastDay("54511", date, false)) << date;
+  }
 }
 
 // Refused days are listed with what went wrong, and are not saved.
@@ -220,8 +253,8 @@ TEST_F(RangeDialogTest, RefusesWhatCannotBeFetchedBeforeAnyRequest) {
 
     // Mended, the range goes, and the reason goes away.
     part<QLineEdit>(*dialog, "stationField")->setText(QStringLiteral("54511"));
-    part<QDateEdit>(*dialog, "firstDayEdit")->setDate(QDate(2024, 1, 1));
-    part<QDateEdit>(*dialog, "lastDayEdit")->setDate(QDate(2024, 1, 1));
+    part<DateField>(*dialog, "firstDayEdit")->setDate(QDate(2024, 1, 1));
+    part<DateField>(*dialog, "lastDayEdit")->setDate(QDate(2024, 1, 1));
     QTest::mouseClick(part(*dialog, "startButton"), Qt::LeftButton);
     EXPECT_FALSE(part(*dialog, "problemLabel")->isVisible());
     ASSERT_TRUE(waitFor([&] { return !dialog->running(); }));

@@ -131,6 +131,26 @@ TEST_F(PickerDownloadTest, escOrCancel_stopADownloadAndOnlyThenClose) {
   }
 }
 
+// Esc stops a download of every province where it is; the picker says how
+// far it came and stays open.
+TEST_F(PickerDownloadTest, escStopsTheDownloadOfEveryProvince) {
+  auto picker = openHeldPicker();
+  startDownload(*picker, "allStationsButton");
+  auto* label = part<QLabel>(*picker, "allStationsLabel");
+  EXPECT_EQ(label->text(), QStringLiteral("下载中：\n0/2 省"));
+  EXPECT_FALSE(part(*picker, "allStationsButton")->isEnabled());
+  EXPECT_EQ(QApplication::focusWidget(), part(*picker, "cancelButton"));
+
+  QTest::keyClick(part(*picker, "stationList"), Qt::Key_Escape);
+  EXPECT_TRUE(picker->isVisible());
+  EXPECT_EQ(label->text(), QStringLiteral("已停止：\n0/2 省"));
+  EXPECT_TRUE(part(*picker, "allStationsButton")->isEnabled());
+  ASSERT_TRUE(eventually([&] { return heldSource.cancelled() == 1; }));
+  heldSource.release();
+  QTest::qWait(100);  // room for a next request, were the run not over
+  EXPECT_EQ(heldSource.requests.size(), 0u);
+}
+
 TEST_F(PickerDownloadTest, theCloseBoxOrTheProgramsEnd_closeAtOnceDuringADownload) {
   {
     auto picker = openHeldPicker();

@@ -122,5 +122,37 @@ TEST_F(PickerSearchTest, theProvinceBoxTellsNothingFoundToo) {
   EXPECT_TRUE(box->showsNotFound());
 }
 
+// "全部下载" fetches every province's stations, after which a search by
+// pinyin, typed as on a Latin keyboard, reaches a province never opened.
+TEST_F(StationPickerTest, allStationsThenAPinyinSearchFindsAnyStation) {
+  writeCaches();
+  auto picker = openPicker();
+  auto* provinces = part<QListWidget>(*picker, "provinceList");
+  auto* stations = part<QListWidget>(*picker, "stationList");
+  auto* box = part<SearchBox>(*picker, "stationSearchBox");
+  box->setFocus();
+  QTest::keyClicks(box, QStringLiteral("beij"));
+  EXPECT_TRUE(box->showsNotFound()) << "Beijing's stations are not held yet";
+
+  QTest::mouseClick(part(*picker, "allStationsButton"), Qt::LeftButton);
+  EXPECT_EQ(directorySource.requests, (std::vector<std::string>{"ABJ", "AHN"}));
+  EXPECT_EQ(part<QLabel>(*picker, "allStationsLabel")->text(), QStringLiteral("已下载：\n2/2 省"));
+  EXPECT_EQ(itemsOf(stations), kHunanItems) << "the list on screen stays";
+
+  box->clear();
+  QTest::keyClicks(box, QStringLiteral("beij"));
+  EXPECT_FALSE(box->showsNotFound());
+  EXPECT_EQ(selectedRow(provinces), 0);
+  EXPECT_EQ(stations->currentItem()->text(), QStringLiteral("北京 54511（北京市）"));
+
+  box->clear();
+  QTest::keyClicks(box, QStringLiteral("zz"));
+  EXPECT_EQ(selectedRow(provinces), 1);
+  EXPECT_EQ(stations->currentItem()->text(), QStringLiteral("株洲 57780（湖南省）"));
+  box->clear();
+  QTest::keyClicks(box, QStringLiteral("cshh"));
+  EXPECT_EQ(stations->currentItem()->text(), QStringLiteral("长沙黄花 57679（湖南省）"));
+}
+
 }  // namespace
 }  // namespace skyrill::test

@@ -41,6 +41,7 @@ TEST_F(StationPickerTest, elementsSitAtTheirPlacesWithTheirCaptions) {
       {"stationSearchBox", {136, 208, 136, 24}, QStringLiteral("搜索站点 ..")},
       {"cancelButton", {272, 160, 80, 32}, QStringLiteral("&C.取消")},
       {"confirmButton", {272, 200, 80, 32}, QStringLiteral("&O.确定")},
+      {"allStationsButton", {272, 24, 80, 32}, QStringLiteral("&A.全部下载")},
   };
   for (const Element& element : elements) {
     QWidget* widget = part(*picker, element.name);
@@ -64,7 +65,8 @@ TEST_F(StationPickerTest, tabWalksTheFocusOrder) {
   auto picker = openPicker();
   const char* order[] = {"provinceRefreshButton", "provinceSearchBox", "provinceList",
                          "stationRefreshButton",  "stationSearchBox",  "stationList",
-                         "confirmButton",         "cancelButton",      "provinceRefreshButton"};
+                         "confirmButton",         "cancelButton",      "allStationsButton",
+                         "provinceRefreshButton"};
   part(*picker, order[0])->setFocus();
   for (std::size_t i = 1; i < std::size(order); ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

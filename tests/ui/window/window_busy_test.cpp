@@ -305,11 +305,11 @@ TEST_F(WindowCommandTest, ReadoutFollowsTheDayOnDisplay) {
 TEST_F(WindowCommandTest, QuitEndsTheDataMenuAndHelpFollowsTheMenus) {
   QMenu* data = window.menuBar()->actions().at(0)->menu();
   QAction* quit = data->actions().last();
-  EXPECT_EQ(quit->text(), QStringLiteral("退出"));
+  EXPECT_EQ(quit->text(), QStringLiteral("&Q.退出"));
   EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-  EXPECT_EQ(window.menuBar()->actions().last()->text(), QStringLiteral("帮助"));
+  EXPECT_EQ(window.menuBar()->actions().last()->text(), QStringLiteral("&H.帮助"));
   EXPECT_EQ(window.menuBar()->actions().last()->menu()->actions().at(0)->text(),
-            QStringLiteral("关于 Skyrill"));
+            QStringLiteral("&A.关于 Skyrill"));
   EXPECT_EQ(item(QStringLiteral("&T.显示表格"))->shortcut(), QKeySequence(Qt::Key_F1));
 
   window.setDataPlaces(QStringLiteral("/home/u/.config/skyrill/Stormbook.ini"),
