@@ -61,7 +61,8 @@ ComparisonPlot periodPlot(const PeriodComparison& comparison,
     const PeriodDays& station = comparison.stations[s];
     plot.stations.push_back(station.caption());
     for (std::size_t e = 0; e < elements.size(); ++e) {
-      ComparisonPlot::Line line{s, e > 0, std::vector<std::optional<double>>(places)};
+      ComparisonPlot::Line line{s, e > 0, std::vector<std::optional<double>>(places),
+                                elements.size() > 1 ? dailyElementName(elements[e]) : ""};
       for (const SummaryRow& day : station.days) {
         const int place = comparison.period.indexOf(day.date);
         if (place >= 0 && place < places)
@@ -113,6 +114,62 @@ std::string placeReadout(const ComparisonPlot& plot, int place) {
     text += "  " + plot.stations[s] + " " + (any ? values + plot.unit : kNone);
   }
   return text;
+}
+
+namespace {
+
+std::string placeName(const ComparisonPlot& plot, int place) {
+  return plot.hourly ? hourText(place) : dateText(plot.period.dateAt(place));
+}
+
+std::string lineName(const ComparisonPlot& plot, const ComparisonPlot::Line& line) {
+  const std::string& station = plot.stations[line.station];
+  return line.element.empty() ? station : station + " " + line.element;
+}
+
+// A line's values summed up: a row of the table over many places.
+std::vector<std::string> lineSummary(const ComparisonPlot& plot, const ComparisonPlot::Line& line) {
+  int count = 0;
+  double sum = 0;
+  std::optional<int> highest, lowest;
+  for (int place = 0; place < plot.placeCount(); ++place) {
+    const auto& value = line.values[static_cast<std::size_t>(place)];
+    if (!value) continue;
+    ++count;
+    sum += *value;
+    if (!highest || *value > *line.values[static_cast<std::size_t>(*highest)]) highest = place;
+    if (!lowest || *value < *line.values[static_cast<std::size_t>(*lowest)]) lowest = place;
+  }
+  const auto extreme = [&](std::optional<int> place) {
+    if (!place) return std::string();
+    return roundedText(*line.values[static_cast<std::size_t>(*place)], plot.decimals) + "（" +
+           placeName(plot, *place) + "）";
+  };
+  const double shown = plot.bars ? sum : sum / std::max(count, 1);
+  return {lineName(plot, line), std::to_string(count),
+          count > 0 ? roundedText(shown, plot.decimals) : "", extreme(highest), extreme(lowest)};
+}
+
+}  // namespace
+
+std::vector<std::vector<std::string>> plotTable(const ComparisonPlot& plot, int mostPlaces) {
+  std::vector<std::vector<std::string>> rows;
+  if (plot.placeCount() > mostPlaces) {
+    rows.push_back({"站点", "有值", plot.bars ? "合计" : "平均", "最高", "最低"});
+    for (const ComparisonPlot::Line& line : plot.lines) rows.push_back(lineSummary(plot, line));
+    return rows;
+  }
+  rows.push_back({plot.hourly ? "时" : "日期"});
+  for (const ComparisonPlot::Line& line : plot.lines) rows[0].push_back(lineName(plot, line));
+  for (int place = 0; place < plot.placeCount(); ++place) {
+    std::vector<std::string> row = {placeName(plot, place)};
+    for (const ComparisonPlot::Line& line : plot.lines) {
+      const auto& value = line.values[static_cast<std::size_t>(place)];
+      row.push_back(value ? roundedText(*value, plot.decimals) : "");
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
 }
 
 std::optional<std::size_t> stationAt(const ComparisonPlot& plot, int place, double fraction,

@@ -18,6 +18,7 @@ struct ComparisonPlot {
     std::size_t station = 0;  // its colour and legend entry
     bool dashed = false;      // the second line of a station (its lowest)
     std::vector<std::optional<double>> values;
+    std::string element{};  // what the line shows, when a station has two
   };
 
   std::string title;         // "最高气温　2024-01-01 至 2024-12-31"
@@ -49,6 +50,13 @@ ComparisonPlot dayPlot(const std::vector<ComparedDay>& days, int date, HourEleme
 // value(s) with the unit, "—" where it has none: "2024-01-20  哈尔滨 50953
 // -12.0℃  北京 54511 —".
 std::string placeReadout(const ComparisonPlot& plot, int place);
+
+// The plot as the rows of a printed table, the header first: a row per
+// place (its hour or date, then each line's value, empty where it has none);
+// over more than `mostPlaces` places, a row per line instead: its station,
+// how many places have a value, their mean (or total, for amounts), highest
+// and lowest with the place.
+std::vector<std::vector<std::string>> plotTable(const ComparisonPlot& plot, int mostPlaces = 62);
 
 // The station whose mark at the place lies nearest: the bar a fraction
 // (0 to 1) across the place stands for, or the line whose value is nearest

@@ -5,8 +5,6 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDate>
-#include <QDateEdit>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,7 +23,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <new>
 
 #include "core/calendar_date.h"
 #include "core/cancel_flag.h"
@@ -33,9 +31,13 @@
 #include "stations/station_directory.h"
 #include "store/whole_file.h"
 #include "ui/comparison_view.h"
+#include "ui/date_field.h"
 #include "ui/date_numbers.h"
+#include "ui/export_dialog.h"
 #include "ui/file_dialogs.h"
 #include "ui/light_palette.h"
+#include "ui/print_sheet.h"
+#include "ui/range_run.h"
 #include "ui/station_picker.h"
 
 namespace skyrill {
@@ -58,14 +60,12 @@ int today() {
   return localDateNumber(std::chrono::system_clock::now());
 }
 
-// A field for one date, typed or picked from a calendar.
-QDateEdit* dateField(const QString& name, QWidget* owner) {
-  auto* field = new QDateEdit(owner);
+// A field for one date, typed whole or picked from a calendar, up to today.
+DateField* dateField(const QString& name, QWidget* owner) {
+  auto* field = new DateField(owner);
   field->setObjectName(name);
-  field->setAccessibleName(name);
-  field->setCalendarPopup(true);
-  field->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-  field->setMaximumDate(QDate::currentDate());
+  field->setFieldName(name);
+  field->setDateRange(QDate(), QDate::currentDate());
   return field;
 }
 
@@ -177,10 +177,9 @@ ComparisonWindow::ComparisonWindow(const HistoryArchive& archive, const RangeReq
   stationInput_->setFocus();
 }
 
+// A fetch under way is stopped and waited for as the run goes.
 ComparisonWindow::~ComparisonWindow() {
   if (reading_) reading_->cancel.cancel();
-  if (fetcher_) fetcher_->stop();
-  if (fetchThread_.joinable()) fetchThread_.join();
 }
 
 QWidget* ComparisonWindow::buildStationBox() {
@@ -193,18 +192,18 @@ QWidget* ComparisonWindow::buildStationBox() {
   stationInput_->lineEdit()->setPlaceholderText(QStringLiteral("站号，或存档中的站点"));
   stationInput_->completer()->setFilterMode(Qt::MatchContains);
   stationInput_->completer()->setCompletionMode(QCompleter::PopupCompletion);
-  addButton_ = button(QStringLiteral("添加"), QStringLiteral("添加(&A)"), box);
-  displayedButton_ = button(QStringLiteral("本站"), QStringLiteral("本站(&H)"), box);
-  pickButton_ = button(QStringLiteral("选择站点"), QStringLiteral("选择站点(&C)…"), box);
+  addButton_ = button(QStringLiteral("添加"), QStringLiteral("&A.添加"), box);
+  displayedButton_ = button(QStringLiteral("本站"), QStringLiteral("&H.本站"), box);
+  pickButton_ = button(QStringLiteral("选择站点"), QStringLiteral("&C.选择站点…"), box);
   pickButton_->setEnabled(false);
 
   stationList_ = new QListWidget(box);
   stationList_->setObjectName(QStringLiteral("对比站点"));
   stationList_->setAccessibleName(QStringLiteral("对比站点"));
   stationList_->setFixedHeight(stationList_->fontMetrics().lineSpacing() * kListRows + 8);
-  upButton_ = button(QStringLiteral("上移"), QStringLiteral("上移(&U)"), box);
-  downButton_ = button(QStringLiteral("下移"), QStringLiteral("下移(&N)"), box);
-  removeButton_ = button(QStringLiteral("删除"), QStringLiteral("删除(&D)"), box);
+  upButton_ = button(QStringLiteral("上移"), QStringLiteral("&U.上移"), box);
+  downButton_ = button(QStringLiteral("下移"), QStringLiteral("&N.下移"), box);
+  removeButton_ = button(QStringLiteral("删除"), QStringLiteral("&D.删除"), box);
   noteLabel_ = new QLabel(box);
   noteLabel_->setObjectName(QStringLiteral("站点提示"));
   QPalette noteColours = noteLabel_->palette();
@@ -230,9 +229,9 @@ QWidget* ComparisonWindow::buildStationBox() {
 
 QWidget* ComparisonWindow::buildChoiceBox() {
   auto* box = new QGroupBox(QStringLiteral("对比"), this);
-  dayButton_ = new QRadioButton(QStringLiteral("一天(&Y)"), box);
+  dayButton_ = new QRadioButton(QStringLiteral("&Y.一天"), box);
   dayButton_->setObjectName(QStringLiteral("一天"));
-  periodButton_ = new QRadioButton(QStringLiteral("时段(&P)"), box);
+  periodButton_ = new QRadioButton(QStringLiteral("&P.时段"), box);
   periodButton_->setObjectName(QStringLiteral("时段"));
   dayField_ = dateField(QStringLiteral("日期"), box);
   fromField_ = dateField(QStringLiteral("起始日期"), box);
@@ -242,7 +241,7 @@ QWidget* ComparisonWindow::buildChoiceBox() {
   elementList_->setAccessibleName(QStringLiteral("要素"));
   for (const ComparedElement element : kComparedElements)
     elementList_->addItem(fromUtf8(comparedElementName(element)), static_cast<int>(element));
-  auto* elementLabel = new QLabel(QStringLiteral("要素(&E)："), box);
+  auto* elementLabel = new QLabel(QStringLiteral("&E.要素："), box);
   elementLabel->setBuddy(elementList_);
 
   auto* grid = new QGridLayout(box);
@@ -267,14 +266,14 @@ QWidget* ComparisonWindow::buildFooter() {
   progressLabel_ = new QLabel(footer);
   progressLabel_->setObjectName(QStringLiteral("下载说明"));
   cancelButton_ = button(QStringLiteral("取消下载"), QStringLiteral("取消"), footer);
-  exportButton_ = button(QStringLiteral("导出"), QStringLiteral("导出(&X)…"), footer);
-  printButton_ = button(QStringLiteral("打印"), QStringLiteral("打印(&R)…"), footer);
+  exportButton_ = button(QStringLiteral("导出"), QStringLiteral("&X.导出…"), footer);
+  printButton_ = button(QStringLiteral("打印"), QStringLiteral("&R.打印…"), footer);
   auto* closeButton = button(QStringLiteral("关闭"), QStringLiteral("关闭"), footer);
   progress_->hide();
   cancelButton_->hide();
   connect(cancelButton_, &QPushButton::clicked, this, &ComparisonWindow::cancelFetch);
   connect(exportButton_, &QPushButton::clicked, this, &ComparisonWindow::exportComparison);
-  connect(printButton_, &QPushButton::clicked, this, &ComparisonWindow::printComparison);
+  connect(printButton_, &QPushButton::clicked, this, [this] { printComparison(); });
   connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
   auto* row = new QHBoxLayout(footer);
@@ -310,8 +309,8 @@ void ComparisonWindow::connectInputs() {
     connect(mode, &QRadioButton::toggled, this, [this](bool on) {
       if (on) takeModeAndDates();
     });
-  for (QDateEdit* field : {dayField_, fromField_, toField_})
-    connect(field, &QDateEdit::dateChanged, this, &ComparisonWindow::takeModeAndDates);
+  for (DateField* field : {dayField_, fromField_, toField_})
+    connect(field, &DateField::dateChanged, this, &ComparisonWindow::takeModeAndDates);
   connect(elementList_, &QComboBox::currentIndexChanged, this, &ComparisonWindow::elementChosen);
 }
 
@@ -689,38 +688,21 @@ std::optional<RangeRequest> ComparisonWindow::missingDaysRequest() {
 
 void ComparisonWindow::startFetch(const RangeRequest& request) {
   fetchedStations_.clear();
-  fetcher_ = std::make_unique<RangeFetcher>(request, archive_);
   RangeCounts counts;
   counts.total = request.stations.size() *
                  static_cast<std::size_t>(dayCount(request.firstDay, request.lastDay));
-  showFetchProgress(counts);
+  showFetchProgress({}, counts);
   progress_->show();
   cancelButton_->show();
-  // The run blocks its thread; what it reports reaches the window through
-  // the event loop, in the order it was sent.
-  fetchThread_ = std::thread([this, fetcher = fetcher_.get()] {
-    RangeReport report;
-    try {
-      report = fetcher->run([this](const DayResult& day, const RangeCounts& counts) {
-        const bool saved = day.outcome == DayOutcome::Fetched;
-        QMetaObject::invokeMethod(
-            this,
-            [this, counts, saved, station = day.station] {
-              if (saved) fetchedStations_.insert(station);
-              showFetchProgress(counts);
-            },
-            Qt::QueuedConnection);
-      });
-    } catch (const std::bad_alloc&) {
-      report.stopped = true;
-      report.stopReason = "内存不足";
-    }
-    QMetaObject::invokeMethod(
-        this, [this, report] { finishFetch(report); }, Qt::QueuedConnection);
-  });
+  run_ = std::make_unique<RangeRun>(
+      request, archive_,
+      RangeRun::Handlers{
+          [this](const DayResult& day, const RangeCounts& done) { showFetchProgress(day, done); },
+          [this](const RangeReport& report) { finishFetch(report); }});
 }
 
-void ComparisonWindow::showFetchProgress(const RangeCounts& counts) {
+void ComparisonWindow::showFetchProgress(const DayResult& day, const RangeCounts& counts) {
+  if (day.outcome == DayOutcome::Fetched) fetchedStations_.insert(day.station);
   progress_->setRange(0, static_cast<int>(counts.total));
   progress_->setValue(static_cast<int>(counts.done()));
   progressLabel_->setText(QStringLiteral("正在下载缺少的日子：%1 / %2 天（Esc 取消）")
@@ -729,8 +711,7 @@ void ComparisonWindow::showFetchProgress(const RangeCounts& counts) {
 }
 
 void ComparisonWindow::finishFetch(const RangeReport& report) {
-  if (fetchThread_.joinable()) fetchThread_.join();
-  fetcher_.reset();
+  run_.reset();
   progress_->hide();
   cancelButton_->hide();
   const RangeCounts& counts = report.counts;
@@ -746,7 +727,7 @@ void ComparisonWindow::finishFetch(const RangeReport& report) {
 }
 
 void ComparisonWindow::cancelFetch() {
-  if (fetcher_) fetcher_->stop();
+  if (run_) run_->stop();
 }
 
 void ComparisonWindow::closeEvent(QCloseEvent* event) {
@@ -783,40 +764,58 @@ QString ComparisonWindow::exportBaseName() const {
 // The chart by the name's ending (PNG, JPEG, SVG, PDF), or the values as CSV.
 void ComparisonWindow::exportComparison() {
   if (!hasData_) return;
-  QFileDialog dialog(this, QStringLiteral("导出"));
-  dialog.setObjectName(QStringLiteral("导出对话框"));
-  prepareFileDialog(dialog);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilters({QStringLiteral("PNG 图像 (*.png)"),
-                         QStringLiteral("JPEG 图像 (*.jpg *.jpeg)"),
-                         QStringLiteral("SVG 图形 (*.svg)"), QStringLiteral("PDF 文档 (*.pdf)"),
-                         QStringLiteral("CSV 数值 (*.csv)")});
-  dialog.setDefaultSuffix(QStringLiteral("png"));
-  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-    dialog.setDefaultSuffix(
-        filter.section(QStringLiteral("(*."), 1).section(QLatin1Char(' '), 0, 0).remove(')'));
-  });
-  if (!exportFolder_.isEmpty()) dialog.setDirectory(exportFolder_);
-  dialog.selectFile(exportBaseName() + QStringLiteral(".png"));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  const QString path = dialog.selectedFiles().constFirst();
-  exportFolder_ = QFileInfo(path).absolutePath();
-  bool written = false;
-  if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
-    written = writeWholeFile(std::filesystem::path(path.toStdString()), comparisonCsvText());
-  } else if (pictureFormatOf(path.toStdString())) {
-    written = saveComparisonChart(plot_, path);
-  } else {
-    QMessageBox::warning(this, QStringLiteral("导出"),
-                         QStringLiteral("文件名应以 .png、.jpg、.jpeg、.svg、.pdf 或 .csv 结尾。"));
+  // Exports are the user's own files: not in among the archive's days.
+  const QString folder = exportFolder_.isEmpty() ? firstExportFolder(true) : exportFolder_;
+  const QString suggested =
+      exportBaseName() + QLatin1Char('.') + suffixOfFilter(kPictureExportFilters.constFirst());
+  const ExportChoice choice = askExportFile(this, folder, kPictureExportFilters + kCsvExportFilters,
+                                            suggested, std::nullopt);
+  if (choice.path.isEmpty()) return;
+  exportFolder_ = QFileInfo(choice.path).absolutePath();
+  const bool table = choice.path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+  if (!table && !pictureFormatOf(choice.path.toStdString())) {
+    QMessageBox::warning(
+        this, QStringLiteral("导出"),
+        QStringLiteral("文件名须以 %1 或 .csv 结尾：\n%2")
+            .arg(QString::fromStdString(pictureEndingsText("、", "、")), choice.path));
     return;
   }
+  const bool written =
+      table ? writeWholeFile(std::filesystem::path(choice.path.toStdString()), comparisonCsvText())
+            : saveComparisonChart(plot_, choice.path);
   if (!written)
     QMessageBox::warning(this, QStringLiteral("导出"),
-                         QStringLiteral("无法写入文件“%1”。").arg(path));
+                         QStringLiteral("文件导出失败：\n") + choice.path);
 }
 
-void ComparisonWindow::printComparison() {}
+PrintSheet ComparisonWindow::comparisonSheet() const {
+  PrintSheet sheet;
+  if (!hasData_) return sheet;
+  sheet.titleLines = {QStringLiteral("多站对比"), fromUtf8(plot_.title)};
+  // The sheet is painted after this returns, from the plot the window holds.
+  const ComparisonPlot* plot = &plot_;
+  sheet.pictures.push_back({QSizeF(kComparisonChartWidth, kComparisonChartHeight),
+                            [plot](QPainter& painter) { paintComparisonChart(painter, *plot); }});
+  for (const auto& row : plotTable(plot_)) {
+    QStringList cells;
+    for (const std::string& cell : row) cells << fromUtf8(cell);
+    sheet.tableRows.push_back(cells);
+  }
+  sheet.tableHasHeader = true;
+  QStringList stations;
+  for (const std::string& station : plot_.stations) stations << fromUtf8(station);
+  sheet.caption = stations.join(QStringLiteral("、")) + QStringLiteral("　来源：本地存档");
+  return sheet;
+}
+
+bool ComparisonWindow::printComparison(QPrinter& printer) const {
+  return printSheet(printer, comparisonSheet());
+}
+
+void ComparisonWindow::printComparison() {
+  if (!hasData_) return;
+  printFromDialog(this, exportBaseName(),
+                  [this](QPrinter& printer) { return printComparison(printer); });
+}
 
 }  // namespace skyrill

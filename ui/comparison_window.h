@@ -9,7 +9,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "archive/comparison_plot.h"
@@ -19,7 +18,7 @@
 #include "ui/thread_runner.h"
 
 class QComboBox;
-class QDateEdit;
+class QPrinter;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -29,7 +28,10 @@ class QRadioButton;
 namespace skyrill {
 
 class ComparisonView;
+class DateField;
+class RangeRun;
 class StationDirectory;
+struct PrintSheet;
 struct ComparisonHit;
 
 // Stations side by side: 2 to 6 stations, one day hour by hour or a period
@@ -79,13 +81,18 @@ class ComparisonWindow : public QWidget {
 
   // A read is under way or about to begin; a fetch runs.
   bool isReading() const { return reading_ != nullptr || readPending_; }
-  bool isFetching() const { return fetcher_ != nullptr; }
+  bool isFetching() const { return run_ != nullptr; }
   const ComparisonPlot& plot() const { return plot_; }
   // What the chart area says in place of the chart; empty while it draws one.
   QString chartMessage() const;
   QString readoutText() const;
   // The compared values as the export writes them.
   std::string comparisonCsvText() const;
+  // What "打印…" prints: the chart and the table of its values.
+  PrintSheet comparisonSheet() const;
+  // Prints the comparison on the printer as it is set up; false when nothing
+  // could be printed.
+  bool printComparison(QPrinter& printer) const;
 
  public slots:
   // Reads the comparison again.
@@ -142,7 +149,7 @@ class ComparisonWindow : public QWidget {
   // The range of the comparison on display, when days of it are missing.
   std::optional<RangeRequest> missingDaysRequest();
   void startFetch(const RangeRequest& request);
-  void showFetchProgress(const RangeCounts& counts);
+  void showFetchProgress(const DayResult& day, const RangeCounts& counts);
   void finishFetch(const RangeReport& report);
   std::string comparisonKey() const;
   QString exportBaseName() const;
@@ -170,8 +177,7 @@ class ComparisonWindow : public QWidget {
   std::shared_ptr<Reading> reading_;
   bool readPending_ = false;
 
-  std::unique_ptr<RangeFetcher> fetcher_;
-  std::thread fetchThread_;
+  std::unique_ptr<RangeRun> run_;
   std::set<std::string> fetchedStations_;  // of the run under way
   std::set<std::string> triedRanges_;      // comparisons whose gaps were asked for
 
@@ -188,9 +194,9 @@ class ComparisonWindow : public QWidget {
   QLabel* noteLabel_ = nullptr;
   QRadioButton* dayButton_ = nullptr;
   QRadioButton* periodButton_ = nullptr;
-  QDateEdit* dayField_ = nullptr;
-  QDateEdit* fromField_ = nullptr;
-  QDateEdit* toField_ = nullptr;
+  DateField* dayField_ = nullptr;
+  DateField* fromField_ = nullptr;
+  DateField* toField_ = nullptr;
   QComboBox* elementList_ = nullptr;
   ComparisonView* view_ = nullptr;
   QLabel* readout_ = nullptr;

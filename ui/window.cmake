@@ -15,6 +15,8 @@ add_library(skyrill_ui STATIC
   date_lists.cpp
   date_numbers.h
   date_lists.h
+  export_dialog.cpp
+  export_dialog.h
   file_dialogs.cpp
   file_dialogs.h
   hover_readout.cpp
@@ -37,6 +39,8 @@ add_library(skyrill_ui STATIC
   print_sheet.h
   range_dialog.cpp
   range_dialog.h
+  range_run.cpp
+  range_run.h
   search_box.cpp
   search_box.h
   server_dialog.cpp

@@ -250,6 +250,20 @@ TEST_F(StationComparisonTest, periodPlotOfTwoElementsAndItsReadout) {
             "2024-01-07  哈尔滨 50953 " + day->statistics[kHighestTemperatureStat].value + " / " +
                 day->statistics[kLowestTemperatureStat].value + "℃  北京 54511 —  59287 —");
 
+  // A printed table: a row a day, or over many days a row a line.
+  const auto table = plotTable(plot);
+  ASSERT_EQ(table.size(), 1u + 10u);
+  EXPECT_EQ(table[0],
+            (std::vector<std::string>{"日期", "哈尔滨 50953 最高气温", "哈尔滨 50953 最低气温",
+                                      "北京 54511 最高气温", "北京 54511 最低气温",
+                                      "59287 最高气温", "59287 最低气温"}));
+  EXPECT_EQ(table[7][1], day->statistics[kHighestTemperatureStat].value);
+  EXPECT_EQ(table[3][1], "");
+  const auto summary = plotTable(plot, 5);
+  ASSERT_EQ(summary.size(), 1u + 6u);
+  EXPECT_EQ(summary[1][1], "8");
+  EXPECT_EQ(summary[5][1], "0");
+
   // The pointer near a station's line picks it; bars are picked by where
   // across the place the pointer is.
   const double high = *plot.lines[0].values[6];

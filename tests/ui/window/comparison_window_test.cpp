@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -25,6 +26,7 @@
 #include "tests/support/wait_for.h"
 #include "ui/chart_axes.h"
 #include "ui/comparison_chart.h"
+#include "ui/print_sheet.h"
 #include "weather_routes.h"
 
 // Readable failures.
@@ -304,6 +306,47 @@ TEST_F(ComparisonWindowTest, escStopsAFetchFromAStalledServiceThenCloses) {
 
   QTest::keyClick(window, Qt::Key_Escape);
   ASSERT_TRUE(waitFor([this] { return window.isNull(); }));
+}
+
+// "打印…" prints the chart and the table of its values, a station summary
+// over a long period; "导出…" writes the values in the form of the command
+// line's.
+TEST_F(ComparisonWindowTest, printsAndExportsTheComparison) {
+  open();
+  window->addStation(QStringLiteral("50953"));
+  window->addStation(QStringLiteral("54511"));
+  window->comparePeriod({20240101, 20240110});
+  ASSERT_TRUE(waitForComparison());
+  PrintSheet sheet = window->comparisonSheet();
+  EXPECT_EQ(sheet.titleLines, (QStringList{QStringLiteral("多站对比"),
+                                           QStringLiteral("气温　2024-01-01 至 2024-01-10")}));
+  ASSERT_EQ(sheet.pictures.size(), 1u);
+  EXPECT_EQ(sheet.pictures[0].size, QSizeF(kComparisonChartWidth, kComparisonChartHeight));
+  ASSERT_EQ(sheet.tableRows.size(), 1u + 10u);
+  EXPECT_EQ(sheet.tableRows[0], (QStringList{QStringLiteral("日期"), QStringLiteral("哈尔滨 50953"),
+                                             QStringLiteral("北京 54511")}));
+  EXPECT_EQ(sheet.tableRows[3][1], QString()) << "50953 lacks 01-03";
+  EXPECT_TRUE(window->comparisonCsvText().starts_with(
+      "\xEF\xBB\xBF日期,50953 平均气温 (℃),54511 平均气温 (℃)\r\n2024-01-01,"));
+
+  testing::TempFolder printed;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString((printed / "comparison.pdf").string()));
+  ASSERT_TRUE(window->printComparison(printer));
+  EXPECT_TRUE(testing::readBytes(printed / "comparison.pdf").starts_with("%PDF-"));
+
+  window->comparePeriod({20230101, 20240110});
+  ASSERT_TRUE(waitForComparison());
+  sheet = window->comparisonSheet();
+  ASSERT_EQ(sheet.tableRows.size(), 1u + 2u) << "a row a station over a long period";
+  EXPECT_EQ(sheet.tableRows[0][2], QStringLiteral("平均"));
+  EXPECT_EQ(sheet.tableRows[1][1], QStringLiteral("8"));
+
+  window->compareDay(20240102);
+  ASSERT_TRUE(waitForComparison());
+  EXPECT_TRUE(window->comparisonCsvText().starts_with(
+      "\xEF\xBB\xBF时间,50953 气温 (℃),54511 气温 (℃)\r\n2024-01-02 00:00,"));
 }
 
 // Under a dark desktop the window keeps the program's light look: its texts
