@@ -174,14 +174,15 @@ void forEachName(const fs::path& folder, Visit visit) {
   ::closedir(listing);
 }
 
+FetchStamp stampOf(const ArchivedDay& day) {
+  return FetchStamp{day.name.pastDay, day.name.fetchTime, day.file};
+}
+
 // The station's files in the folders on the dates taken, the latest fetch of
 // each date, by date.
 std::vector<ArchivedDay> latestDays(const std::vector<fs::path>& folders, std::string_view station,
                                     const std::function<bool(int date)>& takes) {
   std::map<int, ArchivedDay> latest;  // by date
-  const auto stampOf = [](const ArchivedDay& day) {
-    return FetchStamp{day.name.pastDay, day.name.fetchTime, day.file};
-  };
   // Other stations' files are passed over by a look at the name alone.
   const std::string stationField = "_" + nameField(station) + "_";
   for (const fs::path& folder : folders) {
@@ -384,6 +385,31 @@ std::vector<ArchivedDay> HistoryArchive::daysInPeriod(std::string_view station, 
                                                       int to) const {
   return latestDays(yearFolders(root_, from / 10000, to / 10000), station,
                     [from, to](int date) { return from <= date && date <= to; });
+}
+
+std::vector<ArchivedDay> HistoryArchive::latestDayOfEachStation() const {
+  std::map<std::string, ArchivedDay> latest;  // by station
+  for (const fs::path& folder : allYearFolders(root_)) {
+    forEachName(folder, [&](std::string_view fileName, std::optional<bool> regular) {
+      auto name = fileName.ends_with(".json") ? readObservationName(fileName) : std::nullopt;
+      if (!name) return;
+      ArchivedDay day{folder / fileName, std::move(*name)};
+      std::error_code error;  // a link counts as what it leads to
+      if (!(regular ? *regular : fs::is_regular_file(day.file, error))) return;
+      const auto held = latest.find(day.name.station);
+      if (held == latest.end()) {
+        latest.emplace(day.name.station, std::move(day));
+      } else if (held->second.name.date < day.name.date ||
+                 (held->second.name.date == day.name.date &&
+                  fetchedBefore(stampOf(held->second), stampOf(day)))) {
+        held->second = std::move(day);
+      }
+    });
+  }
+  std::vector<ArchivedDay> days;
+  days.reserve(latest.size());
+  for (auto& [station, day] : latest) days.push_back(std::move(day));
+  return days;
 }
 
 std::vector<ArchivedDay> HistoryArchive::daysWhere(
