@@ -1,5 +1,7 @@
 #include "archive/day_figures.h"
 
+#include <memory>
+
 #include "archive/archive_names.h"
 #include "core/calendar_date.h"
 #include "core/classifications.h"
@@ -54,6 +56,20 @@ StatisticCells splitPanelText(std::string_view text, std::size_t index) {
   return cells;
 }
 
+// The mean of the hours' relative humidity, as the readout would show it
+// with one decimal; nothing when no hour has one.
+std::optional<double> meanHumidity(const DaySeries& series) {
+  double sum = 0;
+  int count = 0;
+  for (const HourlyRecord& hour : series.hours) {
+    if (!hasSlotText(hour.humidity)) continue;
+    sum += slotNumber(hour.humidity);
+    ++count;
+  }
+  if (count == 0) return std::nullopt;
+  return roundHalfAway(sum / count, 1);
+}
+
 DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
   DayFigures figures;
   figures.highestTemperature = shownValue(statistics[kHighestTemperatureStat]);
@@ -72,13 +88,15 @@ DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
   }
   if (!statistics[kLowestVisibilityStat].value.empty())
     figures.visibilityClass = series.maxVisibilityClass;
+  figures.meanHumidity = meanHumidity(series);
   return figures;
 }
 
 // The window's display path for one file at a time; one per thread.
 class DayReader {
  public:
-  DayReader() : view_(QueryRequest{}), pipeline_(view_, nullptr, nullptr) {}
+  explicit DayReader(DayVariants variants)
+      : view_(requestWith(variants)), pipeline_(view_, nullptr, nullptr) {}
 
   std::optional<SummaryRow> read(std::string_view bytes, const std::string& pathText,
                                  std::string& message, FileProblem problem = FileProblem::None) {
@@ -109,14 +127,31 @@ class DayReader {
     return row;
   }
 
+  // The hour slots of the day read last.
+  const DaySeries& series() const { return pipeline_.state().series; }
+
  private:
+  static QueryRequest requestWith(DayVariants variants) {
+    QueryRequest request;
+    request.windVariant = variants.wind;
+    request.visibilityVariant = variants.visibility;
+    return request;
+  }
+
   HeadlessView view_;
   QueryPipeline pipeline_;
 };
 
-DayReader& threadReader() {
-  thread_local DayReader reader;
-  return reader;
+// One reader a thread for each pair of variants, made when first asked for.
+DayReader& threadReader(DayVariants variants) {
+  constexpr std::size_t kVisibilityVariants = 2;
+  thread_local std::array<std::unique_ptr<DayReader>, 3 * kVisibilityVariants> readers;
+  const auto index =
+      static_cast<std::size_t>(static_cast<int>(variants.wind) - 1) * kVisibilityVariants +
+      static_cast<std::size_t>(static_cast<int>(variants.visibility) - 1);
+  auto& reader = readers.at(index);
+  if (!reader) reader = std::make_unique<DayReader>(variants);
+  return *reader;
 }
 
 }  // namespace
@@ -137,13 +172,21 @@ std::optional<double> shownValue(const StatisticCells& cells) {
 }
 
 std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
-                                       std::string& message) {
-  return threadReader().read(bytes, path.string(), message);
+                                       std::string& message, DayVariants variants) {
+  return threadReader(variants).read(bytes, path.string(), message);
 }
 
 std::optional<SummaryRow> summariseDayFile(const DayFileBytes& day, const std::string& pathText,
-                                           std::string& message) {
-  return threadReader().read(day.bytes, pathText, message, day.problem);
+                                           std::string& message, DayVariants variants) {
+  return threadReader(variants).read(day.bytes, pathText, message, day.problem);
+}
+
+std::optional<DayWithHours> readDayWithHours(const DayFileBytes& day, const std::string& pathText,
+                                             std::string& message, DayVariants variants) {
+  DayReader& reader = threadReader(variants);
+  auto row = reader.read(day.bytes, pathText, message, day.problem);
+  if (!row) return std::nullopt;
+  return DayWithHours{std::move(*row), reader.series()};
 }
 
 }  // namespace skyrill

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/day_series.h"
 #include "core/day_texts.h"
 #include "core/query_types.h"
 #include "store/observation_files.h"
@@ -60,6 +61,7 @@ struct DayFigures {
   std::optional<double> precipitationTotal;  // mm, one decimal; set when some hour had an amount
   std::array<double, 3> precipitation{};     // mm per PrecipitationPhase, by each hour's phase
   std::optional<int> visibilityClass;        // the day's highest class, when it had visibility
+  std::optional<double> meanHumidity;        // %, one decimal; over the hours that have one
 };
 
 // One saved day: where it was found, what its name or answer says it is,
@@ -76,15 +78,30 @@ struct SummaryRow {
   int fetchTime = 0;  // HHMMSS from the name of a current day's file
 };
 
+// The wind and visibility a day is read with; the summary's are the
+// window's defaults.
+struct DayVariants {
+  WindVariant wind = WindVariant::MaxInstant;
+  VisibilityVariant visibility = VisibilityVariant::TenMinuteMean;
+};
+
 // Reads one observation file's bytes as the window opens a file (mode from
-// the name, the default variants, no realtime tick) and sums its day up.
-// Station and date come from the name, or from the answer when the name is
-// not made the usual way. On failure, the message the window would show.
+// the name, no realtime tick) and sums its day up. Station and date come
+// from the name, or from the answer when the name is not made the usual way.
+// On failure, the message the window would show.
 std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
-                                       std::string& message);
+                                       std::string& message, DayVariants variants = {});
 // The same for a file as loaded: what stood in the way of its bytes, if
 // anything, explains a refusal as the window would.
 std::optional<SummaryRow> summariseDayFile(const DayFileBytes& day, const std::string& pathText,
-                                           std::string& message);
+                                           std::string& message, DayVariants variants = {});
+
+// A day summed up together with its hour slots as the window shows them.
+struct DayWithHours {
+  SummaryRow row;
+  DaySeries series;
+};
+std::optional<DayWithHours> readDayWithHours(const DayFileBytes& day, const std::string& pathText,
+                                             std::string& message, DayVariants variants = {});
 
 }  // namespace skyrill

@@ -44,7 +44,8 @@ FileReading readFoundFile(const FoundFiles& files, std::size_t file,
   FileReading reading;
   reading.failure.file = files.pathText(file);
   const DayFileBytes day = readDay(reading.failure.file, options);
-  reading.row = summariseDayFile(day, reading.failure.file, reading.failure.message);
+  reading.row =
+      summariseDayFile(day, reading.failure.file, reading.failure.message, options.variants);
   return reading;
 }
 
@@ -266,6 +267,9 @@ void readDays(const FoundFiles& files, const SummaryOptions& options, const Summ
 
 bool SummaryFilter::takes(std::string_view stationText, int date) const {
   if (!station.empty() && stationText != station) return false;
+  if (!stations.empty() &&
+      std::find(stations.begin(), stations.end(), stationText) == stations.end())
+    return false;
   if (from != 0 && date < from) return false;
   if (monthDay != 0 && date % 10000 != monthDay) return false;
   return to == 0 || date <= to;

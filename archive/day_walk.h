@@ -21,6 +21,7 @@ struct SummaryFilter {
   int from = 0;         // YYYYMMDD, inclusive; 0 for no bound
   int to = 0;
   int monthDay = 0;  // MMDD: that calendar day of every year alone; 0 for every day
+  std::vector<std::string> stations{};  // when not empty, only these (station then empty)
   bool takes(std::string_view station, int date) const;
 };
 
@@ -38,6 +39,7 @@ struct SummaryTable {
 struct SummaryOptions {
   SummaryFilter filter;
   unsigned threads = 0;  // 0: one per core when there are many files
+  DayVariants variants;  // the wind and visibility the days are read with
   // Reads a file's bytes (empty when it cannot be read; the file is then
   // looked at again to tell what stood in the way).
   std::function<std::string(const std::filesystem::path&)> readFile;

@@ -1,11 +1,13 @@
 #include "archive/history_archive.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -16,11 +18,6 @@ namespace skyrill {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool isObservationFile(const fs::directory_entry& entry) {
-  std::error_code error;
-  return entry.path().extension() == ".json" && entry.is_regular_file(error);
-}
 
 // What an entry is itself, as far as a walk tells kinds apart: a link, a
 // folder, a file or something else. The listing mostly tells already; only
@@ -157,32 +154,53 @@ std::vector<fs::path> allYearFolders(const fs::path& root) {
   return folders;
 }
 
+// Calls `visit` with the name of every entry of a folder and whether the
+// listing says it is a regular file (true), something else (false) or leaves
+// that open (nullopt: a link, or a file system that does not say). Names come
+// straight from the listing, so a folder of many thousands of other
+// stations' files costs no path per file.
+template <typename Visit>
+void forEachName(const fs::path& folder, Visit visit) {
+  DIR* const listing = ::opendir(folder.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = ::readdir(listing)) {
+    std::optional<bool> regular;
+    if (entry->d_type == DT_REG)
+      regular = true;
+    else if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
+      regular = false;
+    visit(std::string_view(entry->d_name), regular);
+  }
+  ::closedir(listing);
+}
+
+FetchStamp stampOf(const ArchivedDay& day) {
+  return FetchStamp{day.name.pastDay, day.name.fetchTime, day.file};
+}
+
 // The station's files in the folders on the dates taken, the latest fetch of
 // each date, by date.
 std::vector<ArchivedDay> latestDays(const std::vector<fs::path>& folders, std::string_view station,
                                     const std::function<bool(int date)>& takes) {
   std::map<int, ArchivedDay> latest;  // by date
-  const auto stampOf = [](const ArchivedDay& day) {
-    return FetchStamp{day.name.pastDay, day.name.fetchTime, day.file};
-  };
   // Other stations' files are passed over by a look at the name alone.
   const std::string stationField = "_" + nameField(station) + "_";
   for (const fs::path& folder : folders) {
-    std::error_code error;
-    for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
-         entry.increment(error)) {
-      const std::string fileName = entry->path().filename().string();
-      if (fileName.find(stationField) == std::string::npos || !isObservationFile(*entry)) continue;
+    forEachName(folder, [&](std::string_view fileName, std::optional<bool> regular) {
+      if (fileName.find(stationField) == std::string_view::npos || !fileName.ends_with(".json"))
+        return;
       auto name = readObservationName(fileName);
-      if (!name || name->station != station || !takes(name->date)) continue;
-      ArchivedDay day{entry->path(), std::move(*name)};
+      if (!name || name->station != station || !takes(name->date)) return;
+      ArchivedDay day{folder / fileName, std::move(*name)};
+      std::error_code error;  // a link counts as what it leads to
+      if (!(regular ? *regular : fs::is_regular_file(day.file, error))) return;
       const auto held = latest.find(day.name.date);
       if (held == latest.end()) {
         latest.emplace(day.name.date, std::move(day));
       } else if (fetchedBefore(stampOf(held->second), stampOf(day))) {
         held->second = std::move(day);
       }
-    }
+    });
   }
   std::vector<ArchivedDay> days;
   days.reserve(latest.size());
@@ -367,6 +385,31 @@ std::vector<ArchivedDay> HistoryArchive::daysInPeriod(std::string_view station, 
                                                       int to) const {
   return latestDays(yearFolders(root_, from / 10000, to / 10000), station,
                     [from, to](int date) { return from <= date && date <= to; });
+}
+
+std::vector<ArchivedDay> HistoryArchive::latestDayOfEachStation() const {
+  std::map<std::string, ArchivedDay> latest;  // by station
+  for (const fs::path& folder : allYearFolders(root_)) {
+    forEachName(folder, [&](std::string_view fileName, std::optional<bool> regular) {
+      auto name = fileName.ends_with(".json") ? readObservationName(fileName) : std::nullopt;
+      if (!name) return;
+      ArchivedDay day{folder / fileName, std::move(*name)};
+      std::error_code error;  // a link counts as what it leads to
+      if (!(regular ? *regular : fs::is_regular_file(day.file, error))) return;
+      const auto held = latest.find(day.name.station);
+      if (held == latest.end()) {
+        latest.emplace(day.name.station, std::move(day));
+      } else if (held->second.name.date < day.name.date ||
+                 (held->second.name.date == day.name.date &&
+                  fetchedBefore(stampOf(held->second), stampOf(day)))) {
+        held->second = std::move(day);
+      }
+    });
+  }
+  std::vector<ArchivedDay> days;
+  days.reserve(latest.size());
+  for (auto& [station, day] : latest) days.push_back(std::move(day));
+  return days;
 }
 
 std::vector<ArchivedDay> HistoryArchive::daysWhere(

@@ -169,6 +169,10 @@ class HistoryArchive : public DayArchive {
   // looked at.
   std::vector<ArchivedDay> daysWhere(std::string_view station,
                                      const std::function<bool(int date)>& takes) const;
+  // Every station with a day in the archive, by number, each with its
+  // latest day (the latest date, then the latest fetch). Only names are
+  // looked at.
+  std::vector<ArchivedDay> latestDayOfEachStation() const;
 
  private:
   HistoryArchive(std::filesystem::path root, Clock clock, int /*rooted*/);

@@ -74,6 +74,7 @@ SummaryTable readArchivedDays(const std::vector<ArchivedDay>& days, const Summar
   SummaryOptions summary;
   summary.filter = filter;
   summary.threads = options.threads;
+  summary.variants = options.variants;
   summary.readFile = [&options](const std::filesystem::path& path) {
     // An empty file is refused at once: the quickest way past the rest.
     if (options.stopped && options.stopped()) return std::string();

@@ -52,6 +52,7 @@ struct PeriodReadOptions {
   // comes back is to be thrown away.
   std::function<bool()> stopped;
   unsigned threads = 0;  // 0: one per core
+  DayVariants variants;  // the wind and visibility the days are read with
 };
 
 // Files of the archive, each read as the main window would open it, several

@@ -113,6 +113,17 @@ RangeProblem checkRange(const RangeRequest& request, int today) {
   return longer ? RangeProblem::TooLong : RangeProblem::None;
 }
 
+std::optional<RangeRequest> pastDaysRequest(const RangeRequest& settings,
+                                            const std::vector<std::string>& stations, int first,
+                                            int last, int today) {
+  RangeRequest request = settings;
+  request.stations = stations;
+  request.firstDay = first;
+  request.lastDay = std::min(last, previousDay(today));
+  if (request.lastDay < request.firstDay) return std::nullopt;
+  return request;
+}
+
 struct RangeFetcher::Day {
   std::string station;
   int date = 0;

@@ -77,6 +77,13 @@ int previousDay(int date);
 // How many days lie from `first` to `last`, both included.
 int dayCount(int first, int last);
 
+// The settings' request for the stations' days from `first` to `last` that
+// are past on `today` (a day's answer is final once it is over); nothing
+// when none of them is.
+std::optional<RangeRequest> pastDaysRequest(const RangeRequest& settings,
+                                            const std::vector<std::string>& stations, int first,
+                                            int last, int today);
+
 enum class DayOutcome {
   Fetched,       // asked for and saved
   AlreadyThere,  // its past-day file was in the archive: not asked for

@@ -49,6 +49,11 @@ inline constexpr ChartColours kHumidityLine{0xBF008000, 0xFF008000};
 inline constexpr QRgb kSnowDepthPen = 0xBF606060;
 inline constexpr QRgb kHourLabelColour = 0xFF000000;
 
+// The axes, tick labels and captions of the charts over many days, and
+// their guide lines.
+inline constexpr QRgb kAxisColour = 0xFF404040;
+inline constexpr QRgb kGuideColour = 0x40000000;
+
 // The summary chart's temperature lines, the band of their normals and the
 // marks of record days.
 inline constexpr QRgb kHighestTemperatureLine = 0xFFE02000;

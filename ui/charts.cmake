@@ -5,7 +5,11 @@ add_library(skyrill_charts STATIC
   barb_icons.cpp
   barb_icons.h
   barb_table.h
+  chart_axes.cpp
+  chart_axes.h
   chart_colours.h
+  comparison_chart.cpp
+  comparison_chart.h
   day_chart.cpp
   day_chart.h
   picture_files.cpp

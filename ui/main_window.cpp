@@ -17,6 +17,7 @@
 #include "ui/canvas.h"
 #include "ui/day_chart.h"
 #include "ui/light_palette.h"
+#include "ui/place_keys.h"
 #include "ui/station_field.h"
 #include "ui/station_picker.h"
 #include "ui/status_strip.h"
@@ -309,6 +310,7 @@ void MainWindow::runFinished() {
   // A fetch just auto-saved is a day more in the archive.
   const bool saved = pipeline_ && autoSaveAction_->isChecked() && canSaveDay(pipeline_->state());
   updateOverview(saved);
+  updateComparison(saved);
 }
 
 void MainWindow::refreshCommands() {
@@ -548,24 +550,11 @@ void MainWindow::onPointerOverChart(int x, int y) {
 }
 
 bool MainWindow::stepReadoutByKey(int key) {
-  int slot = readoutSlot_;
-  switch (key) {
-    case Qt::Key_Right:
-      slot = slot < 1 ? 1 : std::min(slot + 1, kSlotCount);
-      break;
-    case Qt::Key_Left:
-      slot = slot < 1 ? kSlotCount : std::max(slot - 1, 1);
-      break;
-    case Qt::Key_Home:
-      slot = 1;
-      break;
-    case Qt::Key_End:
-      slot = kSlotCount;
-      break;
-    default:
-      return false;
-  }
-  showReadoutSlot(slot);
+  // Places count from 0, slots from 1; slot 0 is none.
+  const auto current = readoutSlot_ < 1 ? std::nullopt : std::optional<int>(readoutSlot_ - 1);
+  const auto place = placeAfterKey(key, current, kSlotCount);
+  if (!place) return false;
+  showReadoutSlot(*place + 1);
   readoutByKeyboard_ = true;
   pointerAtKey_ =
       chartCanvas_->mapFromGlobal(QCursor::pos()) - chartCanvas_->contentsRect().topLeft();

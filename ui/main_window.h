@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/query_pipeline.h"
+#include "fetch/range_fetcher.h"
 #include "ui/date_lists.h"
 #include "ui/hover_readout.h"
 #include "ui/server_dialog.h"
@@ -26,6 +27,7 @@ namespace skyrill {
 class Canvas;
 class BusyPanel;
 class CertificateTrust;
+class ComparisonWindow;
 class OverviewWindow;
 class HistoryArchive;
 struct PrintSheet;
@@ -147,6 +149,8 @@ class MainWindow : public QMainWindow, public QueryView {
   void downloadDays();
   // Opens the overview of the station's saved days around the day on display.
   void showOverview();
+  // Opens the window that compares stations, or brings the open one to the front.
+  void showComparison();
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
   // The pointer moved over the chart, as the canvas tells it.
@@ -187,8 +191,16 @@ class MainWindow : public QMainWindow, public QueryView {
   void stepDay(int days);
   // The station and date (YYYYMMDD) of the day on display; 0 when none.
   std::pair<QString, int> dayOnDisplay() const;
+  // The same, with the date lists' day when no day is on display.
+  std::pair<QString, int> dayAroundDisplay() const;
   // Tells the open overview about the day on display and the days saved.
   void updateOverview(bool daysSaved);
+  // Tells the open comparison the station on display, the variants in use
+  // and the days saved.
+  void updateComparison(bool daysSaved);
+  // How the window asks the data service for many days: its key, proxy,
+  // source and server.
+  RangeRequest rangeSettings();
   // Left, Right, Home and End on the chart step the readout hour by hour.
   bool stepReadoutByKey(int key);
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -254,6 +266,7 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* previousDayAction_ = nullptr;
   QAction* nextDayAction_ = nullptr;
   QAction* overviewAction_ = nullptr;
+  QAction* comparisonAction_ = nullptr;
   QAction* quitAction_ = nullptr;
   QAction* aboutAction_ = nullptr;
   QMenu* windMenu_ = nullptr;
@@ -263,6 +276,7 @@ class MainWindow : public QMainWindow, public QueryView {
   std::array<QAction*, 2> visibilityActions_{};
 
   QPointer<OverviewWindow> overview_;
+  QPointer<ComparisonWindow> comparison_;
   QFileDialog* fileDialog_ = nullptr;
   QString dialogFolder_;
   QString exportFolder_;          // the last export's folder, for this session

@@ -16,6 +16,8 @@
 #include "core/calendar_date.h"
 #include "store/observation_files.h"
 #include "ui/busy_panel.h"
+#include "ui/comparison_window.h"
+#include "ui/date_numbers.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/overview_window.h"
@@ -218,7 +220,28 @@ void MainWindow::downloadDays() {
     open->activateWindow();
     return;
   }
-  // Asked as the window asks: its key, proxy, source and limits.
+  auto* dialog =
+      new RangeDialog(rangeSettings(), *archive_,
+                      QString::fromStdString(readRequest().stationNumber), stationDirectory_, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &RangeDialog::openDayRequested, this, [this](const QString& path) {
+    if (pipeline_ && !pipeline_->state().busy) openDayFile(path);
+  });
+  connect(dialog, &RangeDialog::daysSaved, this, [this](const QString& station) {
+    if (overview_) overview_->daysAdded(station);
+    if (comparison_) comparison_->daysAdded(station);
+  });
+  dialog->show();
+}
+
+std::pair<QString, int> MainWindow::dayAroundDisplay() const {
+  auto [station, date] = dayOnDisplay();
+  if (date == 0) date = dateNumberOf(dateLists_->selectedDate());
+  return {station, date};
+}
+
+// Asked as the window asks: its key, proxy, source and limits.
+RangeRequest MainWindow::rangeSettings() {
   const QueryRequest shown = readRequest();
   RangeRequest settings;
   settings.apiKey = shown.apiKey;
@@ -226,16 +249,7 @@ void MainWindow::downloadDays() {
   if (shown.proxyEnabled) settings.proxy = shown.proxyAddress;
   settings.server = serverAddress_;
   settings.trust = certificateTrust_;
-  auto* dialog = new RangeDialog(settings, *archive_, QString::fromStdString(shown.stationNumber),
-                                 stationDirectory_, this);
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
-  connect(dialog, &RangeDialog::openDayRequested, this, [this](const QString& path) {
-    if (pipeline_ && !pipeline_->state().busy) openDayFile(path);
-  });
-  connect(dialog, &RangeDialog::daysSaved, this, [this](const QString& station) {
-    if (overview_) overview_->daysAdded(station);
-  });
-  dialog->show();
+  return settings;
 }
 
 std::pair<QString, int> MainWindow::dayOnDisplay() const {
@@ -255,12 +269,7 @@ void MainWindow::showOverview() {
     overview_->activateWindow();
     return;
   }
-  auto [station, date] = dayOnDisplay();
-  if (date == 0) {
-    const QDate selected = dateLists_->selectedDate();
-    date =
-        selected.isValid() ? selected.year() * 10000 + selected.month() * 100 + selected.day() : 0;
-  }
+  const auto [station, date] = dayAroundDisplay();
   overview_ = new OverviewWindow(*archive_, station, date, this);
   connect(overview_, &OverviewWindow::dayChosen, this, [this](const QString& path) {
     if (pipeline_ && !pipeline_->state().busy) openDayFile(path);
@@ -273,6 +282,34 @@ void MainWindow::updateOverview(bool daysSaved) {
   const auto [station, date] = dayOnDisplay();
   if (daysSaved) overview_->daysAdded(station);
   if (date != 0) overview_->showDay(station, date);
+}
+
+void MainWindow::showComparison() {
+  if (!archive_) return;
+  if (comparison_) {
+    comparison_->raise();
+    comparison_->activateWindow();
+    return;
+  }
+  comparison_ = new ComparisonWindow(*archive_, rangeSettings(), dayAroundDisplay().second, this);
+  comparison_->setStationDirectory(stationDirectory_);
+  connect(comparison_, &ComparisonWindow::dayChosen, this, [this](const QString& path) {
+    if (pipeline_ && !pipeline_->state().busy) openDayFile(path);
+  });
+  connect(comparison_, &ComparisonWindow::daysSaved, this, [this](const QString& saved) {
+    if (overview_) overview_->daysAdded(saved);
+  });
+  updateComparison(false);
+  comparison_->show();
+}
+
+void MainWindow::updateComparison(bool daysSaved) {
+  if (!comparison_) return;
+  const QueryRequest shown = readRequest();
+  comparison_->setVariants({shown.windVariant, shown.visibilityVariant});
+  const QString station = dayOnDisplay().first;
+  comparison_->setStationOnDisplay(station);
+  if (daysSaved) comparison_->daysAdded(station);
 }
 
 }  // namespace skyrill

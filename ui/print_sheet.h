@@ -11,6 +11,7 @@
 class QPaintDevice;
 class QPainter;
 class QPrinter;
+class QWidget;
 
 namespace skyrill {
 
@@ -57,5 +58,11 @@ void paintSheet(QPainter& painter, const PrintSheet& sheet, const std::vector<Sh
 // Prints the sheet as the printer is set up; false when nothing could be
 // printed (no printer to start, a file that cannot be written).
 bool printSheet(QPrinter& printer, const PrintSheet& sheet);
+
+// "打印…" of a window: asks with the print dialog, owned by `owner`, where
+// to print the document named `documentName`, prints there with `print`, and
+// says so when nothing could be printed.
+void printFromDialog(QWidget* owner, const QString& documentName,
+                     const std::function<bool(QPrinter&)>& print);
 
 }  // namespace skyrill

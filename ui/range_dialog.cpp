@@ -9,12 +9,12 @@
 #include <QVBoxLayout>
 
 #include <chrono>
-#include <new>
 
 #include "archive/history_archive.h"
 #include "stations/station_directory.h"
 #include "ui/date_field.h"
 #include "ui/light_palette.h"
+#include "ui/range_run.h"
 #include "ui/station_field.h"
 #include "ui/station_picker.h"
 
@@ -135,11 +135,8 @@ RangeDialog::RangeDialog(const RangeRequest& settings, const HistoryArchive& arc
   stationField_->setText(station);
 }
 
-RangeDialog::~RangeDialog() {
-  // The run reports to this dialog: it must be over before the dialog goes.
-  stopRun();
-  if (worker_.joinable()) worker_.join();
-}
+// The run reports to this dialog: it is over before the dialog goes.
+RangeDialog::~RangeDialog() = default;
 
 void RangeDialog::buildElements() {
   problemLabel_ = new QLabel(this);
@@ -282,25 +279,12 @@ void RangeDialog::showProblem(const QString& problem) {
 
 void RangeDialog::runOnWorker(const RangeRequest& request) {
   runStation_ = QString::fromStdString(request.stations.front());
-  fetcher_ = std::make_unique<RangeFetcher>(request, archive_);
+  run_ = std::make_unique<RangeRun>(
+      request, archive_,
+      RangeRun::Handlers{
+          [this](const DayResult&, const RangeCounts& counts) { showCounts(counts); },
+          [this](const RangeReport& report) { finishRun(report); }});
   setRunning(true);
-  // The run blocks its thread; what it reports reaches the widgets through
-  // the event loop, in the order it was sent.
-  worker_ = std::thread([this, fetcher = fetcher_.get()] {
-    RangeReport report;
-    try {
-      report = fetcher->run([this](const DayResult&, const RangeCounts& counts) {
-        QMetaObject::invokeMethod(
-            this, [this, counts] { showCounts(counts); }, Qt::QueuedConnection);
-      });
-    } catch (const std::bad_alloc&) {
-      // The days saved stay; the run ends as a write that failed would.
-      report.stopped = true;
-      report.stopReason = "内存不足";
-    }
-    QMetaObject::invokeMethod(
-        this, [this, report] { finishRun(report); }, Qt::QueuedConnection);
-  });
 }
 
 void RangeDialog::showCounts(const RangeCounts& counts) {
@@ -310,8 +294,7 @@ void RangeDialog::showCounts(const RangeCounts& counts) {
 }
 
 void RangeDialog::finishRun(const RangeReport& report) {
-  worker_.join();
-  fetcher_.reset();
+  run_.reset();
   setRunning(false);
   showCounts(report.counts);
   summaryText_->setPlainText(summaryText(report));
@@ -336,7 +319,7 @@ void RangeDialog::done(int result) {
 }
 
 void RangeDialog::stopRun() {
-  if (fetcher_) fetcher_->stop();
+  if (run_) run_->stop();
 }
 
 void RangeDialog::setRunning(bool running) {

@@ -3,7 +3,6 @@
 #include <QDialog>
 
 #include <memory>
-#include <thread>
 
 #include "fetch/range_fetcher.h"
 
@@ -17,6 +16,7 @@ namespace skyrill {
 
 class DateField;
 class HistoryArchive;
+class RangeRun;
 class StationDirectory;
 
 // The window in which many past days of one station are fetched into the
@@ -34,7 +34,7 @@ class RangeDialog : public QDialog {
               StationDirectory* directory, QWidget* owner);
   ~RangeDialog() override;
 
-  bool running() const { return fetcher_ != nullptr; }
+  bool running() const { return run_ != nullptr; }
 
  signals:
   // "打开最后一天": the file of the latest day now in the archive.
@@ -68,8 +68,7 @@ class RangeDialog : public QDialog {
   RangeRequest settings_;
   const HistoryArchive& archive_;
   StationDirectory* directory_;
-  std::unique_ptr<RangeFetcher> fetcher_;
-  std::thread worker_;
+  std::unique_ptr<RangeRun> run_;
   QString runStation_;  // the station of the run under way or last run
   QString lastSaved_;
 

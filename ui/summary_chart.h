@@ -9,6 +9,7 @@
 
 #include "archive/daily_normals.h"
 #include "archive/day_figures.h"
+#include "ui/chart_axes.h"
 
 class QPainter;
 
@@ -40,14 +41,7 @@ struct SummaryChartDays {
 void paintSummaryChart(QPainter& painter, const SummaryChartDays& chart);
 QImage drawSummaryChart(const SummaryChartDays& chart);
 
-// A label of the date axis: its text, where it stands and the day's x. The
-// axis steps by days, months, quarters, half years or years, the finest step
-// whose labels keep clear of each other over the period.
-struct DateLabel {
-  QString text;
-  QRectF box;
-  double tickX = 0;
-};
+// The labels of the chart's date axis.
 std::vector<DateLabel> summaryDateLabels(const SummaryChartDays& chart);
 
 }  // namespace skyrill

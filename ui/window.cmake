@@ -6,10 +6,17 @@ add_library(skyrill_ui STATIC
   canvas.h
   certificate_question.cpp
   certificate_question.h
+  comparison_view.cpp
+  comparison_view.h
+  comparison_window.cpp
+  comparison_window.h
   date_field.cpp
   date_field.h
   date_lists.cpp
+  date_numbers.h
   date_lists.h
+  export_dialog.cpp
+  export_dialog.h
   file_dialogs.cpp
   file_dialogs.h
   hover_readout.cpp
@@ -27,10 +34,13 @@ add_library(skyrill_ui STATIC
   main_window_trust.cpp
   overview_window.cpp
   overview_window.h
+  place_keys.h
   print_sheet.cpp
   print_sheet.h
   range_dialog.cpp
   range_dialog.h
+  range_run.cpp
+  range_run.h
   search_box.cpp
   search_box.h
   server_dialog.cpp

@@ -175,6 +175,16 @@ void OverviewRepaint(benchmark::State& state) {
   for (auto _ : state) chart->repaint();
 }
 
+// The lookup of the station's days alone, the part of an opening that other
+// stations' files in the same year folders could slow down.
+void StationDaysLookup(benchmark::State& state) {
+  const HistoryArchive archive = tree(static_cast<int>(state.range(0))).archive();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(archive.daysInPeriod(kStations[0], kTenYears.first, kTenYears.last));
+  }
+  state.counters["files"] = static_cast<double>(state.range(0) * kDays);
+}
+
 BENCHMARK(OverviewFirstPaint)
     ->ArgsProduct({{1, 11}, {365, kDays}})
     ->Unit(benchmark::kMillisecond)
@@ -183,6 +193,7 @@ BENCHMARK(OverviewFirstPaint)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(OverviewRepaint)->Arg(365)->Arg(kDays)->Unit(benchmark::kMillisecond);
+BENCHMARK(StationDaysLookup)->Arg(1)->Arg(11)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace skyrill

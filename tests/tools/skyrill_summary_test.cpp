@@ -10,6 +10,7 @@
 #include "store/whole_file.h"
 #include "tests/archive/climate_archive.h"
 #include "tests/archive/climate_model.h"
+#include "tests/archive/comparison_archive.h"
 #include "tests/archive/generated_archive.h"
 #include "tests/store/temp_folder.h"
 #include "tests/tools/run_program.h"
@@ -147,8 +148,11 @@ TEST_F(SkyrillSummary, chartNeedsOneStation) {
     const char* args;
     const char* error;
   } cases[] = {
-      {"--chart x.png", "several stations (54511, 57083); choose one with --station"},
+      {"--chart x.png",
+       "several stations (54511, 57083); choose one with --station, or compare them with "
+       "--compare ELEMENT"},
       {"--chart x.png --station 99999", "no day to draw"},
+      {"--chart x.png --station 57083,54511", "compare several with --compare ELEMENT"},
   };
   for (const auto& c : cases) {
     const Outcome outcome = run(c.args);
@@ -322,6 +326,7 @@ TEST(SkyrillSummaryClimate, theChartOfAPeriodDrawsTheNormalsOfEveryYear) {
     EXPECT_NE(picture.find(text), std::string::npos) << text;
 }
 
+// The climate, one calendar day and a comparison without a saved day.
 TEST(SkyrillSummaryClimate, aStationWithoutDaysEndsWith1AndAMessage) {
   const std::string day = (kDayData / "0_57083_0_20190705.json").string();
   const struct {
@@ -332,6 +337,9 @@ TEST(SkyrillSummaryClimate, aStationWithoutDaysEndsWith1AndAMessage) {
       {"--station 57083 --on 07-06", "no saved day of station 57083 on 07-06\n"},
       {"--station 57083 --climate --from 2020-01-01",
        "no saved day of station 57083 from 2020-01-01\n"},
+      {"--station 54511,50953 --compare tmax", "no saved day of stations 54511, 50953\n"},
+      {"--station 57083 --compare wind --from 2019-07-06",
+       "no saved day of station 57083 from 2019-07-06\n"},
   };
   for (const auto& c : cases) {
     const Outcome outcome =
@@ -346,17 +354,124 @@ TEST(SkyrillSummaryClimate, aStationWithoutDaysEndsWith1AndAMessage) {
   EXPECT_NE(found.out.find("\r\n2019,2019-07-05,"), std::string::npos) << found.out;
 }
 
+// Splits CSV text into lines of cells (no cell here is quoted).
+std::vector<std::vector<std::string>> csvCells(std::string csv) {
+  if (csv.starts_with(kBom)) csv.erase(0, kBom.size());
+  std::vector<std::vector<std::string>> lines;
+  for (std::size_t at = 0, end; (end = csv.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    std::vector<std::string> cells(1);
+    for (std::size_t i = at; i < end; ++i) {
+      if (csv[i] == ',')
+        cells.emplace_back();
+      else
+        cells.back() += csv[i];
+    }
+    lines.push_back(std::move(cells));
+  }
+  return lines;
+}
+
+// The stations side by side as the tool compares them, against its own
+// summary rows of the same files: each cell is the value cell of the row of
+// that station and date, empty where there is none; the period is the one
+// asked for, else from the first to the last day any station has.
+TEST(SkyrillSummaryCompare, cellsAreTheValueCellsOfTheSummaryRows) {
+  skyrill::testing::TempFolder folder;
+  skyrill::testing::makeComparisonArchive(folder.path());
+  const Outcome summary =
+      skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, folder.path().string());
+  std::map<std::pair<std::string, std::string>, std::vector<std::string>> rows;
+  for (auto& cells : csvCells(summary.out)) rows[{cells[2], cells[3]}] = cells;
+  const fs::path csv = folder / "compare.csv";
+  const struct {
+    std::string args;
+    std::string column;  // of the element's value in a summary row
+    std::string firstDate, lastDate;
+    int status;  // 1 when the file that is no day lies within the period
+  } cases[] = {
+      {"--compare tmax", "最高气温 (℃)", "2024-01-01", "2024-01-10", 1},
+      {"--compare 平均气压 --threads 1", "平均气压 (hPa)", "2024-01-01", "2024-01-10", 1},
+      {"--compare vis --from 2023-12-30 --to 2024-01-02", "最低能见度 (km)", "2023-12-30",
+       "2024-01-02", 0},
+      {"--compare rain1h --from 20240106 --csv " + csv.string(), "最大小时雨强 (mm)", "2024-01-06",
+       "2024-01-10", 1},
+  };
+  const auto header = csvCells(summary.out).front();
+  for (const auto& c : cases) {
+    fs::remove(csv);
+    const Outcome outcome = skyrill::testing::runProgram(
+        SKYRILL_SUMMARY_PROGRAM, folder.path().string() + " --station 50953,54511,59287 " + c.args);
+    EXPECT_EQ(outcome.status, c.status) << c.args << "\n" << outcome.err;
+    EXPECT_EQ(outcome.err.find("0_50953_0_20240109.json:\n") != std::string::npos, c.status == 1)
+        << c.args;
+    const bool toFile = c.args.find("--csv") != std::string::npos;
+    const std::string written = toFile ? readAll(csv) : outcome.out;
+    EXPECT_TRUE(written.starts_with(kBom)) << c.args;
+    const auto lines = csvCells(written);
+    ASSERT_GT(lines.size(), 1u) << c.args;
+    const std::string element = c.column.substr(0, c.column.find(' '));
+    EXPECT_EQ(lines.front(), (std::vector<std::string>{"日期", "50953 " + c.column,
+                                                       "54511 " + c.column, "59287 " + c.column}));
+    EXPECT_EQ(lines[1][0], c.firstDate) << c.args;
+    EXPECT_EQ(lines.back()[0], c.lastDate) << c.args;
+    const auto column = std::find(header.begin(), header.end(), c.column) - header.begin();
+    for (std::size_t line = 1; line < lines.size(); ++line) {
+      for (std::size_t station = 1; station <= 3; ++station) {
+        const auto row = rows.find({lines[0][station].substr(0, 5), lines[line][0]});
+        EXPECT_EQ(lines[line][station],
+                  row == rows.end() ? "" : row->second[static_cast<std::size_t>(column)])
+            << c.args << " " << lines[line][0] << " " << lines[0][station];
+      }
+    }
+  }
+}
+
+TEST(SkyrillSummaryCompare, drawsTheStationsOnOneChart) {
+  skyrill::testing::TempFolder folder;
+  skyrill::testing::makeComparisonArchive(folder.path());
+  const fs::path chart = folder / "compare.svg";
+  const Outcome outcome = skyrill::testing::runProgram(
+      SKYRILL_SUMMARY_PROGRAM, folder.path().string() +
+                                   " --station 54511,50953 --compare tmin --from 2024-01-02 "
+                                   "--chart " +
+                                   chart.string());
+  EXPECT_EQ(outcome.status, 1) << outcome.err;
+  EXPECT_EQ(csvCells(outcome.out).size(), 1u + 9u) << "the table goes out too";
+  const std::string picture = readAll(chart);
+  for (const char* text : {">最低气温　2024-01-02 至 2024-01-10</text>", ">北京 54511</text>",
+                           ">哈尔滨 50953</text>", ">最低气温 (℃)</text>", ">日期</text>"})
+    EXPECT_NE(picture.find(text), std::string::npos) << text;
+}
+
 TEST(SkyrillSummaryUsage, badCommandLinesExitWith2) {
   const std::string day = (kDayData / "0_57083_0_20190705.json").string();
-  for (const std::string& args :
-       {std::string(""), "--bogus " + day, "--from 2019-13-01 " + day, "--to 2019-2-30 " + day,
-        "--from 20190706 --to 20190705 " + day, "--threads 0 " + day, std::string("--csv"),
-        std::string("/no/such/folder"), "--climate " + day, "--on 07-05 " + day,
-        "--station 57083 --climate --chart c.png " + day,
-        "--station 57083 --on 07-05 --chart c.png " + day,
-        "--station 57083 --climate --on 07-05 " + day, "--station 57083 --on 02-30 " + day,
-        "--station 57083 --on 13-01 " + day, "--station 57083 --on 0705 " + day,
-        "--station 57083 --on= " + day}) {
+  for (const std::string& args : {std::string(""),
+                                  "--bogus " + day,
+                                  "--from 2019-13-01 " + day,
+                                  "--to 2019-2-30 " + day,
+                                  "--from 20190706 --to 20190705 " + day,
+                                  "--threads 0 " + day,
+                                  std::string("--csv"),
+                                  std::string("/no/such/folder"),
+                                  "--climate " + day,
+                                  "--on 07-05 " + day,
+                                  "--station 57083 --climate --chart c.png " + day,
+                                  "--station 57083 --on 07-05 --chart c.png " + day,
+                                  "--station 57083 --climate --on 07-05 " + day,
+                                  "--station 57083 --on 02-30 " + day,
+                                  "--station 57083 --on 13-01 " + day,
+                                  "--station 57083 --on 0705 " + day,
+                                  "--station 57083 --on= " + day,
+                                  "--compare tmax " + day,
+                                  "--station 57083,54511 --compare tmaximum " + day,
+                                  "--station 57083,54511 --compare " + day,
+                                  "--station 57083,54511 --chart c.png " + day,
+                                  "--station 57083,,54511 --compare tmax " + day,
+                                  "--station 57083,57083 --compare tmax " + day,
+                                  "--station 57083, --compare tmax " + day,
+                                  "--station 57083,54511 --climate " + day,
+                                  "--station 57083 --compare tmax --climate " + day,
+                                  "--station 1,2,3,4,5,6,7 --compare tmax --chart c.png " + day}) {
     const Outcome outcome = skyrill::testing::runProgram(SKYRILL_SUMMARY_PROGRAM, args);
     EXPECT_EQ(outcome.status, 2) << args;
     EXPECT_EQ(outcome.out, "") << args;

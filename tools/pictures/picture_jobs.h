@@ -11,8 +11,9 @@ namespace skyrill {
 
 struct DaySeries;
 struct SummaryChartDays;
+struct ComparisonPlot;
 
-enum class PictureKind { DayChart, WindStrip, SummaryChart };
+enum class PictureKind { DayChart, WindStrip, SummaryChart, ComparisonChart };
 
 // One picture: what it shows, its file (the format by the file name's
 // ending), the caption line under a day's picture (none when empty) and,
@@ -20,9 +21,10 @@ enum class PictureKind { DayChart, WindStrip, SummaryChart };
 struct PictureJob {
   PictureKind kind = PictureKind::DayChart;
   std::string file;
-  const DaySeries* day = nullptr;             // the day chart and the wind strip
-  const SummaryChartDays* summary = nullptr;  // the summary chart
-  std::string caption{};                      // UTF-8
+  const DaySeries* day = nullptr;              // the day chart and the wind strip
+  const SummaryChartDays* summary = nullptr;   // the summary chart
+  const ComparisonPlot* comparison = nullptr;  // the stations side by side
+  std::string caption{};                       // UTF-8
   bool written = false;
   std::error_code error{};
 };

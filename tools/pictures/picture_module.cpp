@@ -9,6 +9,7 @@
 
 #include "tools/pictures/picture_jobs.h"
 #include "tools/pictures/tool_modules.h"
+#include "ui/comparison_chart.h"
 #include "ui/picture_files.h"
 #include "ui/summary_chart.h"
 
@@ -25,6 +26,8 @@ bool draw(PictureJob& job) {
       return saveWindStrip(*job.day, file, caption, &job.error);
     case PictureKind::SummaryChart:
       return saveSummaryChart(*job.summary, file, &job.error);
+    case PictureKind::ComparisonChart:
+      return saveComparisonChart(*job.comparison, file, &job.error);
   }
   return false;
 }

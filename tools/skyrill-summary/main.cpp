@@ -13,6 +13,7 @@
 
 #include "archive/climate_days.h"
 #include "archive/climate_table.h"
+#include "archive/comparison_plot.h"
 #include "archive/daily_normals.h"
 #include "archive/day_walk.h"
 #include "archive/history_archive.h"
@@ -98,7 +99,7 @@ class ChartDays {
       error = "--chart: the files hold several stations (";
       for (const std::string& station : stations_)
         error += (station == *stations_.begin() ? "" : ", ") + station;
-      error += "); choose one with --station";
+      error += "); choose one with --station, or compare them with --compare ELEMENT";
       return std::nullopt;
     }
     chart_.first = filter.from != 0 ? filter.from : chart_.days.front().date;
@@ -189,13 +190,16 @@ class CsvOutput {
   std::unique_ptr<std::FILE, FileCloser> holding_;
 };
 
-bool saveChart(const SummaryChartDays& chart, const std::string& file) {
-  PictureJob job{.kind = PictureKind::SummaryChart, .file = file, .summary = &chart};
+bool savePicture(PictureJob job) {
   std::string error;
   if (!drawPictures({&job, 1}, "skyrill-summary", error))
     std::cerr << "skyrill-summary: " << error << '\n';
-  if (!job.written) reportNotWritten("skyrill-summary", file, job.error);
+  if (!job.written) reportNotWritten("skyrill-summary", job.file, job.error);
   return job.written;
+}
+
+bool saveChart(const SummaryChartDays& chart, const std::string& file) {
+  return savePicture({.kind = PictureKind::SummaryChart, .file = file, .summary = &chart});
 }
 
 // Names go to standard error as valid UTF-8, as they go into the CSV.
@@ -328,10 +332,12 @@ class SummaryRun {
   std::size_t skipped_ = 0;
 };
 
-// What days a climate run found none of, for its message.
-std::string climateDaysAsked(const SummaryCommand& command) {
+// What days a climate or comparison run found none of, for its message.
+std::string daysAsked(const SummaryCommand& command) {
   const SummaryFilter& filter = command.filter;
-  std::string days = "station " + filter.station;
+  std::string days = command.stations.size() == 1 ? "station " : "stations ";
+  for (const std::string& station : command.stations)
+    days += (&station == &command.stations.front() ? "" : ", ") + station;
   if (filter.monthDay != 0) days += " on " + dateText(20000000 + filter.monthDay).substr(5);
   if (filter.from != 0) days += " from " + dateText(filter.from);
   if (filter.to != 0) days += " to " + dateText(filter.to);
@@ -367,7 +373,7 @@ int runClimate(const SummaryCommand& command, const FoundFiles& files) {
         ++skipped;
       });
   if (station.empty()) {
-    std::cerr << "skyrill-summary: no saved day of " << climateDaysAsked(command) << '\n';
+    std::cerr << "skyrill-summary: no saved day of " << daysAsked(command) << '\n';
     return 1;
   }
   const std::string csv = command.climate
@@ -375,6 +381,37 @@ int runClimate(const SummaryCommand& command, const FoundFiles& files) {
                               : sameDayCsv(sameDayTable(station, command.filter.monthDay));
   if (!writeTable(csv, command.csvFile)) return 1;
   return skipped == 0 ? 0 : 1;
+}
+
+// The stations side by side by one element, from their days as the summary
+// reads them: 0 when all is read and written, 1 when a file was left out, no
+// day found or something not written.
+int runComparison(const SummaryCommand& command, const FoundFiles& files) {
+  std::size_t skipped = 0;
+  ProgressBar bar;
+  ComparisonCollector collector(command.stations);
+  const SummarySink sink{[&collector](SummaryRow&& row) { collector.take(std::move(row)); },
+                         [&](SkippedFile&& file) {
+                           bar.clear();
+                           reportSkipped(file);
+                           ++skipped;
+                         }};
+  streamSummaryTable(files, readingOptions(command, &bar), sink);
+  const auto comparison = std::move(collector).finish(command.filter.from, command.filter.to);
+  if (!comparison) {
+    std::cerr << "skyrill-summary: no saved day of " << daysAsked(command) << '\n';
+    return 1;
+  }
+  const DailyElement element = *command.compare;
+  bool written = writeTable(comparisonCsv(*comparison, element), command.csvFile);
+  if (!command.chartFile.empty()) {
+    const ComparisonPlot plot = periodPlot(*comparison, {element}, dailyElementName(element));
+    written = savePicture({.kind = PictureKind::ComparisonChart,
+                           .file = command.chartFile,
+                           .comparison = &plot}) &&
+              written;
+  }
+  return written && skipped == 0 ? 0 : 1;
 }
 
 int run(const SummaryCommand& command) {
@@ -389,9 +426,10 @@ int run(const SummaryCommand& command) {
     std::cerr << "skyrill-summary: no such folder " << shown(folder) << '\n';
   if (!walk.missing.empty()) return kUsageStatus;
   reportUnread(walk.unread);
-  if (command.climate || command.sameDay) {
-    const int climate = runClimate(command, walk.files);
-    return climate != 0 || !walk.unread.empty() ? 1 : 0;
+  if (command.climate || command.sameDay || command.compare) {
+    const int done =
+        command.compare ? runComparison(command, walk.files) : runClimate(command, walk.files);
+    return done != 0 || !walk.unread.empty() ? 1 : 0;
   }
 
   SummaryRun summary(command);
