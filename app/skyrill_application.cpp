@@ -74,7 +74,11 @@ SkyrillApplication::SkyrillApplication(int& argc, char** argv) : QApplication(ar
   // to its icon. The window's own icon is built in: it shows also when the
   // program runs uninstalled, and never as an older installed copy's.
   setDesktopFileName(QStringLiteral("skyrill"));
-  setWindowIcon(applicationIcon());
+  // Set once the event loop runs, after the first window is shown: decoding
+  // the drawn sizes (and loading the image format plugins) need not delay
+  // the window, and Qt gives a shown window the icon when it comes.
+  QMetaObject::invokeMethod(
+      this, [] { setWindowIcon(applicationIcon()); }, Qt::QueuedConnection);
 }
 
 bool SkyrillApplication::notify(QObject* receiver, QEvent* event) {

@@ -114,7 +114,13 @@ std::string_view visibilityClassLabel(int visibilityClass) {
 }
 
 std::string_view hourlyPrecipitationLabel(double amountMm, std::string_view temperatureText) {
-  const bool rainScale = temperatureText.empty() || isGreater(numericValue(temperatureText), 1.5);
+  return hourlyPrecipitationLabel(amountMm, temperatureText.empty()
+                                                ? std::nullopt
+                                                : std::optional(numericValue(temperatureText)));
+}
+
+std::string_view hourlyPrecipitationLabel(double amountMm, std::optional<double> temperatureC) {
+  const bool rainScale = !temperatureC || isGreater(*temperatureC, 1.5);
   return rainScale ? firstReached(kHourlyRain, amountMm) : firstReached(kHourlySnow, amountMm);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 // Weather classes of single values and their labels in full-width brackets;
@@ -24,6 +25,8 @@ std::string_view visibilityClassLabel(int visibilityClass);
 // Intensity label of an hourly amount; the snow scale when the temperature
 // text has a number at most 1.5, the rain scale otherwise.
 std::string_view hourlyPrecipitationLabel(double amountMm, std::string_view temperatureText);
+// The same with the temperature read: none when the text is empty.
+std::string_view hourlyPrecipitationLabel(double amountMm, std::optional<double> temperatureC);
 // Class label of a day's total by the mean temperature of its wet hours.
 std::string_view dailyPrecipitationLabel(double totalMm, double wetMeanTemperatureC);
 // Rain when the temperature text is empty or above 3.0, Sleet above 1.5,

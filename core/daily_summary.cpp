@@ -13,11 +13,12 @@ struct SlotValue {
   double number = 0;
 };
 
-// Reads the slot's text and notes whether the slot has the element.
-SlotValue readSlot(std::string_view slotText, ElementCoverage& coverage) {
-  const bool present = hasSlotText(slotText);
+// Reads the slot's cell and notes whether the slot has the element.
+SlotValue readSlot(const std::optional<double>& known, std::string_view slotText,
+                   ElementCoverage& coverage) {
+  const bool present = cellPresent(known, slotText);
   (present ? coverage.present : coverage.incomplete) = true;
-  return {present, slotNumber(slotText)};
+  return {present, cellSlotNumber(known, slotText)};
 }
 
 // Sums stay finite however large the values read, so no mean turns into
@@ -35,8 +36,9 @@ void addToRange(double value, double& max, double& min, double& sum, int& count)
   ++count;
 }
 
-void addPrecipitation(DailySummary& summary, std::string_view text, std::size_t index) {
-  const double amount = readSlot(text, summary.precipitationCoverage).number;
+void addPrecipitation(DailySummary& summary, const std::optional<double>& known,
+                      std::string_view text, std::size_t index) {
+  const double amount = readSlot(known, text, summary.precipitationCoverage).number;
   if (isGreater(amount, 0)) {
     addTo(summary.totalPrecipitation, amount);
     summary.wetSlots[index] = true;
@@ -44,8 +46,9 @@ void addPrecipitation(DailySummary& summary, std::string_view text, std::size_t 
   if (isGreater(amount, summary.maxHourlyPrecipitation)) summary.maxHourlyPrecipitation = amount;
 }
 
-void addTemperature(DailySummary& summary, std::string_view text, std::size_t index) {
-  const SlotValue slot = readSlot(text, summary.temperatureCoverage);
+void addTemperature(DailySummary& summary, const std::optional<double>& known,
+                    std::string_view text, std::size_t index) {
+  const SlotValue slot = readSlot(known, text, summary.temperatureCoverage);
   if (!slot.present) return;
   const double temperature = slot.number;
   addToRange(temperature, summary.maxTemperature, summary.minTemperature, summary.temperatureSum,
@@ -56,15 +59,16 @@ void addTemperature(DailySummary& summary, std::string_view text, std::size_t in
   }
 }
 
-void addPressure(DailySummary& summary, std::string_view text) {
-  const SlotValue slot = readSlot(text, summary.pressureCoverage);
+void addPressure(DailySummary& summary, const std::optional<double>& known, std::string_view text) {
+  const SlotValue slot = readSlot(known, text, summary.pressureCoverage);
   if (!slot.present) return;
   addToRange(slot.number, summary.maxPressure, summary.minPressure, summary.pressureSum,
              summary.pressureCount);
 }
 
-void addVisibility(DailySummary& summary, std::string_view text) {
-  const SlotValue slot = readSlot(text, summary.visibilityCoverage);
+void addVisibility(DailySummary& summary, const std::optional<double>& known,
+                   std::string_view text) {
+  const SlotValue slot = readSlot(known, text, summary.visibilityCoverage);
   if (!slot.present) return;
   const double visibility = slot.number;
   // A negative visibility is a mark, not a distance.
@@ -73,23 +77,25 @@ void addVisibility(DailySummary& summary, std::string_view text) {
   }
 }
 
-void addWindSpeed(DailySummary& summary, std::string_view text) {
-  const double speed = readSlot(text, summary.windSpeedCoverage).number;
+void addWindSpeed(DailySummary& summary, const std::optional<double>& known,
+                  std::string_view text) {
+  const double speed = readSlot(known, text, summary.windSpeedCoverage).number;
   if (isGreater(speed, summary.maxWindSpeed)) summary.maxWindSpeed = speed;
 }
 
 }  // namespace
 
-DailySummary computeDailySummary(const DaySeries& series) {
+DailySummary computeDailySummary(const DaySeries& series, const DayNumbers& numbers) {
   DailySummary summary;
   for (std::size_t i = 0; i < series.hours.size(); ++i) {
     const HourlyRecord& hour = series.hours[i];
+    const SlotNumbers& known = numbers[i];
     // Precipitation first: it decides which temperatures are wet ones.
-    addPrecipitation(summary, hour.precipitation, i);
-    addTemperature(summary, hour.temperature, i);
-    addPressure(summary, hour.pressure);
-    addVisibility(summary, hour.visibility);
-    addWindSpeed(summary, hour.windSpeed);
+    addPrecipitation(summary, known.precipitation, hour.precipitation, i);
+    addTemperature(summary, known.temperature, hour.temperature, i);
+    addPressure(summary, known.pressure, hour.pressure);
+    addVisibility(summary, known.visibility, hour.visibility);
+    addWindSpeed(summary, known.windSpeed, hour.windSpeed);
   }
   if (summary.wetTemperatureCount > 0) {
     const double wetMean = summary.wetTemperatureSum / summary.wetTemperatureCount;

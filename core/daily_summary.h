@@ -47,6 +47,7 @@ struct DailySummary {
   std::string maxWindForceLabel;
 };
 
-DailySummary computeDailySummary(const DaySeries& series);
+// `numbers`: those the extraction kept, if any.
+DailySummary computeDailySummary(const DaySeries& series, const DayNumbers& numbers = {});
 
 }  // namespace skyrill

@@ -61,13 +61,25 @@ std::string formatCell(const std::string& text, CellFormat format) {
   return text;
 }
 
-// The cells of one record, its members looked up in the record's own order.
+// The names of the grid's keys, made ready once.
+const JsonNames& gridKeys() {
+  static const JsonNames keys = [] {
+    std::array<std::string_view, kGridColumnCount> texts;
+    for (std::size_t column = 0; column < texts.size(); ++column) {
+      texts[column] = kGridColumns[column].key;
+    }
+    return JsonNames(texts);
+  }();
+  return keys;
+}
+
+// The cells of one record, its members found in one pass.
 GridRow readRow(const JsonValue& record) {
+  std::array<JsonValue, kGridColumnCount> values;
+  record.members(gridKeys(), values);
   GridRow row;
-  std::size_t nextMember = 0;
   for (std::size_t column = 0; column < kGridColumns.size(); ++column) {
-    row[column].text = formatCell(record.member(kGridColumns[column].key, nextMember).text(),
-                                  kGridColumns[column].format);
+    row[column].text = formatCell(values[column].text(), kGridColumns[column].format);
   }
   const GridRowColours colours = colourGridRow(rowTexts(row));
   for (std::size_t column = 0; column < row.size(); ++column) row[column].colours = colours[column];
@@ -96,11 +108,8 @@ DataGrid buildDataGrid(const JsonDocument& document, QueryMode displayedMode) {
   const auto prefix = gridPrefix(displayedMode);
   if (!prefix) return grid;
   const JsonValue records = document.at(*prefix);
-  const auto count = static_cast<std::size_t>(records.count());
-  grid.rows.reserve(count);
-  for (std::size_t index = 0; index < count; ++index) {
-    grid.rows.push_back(readRow(records.element(index)));
-  }
+  grid.rows.reserve(static_cast<std::size_t>(records.count()));
+  for (const JsonValue record : records.elements()) grid.rows.push_back(readRow(record));
   return grid;
 }
 

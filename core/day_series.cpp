@@ -42,32 +42,55 @@ enum RecordKey : std::size_t {
 constexpr std::size_t kFirstCellKey = kTemperatureKey;
 constexpr std::size_t kCellKeyCount = kAccKey - kFirstCellKey;
 
-using RecordKeys = std::array<JsonName, kRecordKeyCount>;
+// The names a record's texts are read by: the record's own, and those of
+// its "acc" object.
+struct RecordKeys {
+  explicit RecordKeys(const std::array<std::string_view, kRecordKeyCount>& texts)
+      : record(texts), acc(std::span(texts).subspan(kFirstCellKey, kCellKeyCount)) {}
+  JsonNames record;
+  JsonNames acc;
+};
 
-// Reads the texts of one record, its members found in one pass. A record
-// without an "acc" object skips the acc lookups: they could only give "".
+// Reads the texts of one record after another, each record's members found
+// in one pass. A record without an "acc" object skips the acc lookups: they
+// could only give "".
 class RecordReader {
  public:
-  RecordReader(JsonValue record, const RecordKeys& keys) {
-    record.members(keys, values_);
+  explicit RecordReader(const RecordKeys& keys) : keys_(keys) {}
+
+  // The record read from now on.
+  void read(JsonValue record) {
+    record.members(keys_.record, values_);
     const JsonValue acc = values_[kAccKey];
     hasAcc_ = acc.isObject();
-    if (hasAcc_) acc.members(std::span(keys).subspan(kFirstCellKey, kCellKeyCount), accValues_);
+    if (hasAcc_) acc.members(keys_.acc, accValues_);
   }
 
   // The text of a key without a cell (the time), written over `out`.
   void readText(RecordKey key, std::string& out) const { values_[key].assignText(out); }
 
   // The value's text, followed by " {acc}" when the acc object has a text
-  // for the key, written over `out`.
-  void readCell(RecordKey key, std::string& out) const {
-    values_[key].assignText(out);
+  // for the key, written over `out`; `number` becomes the value when it is a
+  // plain number (JsonValue::assignText), as its text reads, else empty.
+  void readCell(RecordKey key, std::string& out, std::optional<double>& number) const {
+    double read;
+    if (values_[key].assignText(out, read)) {
+      number = read;
+    } else {
+      number.reset();
+    }
     if (!hasAcc_) return;
     const std::string acc = accValues_[key - kFirstCellKey].text();
     if (!acc.empty()) out.append(" {").append(acc).append("}");
   }
+  // The same for a cell whose number is not kept.
+  void readCell(RecordKey key, std::string& out) const {
+    std::optional<double> number;
+    readCell(key, out, number);
+  }
 
  private:
+  const RecordKeys& keys_;
   std::array<JsonValue, kRecordKeyCount> values_;
   std::array<JsonValue, kCellKeyCount> accValues_;
   bool hasAcc_ = false;
@@ -112,7 +135,43 @@ class TimeReader {
   std::size_t pos_ = 0;
 };
 
-std::optional<LocalSeconds> readServiceTime(std::string_view text) {
+// The numbers of a record time.
+struct TimeFields {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The usual form of an answer's times, "YYYY-MM-DDTHH:MM:SS", read at its
+// fixed places as TimeReader reads it; nothing for any other form.
+std::optional<TimeFields> readUsualTime(std::string_view text) {
+  constexpr std::size_t kLength = 19;
+  if (text.size() < kLength || (text.size() > kLength && isDigit(text[kLength]))) {
+    return std::nullopt;
+  }
+  const auto digit = [text](std::size_t at) { return static_cast<unsigned>(text[at] - '0'); };
+  constexpr std::size_t kDigitPlaces[] = {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18};
+  bool digits = true;
+  for (const std::size_t at : kDigitPlaces) digits &= digit(at) <= 9;
+  if (!digits || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+      text[16] != ':') {
+    return std::nullopt;
+  }
+  const auto two = [&digit](std::size_t at) {
+    return static_cast<int>(digit(at) * 10 + digit(at + 1));
+  };
+  return TimeFields{two(0) * 100 + two(2), two(5), two(8), two(11), two(14), two(17)};
+}
+
+std::optional<TimeFields> readTimeFields(std::string_view text) {
+  if (const auto usual = readUsualTime(text)) return usual;
   TimeReader reader(text);
   const auto year = reader.number(4, 4);
   const auto month = reader.number(2);
@@ -122,12 +181,19 @@ std::optional<LocalSeconds> readServiceTime(std::string_view text) {
   if (!year || !month || !day || !hour || !minute) return std::nullopt;
   std::optional<int> second = 0;
   if (reader.numberFollows()) second = reader.number(2);
-  if (!second || *hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
-  const std::chrono::year_month_day date{std::chrono::year(*year),
-                                         std::chrono::month(static_cast<unsigned>(*month)),
-                                         std::chrono::day(static_cast<unsigned>(*day))};
+  if (!second) return std::nullopt;
+  return TimeFields{*year, *month, *day, *hour, *minute, *second};
+}
+
+std::optional<LocalSeconds> readServiceTime(std::string_view text) {
+  const std::optional<TimeFields> time = readTimeFields(text);
+  if (!time || time->hour > 23 || time->minute > 59 || time->second > 59) return std::nullopt;
+  const std::chrono::year_month_day date{std::chrono::year(time->year),
+                                         std::chrono::month(static_cast<unsigned>(time->month)),
+                                         std::chrono::day(static_cast<unsigned>(time->day))};
   if (!date.ok()) return std::nullopt;
-  return std::chrono::local_days(date) + hours(*hour) + minutes(*minute) + seconds(*second);
+  return std::chrono::local_days(date) + hours(time->hour) + minutes(time->minute) +
+         seconds(time->second);
 }
 
 // The two keys of the wind variant: direction, then speed.
@@ -147,32 +213,49 @@ const char* visibilityKey(VisibilityVariant variant) {
   return variant == VisibilityVariant::Reported ? "V" : "V10m";
 }
 
-RecordKeys recordKeys(WindVariant windVariant, VisibilityVariant visibilityVariant) {
+RecordKeys makeRecordKeys(WindVariant windVariant, VisibilityVariant visibilityVariant) {
   const auto [directionKey, speedKey] = windKeys(windVariant);
-  return {JsonName("time"),       JsonName("T"),
-          JsonName("P"),          JsonName("RH"),
-          JsonName(directionKey), JsonName(speedKey),
-          JsonName("R1h"),        JsonName(visibilityKey(visibilityVariant)),
-          JsonName("SD"),         JsonName("acc")};
+  return RecordKeys({"time", "T", "P", "RH", directionKey, speedKey, "R1h",
+                     visibilityKey(visibilityVariant), "SD", "acc"});
+}
+
+// The keys of each pair of variants, made ready once.
+const RecordKeys& recordKeys(WindVariant windVariant, VisibilityVariant visibilityVariant) {
+  static const std::array<std::array<RecordKeys, 2>, 3> keys = [] {
+    const auto forWind = [](WindVariant wind) {
+      return std::array{makeRecordKeys(wind, VisibilityVariant::TenMinuteMean),
+                        makeRecordKeys(wind, VisibilityVariant::Reported)};
+    };
+    return std::array{forWind(WindVariant::MaxInstant), forWind(WindVariant::TwoMinuteMean),
+                      forWind(WindVariant::HourlyInstant)};
+  }();
+  const std::size_t wind = windVariant == WindVariant::TwoMinuteMean   ? 1
+                           : windVariant == WindVariant::HourlyInstant ? 2
+                                                                       : 0;
+  return keys[wind][visibilityVariant == VisibilityVariant::Reported ? 1 : 0];
 }
 
 // Fills a slot with the record's texts and their labels, every field
-// written over; raises the day's largest visibility class when the record
-// has a visibility.
+// written over, and its numbers; raises the day's largest visibility class
+// when the record has a visibility.
 void readRecord(const RecordReader& reader, LocalSeconds shownTime, HourlyRecord& record,
-                int& maxVisibilityClass) {
+                SlotNumbers& numbers, int& maxVisibilityClass) {
   assignShownTime(shownTime, record.timeText);
-  reader.readCell(kTemperatureKey, record.temperature);
-  reader.readCell(kPressureKey, record.pressure);
-  reader.readCell(kHumidityKey, record.humidity);
+  reader.readCell(kTemperatureKey, record.temperature, numbers.temperature);
+  reader.readCell(kPressureKey, record.pressure, numbers.pressure);
+  reader.readCell(kHumidityKey, record.humidity, numbers.humidity);
   reader.readCell(kWindDirectionKey, record.windDirection);
-  reader.readCell(kWindSpeedKey, record.windSpeed);
-  if (!record.windSpeed.empty()) record.windSpeed += windForceLabel(numericValue(record.windSpeed));
-  reader.readCell(kPrecipitationKey, record.precipitation);
-  reader.readCell(kVisibilityKey, record.visibility);
+  reader.readCell(kWindSpeedKey, record.windSpeed, numbers.windSpeed);
+  if (!record.windSpeed.empty()) {
+    record.windSpeed += windForceLabel(cellNumber(numbers.windSpeed, record.windSpeed));
+  }
+  reader.readCell(kPrecipitationKey, record.precipitation, numbers.precipitation);
+  reader.readCell(kVisibilityKey, record.visibility, numbers.visibility);
   if (!record.visibility.empty()) {
+    const long long humidity =
+        numbers.humidity ? truncatedInteger(*numbers.humidity) : integerValue(record.humidity);
     const int visibility =
-        visibilityClass(numericValue(record.visibility), integerValue(record.humidity));
+        visibilityClass(cellNumber(numbers.visibility, record.visibility), humidity);
     record.visibility += visibilityClassLabel(visibility);
     maxVisibilityClass = std::max(maxVisibilityClass, visibility);
   }
@@ -180,6 +263,18 @@ void readRecord(const RecordReader& reader, LocalSeconds shownTime, HourlyRecord
 }
 
 }  // namespace
+
+double cellNumber(const std::optional<double>& known, std::string_view text) {
+  return known ? *known : numericValue(text);
+}
+
+double cellSlotNumber(const std::optional<double>& known, std::string_view text) {
+  return known ? *known : slotNumber(text);
+}
+
+bool cellPresent(const std::optional<double>& known, std::string_view text) {
+  return known || hasSlotText(text);
+}
 
 void HourlyRecord::clear() {
   static_assert(sizeof(HourlyRecord) == 9 * sizeof(std::string), "a text is left out below");
@@ -207,11 +302,10 @@ std::optional<LocalSeconds> shiftedRecordTime(std::string_view serviceTime) {
   const auto time = readServiceTime(serviceTime);
   if (!time) return std::nullopt;
   const LocalSeconds shifted = *time + kServiceToShownTime;
-  // Keep the shown year to four digits.
-  if (std::chrono::year_month_day(std::chrono::floor<days>(shifted)).year() >
-      std::chrono::year(9999)) {
-    return std::nullopt;
-  }
+  // Keep the shown year to four digits: only the last hours of 9999 pass it.
+  constexpr LocalSeconds kFirstOfYear10000 =
+      std::chrono::local_days(std::chrono::year(10000) / 1 / 1);
+  if (shifted >= kFirstOfYear10000) return std::nullopt;
   return shifted;
 }
 
@@ -225,34 +319,39 @@ void assignShownTime(LocalSeconds time, std::string& text) {
   const auto date = std::chrono::floor<days>(time);
   const std::chrono::year_month_day ymd(date);
   const std::chrono::hh_mm_ss clock(time - date);
-  // Written digit by digit: this runs for every record of every display.
+  // Written two digits at a time: this runs for every record of every display.
   text.assign("0000/00/00 00:00:00");
-  const auto put = [&text](std::size_t end, int value, int width) {
-    for (int i = 1; i <= width; ++i, value /= 10)
-      text[end - i] = static_cast<char>('0' + value % 10);
+  char* const out = text.data();
+  const auto put = [out](std::size_t at, unsigned value) {
+    out[at] = static_cast<char>('0' + value / 10);
+    out[at + 1] = static_cast<char>('0' + value % 10);
   };
-  put(4, static_cast<int>(ymd.year()), 4);
-  put(7, static_cast<int>(static_cast<unsigned>(ymd.month())), 2);
-  put(10, static_cast<int>(static_cast<unsigned>(ymd.day())), 2);
-  put(13, static_cast<int>(clock.hours().count()), 2);
-  put(16, static_cast<int>(clock.minutes().count()), 2);
-  put(19, static_cast<int>(clock.seconds().count()), 2);
+  const auto year = static_cast<unsigned>(static_cast<int>(ymd.year()));
+  put(0, year / 100);
+  put(2, year % 100);
+  put(5, static_cast<unsigned>(ymd.month()));
+  put(8, static_cast<unsigned>(ymd.day()));
+  put(11, static_cast<unsigned>(clock.hours().count()));
+  put(14, static_cast<unsigned>(clock.minutes().count()));
+  put(17, static_cast<unsigned>(clock.seconds().count()));
 }
 
-void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
-                      VisibilityVariant visibilityVariant, DaySeries& series) {
+DayNumbers extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
+                            VisibilityVariant visibilityVariant, DaySeries& series) {
   series.clear();
+  DayNumbers numbers{};
   const std::string_view prefix = recordPrefix(mode);
   // A record that has no time, or whose slot falls outside 1..24, is left
   // out and the next gap is measured from the last record placed, so the
   // counter always starts from a slot of the day.
   int slot = mode == QueryMode::Today ? kSlotCount : 1;
   std::optional<LocalSeconds> previous;
-  const JsonValue records = document.at(prefix);
-  const RecordKeys keys = recordKeys(windVariant, visibilityVariant);
+  RecordReader reader(recordKeys(windVariant, visibilityVariant));
   std::string timeText;
-  for (int index = 0; index < kRecordsRead; ++index) {
-    const RecordReader reader(records.element(static_cast<std::size_t>(index)), keys);
+  int index = 0;
+  for (const JsonValue record : document.at(prefix).elements()) {
+    if (index++ == kRecordsRead) break;
+    reader.read(record);
     reader.readText(kTimeKey, timeText);
     const auto time = shiftedRecordTime(timeText);
     if (!time) continue;
@@ -263,15 +362,24 @@ void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant 
     if (target < 1 || target > kSlotCount) continue;
     slot = static_cast<int>(target);
     previous = time;
-    readRecord(reader, *time, series.slot(slot), series.maxVisibilityClass);
+    const auto place = static_cast<std::size_t>(slot - 1);
+    readRecord(reader, *time, series.hours[place], numbers[place], series.maxVisibilityClass);
   }
+  return numbers;
 }
 
-void attachPrecipitationLabels(DaySeries& series) {
+void attachPrecipitationLabels(DaySeries& series, const DayNumbers& numbers) {
   std::string room;
-  for (HourlyRecord& hour : series.hours) {
-    hour.precipitation += hourlyPrecipitationLabel(numericValue(hour.precipitation),
-                                                   cleanSlotText(hour.temperature, room));
+  for (std::size_t i = 0; i < series.hours.size(); ++i) {
+    HourlyRecord& hour = series.hours[i];
+    const SlotNumbers& known = numbers[i];
+    std::optional<double> temperature = known.temperature;
+    if (!temperature) {
+      const std::string_view cleaned = cleanSlotText(hour.temperature, room);
+      if (!cleaned.empty()) temperature = numericValue(cleaned);
+    }
+    hour.precipitation +=
+        hourlyPrecipitationLabel(cellNumber(known.precipitation, hour.precipitation), temperature);
   }
 }
 

@@ -43,6 +43,28 @@ struct DaySeries {
   const HourlyRecord& slot(int number) const { return hours[static_cast<std::size_t>(number - 1)]; }
 };
 
+// The numbers of a slot's cells whose values were plain JSON numbers (see
+// JsonValue::assignText), kept by the extraction: such a cell's text starts
+// with the number's shortest form, so every reading of the text
+// (numericValue, slotNumber) gives that number, and the cell is present.
+// Empty where the text has to be read.
+struct SlotNumbers {
+  std::optional<double> temperature;
+  std::optional<double> pressure;
+  std::optional<double> humidity;
+  std::optional<double> windSpeed;
+  std::optional<double> precipitation;
+  std::optional<double> visibility;
+};
+using DayNumbers = std::array<SlotNumbers, kSlotCount>;
+
+// A cell's number as numericValue reads its text.
+double cellNumber(const std::optional<double>& known, std::string_view text);
+// A cell's number as slotNumber reads its text.
+double cellSlotNumber(const std::optional<double>& known, std::string_view text);
+// Whether the cell has its element (hasSlotText).
+bool cellPresent(const std::optional<double>& known, std::string_view text);
+
 using LocalSeconds = std::chrono::local_seconds;
 
 // The cell text of record `index` (0-based) for one key: the value's text,
@@ -67,11 +89,13 @@ void assignShownTime(LocalSeconds time, std::string& text);
 // fills from slot 1 upwards, Today from slot 24 downwards, gaps in whole
 // hours. A record whose slot would fall outside 1..24 is skipped like one
 // without a time: the next gap is measured from the last record placed.
-void extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
-                      VisibilityVariant visibilityVariant, DaySeries& series);
+// Gives the numbers of the cells whose values were plain numbers.
+DayNumbers extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
+                            VisibilityVariant visibilityVariant, DaySeries& series);
 
 // Appends to each slot's precipitation text the hourly intensity label of its
 // amount, by the slot's temperature (done once per display, before drawing).
-void attachPrecipitationLabels(DaySeries& series);
+// `numbers`: those the extraction kept, if any.
+void attachPrecipitationLabels(DaySeries& series, const DayNumbers& numbers = {});
 
 }  // namespace skyrill

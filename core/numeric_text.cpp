@@ -216,7 +216,11 @@ double numericValue(std::string_view text) {
 }
 
 long long integerValue(std::string_view text) {
-  const double value = std::trunc(numericValue(text));
+  return truncatedInteger(numericValue(text));
+}
+
+long long truncatedInteger(double number) {
+  const double value = std::trunc(number);
   constexpr double kLimit = 9.2e18;  // inside the range of long long
   if (value >= kLimit) return std::numeric_limits<long long>::max();
   if (value <= -kLimit) return std::numeric_limits<long long>::min();

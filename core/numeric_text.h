@@ -32,6 +32,8 @@ inline bool isAtMost(double a, double b) {
 double numericValue(std::string_view text);
 // numericValue with its fraction dropped, held within the long long range.
 long long integerValue(std::string_view text);
+// The same for a number already read.
+long long truncatedInteger(double value);
 
 // The text with every ASCII "(" and ")" removed.
 std::string cleanSlotText(std::string_view text);

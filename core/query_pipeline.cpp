@@ -160,13 +160,13 @@ bool QueryPipeline::showAnswer(QueryRequest request, QueryMode mode, bool fetche
 }
 
 void QueryPipeline::present(const QueryRequest& request, QueryMode mode, bool fetched) {
-  extractDaySeries(state_.document, mode, request.windVariant, request.visibilityVariant,
-                   state_.series);
+  const DayNumbers numbers = extractDaySeries(state_.document, mode, request.windVariant,
+                                              request.visibilityVariant, state_.series);
   view_.showVariantCaptions(windMenuCaption(request.windVariant),
                             visibilityMenuCaption(request.visibilityVariant));
-  attachPrecipitationLabels(state_.series);
+  attachPrecipitationLabels(state_.series, numbers);
   view_.drawDay(state_.series);
-  const DailySummary summary = computeDailySummary(state_.series);
+  const DailySummary summary = computeDailySummary(state_.series, numbers);
   if (fetched) state_.sourceLabel = formatLocalTime(clock_());
   view_.showTitle(composeDayTitle(mode, state_.document));
   view_.showStatusLines(

@@ -1,13 +1,18 @@
 // The display path of an answer file, as the window runs it: the answer
 // opened in both modes, shown again with every wind and visibility variant,
 // and the data grid of the day on display. A view without a window checks
-// everything the pipeline hands it.
+// everything the pipeline hands it; the numbers the extraction keeps are
+// checked against its texts.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/answer_check.h"
+#include "core/daily_summary.h"
 #include "core/data_grid.h"
 #include "core/encoding.h"
+#include "core/numeric_text.h"
 #include "core/query_pipeline.h"
 #include "fuzz/fuzz_check.h"
 
@@ -96,6 +101,40 @@ void checkGrid(const QueryState& state) {
   }
 }
 
+// The numbers the extraction keeps are the ones its texts read as, so the
+// labels and statistics made with them are those made from the texts.
+void checkKeptNumbers(const QueryState& state, const QueryRequest& inputs) {
+  DaySeries series;
+  const DayNumbers numbers = extractDaySeries(state.document, state.displayedMode,
+                                              inputs.windVariant, inputs.visibilityVariant, series);
+  for (std::size_t i = 0; i < series.hours.size(); ++i) {
+    const HourlyRecord& hour = series.hours[i];
+    const SlotNumbers& kept = numbers[i];
+    for (const auto& [number, text] :
+         {std::pair(kept.temperature, &hour.temperature), std::pair(kept.pressure, &hour.pressure),
+          std::pair(kept.humidity, &hour.humidity), std::pair(kept.windSpeed, &hour.windSpeed),
+          std::pair(kept.precipitation, &hour.precipitation),
+          std::pair(kept.visibility, &hour.visibility)}) {
+      if (!number) continue;
+      require(numericValue(*text) == *number && slotNumber(*text) == *number && hasSlotText(*text),
+              "a kept number is what its text reads as");
+    }
+  }
+  DaySeries fromTexts = series;
+  attachPrecipitationLabels(fromTexts);
+  attachPrecipitationLabels(series, numbers);
+  require(fromTexts.hours == series.hours, "kept numbers label the day as its texts do");
+  const auto lines = [&series](const DailySummary& summary) {
+    std::vector<std::string> texts;
+    for (const StatusLine& line : composeStatusLines(summary, series.maxVisibilityClass, "")) {
+      texts.push_back(line.text);
+    }
+    return texts;
+  };
+  require(lines(computeDailySummary(series, numbers)) == lines(computeDailySummary(series)),
+          "kept numbers give the statistics the texts give");
+}
+
 // One file name per mode: the name carries the mode.
 constexpr std::array<std::string_view, 2> kFileNames = {"0_57083_0_20190705.json",
                                                         "1_57083_0_20190705_130500.json"};
@@ -118,11 +157,13 @@ void showInBothModes(std::string_view answer) {
       continue;
     }
     checkGrid(pipeline.state());
+    checkKeptNumbers(pipeline.state(), view.inputs);
     for (const auto& [wind, visibility] : kOtherVariants) {
       view.inputs.windVariant = wind;
       view.inputs.visibilityVariant = visibility;
       pipeline.redisplay();
       require(!view.messageShown, "a shown day shows again with other variants");
+      checkKeptNumbers(pipeline.state(), view.inputs);
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cmath>
 #include <new>
 #include <optional>
 #include <utility>
@@ -15,38 +16,59 @@
 
 namespace skyrill {
 
-using json_detail::Entry;
 using json_detail::JsonTree;
+using json_detail::NameKey;
+using json_detail::ValueKind;
+using json_detail::Word;
 
 namespace {
 
 constexpr std::string_view kLeafSeparator = "[2020年7月20日20时0分0秒]";
 
-// The text getText hands out for a value, written over `text`.
-void assignValueText(const JsonTree& tree, const Entry& value, std::string& text) {
+// Whether a number's text has no exponent: 0, or at least 0.000001 and
+// below 10^21 in size.
+bool isPlainNumber(double number) {
+  const double magnitude = std::fabs(number);
+  return number == 0 || (magnitude >= 1e-6 && magnitude < 1e21);
+}
+
+// The text getText hands out for a value, written over `text`; true when
+// the value is a plain number, which is then written to `number`, minus
+// zero as 0.
+bool assignValueText(const JsonTree& tree, const Word* value, std::string& text, double& number) {
   // Numbers and strings, nearly every read, go straight into the result.
-  if (value.kind == Entry::Kind::Number) {
-    json_detail::assignJsonNumber(value.number(), text);
-    return;
+  const ValueKind kind = JsonTree::kind(value);
+  if (kind == ValueKind::Number) {
+    const double read = JsonTree::number(value);
+    if (json_detail::tape::kindOf(*value) == json_detail::tape::kInt64) {
+      json_detail::assignJsonInteger(static_cast<std::int64_t>(value[1]), text);
+    } else {
+      json_detail::assignJsonNumber(read, text);
+    }
+    if (!isPlainNumber(read)) return false;
+    number = read + 0.0;
+    return true;
   }
-  if (value.kind == Entry::Kind::String) {
+  if (kind == ValueKind::String) {
     json_detail::overwrite(text, tree.text(value));
   } else {
     text.clear();
     json_detail::appendValueText(tree, value, text);
   }
   if (tree.holdsStoredBackslash()) json_detail::restoreBackslashes(text);
+  return false;
 }
 
-std::string valueText(const JsonTree& tree, const Entry& value) {
+std::string valueText(const JsonTree& tree, const Word* value) {
   std::string text;
-  assignValueText(tree, value, text);
+  double number;
+  assignValueText(tree, value, text, number);
   return text;
 }
 
-int elementCount(const Entry& value) {
-  if (!value.isArray()) return 0;
-  return static_cast<int>(std::min<std::uint32_t>(value.size, INT_MAX));
+int elementCount(const JsonTree& tree, const Word* value) {
+  if (!JsonTree::isArray(value)) return 0;
+  return static_cast<int>(std::min<std::size_t>(tree.elementCount(value), INT_MAX));
 }
 
 void splitLeaf(std::string_view text, std::vector<std::string>& out) {
@@ -58,19 +80,31 @@ void splitLeaf(std::string_view text, std::vector<std::string>& out) {
   out.emplace_back(text);
 }
 
-void gatherLeaves(const JsonTree& tree, const Entry& container, bool recursive,
+void gatherLeaf(const JsonTree& tree, const Word* item, bool recursive,
+                std::vector<std::string>& out);
+
+void gatherLeaves(const JsonTree& tree, const Word* container, bool recursive,
                   std::vector<std::string>& out) {
-  const std::span<const Entry> children = tree.children(container);
-  const std::size_t stride = container.isObject() ? 2 : 1;
-  for (std::size_t i = stride - 1; i < children.size(); i += stride) {
-    const Entry& item = children[i];
-    if (item.isContainer()) {
-      if (recursive) gatherLeaves(tree, item, true, out);
-    } else if (!item.isNull()) {
-      std::string text;
-      json_detail::appendValueText(tree, item, text);
-      splitLeaf(text, out);
+  if (JsonTree::isObject(container)) {
+    for (const auto& member : tree.uniqueMembers(container)) {
+      gatherLeaf(tree, member.second, recursive, out);
     }
+    return;
+  }
+  const Word* const close = tree.end(container);
+  for (const Word* item = container + 1; item != close; item = tree.after(item)) {
+    gatherLeaf(tree, item, recursive, out);
+  }
+}
+
+void gatherLeaf(const JsonTree& tree, const Word* item, bool recursive,
+                std::vector<std::string>& out) {
+  if (JsonTree::isContainer(item)) {
+    if (recursive) gatherLeaves(tree, item, true, out);
+  } else if (!JsonTree::isNull(item)) {
+    std::string text;
+    json_detail::appendValueText(tree, item, text);
+    splitLeaf(text, out);
   }
 }
 
@@ -79,75 +113,86 @@ void gatherLeaves(const JsonTree& tree, const Entry& container, bool recursive,
 // ---- A value found once -----------------------------------------------------
 
 JsonValue JsonValue::member(std::string_view name) const {
-  if (entry_ == nullptr) return {};
-  return {tree_, tree_->member(*entry_, name)};
+  if (word_ == nullptr) return {};
+  return {tree_, tree_->member(word_, NameKey(name))};
 }
 
-JsonValue JsonValue::member(std::string_view name, std::size_t& next) const {
-  if (entry_ == nullptr) return {};
-  return {tree_, tree_->member(*entry_, name, next)};
+JsonNames::JsonNames(std::span<const std::string_view> names)
+    : count_(std::min(names.size(), kMostNames)) {
+  slotName_.fill(kEmpty);
+  for (std::size_t k = 0; k < count_; ++k) {
+    keys_[k] = NameKey(names[k]);
+    std::size_t slot = slotOf(keys_[k].hash);
+    while (slotName_[slot] != kEmpty) slot = (slot + 1) % kSlots;
+    slotHash_[slot] = keys_[k].hash;
+    slotName_[slot] = static_cast<std::uint8_t>(k);
+  }
 }
 
-JsonName::JsonName(std::string_view name)
-    : text_(name), tag_(Entry::tagOf(Entry::Kind::Name, name)) {}
-
-void JsonValue::members(std::span<const JsonName> names, std::span<JsonValue> values) const {
+void JsonValue::members(const JsonNames& names, std::span<JsonValue> values) const {
   std::fill(values.begin(), values.end(), JsonValue());
   if (!isObject()) return;
-  // One pass over the members, each looked up by its filter bit: most that
-  // are not wanted find no name there, and a tree holds each name once.
-  constexpr std::uint8_t kNone = 0xFF;
-  constexpr std::uint8_t kSeveral = 0xFE;  // names sharing the bit: all compared
-  std::array<std::uint8_t, 64> nameAt;
-  nameAt.fill(kNone);
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    std::uint8_t& at = nameAt[Entry::filterIndex(names[k].text_.size(), names[k].tag_)];
-    at = at == kNone && k < kSeveral ? static_cast<std::uint8_t>(k) : kSeveral;
-  }
-  const auto matches = [&](const Entry& member, std::size_t k) {
-    return member.isName(names[k].text_, names[k].tag_, tree_->arena());
-  };
-  const std::span<const Entry> members = tree_->children(*entry_);
-  for (std::size_t i = 0; i < members.size(); i += 2) {
-    const Entry& member = members[i];
-    const std::uint8_t at = nameAt[member.filterIndex()];
-    if (at == kNone) continue;
-    std::size_t k = at;
-    if (at == kSeveral) {
-      k = 0;
-      while (k < names.size() && !matches(member, k)) ++k;
+  // One pass over the members, each looked up by its hash: most that are
+  // not wanted find an empty slot at once. A repeated name is found again,
+  // so its last value stays.
+  const char* strings = tree_->strings();
+  const Word* const close = tree_->end(word_);
+  for (const Word* name = word_ + 1; name != close; name = tree_->after(name + 1)) {
+    const char* at = strings + (*name & json_detail::tape::kOffset);
+    const Word head = NameKey::headAt(at);
+    const std::uint32_t hash = NameKey::hashAt(at, head);
+    for (std::size_t slot = JsonNames::slotOf(hash); names.slotName_[slot] != JsonNames::kEmpty;
+         slot = (slot + 1) % JsonNames::kSlots) {
+      if (names.slotHash_[slot] != hash) continue;
+      const std::size_t k = names.slotName_[slot];
+      if (names.keys_[k].matches(at, head)) {
+        values[k] = {tree_, name + 1};
+        break;
+      }
     }
-    if (k < names.size() && matches(member, k)) values[k] = {tree_, &members[i + 1]};
   }
 }
 
 JsonValue JsonValue::element(std::size_t index) const {
-  if (entry_ == nullptr) return {};
-  return {tree_, tree_->element(*entry_, index)};
+  if (word_ == nullptr) return {};
+  return {tree_, tree_->element(word_, index)};
+}
+
+JsonElements JsonValue::elements() const {
+  if (word_ == nullptr || !JsonTree::isArray(word_)) return {tree_, nullptr, nullptr};
+  return {tree_, word_ + 1, tree_->end(word_)};
+}
+
+JsonElements::Iterator& JsonElements::Iterator::operator++() {
+  word_ = tree_->after(word_);
+  return *this;
 }
 
 bool JsonValue::exists() const {
-  return entry_ != nullptr && !entry_->isNull();
+  return word_ != nullptr && !JsonTree::isNull(word_);
 }
 
 bool JsonValue::isObject() const {
-  return entry_ != nullptr && entry_->isObject();
+  return word_ != nullptr && JsonTree::isObject(word_);
 }
 
 std::string JsonValue::text() const {
-  return entry_ != nullptr ? valueText(*tree_, *entry_) : std::string();
+  return word_ != nullptr ? valueText(*tree_, word_) : std::string();
 }
 
 void JsonValue::assignText(std::string& out) const {
-  if (entry_ != nullptr) {
-    assignValueText(*tree_, *entry_, out);
-  } else {
-    out.clear();
-  }
+  double number;
+  assignText(out, number);
+}
+
+bool JsonValue::assignText(std::string& out, double& number) const {
+  if (word_ != nullptr) return assignValueText(*tree_, word_, out, number);
+  out.clear();
+  return false;
 }
 
 int JsonValue::count() const {
-  return entry_ != nullptr ? elementCount(*entry_) : 0;
+  return word_ != nullptr ? elementCount(*tree_, word_) : 0;
 }
 
 // ---- The document -----------------------------------------------------------
@@ -188,18 +233,19 @@ bool JsonDocument::parse(std::string_view text) {
     outOfMemory_ = true;
     return false;
   }
-  return !impl().tree.root().isNull();
+  return !JsonTree::isNull(impl().tree.root());
 }
 
 std::string JsonDocument::getText(std::string_view path) const {
   const JsonTree& tree = impl().tree;
-  const Entry* value = json_detail::readable(tree, path);
-  return value != nullptr ? valueText(tree, *value) : std::string();
+  const Word* value = json_detail::readable(tree, path);
+  return value != nullptr ? valueText(tree, value) : std::string();
 }
 
 int JsonDocument::count(std::string_view path) const {
-  const Entry* value = json_detail::readable(impl().tree, path);
-  return value != nullptr ? elementCount(*value) : 0;
+  const JsonTree& tree = impl().tree;
+  const Word* value = json_detail::readable(tree, path);
+  return value != nullptr ? elementCount(tree, value) : 0;
 }
 
 JsonValue JsonDocument::at(std::string_view path) const {
@@ -217,11 +263,11 @@ std::string JsonDocument::toText() const {
 
 std::string JsonDocument::jsonTextAt(std::string_view path) const {
   const JsonTree& tree = impl().tree;
-  const Entry* value = json_detail::readable(tree, path);
+  const Word* value = json_detail::readable(tree, path);
   if (value == nullptr) return {};
   try {
     std::string text;
-    json_detail::appendJson(tree, *value, text);
+    json_detail::appendJson(tree, value, text);
     json_detail::restoreBackslashes(text);
     return text;
   } catch (const std::exception&) {  // the library's escapes may throw
@@ -237,19 +283,18 @@ int JsonDocument::kindOf(std::string_view path) const {
   const json_detail::Location where = json_detail::locate(impl().tree, path);
   if (where.earlierStepFailed) return -1;
   if (where.value == nullptr) return 0;
-  switch (where.value->kind) {
-    case Entry::Kind::Boolean:
+  switch (JsonTree::kind(where.value)) {
+    case ValueKind::Boolean:
       return 1;
-    case Entry::Kind::Number:
+    case ValueKind::Number:
       return 2;
-    case Entry::Kind::Object:
+    case ValueKind::Object:
       return 4;
-    case Entry::Kind::Array:
+    case ValueKind::Array:
       return 5;
-    case Entry::Kind::String:
+    case ValueKind::String:
       return 6;
-    case Entry::Kind::Null:
-    case Entry::Kind::Name:
+    case ValueKind::Null:
       return 0;
   }
   return 0;
@@ -257,21 +302,20 @@ int JsonDocument::kindOf(std::string_view path) const {
 
 std::vector<std::string> JsonDocument::memberNames(std::string_view path) const {
   const JsonTree& tree = impl().tree;
-  const Entry* value = json_detail::readable(tree, path);
-  if (value == nullptr || !value->isObject()) return {};
+  const Word* value = json_detail::readable(tree, path);
+  if (value == nullptr || !JsonTree::isObject(value)) return {};
   std::vector<std::string> names;
-  names.reserve(value->size);
-  const std::span<const Entry> members = tree.children(*value);
-  for (std::size_t i = 0; i < members.size(); i += 2) names.emplace_back(tree.text(members[i]));
+  for (const auto& member : tree.uniqueMembers(value)) names.emplace_back(tree.text(member.first));
   return names;
 }
 
 double JsonDocument::getNumber(std::string_view path) const {
   const JsonTree& tree = impl().tree;
-  const Entry* value = json_detail::readable(tree, path);
+  const Word* value = json_detail::readable(tree, path);
   if (value == nullptr) return 0;
-  if (value->kind == Entry::Kind::Number) return value->number();
-  if (value->kind == Entry::Kind::String) return json_detail::leadingNumber(tree.text(*value));
+  const ValueKind kind = JsonTree::kind(value);
+  if (kind == ValueKind::Number) return JsonTree::number(value);
+  if (kind == ValueKind::String) return json_detail::leadingNumber(tree.text(value));
   return 0;
 }
 
@@ -307,16 +351,17 @@ bool JsonDocument::remove(std::string_view path) {
 JsonDocument JsonDocument::subDocument(std::string_view path) const {
   JsonDocument copy;
   const JsonTree& tree = impl().tree;
-  const Entry* value = json_detail::readable(tree, path);
-  copy.impl().tree = value != nullptr ? json_detail::copyOf(tree, *value) : JsonTree();
+  const Word* value = json_detail::readable(tree, path);
+  copy.impl().tree = value != nullptr ? json_detail::copyOf(tree, value) : JsonTree();
   return copy;
 }
 
 std::vector<std::string> JsonDocument::leafValues(std::string_view path, bool recursive) const {
   std::vector<std::string> values;
   const JsonTree& tree = impl().tree;
-  const Entry* value = json_detail::readable(tree, path);
-  if (value != nullptr && value->isContainer()) gatherLeaves(tree, *value, recursive, values);
+  const Word* value = json_detail::readable(tree, path);
+  if (value != nullptr && JsonTree::isContainer(value))
+    gatherLeaves(tree, value, recursive, values);
   return values;
 }
 

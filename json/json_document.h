@@ -1,33 +1,44 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "json/json_tree.h"
+
 namespace skyrill {
 
-namespace json_detail {
-class JsonTree;
-struct Entry;
-}  // namespace json_detail
-
 class JsonValue;
+class JsonElements;
 
-// A member name made ready once for many lookups (JsonValue::members). It
-// refers to the text it was made from, which must outlive it.
-class JsonName {
+// Member names made ready once for many one-pass reads of objects
+// (JsonValue::members), such as the keys of every record of an answer.
+// They refer to the texts they were made from, which must outlive them.
+class JsonNames {
  public:
-  explicit JsonName(std::string_view name);
-  std::string_view text() const { return text_; }
+  static constexpr std::size_t kMostNames = 32;
+
+  // The names, all different, at most kMostNames of them.
+  explicit JsonNames(std::span<const std::string_view> names);
+  std::size_t size() const { return count_; }
+  std::string_view operator[](std::size_t k) const { return keys_[k].text; }
 
  private:
   friend class JsonValue;
-  std::string_view text_;
-  std::uint32_t tag_;  // what the tree compares first
+  static constexpr std::uint8_t kEmpty = 0xFF;
+  static constexpr std::size_t kSlots = 2 * kMostNames;  // found by hash, one after another
+  static std::size_t slotOf(std::uint32_t hash) { return hash >> 26; }
+
+  std::array<json_detail::NameKey, kMostNames> keys_{};
+  std::size_t count_ = 0;
+  std::array<std::uint32_t, kSlots> slotHash_{};
+  std::array<std::uint8_t, kSlots> slotName_{};
 };
 
 // One JSON value, read and written by path.
@@ -140,16 +151,15 @@ class JsonValue {
 
   // Member `name`; nowhere unless this is an object that has it.
   JsonValue member(std::string_view name) const;
-  // The same, looking from member number `next` on and then from the first;
-  // `next` becomes the number after the member found. Reading members in
-  // their written order so costs one comparison each.
-  JsonValue member(std::string_view name, std::size_t& next) const;
-  // The members named `names`, all different, written to `values` (nowhere
-  // when absent), found in one pass over the object; `values` holds as many
-  // values as there are names.
-  void members(std::span<const JsonName> names, std::span<JsonValue> values) const;
-  // Element `index`; nowhere unless this is an array that long.
+  // The members named `names` written to `values` (nowhere when absent),
+  // found in one pass over the object; `values` holds as many values as
+  // there are names.
+  void members(const JsonNames& names, std::span<JsonValue> values) const;
+  // Element `index`; nowhere unless this is an array that long. Found by
+  // stepping over the ones before it: to read them all, use elements().
   JsonValue element(std::size_t index) const;
+  // The elements of an array in order; none for anything else.
+  JsonElements elements() const;
 
   // True when this leads to a value other than null.
   bool exists() const;
@@ -159,15 +169,51 @@ class JsonValue {
   // The same text written over `out`, whose room is reused: for reads into
   // strings that live on, such as a day's hour slots.
   void assignText(std::string& out) const;
+  // The same; true when this is a number whose text has no exponent (0, or
+  // at least 0.000001 and below 10^21 in size), which is then written to
+  // `number`: that text reads back as the number with any decimal reader
+  // (minus zero as 0, which `number` then is too).
+  bool assignText(std::string& out, double& number) const;
   int count() const;
 
  private:
   friend class JsonDocument;
-  JsonValue(const json_detail::JsonTree* tree, const json_detail::Entry* entry)
-      : tree_(tree), entry_(entry) {}
+  friend class JsonElements;
+  JsonValue(const json_detail::JsonTree* tree, const json_detail::Word* word)
+      : tree_(tree), word_(word) {}
 
   const json_detail::JsonTree* tree_ = nullptr;
-  const json_detail::Entry* entry_ = nullptr;  // null when nowhere
+  const json_detail::Word* word_ = nullptr;  // its first word on the tree's tape; null when nowhere
+};
+
+// The elements of an array, each found from the one before.
+class JsonElements {
+ public:
+  class Iterator {
+   public:
+    JsonValue operator*() const { return {tree_, word_}; }
+    Iterator& operator++();
+    bool operator==(const Iterator& other) const { return word_ == other.word_; }
+
+   private:
+    friend class JsonElements;
+    Iterator(const json_detail::JsonTree* tree, const std::uint64_t* word)
+        : tree_(tree), word_(word) {}
+    const json_detail::JsonTree* tree_;
+    const std::uint64_t* word_;
+  };
+
+  Iterator begin() const { return {tree_, first_}; }
+  Iterator end() const { return {tree_, end_}; }
+
+ private:
+  friend class JsonValue;
+  JsonElements(const json_detail::JsonTree* tree, const std::uint64_t* first,
+               const std::uint64_t* end)
+      : tree_(tree), first_(first), end_(end) {}
+  const json_detail::JsonTree* tree_ = nullptr;
+  const std::uint64_t* first_ = nullptr;
+  const std::uint64_t* end_ = nullptr;
 };
 
 // The shortest round-trip text of a number: 23.4, 100, 1e-7, 1e+21, 0 for -0;
@@ -175,7 +221,8 @@ class JsonValue {
 std::string formatJsonNumber(double value);
 
 // The libraries under the document, with their versions: the parser
-// ("simdjson 3.0.1") and the string writer ("nlohmann/json 3.11.2").
+// ("simdjson 3.0.1"), whose tape the document keeps, and the string writer
+// ("nlohmann/json 3.11.2").
 std::string jsonParserLibrary();
 std::string jsonWriterLibrary();
 

@@ -21,23 +21,23 @@ namespace {
 
 // One value. An object keeps its member names in names, parallel to children.
 struct Node {
-  Entry::Kind kind = Entry::Kind::Null;
+  ValueKind kind = ValueKind::Null;
   bool boolean = false;
   double number = 0;
   std::string text;
   std::vector<Node> children;      // array elements or member values
   std::vector<std::string> names;  // member names, objects only
 
-  bool isArray() const { return kind == Entry::Kind::Array; }
-  bool isObject() const { return kind == Entry::Kind::Object; }
+  bool isArray() const { return kind == ValueKind::Array; }
+  bool isObject() const { return kind == ValueKind::Object; }
 
-  static Node ofKind(Entry::Kind kind) {
+  static Node ofKind(ValueKind kind) {
     Node node;
     node.kind = kind;
     return node;
   }
   static Node ofText(std::string text) {
-    Node node = ofKind(Entry::Kind::String);
+    Node node = ofKind(ValueKind::String);
     node.text = std::move(text);
     return node;
   }
@@ -50,64 +50,62 @@ struct Node {
   }
 };
 
-// As deep as the tree, which is bounded.
-Node thaw(const JsonTree& tree, const Entry& value) {
-  Node node = Node::ofKind(value.kind);
-  switch (value.kind) {
-    case Entry::Kind::Boolean:
-      node.boolean = value.boolean();
+// As deep as the tree, which is bounded. Each name of an object comes once.
+Node thaw(const JsonTree& tree, const Word* value) {
+  Node node = Node::ofKind(JsonTree::kind(value));
+  switch (node.kind) {
+    case ValueKind::Boolean:
+      node.boolean = JsonTree::boolean(value);
       break;
-    case Entry::Kind::Number:
-      node.number = value.number();
+    case ValueKind::Number:
+      node.number = JsonTree::number(value);
       break;
-    case Entry::Kind::String:
-    case Entry::Kind::Name:
+    case ValueKind::String:
       node.text = tree.text(value);
       break;
-    case Entry::Kind::Array:
-      node.children.reserve(value.size);
-      for (const Entry& element : tree.children(value))
+    case ValueKind::Array: {
+      const Word* const close = tree.end(value);
+      for (const Word* element = value + 1; element != close; element = tree.after(element)) {
         node.children.push_back(thaw(tree, element));
-      break;
-    case Entry::Kind::Object: {
-      const std::span<const Entry> members = tree.children(value);
-      node.children.reserve(value.size);
-      node.names.reserve(value.size);
-      for (std::size_t i = 0; i < members.size(); i += 2) {
-        node.names.emplace_back(tree.text(members[i]));
-        node.children.push_back(thaw(tree, members[i + 1]));
       }
       break;
     }
-    case Entry::Kind::Null:
+    case ValueKind::Object:
+      for (const auto& [name, member] : tree.uniqueMembers(value)) {
+        node.names.emplace_back(tree.text(name));
+        node.children.push_back(thaw(tree, member));
+      }
+      break;
+    case ValueKind::Null:
       break;
   }
   return node;
 }
 
-std::size_t entryCount(const Node& node) {
-  std::size_t count = 1 + node.names.size();
-  for (const Node& child : node.children) count += entryCount(child);
+// The tape words of a value.
+std::size_t wordCount(const Node& node) {
+  std::size_t count = node.kind == ValueKind::Number || node.isArray() || node.isObject() ? 2 : 1;
+  count += node.names.size();
+  for (const Node& child : node.children) count += wordCount(child);
   return count;
 }
 
 void addTo(TreeBuilder& builder, const Node& node) {
   switch (node.kind) {
-    case Entry::Kind::Null:
+    case ValueKind::Null:
       builder.addNull();
       break;
-    case Entry::Kind::Boolean:
+    case ValueKind::Boolean:
       builder.addBoolean(node.boolean);
       break;
-    case Entry::Kind::Number:
+    case ValueKind::Number:
       builder.addNumber(node.number);
       break;
-    case Entry::Kind::String:
-    case Entry::Kind::Name:
+    case ValueKind::String:
       builder.addString(node.text);
       break;
-    case Entry::Kind::Array:
-    case Entry::Kind::Object:
+    case ValueKind::Array:
+    case ValueKind::Object:
       if (node.isObject()) {
         builder.openObject();
       } else {
@@ -124,7 +122,7 @@ void addTo(TreeBuilder& builder, const Node& node) {
 
 JsonTree freeze(const Node& root) {
   // Writes keep within the depth bound themselves.
-  TreeBuilder builder(entryCount(root), 0, INT_MAX);
+  TreeBuilder builder(wordCount(root) + 2, 0, INT_MAX);
   addTo(builder, root);
   return builder.finish();
 }
@@ -251,7 +249,7 @@ bool setNumberAt(JsonTree& tree, std::string_view path, double number) {
     if (slot == nullptr) return false;
     Node value;
     if (std::isfinite(number)) {
-      value.kind = Entry::Kind::Number;
+      value.kind = ValueKind::Number;
       value.number = number;
     }
     *slot = std::move(value);
@@ -286,7 +284,7 @@ bool appendAt(JsonTree& tree, std::string_view path, std::string_view value, boo
     if (!element) return false;
     Node* slot = writable(where);
     if (slot == nullptr) return false;
-    if (!slot->isArray()) *slot = Node::ofKind(Entry::Kind::Array);
+    if (!slot->isArray()) *slot = Node::ofKind(ValueKind::Array);
     std::vector<Node>& elements = slot->children;
     elements.insert(atFront ? elements.begin() : elements.end(), std::move(*element));
     return true;
@@ -327,7 +325,7 @@ bool removeAt(JsonTree& tree, std::string_view path) {
   });
 }
 
-JsonTree copyOf(const JsonTree& tree, const Entry& value) {
+JsonTree copyOf(const JsonTree& tree, const Word* value) {
   return freeze(thaw(tree, value));
 }
 

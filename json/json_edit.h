@@ -23,6 +23,6 @@ bool removeElementAt(JsonTree& tree, std::string_view path, int n);
 bool removeAt(JsonTree& tree, std::string_view path);
 
 // A new tree holding a copy of the value.
-JsonTree copyOf(const JsonTree& tree, const Entry& value);
+JsonTree copyOf(const JsonTree& tree, const Word* value);
 
 }  // namespace skyrill::json_detail

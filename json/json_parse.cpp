@@ -31,11 +31,15 @@ constexpr std::size_t kKeptBufferBytes = 1024 * 1024;
 // about half the memory (the DOM parser's buffers take about 14 bytes per
 // byte of text) and, on buffers allocated afresh, less time too.
 constexpr std::size_t kDomTextBytes = kKeptBufferBytes;
+// Texts up to this size give their tape to the tree (see keepTape).
+constexpr std::size_t kTakenTapeTextBytes = 16 * 1024;
 
-// The parser and a copy of the text with the zero padding it reads past the
-// end, kept between parses of one thread.
+// The parser, the document its DOM parser writes and a copy of the text
+// with the zero padding it reads past the end, kept between parses of one
+// thread.
 struct ParserState {
   simdjson::dom::parser domParser;
+  simdjson::dom::document document;
   ondemand::parser parser;
   std::unique_ptr<char[]> padded;
   std::size_t paddedCapacity = 0;
@@ -86,168 +90,65 @@ std::size_t entryBound(std::string_view text) {
   return count;
 }
 
-// Builds a tree from the tape of simdjson's DOM parser in one pass. The
-// tape holds the values in the order of the text, one or two 64-bit words
-// each, the kind in the top byte (simdjson's documented tape format): "{"
-// "[" with the container's element count in bits 32 to 55, "}" "]" closing
-// them; '"' with an offset into the string buffer (a 32-bit length, then
-// the bytes) for strings and member names; "l" "u" "d" followed by the
-// number's word; "t" "f" "n"; "r" words frame the root. As each container
-// opens, its count tells how many entries its children take, so they are
-// written in place, in one block, as they come.
-class TapeReader {
- public:
-  TapeReader(const simdjson::dom::document& document, std::size_t textBytes, int maxDepth)
-      : tape_(document.tape.get()),
-        strings_(document.string_buf.get()),
-        end_((tape_[0] & kPayload) - 1),
-        // Every value and name takes a tape word of its own, so the words
-        // inside the root frame bound the entries.
-        entries_(std::make_unique_for_overwrite<Entry[]>(end_)),
-        maxDepth_(maxDepth) {
-    open_.reserve(16);
-    arena_.resize(std::min(textBytes / 2, kKeptBufferBytes / 16) + kShortText);
-  }
-
-  std::optional<JsonTree> read() {
-    Entry* next = &root_;  // where the next value or name goes
-    bool inObject = false;
-    bool nameNext = false;
-    for (std::size_t i = 1; i < end_; ++i) {
-      const std::uint64_t word = tape_[i];
-      const auto kind = static_cast<char>(word >> 56);
-      if (kind == '}' || kind == ']') {
-        const OpenContainer closed = open_.back();
-        open_.pop_back();
-        if (inObject) keepLastOfRepeatedNames(*closed.container);
-        next = closed.parentNext;
-        inObject = nameNext = closed.parentIsObject;
-        continue;
-      }
-      if (nameNext) {
-        addText(*next++, Entry::Kind::Name, word);
-        nameNext = false;
-        continue;
-      }
-      Entry& entry = *next++;
-      nameNext = inObject;  // in an object, a name follows each value
-      switch (kind) {
-        case '{':
-        case '[':
-          if (std::ssize(open_) >= maxDepth_) return std::nullopt;
-          open_.push_back({&entry, next, inObject});
-          inObject = nameNext = kind == '{';
-          next = open(entry, inObject, (word >> 32) & simdjson::internal::JSON_COUNT_MASK);
-          break;
-        case 'l':
-          entry = Entry::ofNumber(static_cast<double>(static_cast<std::int64_t>(tape_[++i])));
-          break;
-        case 'u':
-          entry = Entry::ofNumber(static_cast<double>(tape_[++i]));
-          break;
-        case 'd':
-          entry = Entry::ofNumber(std::bit_cast<double>(tape_[++i]));
-          break;
-        case '"':
-          addText(entry, Entry::Kind::String, word);
-          break;
-        case 't':
-        case 'f':
-          entry = Entry::ofBoolean(kind == 't');
-          break;
-        case 'n':
-          entry = Entry::ofKind(Entry::Kind::Null);
-          break;
-        default:
-          return std::nullopt;
-      }
+// The last string or name word among the values from `first` up to `close`
+// (a container's closing word, or the final root word); null when there is
+// none. Strings are stored in the order of the text, so the last one tells
+// how far they go. Containers are stepped over, and only the last one after
+// the last string is looked into: the values an answer ends with are read
+// and the rest is skipped.
+const Word* lastStringWord(const Word* tape, const Word* first, const Word* close) {
+  const Word* lastString = nullptr;
+  const Word* lastContainer = nullptr;  // after lastString
+  for (const Word* at = first; at != close; at = valueAfter(tape, at)) {
+    const char kind = tape::kindOf(*at);
+    if (kind == tape::kString) {
+      lastString = at;
+      lastContainer = nullptr;
+    } else if (kind == tape::kArray || kind == tape::kObject) {
+      lastContainer = at;
     }
-    if (!open_.empty()) return std::nullopt;
-    return finish();
   }
-
- private:
-  static constexpr std::uint64_t kPayload = 0x00FFFFFFFFFFFFFF;
-  static constexpr std::size_t kShortText = 16;
-  static constexpr std::size_t kSmallWaste = 4096;  // entries
-  // Counts saturate at JSON_COUNT_MASK; no text the DOM parser reads has
-  // that many elements in one container.
-  static_assert(kDomTextBytes / 2 < simdjson::internal::JSON_COUNT_MASK);
-
-  struct OpenContainer {
-    Entry* container;
-    Entry* parentNext;  // where the container's parent goes on after it
-    bool parentIsObject;
-  };
-
-  // Gives the container's children their block; returns where the first goes.
-  Entry* open(Entry& container, bool isObject, std::size_t count) {
-    const auto kind = isObject ? Entry::Kind::Object : Entry::Kind::Array;
-    container.set(static_cast<std::uint8_t>(kind), count, used_);
-    Entry* first = entries_.get() + used_;
-    used_ += isObject ? 2 * count : count;
-    return first;
+  if (lastContainer == nullptr) return lastString;
+  const Word* inside = lastStringWord(tape, lastContainer + 1, valueAfter(tape, lastContainer) - 1);
+  if (inside != nullptr) return inside;
+  // Every word from the last string on, inside the containers before the
+  // last one too; a number's second word is no value.
+  for (const Word* at = lastString != nullptr ? lastString + 1 : first; at != lastContainer;) {
+    const char kind = tape::kindOf(*at);
+    if (kind == tape::kString) lastString = at;
+    at += kind == tape::kInt64 || kind == tape::kUint64 || kind == tape::kDouble ? 2 : 1;
   }
+  return lastString;
+}
 
-  void keepLastOfRepeatedNames(Entry& object) {
-    Entry* members = entries_.get() + object.payload;
-    const std::size_t count = object.size;
-    const std::size_t kept =
-        json_detail::keepLastOfRepeatedNames(members, count, arena_.data(), nameTable_);
-    if (kept == count) return;
-    object.size = static_cast<std::uint32_t>(kept);
-    // The places of the dropped members stay in the block, set to null.
-    std::fill(members + 2 * kept, members + 2 * count, Entry::ofKind(Entry::Kind::Null));
-  }
-
-  void addText(Entry& entry, Entry::Kind kind, std::uint64_t word) {
-    const std::uint8_t* at = strings_ + (word & kPayload);
+// The tree of a DOM parse into `document`: its tape and strings kept as they
+// are. A small text's tape is taken whole, its room sized for the text
+// (about 8 bytes a byte) rather than copied, and the document is left
+// without one, to be given one by the next parse; a larger text's tape, and
+// the strings, are copied into room of their own size.
+JsonTree keepTape(simdjson::dom::document& document, std::size_t textBytes) {
+  const Word* tape = document.tape.get();
+  const std::size_t words = tape[0] & tape::kPayload;
+  const auto* strings = reinterpret_cast<const char*>(document.string_buf.get());
+  std::size_t stringBytes = 0;
+  if (const Word* last = lastStringWord(tape, tape + 1, tape + words - 1)) {
+    const std::size_t offset = *last & tape::kPayload;
     std::uint32_t size = 0;
-    std::memcpy(&size, at, sizeof size);
-    const char* text = reinterpret_cast<const char*>(at + sizeof size);
-    if (arena_.size() - arenaUsed_ < size + kShortText) {
-      arena_.resize(std::max(2 * arena_.size(), arenaUsed_ + size + kShortText));
-    }
-    char* out = arena_.data() + arenaUsed_;
-    // Most texts are short: one fixed-size copy, whose bytes past the text
-    // are overwritten by the next. The string buffer holds more than a
-    // short text's worth of padding after its last text.
-    static_assert(kShortText <= simdjson::SIMDJSON_PADDING);
-    if (size <= kShortText) {
-      std::memcpy(out, text, kShortText);
-    } else {
-      std::memcpy(out, text, size);
-    }
-    entry.set(Entry::tagOfPadded(kind, out, size), size, arenaUsed_);
-    arenaUsed_ += size;
+    std::memcpy(&size, strings + offset, sizeof size);
+    stringBytes = offset + sizeof size + size + 1;
   }
-
-  JsonTree finish() {
-    std::unique_ptr<Entry[]> entries = std::move(entries_);
-    // Give back the room the bound left over when it is worth a copy: not
-    // for an answer's few kilobytes.
-    if (end_ - used_ > used_ / 4 + kSmallWaste) {
-      auto exact = std::make_unique_for_overwrite<Entry[]>(used_);
-      std::copy_n(entries.get(), used_, exact.get());
-      entries = std::move(exact);
-    }
-    arena_.resize(arenaUsed_);
-    if (arena_.capacity() - arena_.size() > arena_.size() / 4 + 64) arena_.shrink_to_fit();
-    return JsonTree(root_, std::move(entries), used_, std::move(arena_));
+  auto keptStrings = std::make_unique_for_overwrite<char[]>(stringBytes + kStringPadding);
+  std::fill_n(std::copy_n(strings, stringBytes, keptStrings.get()), kStringPadding, 0);
+  std::unique_ptr<Word[]> keptTape;
+  if (textBytes <= kTakenTapeTextBytes) {
+    keptTape = std::move(document.tape);
+    document = simdjson::dom::document();
+  } else {
+    keptTape = std::make_unique_for_overwrite<Word[]>(words);
+    std::copy_n(tape, words, keptTape.get());
   }
-
-  const std::uint64_t* tape_;
-  const std::uint8_t* strings_;
-  std::size_t end_;  // the closing root word
-  std::unique_ptr<Entry[]> entries_;
-  std::size_t used_ = 0;  // entries given to containers so far
-  Entry root_ = Entry::ofKind(Entry::Kind::Null);
-  int maxDepth_;
-  std::vector<OpenContainer> open_;
-  std::string arena_;  // texts, up to arenaUsed_; the rest is room to grow
-  std::size_t arenaUsed_ = 0;
-  std::vector<std::uint64_t> nameTable_;
-};
+  return JsonTree(std::move(keptTape), words, std::move(keptStrings), stringBytes);
+}
 
 // The decimal place of the first nonzero digit of a JSON number token once
 // its exponent is applied (1 for units, 0 for tenths, ...; 0 for a zero);
@@ -491,7 +392,9 @@ class TreeReader {
 
 // Strings and names take about half of an answer; larger texts grow the room.
 TreeBuilder makeBuilder(std::string_view text, int maxDepth) {
-  return TreeBuilder(entryBound(text), std::min(text.size() / 2, kKeptBufferBytes / 16), maxDepth);
+  // A value or name takes at most two words, and the root two more.
+  return TreeBuilder(2 * entryBound(text) + 2, std::min(text.size() / 2, kKeptBufferBytes / 16),
+                     maxDepth);
 }
 
 std::optional<JsonTree> readTreeOnDemand(ParserState& state, std::string_view text, int maxDepth) {
@@ -502,23 +405,32 @@ std::optional<JsonTree> readTreeOnDemand(ParserState& state, std::string_view te
   if (error == simdjson::MEMALLOC) throw std::bad_alloc();
   if (error != SUCCESS) return std::nullopt;
   TreeBuilder builder = makeBuilder(text, maxDepth);
-  if (!TreeReader(builder).read(document) || builder.overflowed()) return std::nullopt;
+  if (!TreeReader(builder).read(document)) return std::nullopt;
   return builder.finish();
 }
 
 std::optional<JsonTree> readTree(ParserState& state, std::string_view text, int maxDepth) {
-  if (text.size() > kDomTextBytes) return readTreeOnDemand(state, text, maxDepth);
+  if (text.size() > kDomTextBytes || maxDepth < 1) return readTreeOnDemand(state, text, maxDepth);
+  // The DOM parser refuses nesting as deep as its bound, where an empty
+  // container does not count: a text it takes nests no deeper than ours.
+  const auto domDepth = static_cast<std::size_t>(maxDepth);
+  if (state.domParser.max_depth() != domDepth &&
+      state.domParser.allocate(std::max(state.domParser.capacity(), text.size()), domDepth) !=
+          SUCCESS) {
+    throw std::bad_alloc();
+  }
   simdjson::dom::element root;
   const simdjson::error_code error =
-      state.domParser.parse(state.copy(text), text.size(), false).get(root);
+      state.domParser.parse_into_document(state.document, state.copy(text), text.size(), false)
+          .get(root);
   // The DOM parser refuses integers beyond 64 bits, which read as the
-  // nearest double, and nesting beyond its own bound: On Demand decides.
+  // nearest double, and some nesting within our bound: On Demand decides.
   if (error == simdjson::NUMBER_ERROR || error == simdjson::DEPTH_ERROR) {
     return readTreeOnDemand(state, text, maxDepth);
   }
   if (error == simdjson::MEMALLOC) throw std::bad_alloc();
   if (error != SUCCESS) return std::nullopt;
-  return TapeReader(state.domParser.doc, text.size(), maxDepth).read();
+  return keepTape(state.document, text.size());
 }
 
 // The text simdjson is given: a leading UTF-8 byte-order mark, which files

@@ -36,25 +36,26 @@ bool PathReader::readIndex(PathStep& step) {
   return true;
 }
 
-const Entry* childOf(const JsonTree& tree, const Entry& container, const PathStep& step) {
-  return step.isIndex ? tree.element(container, step.index) : tree.member(container, step.name);
+const Word* childOf(const JsonTree& tree, const Word* container, const PathStep& step) {
+  return step.isIndex ? tree.element(container, step.index)
+                      : tree.member(container, NameKey(step.name));
 }
 
 Location locate(const JsonTree& tree, std::string_view path) {
-  Location where{&tree.root(), false};
+  Location where{tree.root(), false};
   PathReader reader(path);
   PathStep step;
   while (!reader.atEnd() && where.value != nullptr) {
     if (!reader.next(step)) return {nullptr, true};
-    where.value = childOf(tree, *where.value, step);
+    where.value = childOf(tree, where.value, step);
   }
   if (!reader.atEnd()) return {nullptr, true};
   return where;
 }
 
-const Entry* readable(const JsonTree& tree, std::string_view path) {
-  const Entry* value = locate(tree, path).value;
-  return value != nullptr && !value->isNull() ? value : nullptr;
+const Word* readable(const JsonTree& tree, std::string_view path) {
+  const Word* value = locate(tree, path).value;
+  return value != nullptr && !JsonTree::isNull(value) ? value : nullptr;
 }
 
 }  // namespace skyrill::json_detail

@@ -34,16 +34,16 @@ class PathReader {
 
 // Where a path leads in a tree.
 struct Location {
-  const Entry* value = nullptr;  // null when unresolved
+  const Word* value = nullptr;  // null when unresolved
   bool earlierStepFailed = false;
 };
 
 // The child a step selects; null when there is none.
-const Entry* childOf(const JsonTree& tree, const Entry& container, const PathStep& step);
+const Word* childOf(const JsonTree& tree, const Word* container, const PathStep& step);
 
 Location locate(const JsonTree& tree, std::string_view path);
 
 // The value at the path for reading: null when unresolved or null.
-const Entry* readable(const JsonTree& tree, std::string_view path);
+const Word* readable(const JsonTree& tree, std::string_view path);
 
 }  // namespace skyrill::json_detail

@@ -32,30 +32,30 @@ void restoreBackslashes(std::string& text) {
   replaceAll(text, kStoredBackslash, "\\");
 }
 
-void appendValueText(const JsonTree& tree, const Entry& value, std::string& out) {
-  switch (value.kind) {
-    case Entry::Kind::String:
-    case Entry::Kind::Name:
+void appendValueText(const JsonTree& tree, const Word* value, std::string& out) {
+  switch (JsonTree::kind(value)) {
+    case ValueKind::String:
       out += tree.text(value);
       break;
-    case Entry::Kind::Boolean:
-      out += value.boolean() ? "true" : "false";
+    case ValueKind::Boolean:
+      out += JsonTree::boolean(value) ? "true" : "false";
       break;
-    case Entry::Kind::Number:
-      out += formatJsonNumber(value.number());
+    case ValueKind::Number:
+      out += formatJsonNumber(JsonTree::number(value));
       break;
-    case Entry::Kind::Object:
+    case ValueKind::Object:
       out += kObjectText;
       break;
-    case Entry::Kind::Array: {
+    case ValueKind::Array: {
       bool first = true;
-      for (const Entry& element : tree.children(value)) {
+      const Word* const close = tree.end(value);
+      for (const Word* element = value + 1; element != close; element = tree.after(element)) {
         if (!std::exchange(first, false)) out += ',';
         appendValueText(tree, element, out);  // as deep as the tree, which is bounded
       }
       break;
     }
-    case Entry::Kind::Null:
+    case ValueKind::Null:
       break;
   }
 }
@@ -76,39 +76,39 @@ void appendJsonString(std::string_view text, std::string& out) {
              .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-void appendJson(const JsonTree& tree, const Entry& value, std::string& out) {
-  switch (value.kind) {
-    case Entry::Kind::Null:
+void appendJson(const JsonTree& tree, const Word* value, std::string& out) {
+  switch (JsonTree::kind(value)) {
+    case ValueKind::Null:
       out += "null";
       break;
-    case Entry::Kind::Boolean:
-      out += value.boolean() ? "true" : "false";
+    case ValueKind::Boolean:
+      out += JsonTree::boolean(value) ? "true" : "false";
       break;
-    case Entry::Kind::Number:
-      out += formatJsonNumber(value.number());  // stored numbers are always finite
+    case ValueKind::Number:
+      out += formatJsonNumber(JsonTree::number(value));  // stored numbers are always finite
       break;
-    case Entry::Kind::String:
-    case Entry::Kind::Name:
+    case ValueKind::String:
       appendJsonString(tree.text(value), out);
       break;
-    case Entry::Kind::Array: {
+    case ValueKind::Array: {
       out += '[';
       bool first = true;
-      for (const Entry& element : tree.children(value)) {
+      const Word* const close = tree.end(value);
+      for (const Word* element = value + 1; element != close; element = tree.after(element)) {
         if (!std::exchange(first, false)) out += ',';
         appendJson(tree, element, out);
       }
       out += ']';
       break;
     }
-    case Entry::Kind::Object: {
+    case ValueKind::Object: {
       out += '{';
-      const std::span<const Entry> members = tree.children(value);
-      for (std::size_t i = 0; i < members.size(); i += 2) {
-        if (i > 0) out += ',';
-        appendJsonString(tree.text(members[i]), out);
+      bool first = true;
+      for (const auto& [name, member] : tree.uniqueMembers(value)) {
+        if (!std::exchange(first, false)) out += ',';
+        appendJsonString(tree.text(name), out);
         out += ':';
-        appendJson(tree, members[i + 1], out);
+        appendJson(tree, member, out);
       }
       out += '}';
       break;
@@ -191,6 +191,18 @@ void json_detail::assignJsonNumber(double value, std::string& out) {
     }
   }
   out = formatJsonNumber(value);
+}
+
+void json_detail::assignJsonInteger(std::int64_t value, std::string& out) {
+  // Below 10^15 an integer is its own shortest text; larger ones may be
+  // rounded as doubles.
+  constexpr std::int64_t kExact = 1'000'000'000'000'000;
+  if (value <= -kExact || value >= kExact) {
+    assignJsonNumber(static_cast<double>(value), out);
+    return;
+  }
+  char buffer[24];
+  overwrite(out, {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr});
 }
 
 std::string formatJsonNumber(double value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,10 +27,10 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to);
 // The text of a value before the backslash rule: a string as is, a number in
 // its shortest form, "[object Object]", an array's element texts joined with
 // ","; nothing for null.
-void appendValueText(const JsonTree& tree, const Entry& value, std::string& out);
+void appendValueText(const JsonTree& tree, const Word* value, std::string& out);
 
 // The value as compact JSON, before the backslash rule.
-void appendJson(const JsonTree& tree, const Entry& value, std::string& out);
+void appendJson(const JsonTree& tree, const Word* value, std::string& out);
 
 // A JSON string literal; invalid UTF-8 written as U+FFFD.
 void appendJsonString(std::string_view text, std::string& out);
@@ -37,6 +38,8 @@ void appendJsonString(std::string_view text, std::string& out);
 // The number's shortest text (formatJsonNumber) written over `out`, whose
 // room is reused.
 void assignJsonNumber(double value, std::string& out);
+// The same for an integer, read as the nearest double.
+void assignJsonInteger(std::int64_t value, std::string& out);
 
 // The decimal number at the start of a text, after white space; 0 when there
 // is none. Unlike strtod: no hex, no "inf"/"nan", no locale.

@@ -1,152 +1,291 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <span>
-#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace skyrill::json_detail {
 
-// One value of a tree, or the name of an object member: 16 bytes. Left
-// uninitialised by default: a tree's entries are written once, in bulk.
-struct Entry {
-  enum class Kind : std::uint8_t { Null, Boolean, Number, String, Array, Object, Name };
+// A tree is kept in simdjson's tape format, the form its DOM parser writes,
+// so that a parse is kept as it comes, with no second tree built from it.
+// Every value is one word whose top byte is its kind, or two words for a
+// number (the word after holds its bits). A container's first word holds,
+// in bits 32 to 55, its element or member count (saturated at kCountMask)
+// and, in its low 32 bits, the place of the word after its last word, which
+// closes it. An object's children are name, value, name, value... A string
+// or name word holds the offset of its text in the strings (a 32-bit length,
+// the bytes, then a zero byte). The tape starts and ends with a root word;
+// the first holds the number of words.
+using Word = std::uint64_t;
 
-  Kind kind;
-  char head[3];           // a name's first bytes, zero after its end: most
-                          // names compare without reading the arena
-  std::uint32_t size;     // text length, element count or member count
-  std::uint64_t payload;  // the boolean, the number's bits, the text's offset in
-                          // the arena, or the index of the first child
+enum class ValueKind { Null, Boolean, Number, String, Array, Object };
 
-  bool isNull() const { return kind == Kind::Null; }
-  bool isArray() const { return kind == Kind::Array; }
-  bool isObject() const { return kind == Kind::Object; }
-  bool isContainer() const { return isArray() || isObject(); }
-  bool boolean() const { return payload != 0; }
-  double number() const { return std::bit_cast<double>(payload); }
+namespace tape {
+inline constexpr char kRoot = 'r';
+inline constexpr char kObject = '{';
+inline constexpr char kObjectEnd = '}';
+inline constexpr char kArray = '[';
+inline constexpr char kArrayEnd = ']';
+inline constexpr char kString = '"';
+inline constexpr char kInt64 = 'l';
+inline constexpr char kUint64 = 'u';
+inline constexpr char kDouble = 'd';
+inline constexpr char kTrue = 't';
+inline constexpr char kFalse = 'f';
+inline constexpr char kNull = 'n';
+inline constexpr Word kPayload = 0x00FFFFFFFFFFFFFF;
+inline constexpr Word kCountMask = 0xFFFFFF;
+inline constexpr Word kOffset = 0xFFFFFFFF;
 
-  static Entry ofKind(Kind kind) { return {kind, {}, 0, 0}; }
-  static Entry ofBoolean(bool value) { return {Kind::Boolean, {}, 0, value ? 1u : 0u}; }
-  static Entry ofNumber(double value) {
-    return {Kind::Number, {}, 0, std::bit_cast<std::uint64_t>(value)};
+inline char kindOf(Word word) {
+  return static_cast<char>(word >> 56);
+}
+inline Word word(char kind, Word payload) {
+  return Word{static_cast<unsigned char>(kind)} << 56 | payload;
+}
+// A container's first word: its count and the place after its closing word.
+inline Word containerWord(char kind, std::size_t count, std::size_t after) {
+  const Word saturated = count < kCountMask ? count : kCountMask;
+  return word(kind, saturated << 32 | after);
+}
+}  // namespace tape
+
+// The words of a scalar of each kind: two for a number, one for the rest.
+inline constexpr auto kScalarWords = [] {
+  std::array<std::uint8_t, 256> words{};
+  words.fill(1);
+  for (const char kind : {tape::kInt64, tape::kUint64, tape::kDouble}) {
+    words[static_cast<unsigned char>(kind)] = 2;
   }
+  return words;
+}();
 
-  // The kind and the head of a text as one word, the first four bytes of
-  // an entry: built in a register, it is stored and compared at once.
-  static std::uint32_t tagOf(Kind kind, std::string_view text) {
-    std::uint32_t tag = static_cast<std::uint8_t>(kind);
-    for (std::size_t i = 0; i < sizeof head && i < text.size(); ++i) {
-      tag |= std::uint32_t{static_cast<std::uint8_t>(text[i])} << (8 * (i + 1));
+// Whether a value is an array or an object: "[" and "{" differ only in bit 0x20.
+inline bool isContainerWord(Word word) {
+  return (tape::kindOf(word) | 0x20) == tape::kObject;
+}
+
+// The word after a value on the tape that starts at `tape`: where its next
+// sibling, or its parent's closing word, starts.
+inline const Word* valueAfter(const Word* tape, const Word* value) {
+  const Word word = *value;
+  if (isContainerWord(word)) return tape + static_cast<std::uint32_t>(word);
+  return value + kScalarWords[word >> 56];
+}
+
+// The elements of an array, or the members of an object, on the tape that
+// starts at `tape`.
+std::size_t childCount(const Word* tape, const Word* container);
+
+// A name made ready to be compared with the names of a tree: its form in
+// the strings (length, then bytes) as two words, the head (length and first
+// four bytes) and the tail (the next eight), each masked to the name, and
+// its hash.
+struct NameKey {
+  NameKey() = default;
+  explicit NameKey(std::string_view name);
+
+  std::string_view text;
+  Word head = 0;
+  Word tail = 0;
+  Word tailMask = 0;
+  std::uint32_t hash = 0;
+
+  // The head of the text at `at` in the strings, masked as a name's.
+  static Word headAt(const char* at) {
+    static constexpr Word kHeadMasks[] = {0xFFFFFFFF, 0xFFFFFFFFFF, 0xFFFFFFFFFFFF,
+                                          0xFFFFFFFFFFFFFF};
+    Word head;
+    std::memcpy(&head, at, sizeof head);
+    const auto size = static_cast<std::uint32_t>(head);
+    return size >= 4 ? head : head & kHeadMasks[size];
+  }
+  // The hash of the name at `at` in a tree's strings, whose head is `head`;
+  // the strings may be read past its end. Of the head alone for a name of
+  // four bytes or fewer; the top bits of a product depend on every bit.
+  static std::uint32_t hashAt(const char* at, Word head) {
+    Word hash = head * kMultiplier;
+    const auto size = static_cast<std::uint32_t>(head);
+    const char* bytes = at + sizeof size;
+    for (std::size_t next = 4; next < size; next += 8) {
+      Word chunk;
+      std::memcpy(&chunk, bytes + next, sizeof chunk);
+      if (size - next < 8) chunk &= (Word{1} << (8 * (size - next))) - 1;
+      hash = ((hash ^ (hash >> 29)) ^ chunk) * kMultiplier;
     }
-    return tag;
+    return static_cast<std::uint32_t>(hash >> 32);
   }
-  // The same for a text followed by at least sizeof head readable bytes,
-  // read at once.
-  static std::uint32_t tagOfPadded(Kind kind, const char* text, std::size_t size) {
-    std::uint32_t bytes;
-    std::memcpy(&bytes, text, sizeof bytes);
-    const std::uint32_t head = size >= sizeof head ? 0xFFFFFF : (1u << (8 * size)) - 1;
-    return static_cast<std::uint8_t>(kind) | (bytes & head) << 8;
-  }
-  std::uint32_t tag() const {
-    std::uint32_t word;
-    std::memcpy(&word, this, sizeof word);
-    return word;
-  }
-  // Sets every field, one word at a time: an entry built whole on the
-  // stack and then copied would be read before its parts are written.
-  void set(std::uint32_t tag, std::size_t sizeField, std::uint64_t payloadField) {
-    std::memcpy(this, &tag, sizeof tag);
-    size = static_cast<std::uint32_t>(sizeField);
-    payload = payloadField;
-  }
-  static Entry ofText(Kind kind, std::string_view text, std::size_t offset) {
-    Entry entry;
-    entry.set(tagOf(kind, text), text.size(), offset);
-    return entry;
-  }
-  // A hash of a name's length and tag, which equal names always share. Its
-  // top six bits pick a filter bit of 64: a name whose bit is not in a set
-  // of names is none of them.
-  static std::uint64_t nameHash(std::size_t size, std::uint32_t tag) {
-    return (std::uint64_t{size} << 32 | tag) * 0x9E3779B97F4A7C15u;
-  }
-  std::uint64_t nameHash() const { return nameHash(size, tag()); }
-  static unsigned filterIndex(std::size_t size, std::uint32_t tag) {
-    return static_cast<unsigned>(nameHash(size, tag) >> 58);
-  }
-  unsigned filterIndex() const { return filterIndex(size, tag()); }
-  // True when this name is `name`, whose tag is `nameTag`.
-  bool isName(std::string_view name, std::uint32_t nameTag, const char* arena) const {
-    if (size != name.size() || tag() != nameTag) return false;
-    for (std::size_t i = sizeof head; i < name.size(); ++i) {
-      if (arena[payload + i] != name[i]) return false;
-    }
-    return true;
+  static constexpr Word kMultiplier = 0x9E3779B97F4A7C15u;
+
+  // True when the text at `at` in the strings, whose head is `textHead`, is
+  // this name.
+  bool matches(const char* at, Word textHead) const {
+    if (textHead != head) return false;
+    if (text.size() <= 4) return true;
+    Word textTail;
+    std::memcpy(&textTail, at + 8, sizeof textTail);
+    if ((textTail & tailMask) != tail) return false;
+    return text.size() <= 12 || std::memcmp(at + 16, text.data() + 12, text.size() - 12) == 0;
   }
 };
-static_assert(sizeof(Entry) == 16);
-// The tag is the kind in the low byte, then the head.
 static_assert(std::endian::native == std::endian::little);
-static_assert(offsetof(Entry, head) == 1 && offsetof(Entry, size) == 4);
 
-// An immutable JSON value: every container's children side by side in one
-// array (an object's as name, value, name, value...), every text in one
-// arena. Its entries stay where they are for its whole life.
+// The name tables of a tree's large objects: for each object of more than
+// JsonTree::kIndexedMembers members, a slot for each name word (the name's
+// hash above the word's place + 1; 0 for a free slot), in the slot its hash
+// picks or the next free one, so that a lookup takes a probe or two instead
+// of a walk, and compares hashes in the table before reading any name.
+class ObjectIndexes {
+ public:
+  using Slot = std::uint64_t;
+  static Slot slot(std::uint32_t hash, std::size_t place) { return Slot{hash} << 32 | (place + 1); }
+  static std::uint32_t hashOf(Slot slot) { return static_cast<std::uint32_t>(slot >> 32); }
+  static std::size_t placeOf(Slot slot) { return static_cast<std::uint32_t>(slot) - 1; }
+
+  // A table of free slots for the object at `objectPlace`, room for
+  // `slots` at least; valid until the next call.
+  std::span<Slot> add(std::uint32_t objectPlace, std::size_t slots);
+  // Orders the tables by place, once they are all added.
+  void finish();
+  // The table of the object at `objectPlace`; empty when it has none.
+  std::span<const Slot> find(std::uint32_t objectPlace) const;
+
+ private:
+  struct Table {
+    std::uint32_t objectPlace;
+    std::uint32_t first;  // in slots_
+    std::uint32_t size;
+  };
+  std::vector<Table> tables_;
+  std::vector<Slot> slots_;
+};
+
+// An immutable JSON value on a tape. A value is a pointer to its first word;
+// pointers stay valid for the tree's life. An object may hold a name twice:
+// reads find its last value, and the members as the document shows them
+// keep each name once, in the place it had first, with the value it had
+// last. The large objects get an index of their names (object_index.h) when
+// a name is first looked up in one.
 class JsonTree {
  public:
+  // Objects with more members than this have an index of their names.
+  static constexpr std::size_t kIndexedMembers = 64;
+
   JsonTree() = default;  // null
-  JsonTree(Entry root, std::unique_ptr<Entry[]> entries, std::size_t entryCount, std::string arena);
+  // `strings` holds `stringBytes` bytes and kStringPadding readable bytes
+  // after them.
+  JsonTree(std::unique_ptr<Word[]> tape, std::size_t words, std::unique_ptr<char[]> strings,
+           std::size_t stringBytes);
   JsonTree(const JsonTree& other);
   JsonTree& operator=(const JsonTree& other);
-  JsonTree(JsonTree&&) noexcept = default;
-  JsonTree& operator=(JsonTree&&) noexcept = default;
+  JsonTree(JsonTree&& other) noexcept;
+  JsonTree& operator=(JsonTree&& other) noexcept;
+  ~JsonTree();
 
-  static JsonTree emptyObject() { return JsonTree(Entry::ofKind(Entry::Kind::Object), {}, 0, {}); }
+  static JsonTree emptyObject();
 
-  const Entry& root() const { return root_; }
+  const Word* root() const { return words_ > 2 ? tape_.get() + 1 : &kNullWord; }
 
-  // The elements of an array, or the names and values of an object.
-  std::span<const Entry> children(const Entry& container) const {
-    const std::size_t count =
-        container.isObject() ? 2 * std::size_t{container.size} : container.size;
-    return {entries_.get() + container.payload, count};
+  static ValueKind kind(const Word* value) { return kKinds[*value >> 56]; }
+  static bool isNull(const Word* value) { return tape::kindOf(*value) == tape::kNull; }
+  static bool isArray(const Word* value) { return tape::kindOf(*value) == tape::kArray; }
+  static bool isObject(const Word* value) { return tape::kindOf(*value) == tape::kObject; }
+  static bool isContainer(const Word* value) { return isContainerWord(*value); }
+  static bool boolean(const Word* value) { return tape::kindOf(*value) == tape::kTrue; }
+  static double number(const Word* value) {
+    switch (tape::kindOf(*value)) {
+      case tape::kInt64:
+        return static_cast<double>(static_cast<std::int64_t>(value[1]));
+      case tape::kUint64:
+        return static_cast<double>(value[1]);
+      default:
+        return std::bit_cast<double>(value[1]);
+    }
   }
+
+  // The word after a value, where its next sibling (or its parent's closing
+  // word) starts.
+  const Word* after(const Word* value) const { return valueAfter(tape_.get(), value); }
+  // A container's closing word: its children lie between it and the container.
+  const Word* end(const Word* container) const { return after(container) - 1; }
+
   // The text of a string or a member name.
-  std::string_view text(const Entry& entry) const {
-    return {arena_.data() + entry.payload, entry.size};
+  std::string_view text(const Word* value) const { return textAt(strings_.get(), *value); }
+  static std::string_view textAt(const char* strings, Word word) {
+    const char* at = strings + (word & tape::kOffset);
+    std::uint32_t size;
+    std::memcpy(&size, at, sizeof size);
+    return {at + sizeof size, size};
   }
-  // Where the texts are, as Entry::isName needs it.
-  const char* arena() const { return arena_.data(); }
+  // True when the name word is `name`.
+  bool isName(const Word* nameWord, const NameKey& name) const {
+    const char* at = strings_.get() + (*nameWord & tape::kOffset);
+    return name.matches(at, NameKey::headAt(at));
+  }
 
-  // The value of member `name`; null when the entry is no object or lacks it.
-  const Entry* member(const Entry& object, std::string_view name) const;
-  // The same, looking from member number `next` on, then from the first;
-  // `next` becomes the number after the member found.
-  const Entry* member(const Entry& object, std::string_view name, std::size_t& next) const {
-    return member(object, name, Entry::tagOf(Entry::Kind::Name, name), next);
+  // The number of elements of an array, or of members of an object.
+  std::size_t elementCount(const Word* container) const {
+    return childCount(tape_.get(), container);
   }
-  // The same for a name whose tag is known.
-  const Entry* member(const Entry& object, std::string_view name, std::uint32_t tag,
-                      std::size_t& next) const;
-  // Element `index` of an array; null when the entry is no array or is shorter.
-  const Entry* element(const Entry& array, std::size_t index) const;
+  std::size_t memberCount(const Word* object) const { return elementCount(object); }
+  // The value of member `name`, its last when repeated; null when the value
+  // is no object or lacks it.
+  const Word* member(const Word* object, const NameKey& name) const;
+  // The members of an object as the document shows them: each name once, in
+  // the place it had first, with the value it had last; name, then value.
+  std::vector<std::pair<const Word*, const Word*>> uniqueMembers(const Word* object) const;
+  // Element `index` of an array; null when the value is no array or is shorter.
+  const Word* element(const Word* array, std::size_t index) const;
+
+  std::size_t wordCount() const { return words_; }
+  const char* strings() const { return strings_.get(); }
+  std::size_t stringBytes() const { return stringBytes_; }
 
   // True when some text holds U+2400, the character a stored backslash
   // becomes: only then do the texts handed out need it turned back.
   bool holdsStoredBackslash() const { return holdsStoredBackslash_; }
 
  private:
-  Entry root_ = Entry::ofKind(Entry::Kind::Null);
-  std::unique_ptr<Entry[]> entries_;
-  std::size_t entryCount_ = 0;
-  std::string arena_;
+  static constexpr Word kNullWord = Word{static_cast<unsigned char>(tape::kNull)} << 56;
+  static constexpr auto kKinds = [] {
+    std::array<ValueKind, 256> kinds{};
+    kinds.fill(ValueKind::Null);
+    for (const char kind : {tape::kTrue, tape::kFalse}) {
+      kinds[static_cast<unsigned char>(kind)] = ValueKind::Boolean;
+    }
+    for (const char kind : {tape::kInt64, tape::kUint64, tape::kDouble}) {
+      kinds[static_cast<unsigned char>(kind)] = ValueKind::Number;
+    }
+    kinds[static_cast<unsigned char>(tape::kString)] = ValueKind::String;
+    kinds[static_cast<unsigned char>(tape::kArray)] = ValueKind::Array;
+    kinds[static_cast<unsigned char>(tape::kObject)] = ValueKind::Object;
+    return kinds;
+  }();
+
+  std::unique_ptr<Word[]> tape_;
+  std::size_t words_ = 0;
+  // The indexes of the large objects, made by the first lookup that needs
+  // them; readers on other threads may race to make them, and the first
+  // one made is kept.
+  const ObjectIndexes& indexes() const;
+
+  std::unique_ptr<char[]> strings_;
+  std::size_t stringBytes_ = 0;
+  mutable std::atomic<const ObjectIndexes*> indexes_{nullptr};
   bool holdsStoredBackslash_ = false;
 };
+
+// The room a tree's strings need after their last byte, for reading a name's
+// head, tail and rest eight bytes at a time.
+inline constexpr std::size_t kStringPadding = 8;
 
 }  // namespace skyrill::json_detail

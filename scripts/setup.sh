@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libsimdjson-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick fonts-noto-cjk qt6-translations-l10n clang-format
+  xvfb xauth imagemagick fonts-noto-cjk qt6-translations-l10n clang-format libxcb1-dev
   clang libclang-rt-14-dev desktop-file-utils
   appstream shared-mime-info libglib2.0-bin man-db time
   libicu-dev xdg-utils poppler-utils

@@ -1,7 +1,8 @@
 // The summary of saved days: ten years of days (two stations, five years
 // each, from the sample service's answers) read from a History tree, with
-// one thread and with one per core, against a plain Python script doing the
-// same summary of the same files.
+// one thread and with one per core, against its floor (every file found and
+// read, and the display path's floor run on it) and a plain Python script
+// doing the same summary of the same files.
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +16,7 @@
 #include "archive/day_walk.h"
 #include "archive/history_archive.h"
 #include "archive/summary_csv.h"
+#include "bench/core/display_floor.h"
 #include "bench/core/history_tree.h"
 #include "store/observation_files.h"
 
@@ -69,6 +71,35 @@ void SummaryOfBytes(benchmark::State& state) {
   bench::countDays(state, tree().days());
 }
 
+// The floor of the summary: the files found with a plain walk, each read and
+// shown by the display path's floor, on one thread. Checked first to show
+// every day as the window's pipeline shows it.
+std::vector<fs::path> floorFiles() {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator(tree().root())) {
+    if (entry.is_regular_file() && entry.path().extension() == ".json")
+      files.push_back(entry.path());
+  }
+  return files;
+}
+
+void SummaryFloor(benchmark::State& state) {
+  bench::DisplayFloor floor;
+  for (const fs::path& path : floorFiles()) {
+    const std::string bytes = readDayFile(path);
+    if (!floor.run(bytes) || !bench::showsAsThePipeline(floor, bytes, path.filename().string())) {
+      state.SkipWithError(
+          ("the floor does not show " + path.string() + " as the pipeline").c_str());
+      return;
+    }
+  }
+  for (auto _ : state) {
+    for (const fs::path& path : floorFiles())
+      benchmark::DoNotOptimize(floor.run(readDayFile(path)));
+  }
+  bench::countDays(state, tree().days());
+}
+
 // Runs the peer script on the same tree and reports its days per second; the
 // C++ summary's single-threaded days per second over the peer's is
 // "timesPython". The time of this benchmark means nothing.
@@ -94,6 +125,7 @@ void PythonPeer(benchmark::State& state) {
 
 BENCHMARK(SummaryOfFolder)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(SummaryOfBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(PythonPeer)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "core/daily_summary.h"
 #include "core/day_texts.h"
+#include "core/numeric_text.h"
 #include "json/json_document.h"
 
 namespace skyrill {
@@ -319,6 +321,40 @@ TEST(ExtractDaySeries, hugeAndNanLikeTextsNeverShowInfOrNan) {
   for (const StatusLine& line : composeStatusLines(summary, series.maxVisibilityClass, "")) {
     EXPECT_EQ(line.text.find("inf"), std::string::npos) << line.text;
     EXPECT_EQ(line.text.find("nan"), std::string::npos) << line.text;
+  }
+}
+
+// The numbers the extraction keeps must be the ones its texts read as: the
+// day's labels and statistics use them instead of reading the texts again.
+TEST(ExtractDaySeries, keptNumbersAreWhatTheCellTextsReadAs) {
+  struct Case {
+    const char* value;  // the temperature member as written in the answer
+    bool kept;
+  };
+  const Case cases[] = {
+      {"23.40", true},      {"-5", true},          {"-0", true},
+      {"0.000001", true},   {"1e-7", false},       {"99999999999999999999", true},
+      {"1e21", false},      {"1234567.125", true}, {"123456789012345678", true},
+      {"-0.0000015", true}, {"\"23.4\"", false},   {"\"(3)\"", false},
+      {"true", false},      {"[1,2]", false},      {"null", false},
+      {"{}", false},
+  };
+  for (const Case& c : cases) {
+    for (const char* acc : {"", R"x(,"acc":{"T":"(2)"})x"}) {
+      const std::string members = std::string(R"("T":)") + c.value + acc;
+      DaySeries series;
+      const DayNumbers numbers =
+          extractDaySeries(answer({record("2019-07-05 00:00", members)}), QueryMode::History,
+                           WindVariant::MaxInstant, VisibilityVariant::TenMinuteMean, series);
+      const std::optional<double> kept = numbers[0].temperature;
+      const std::string& text = series.slot(1).temperature;
+      EXPECT_EQ(kept.has_value(), c.kept) << members;
+      if (!kept) continue;
+      EXPECT_EQ(numericValue(text), *kept) << members;
+      EXPECT_EQ(slotNumber(text), *kept) << members;
+      EXPECT_TRUE(hasSlotText(text)) << members;
+      EXPECT_FALSE(std::signbit(*kept) && *kept == 0) << members;  // 0, as its text reads
+    }
   }
 }
 

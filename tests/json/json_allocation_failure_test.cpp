@@ -60,7 +60,7 @@ TEST(JsonDocumentAllocationFailure, failsTheParseWhereverMemoryRunsOut) {
     }
   }
   EXPECT_TRUE(succeeded);
-  EXPECT_GT(failures, 3);
+  EXPECT_GE(failures, 3);  // the parser's room, the tape and the strings at least
   JsonDocument document;
   ASSERT_TRUE(document.parse(text));
   EXPECT_EQ(document.getText("res[199].x"), "2");
@@ -104,7 +104,7 @@ TEST(JsonDocumentAllocationFailure, aRunSaysMemoryRanOutAndKeepsTheDay) {
     EXPECT_NE(view.lastMessage()->text.find("内存不足"), std::string::npos);
     EXPECT_EQ(view.title(), title);
   }
-  EXPECT_GT(toldOutOfMemory, 3);
+  EXPECT_GE(toldOutOfMemory, 3);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 // bits, the size cap, invalid UTF-8 in names, very deep and very wide input,
 // and values found once and read from.
 
+#include <array>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -43,6 +45,27 @@ TEST(JsonDocumentScale, repeatedNamesKeepTheirFirstPlaceAndLastValueAtEverySize)
       ASSERT_EQ(document.getText(name(i)), expected) << count << " " << i;
     }
   }
+}
+
+// A large object's names are indexed by the first lookup that needs them:
+// readers on several threads that race to it all read alike.
+TEST(JsonDocumentScale, firstLookupsOnSeveralThreadsReadAlike) {
+  JsonDocument document;
+  ASSERT_TRUE(document.parse(objectWithRepeats(5000)));
+  const JsonDocument& shared = document;
+  std::vector<int> wrong(4, 0);
+  std::vector<std::thread> readers;
+  for (std::size_t t = 0; t < wrong.size(); ++t) {
+    readers.emplace_back([&shared, &wrong, t] {
+      for (int i = 1; i < 5000; ++i) {
+        const std::string expected = std::to_string(i % 3 == 0 ? -i : i);
+        if (shared.getText(name(i)) != expected) ++wrong[t];
+      }
+    });
+  }
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_THAT(wrong, ::testing::Each(0));
+  EXPECT_EQ(shared.getText("k0"), "last");
 }
 
 TEST(JsonDocumentScale, repeatedNamesInsideRepeatedObjectsKeepTheLastWhole) {
@@ -249,20 +272,40 @@ TEST(JsonValue, readsAsThePathsThatLeadToIt) {
   }
 }
 
-TEST(JsonValue, memberLookupsFromAPlaceFindMembersInAnyOrder) {
+TEST(JsonValue, elementsAreReadInOrderAndOnlyFromArrays) {
   JsonDocument document;
   ASSERT_TRUE(document.parse(kAnswer));
-  const JsonValue record = document.at("res[1]");
-  std::size_t next = 0;
-  EXPECT_EQ(record.member("T", next).text(), "-5");
-  EXPECT_EQ(next, 2u);
-  EXPECT_EQ(record.member("name", next).text(), "b");
-  EXPECT_EQ(record.member("WX", next).text(), "0");  // before the place: found from the first
-  EXPECT_EQ(next, 1u);
-  EXPECT_FALSE(record.member("absent", next).exists());
-  EXPECT_EQ(next, 1u);
-  next = 99;
-  EXPECT_EQ(record.member("flags", next).count(), 3);
+  std::vector<std::string> names;
+  for (const JsonValue record : document.at("res").elements()) {
+    names.push_back(record.member("name").text());
+  }
+  EXPECT_THAT(names, ElementsAreArray({"a", "b"}));
+  std::vector<std::string> flags;
+  for (const JsonValue flag : document.at("res[1].flags").elements()) flags.push_back(flag.text());
+  EXPECT_THAT(flags, ElementsAreArray({"1", "", "x"}));
+  for (const char* path : {"wmo", "res[0]", "absent", "res[1].flags[1]"}) {
+    EXPECT_EQ(document.at(path).elements().begin(), document.at(path).elements().end()) << path;
+  }
+}
+
+// One pass over an object finds every name asked for, a repeated one with its last value.
+TEST(JsonValue, membersFoundInOnePassReadAsTheirPaths) {
+  JsonDocument document;
+  ASSERT_TRUE(
+      document.parse(R"({"T": 1, "WS0mMAX1h": 2, "WS0mMAX1x": 3, "T": "again", "acc": {"T": 4}})"));
+  const std::array<std::string_view, 5> texts = {"acc", "T", "WS0mMAX1x", "WS0mMAX1h", "absent"};
+  const JsonNames names(texts);
+  std::array<JsonValue, 5> values;
+  document.at("").members(names, values);
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    const std::string path(names[k]);
+    EXPECT_EQ(values[k].text(), document.getText(path)) << path;
+    EXPECT_EQ(values[k].exists(), document.exists(path)) << path;
+  }
+  EXPECT_EQ(values[1].text(), "again");
+  document.at("acc").members(names, values);
+  EXPECT_EQ(values[1].text(), "4");
+  EXPECT_FALSE(values[0].exists());
 }
 
 }  // namespace
