@@ -5,6 +5,7 @@
 #include "core/failure_notes.h"
 #include "core/masked_text.h"
 #include "json/json_document.h"
+#include "net/ascii_text.h"
 #include "net/url_parts.h"
 #include "net/web_failure_note.h"
 
@@ -44,11 +45,7 @@ std::string baseAddressProblem(std::string_view address) {
       return "地址中不能有空格或控制字符";
     }
   }
-  const std::string lower = [&] {
-    std::string text(address.substr(0, 8));
-    for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return text;
-  }();
+  const std::string lower = lowerCaseAscii(address.substr(0, 8));
   if (!lower.starts_with("http://") && !lower.starts_with("https://")) {
     return "地址须以 http:// 或 https:// 开头";
   }

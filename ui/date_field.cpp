@@ -7,20 +7,13 @@
 #include <QToolButton>
 
 #include "core/calendar_date.h"
+#include "ui/date_numbers.h"
 
 namespace skyrill {
 namespace {
 
 const QColor kWrongRed(0xB0, 0x00, 0x00);
 const QString kFormsHint = QStringLiteral("如 2024-01-31、2024/1/31 或 20240131");
-
-int numberOf(const QDate& date) {
-  return date.year() * 10000 + date.month() * 100 + date.day();
-}
-
-QDate dateOf(int number) {
-  return QDate(number / 10000, number / 100 % 100, number % 100);
-}
 
 bool opensCalendar(const QKeyEvent& key) {
   return key.key() == Qt::Key_F4 ||
@@ -66,7 +59,7 @@ DateField::~DateField() {
 void DateField::setDate(const QDate& date) {
   if (!date.isValid() || !inRange(date)) return;
   showMark({});
-  const QString text = QString::fromStdString(dateText(numberOf(date)));
+  const QString text = QString::fromStdString(dateText(dateNumberOf(date)));
   if (editor_->text() != text) editor_->setText(text);
   if (date == date_) return;
   date_ = date;
@@ -87,7 +80,7 @@ void DateField::limitCalendar() {
 
 bool DateField::holdsDate() const {
   const auto typed = readTypedDate(editor_->text().toStdString());
-  return typed && date_.isValid() && *typed == numberOf(date_);
+  return typed && date_.isValid() && *typed == dateNumberOf(date_);
 }
 
 void DateField::setFieldName(const QString& name) {
@@ -129,7 +122,7 @@ bool DateField::eventFilter(QObject* watched, QEvent* event) {
 
 void DateField::takeTypedText() {
   const auto typed = readTypedDate(editor_->text().toStdString());
-  const QDate date = typed ? dateOf(*typed) : QDate();
+  const QDate date = typed ? qDateOf(*typed) : QDate();
   if (!date.isValid()) {
     showMark(QStringLiteral("日期无效，") + kFormsHint);
   } else if (!inRange(date)) {
@@ -141,7 +134,7 @@ void DateField::takeTypedText() {
 
 QString DateField::rangeText() const {
   const auto text = [](const QDate& date) {
-    return QString::fromStdString(dateText(numberOf(date)));
+    return QString::fromStdString(dateText(dateNumberOf(date)));
   };
   if (earliest_.isValid() && latest_.isValid()) {
     return QStringLiteral("日期须在 %1 到 %2 之间").arg(text(earliest_), text(latest_));

@@ -72,6 +72,9 @@ ServerDialog::ServerDialog(const ServiceAddresses& set, const ServiceAddresses& 
   resultLabel_->setObjectName(QStringLiteral("testResult"));
   resultLabel_->setAccessibleName(QStringLiteral("测试结果"));
   resultLabel_->setWordWrap(true);
+  // The lines hold what a server chose to send (its error text, its
+  // certificate's subject): shown as written, never read as markup.
+  resultLabel_->setTextFormat(Qt::PlainText);
   resultLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   resultLabel_->setMinimumHeight(3 * fontMetrics().lineSpacing());
   resultLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);

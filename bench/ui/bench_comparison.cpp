@@ -6,19 +6,19 @@
 
 #include <benchmark/benchmark.h>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 
 #include "bench/core/history_tree.h"
+#include "bench/ui/event_loop_gaps.h"
 #include "ui/comparison_window.h"
 
 namespace skyrill {
 namespace {
 
+using bench::milliseconds;
 using std::chrono::sys_days;
 
 const std::vector<std::string> kStations = {"50953", "54511", "58453", "59287"};
@@ -29,10 +29,6 @@ const bench::HistoryTree& tree() {
   static const bench::HistoryTree history(
       kStations, sys_days(std::chrono::year(2014) / std::chrono::January / 1), 3652);
   return history;
-}
-
-double milliseconds(const QElapsedTimer& clock) {
-  return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
 // A window with the four stations, its first comparison shown.
@@ -52,26 +48,12 @@ class OpenWindow {
   std::pair<double, double> compare(Period period) {
     QElapsedTimer clock;
     clock.start();
-    QEventLoop loop;
-    const auto shown =
-        QObject::connect(&window_, &ComparisonWindow::comparisonShown, &loop, &QEventLoop::quit);
-    double lastTick = 0;
-    double longestGap = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-      const double now = milliseconds(clock);
-      longestGap = std::max(longestGap, now - lastTick);
-      lastTick = now;
-    });
-    ticker.start(1);
-    window_.comparePeriod(period);
-    loop.exec();
-    QObject::disconnect(shown);
+    const double away = bench::longestGapUntil(window_, &ComparisonWindow::comparisonShown, clock,
+                                               [&] { window_.comparePeriod(period); });
     const double before = milliseconds(clock);
     chart_->repaint();
     const double painted = milliseconds(clock);
-    return {painted, std::max({longestGap, before - lastTick, painted - before})};
+    return {painted, std::max(away, painted - before)};
   }
 
   QWidget& chart() { return *chart_; }

@@ -92,6 +92,26 @@ TEST_F(ServerDialogTest, theTestAsksEachServiceOnceAndSaysWhatCameBack) {
   }
 }
 
+// A server's own words may look like markup; the result shows them as
+// written, so that a server cannot hide or restyle part of what is said.
+TEST_F(ServerDialogTest, theResultShowsAServersWordsAsWritten) {
+  testing::RawServer markup([](int socket, const std::string&) {
+    const std::string body = R"({"error":"&lt;<font color=\"white\">hidden</font>"})";
+    testing::sendAll(socket,
+                     "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+                     "Content-Length: " +
+                         std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+  });
+  const QString server = QStringLiteral("http://127.0.0.1:%1").arg(markup.port());
+  auto dialog = open({server, address});
+  const QStringList lines = test(*dialog);
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(lines[0], QStringLiteral("数据服务 %1：已连接，但服务答复错误："
+                                     "&lt;<font color=\"white\">hidden</font>。")
+                          .arg(server));
+  EXPECT_EQ(part<QLabel>(*dialog, "testResult")->textFormat(), Qt::PlainText);
+}
+
 // Confirming takes the addresses without blanks around them, and refuses
 // one that is no web address, saying which and why.
 TEST_F(ServerDialogTest, confirmingChecksTheAddresses) {
