@@ -149,6 +149,12 @@ Period normalWindow(int year, int monthDay) {
           dateOf(sys_days(centre) + days(kNormalWindowDays))};
 }
 
+Period climateDownloadPeriod(int date, int latest) {
+  const int monthDay = date % 10000;
+  return {normalWindow(yearOf(date) - (kLeastClimateYears - 1), monthDay).first,
+          std::min(normalWindow(yearOf(date), monthDay).last, latest)};
+}
+
 std::array<DayNormal, kClimateElementCount> calendarDayNormals(const StationDays& days,
                                                                int monthDay) {
   std::array<DayNormal, kClimateElementCount> normals;

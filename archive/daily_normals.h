@@ -25,6 +25,11 @@ inline constexpr int kLeastClimateYears = 3;
 // 29th.
 Period normalWindow(int year, int monthDay);
 
+// The days a download brings for the climate of `date` (YYYYMMDD): the
+// windows of its calendar day in its year and the kLeastClimateYears - 1
+// years before, and the days between them, up to `latest` at most.
+Period climateDownloadPeriod(int date, int latest);
+
 // A calendar day's normal of one element: the mean of the element's values
 // on the days of its window in every year, and how many years gave one; the
 // value only when at least kLeastClimateYears did.

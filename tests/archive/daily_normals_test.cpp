@@ -48,6 +48,23 @@ TEST(NormalWindow, takesSevenCalendarDaysEitherSideAcrossTheNewYear) {
   }
 }
 
+// Three years of the date's window, the last one cut at the latest day asked.
+TEST(ClimateDownloadPeriod, windowsOfThreeYearsUpToTheLatestDay) {
+  const struct {
+    int date;
+    int latest;
+    Period period;
+  } cases[] = {
+      {20240705, 20250101, {20220628, 20240712}},
+      {20240105, 20250101, {20211229, 20240112}},
+      {20240705, 20240708, {20220628, 20240708}},
+      {20240229, 20250101, {20220222, 20240307}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(climateDownloadPeriod(c.date, c.latest), c.period) << c.date;
+  }
+}
+
 // The normal is the mean of every day of the windows, whichever year holds
 // more of them; a year counts with one day in its window, even one of the
 // December before; fewer than three years give no normal.
@@ -209,6 +226,16 @@ TEST(ReadDaysAround, readsTheWindowsFilesAlone) {
 
   const StationDays all = readStationDays(archive, "57083", {});
   EXPECT_EQ(all.all().size(), 3u * 365);
+
+  // With a period read already, only the days beyond it are read, and the
+  // period's days are those given.
+  PeriodDays known = readPeriodDays(archive, "57083", {20220101, 20220131}, {});
+  known.days.front().statistics[kHighestTemperatureStat].value = "99.0";
+  reads = 0;
+  const StationDays beyond = readStationDaysBeyond(archive, known, options);
+  EXPECT_EQ(reads, 3 * 365 - 31);
+  EXPECT_EQ(beyond.all().size(), 3u * 365);
+  EXPECT_EQ(beyond.on(20220101)->value(ClimateElement::Highest), 99.0);
   const DayInClimate fromAround = dayInClimate(around, 20220105);
   const DayInClimate fromAll = dayInClimate(all, 20220105);
   for (std::size_t e = 0; e < kClimateElementCount; ++e) {
