@@ -309,6 +309,7 @@ void MainWindow::runFinished() {
   // A fetch just auto-saved is a day more in the archive.
   const bool saved = pipeline_ && autoSaveAction_->isChecked() && canSaveDay(pipeline_->state());
   updateOverview(saved);
+  updateClimate(saved);
 }
 
 void MainWindow::refreshCommands() {

@@ -26,7 +26,10 @@ namespace skyrill {
 class Canvas;
 class BusyPanel;
 class CertificateTrust;
+class ClimateWindow;
 class OverviewWindow;
+class RangeDialog;
+struct ShownDay;
 class HistoryArchive;
 struct PrintSheet;
 class StationDirectory;
@@ -147,6 +150,11 @@ class MainWindow : public QMainWindow, public QueryView {
   void downloadDays();
   // Opens the overview of the station's saved days around the day on display.
   void showOverview();
+  // Opens "历史同期", the day on display in its station's climate.
+  void showClimate();
+  // Opens the window that downloads many days, filled in with the station
+  // and the days (YYYYMMDD).
+  void downloadDaysOf(const QString& station, int first, int last);
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
   // The pointer moved over the chart, as the canvas tells it.
@@ -189,6 +197,12 @@ class MainWindow : public QMainWindow, public QueryView {
   std::pair<QString, int> dayOnDisplay() const;
   // Tells the open overview about the day on display and the days saved.
   void updateOverview(bool daysSaved);
+  // The same for the open climate window (main_window_climate.cpp).
+  void updateClimate(bool daysSaved);
+  // The day on display as the climate window follows it.
+  ShownDay shownDay() const;
+  // The open download window, or a new one.
+  RangeDialog* openRangeDialog();
   // Left, Right, Home and End on the chart step the readout hour by hour.
   bool stepReadoutByKey(int key);
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -254,6 +268,7 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* previousDayAction_ = nullptr;
   QAction* nextDayAction_ = nullptr;
   QAction* overviewAction_ = nullptr;
+  QAction* climateAction_ = nullptr;
   QAction* quitAction_ = nullptr;
   QAction* aboutAction_ = nullptr;
   QMenu* windMenu_ = nullptr;
@@ -263,9 +278,9 @@ class MainWindow : public QMainWindow, public QueryView {
   std::array<QAction*, 2> visibilityActions_{};
 
   QPointer<OverviewWindow> overview_;
+  QPointer<ClimateWindow> climate_;
   QFileDialog* fileDialog_ = nullptr;
   QString dialogFolder_;
-  QString exportFolder_;          // the last export's folder, for this session
   bool captionPictures_ = false;  // the export dialog's caption box, for this session
 
   bool fetchHadFocus_ = false;      // the fetch button had the focus when a run began

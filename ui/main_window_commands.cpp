@@ -16,6 +16,7 @@
 #include "core/calendar_date.h"
 #include "store/observation_files.h"
 #include "ui/busy_panel.h"
+#include "ui/climate_window.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/overview_window.h"
@@ -212,11 +213,15 @@ void MainWindow::showBusy(bool busy) {
 }
 
 void MainWindow::downloadDays() {
-  if (!archive_) return;
+  openRangeDialog();
+}
+
+RangeDialog* MainWindow::openRangeDialog() {
+  if (!archive_) return nullptr;
   if (auto* open = findChild<RangeDialog*>(QString(), Qt::FindDirectChildrenOnly)) {
     open->raise();
     open->activateWindow();
-    return;
+    return open;
   }
   // Asked as the window asks: its key, proxy, source and limits.
   const QueryRequest shown = readRequest();
@@ -234,8 +239,10 @@ void MainWindow::downloadDays() {
   });
   connect(dialog, &RangeDialog::daysSaved, this, [this](const QString& station) {
     if (overview_) overview_->daysAdded(station);
+    if (climate_) climate_->daysAdded(station);
   });
   dialog->show();
+  return dialog;
 }
 
 std::pair<QString, int> MainWindow::dayOnDisplay() const {

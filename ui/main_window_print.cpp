@@ -1,9 +1,6 @@
 // "打印…": the day on display on one page, as the window shows it, with the
 // caption line the exported pictures carry.
 #include <QLabel>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 
 #include "ui/day_chart.h"
 #include "ui/main_window.h"
@@ -41,17 +38,8 @@ bool MainWindow::printDay(QPrinter& printer) const {
 
 void MainWindow::printDay() {
   if (!hasDayToExport()) return;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(exportBaseName());
-  printer.setCreator(QStringLiteral("Skyrill"));
-  QPrintDialog dialog(&printer, this);
-  dialog.setObjectName(QStringLiteral("打印对话框"));
-  dialog.setWindowTitle(QStringLiteral("打印"));
-  if (dialog.exec() != QDialog::Accepted) return;
-  if (printDay(printer)) return;
-  QMessageBox::warning(
-      this, QStringLiteral("打印"),
-      QStringLiteral("打印失败：无法开始打印，或无法写入文件：\n") + printer.outputFileName());
+  printThroughDialog(this, exportBaseName(), false,
+                     [this](QPrinter& printer) { return printDay(printer); });
 }
 
 }  // namespace skyrill

@@ -2,8 +2,10 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QMessageBox>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 
 #include <algorithm>
@@ -225,6 +227,22 @@ bool printSheet(QPrinter& printer, const PrintSheet& sheet) {
   paintSheet(painter, sheet, layoutSheet(sheet, page, printer),
              [&printer] { return printer.newPage(); });
   return painter.end();
+}
+
+void printThroughDialog(QWidget* owner, const QString& documentName, bool landscape,
+                        const std::function<bool(QPrinter&)>& print) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(documentName);
+  printer.setCreator(QStringLiteral("Skyrill"));
+  if (landscape) printer.setPageOrientation(QPageLayout::Landscape);
+  QPrintDialog dialog(&printer, owner);
+  dialog.setObjectName(QStringLiteral("打印对话框"));
+  dialog.setWindowTitle(QStringLiteral("打印"));
+  if (dialog.exec() != QDialog::Accepted) return;
+  if (print(printer)) return;
+  QMessageBox::warning(
+      owner, QStringLiteral("打印"),
+      QStringLiteral("打印失败：无法开始打印，或无法写入文件：\n") + printer.outputFileName());
 }
 
 }  // namespace skyrill

@@ -11,6 +11,7 @@
 class QPaintDevice;
 class QPainter;
 class QPrinter;
+class QWidget;
 
 namespace skyrill {
 
@@ -57,5 +58,11 @@ void paintSheet(QPainter& painter, const PrintSheet& sheet, const std::vector<Sh
 // Prints the sheet as the printer is set up; false when nothing could be
 // printed (no printer to start, a file that cannot be written).
 bool printSheet(QPrinter& printer, const PrintSheet& sheet);
+
+// "打印…" of a window: the print dialog, owned by `owner`, for a document
+// of that name on pages of that lie (landscape or not); once accepted,
+// `print` prints on the printer as set up, and a print that fails is told.
+void printThroughDialog(QWidget* owner, const QString& documentName, bool landscape,
+                        const std::function<bool(QPrinter&)>& print);
 
 }  // namespace skyrill

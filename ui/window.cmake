@@ -6,10 +6,14 @@ add_library(skyrill_ui STATIC
   canvas.h
   certificate_question.cpp
   certificate_question.h
+  climate_window.cpp
+  climate_window.h
   date_field.cpp
   date_field.h
   date_lists.cpp
   date_lists.h
+  export_dialog.cpp
+  export_dialog.h
   file_dialogs.cpp
   file_dialogs.h
   hover_readout.cpp
@@ -19,18 +23,22 @@ add_library(skyrill_ui STATIC
   main_window.cpp
   main_window.h
   main_window_about.cpp
+  main_window_climate.cpp
   main_window_commands.cpp
   main_window_export.cpp
   main_window_menu.cpp
   main_window_print.cpp
   main_window_table.cpp
   main_window_trust.cpp
+  overview_export.cpp
   overview_window.cpp
   overview_window.h
   print_sheet.cpp
   print_sheet.h
   range_dialog.cpp
   range_dialog.h
+  same_day_chart.cpp
+  same_day_chart.h
   search_box.cpp
   search_box.h
   server_dialog.cpp
@@ -45,6 +53,8 @@ add_library(skyrill_ui STATIC
   sunken_line_edit.h
   table_window.cpp
   table_window.h
+  text_table.cpp
+  text_table.h
   thread_runner.cpp
   thread_runner.h
   window_placement.cpp

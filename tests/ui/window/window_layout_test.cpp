@@ -174,6 +174,7 @@ TEST_F(WindowLayoutTest, MenuTreeWithCaptionsAndShortcuts) {
       "  &B.前一天 [PgUp]",
       "  &N.后一天 [PgDown]",
       "  &L.时段概览… [F2]",
+      "  &Y.历史同期… [F3]",
       "  -",
       "  &Q.退出 [Ctrl+Q]",
       "&W.风",
