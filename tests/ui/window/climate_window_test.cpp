@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "archive/history_archive.h"
-#include "core/csv_text.h"
+#include "export_answers.h"
 #include "read_gate.h"
 #include "tests/archive/climate_archive.h"
 #include "tests/support/wait_for.h"
@@ -28,39 +28,6 @@
 #include "ui/print_sheet.h"
 
 namespace skyrill::test {
-
-// The header and cells of a table of texts as the CSV writes them.
-inline std::string tableCsv(const QTableWidget& table) {
-  std::string csv(kUtf8ByteOrderMark);
-  std::vector<std::string> cells;
-  for (int column = 0; column < table.columnCount(); ++column)
-    cells.push_back(table.horizontalHeaderItem(column)->text().toStdString());
-  csv += csvLine(cells);
-  for (int row = 0; row < table.rowCount(); ++row) {
-    cells.clear();
-    for (int column = 0; column < table.columnCount(); ++column)
-      cells.push_back(table.item(row, column)->text().toStdString());
-    csv += csvLine(cells);
-  }
-  return csv;
-}
-
-// Answers the next export dialog with a path, in the filter given when not
-// empty; an empty path cancels it.
-inline void answerExportDialog(const QString& path, const QString& filter = {}) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, path, filter] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog || dialog->objectName() != QStringLiteral("导出对话框")) return;
-    timer->stop();
-    timer->deleteLater();
-    if (path.isEmpty()) return dialog->reject();
-    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
-    dialog->selectFile(path);
-    static_cast<QDialog*>(dialog)->accept();
-  });
-  timer->start(5);
-}
 
 namespace {
 
