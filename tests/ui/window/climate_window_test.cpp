@@ -195,14 +195,7 @@ TEST_F(ClimateWindowTest, exportsCopiesAndPrintsWhatItShows) {
   gate.open();
   open(dayOf(testing::kClimateStation, 20180721));
   ASSERT_TRUE(waitForClimate());
-  const std::pair<const char*, std::string_view> pictures[] = {
-      {"d.png", "\x89PNG"}, {"d.jpg", "\xFF\xD8\xFF"}, {"d.svg", "<?xml"}, {"d.pdf", "%PDF"}};
-  for (const auto& [name, start] : pictures) {
-    const fs::path path = folder / name;
-    answerExportDialog(QString::fromStdString(path.string()));
-    window->exportClimate();
-    EXPECT_TRUE(testing::readBytes(path).starts_with(start)) << name;
-  }
+  exportEachPictureEnding(folder.path() / "d", [this] { window->exportClimate(); });
   const fs::path csv = folder / "d.csv";
   answerExportDialog(QString::fromStdString(csv.string()));
   window->exportClimate();

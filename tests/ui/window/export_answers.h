@@ -1,14 +1,19 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QFileDialog>
 #include <QTableWidget>
 #include <QTimer>
 
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/csv_text.h"
+#include "tests/store/temp_folder.h"
 
 // What the windows' export dialogs and tables are checked with.
 namespace skyrill::test {
@@ -44,6 +49,20 @@ inline void answerExportDialog(const QString& path, const QString& filter = {}) 
     static_cast<QDialog*>(dialog)->accept();
   });
   timer->start(5);
+}
+
+// Exports through `exportChart` to `stem` with each picture ending, the
+// dialog answered with that name: each file starts as its format does.
+inline void exportEachPictureEnding(const std::filesystem::path& stem,
+                                    const std::function<void()>& exportChart) {
+  const std::pair<const char*, std::string_view> pictures[] = {
+      {".png", "\x89PNG"}, {".jpg", "\xFF\xD8\xFF"}, {".svg", "<?xml"}, {".pdf", "%PDF"}};
+  for (const auto& [ending, start] : pictures) {
+    const std::filesystem::path path = stem.string() + ending;
+    answerExportDialog(QString::fromStdString(path.string()));
+    exportChart();
+    EXPECT_TRUE(testing::readBytes(path).starts_with(start)) << ending;
+  }
 }
 
 }  // namespace skyrill::test
