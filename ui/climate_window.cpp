@@ -1,6 +1,5 @@
 #include "ui/climate_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDate>
@@ -25,6 +24,7 @@
 #include "ui/chart_colours.h"
 #include "ui/export_dialog.h"
 #include "ui/light_palette.h"
+#include "ui/owned_window.h"
 #include "ui/picture_files.h"
 #include "ui/print_sheet.h"
 #include "ui/same_day_chart.h"
@@ -37,12 +37,6 @@ namespace {
 const QString kYearsCsvFilter = QStringLiteral("CSV 同日各年（*.csv） (*.csv)");
 const QColor kShownRowGround(0xD8, 0xDC, 0xF0);
 constexpr QRgb kMessageColour = 0xFF404040;
-
-// Resizable border with close and maximize boxes. A dialog, so that the
-// window manager keeps it above the main window (see TableWindow).
-constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
 QString fromUtf8(const std::string& text) {
   return QString::fromStdString(text);
@@ -123,7 +117,7 @@ struct ClimateWindow::Reading {
 };
 
 ClimateWindow::ClimateWindow(const HistoryArchive& archive, ShownDay day, QWidget* owner)
-    : QWidget(owner, kWindowFlags), archiveRoot_(archive.root()), day_(std::move(day)) {
+    : QWidget(owner, kOwnedWindowFlags), archiveRoot_(archive.root()), day_(std::move(day)) {
   setObjectName(QStringLiteral("同期窗口"));
   setAttribute(Qt::WA_DeleteOnClose);
   setPalette(lightPalette());
@@ -196,16 +190,9 @@ void ClimateWindow::buildElements() {
 }
 
 void ClimateWindow::addKeys() {
-  const auto addKey = [this](const QKeySequence& key, void (ClimateWindow::*command)()) {
-    auto* action = new QAction(this);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, command);
-    addAction(action);
-  };
-  addKey(QKeySequence(Qt::CTRL | Qt::Key_S), &ClimateWindow::exportClimate);
-  addKey(QKeySequence(Qt::CTRL | Qt::Key_C), &ClimateWindow::copyClimate);
-  addKey(QKeySequence(Qt::CTRL | Qt::Key_P), qOverload<>(&ClimateWindow::printClimate));
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { exportClimate(); });
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copyClimate(); });
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_P), [this] { printClimate(); });
 }
 
 void ClimateWindow::showDay(ShownDay day) {
@@ -370,12 +357,7 @@ void ClimateWindow::exportClimate() {
 }
 
 void ClimateWindow::copyClimate() {
-  for (QTableWidget* table : {figuresTable_, yearsTable_}) {
-    if (!table->hasFocus()) continue;
-    const QString cells = selectionText(*table);
-    if (!cells.isEmpty()) QGuiApplication::clipboard()->setText(cells);
-    return;
-  }
+  if (copyFocusedSelection({figuresTable_, yearsTable_})) return;
   if (climate_.date == 0) return;
   auto* data = new QMimeData;
   data->setImageData(drawSameDayChart(climate_));

@@ -113,12 +113,7 @@ void OverviewWindow::exportClimateTable() {
 
 void OverviewWindow::copyOverview() {
   // A table with cells selected copies them, as the data grid does.
-  for (QTableWidget* table : {monthTable_, climateTable_}) {
-    if (!table->hasFocus()) continue;
-    const QString cells = selectionText(*table);
-    if (!cells.isEmpty()) QGuiApplication::clipboard()->setText(cells);
-    return;
-  }
+  if (copyFocusedSelection({monthTable_, climateTable_})) return;
   if (isReading() || shownDays().days.empty()) return;
   TextRows rows;
   for (const SummaryRow& day : shownDays().days) rows.push_back(summaryCells(day));

@@ -1,6 +1,5 @@
 #include "ui/overview_window.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -27,6 +26,7 @@
 #include "ui/chart_colours.h"
 #include "ui/date_field.h"
 #include "ui/light_palette.h"
+#include "ui/owned_window.h"
 
 namespace skyrill {
 namespace {
@@ -45,12 +45,6 @@ constexpr int kInitialTablesHeight = 230;
 constexpr QRgb kMessageColour = 0xFF404040;
 constexpr QRgb kHoverFill = 0x20000080;
 constexpr QRgb kHoverLine = 0x90000080;
-
-// Resizable border with close and maximize boxes. A dialog, so that the
-// window manager keeps it above the main window (see TableWindow).
-constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
 QDate qDateOf(int date) {
   return QDate(date / 10000, date / 100 % 100, date % 100);
@@ -258,7 +252,7 @@ SummaryChartDays chartDaysOf(const PeriodDays& days, const StationDays* climate)
 
 OverviewWindow::OverviewWindow(const HistoryArchive& archive, const QString& station, int date,
                                QWidget* owner)
-    : QWidget(owner, kWindowFlags),
+    : QWidget(owner, kOwnedWindowFlags),
       archiveRoot_(archive.root()),
       station_(station),
       period_(yearEndingAt(date)),
@@ -404,16 +398,9 @@ QWidget* OverviewWindow::buildTables() {
 
 // The window's own keys, whichever of its parts has the focus.
 void OverviewWindow::addKeys() {
-  const auto addKey = [this](const QKeySequence& key, void (OverviewWindow::*command)()) {
-    auto* action = new QAction(this);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-    connect(action, &QAction::triggered, this, command);
-    addAction(action);
-  };
-  addKey(QKeySequence(Qt::CTRL | Qt::Key_S), &OverviewWindow::exportOverview);
-  addKey(QKeySequence(Qt::CTRL | Qt::Key_C), &OverviewWindow::copyOverview);
-  addKey(QKeySequence(Qt::CTRL | Qt::Key_P), qOverload<>(&OverviewWindow::printOverview));
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { exportOverview(); });
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copyOverview(); });
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_P), [this] { printOverview(); });
 }
 
 void OverviewWindow::showDay(const QString& station, int date) {

@@ -1,7 +1,11 @@
 #include "ui/text_table.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QTableWidget>
+
+#include "ui/table_window.h"
 
 namespace skyrill {
 namespace {
@@ -72,6 +76,16 @@ QString tabSeparatedRows(const std::vector<std::string>& header, const TextRows&
   addLine(text, header);
   for (const auto& row : rows) addLine(text, row);
   return text;
+}
+
+bool copyFocusedSelection(std::initializer_list<const QTableWidget*> tables) {
+  for (const QTableWidget* table : tables) {
+    if (!table->hasFocus()) continue;
+    const QString cells = selectionText(*table);
+    if (!cells.isEmpty()) QGuiApplication::clipboard()->setText(cells);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace skyrill

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ void showTextTable(QTableWidget& table, const std::vector<std::string>& header,
 
 // The header and rows as a spreadsheet pastes them: a line each, ended by
 // "\n", cells split by tabs (a tab or line break in a cell becomes a space).
+// When one of the tables has the focus, copies its selected cells as the
+// data grid does, and says so.
+bool copyFocusedSelection(std::initializer_list<const QTableWidget*> tables);
+
 QString tabSeparatedRows(const std::vector<std::string>& header, const TextRows& rows);
 
 }  // namespace skyrill

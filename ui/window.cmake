@@ -29,6 +29,8 @@ add_library(skyrill_ui STATIC
   main_window_menu.cpp
   main_window_print.cpp
   main_window_table.cpp
+  owned_window.cpp
+  owned_window.h
   main_window_trust.cpp
   overview_export.cpp
   overview_window.cpp
