@@ -218,6 +218,8 @@ TEST_F(ClimateWindowTest, exportsCopiesAndPrintsWhatItShows) {
   ASSERT_EQ(sheet.pictures.size(), 1U);
   EXPECT_EQ(sheet.tableRows.size(), 1U + 6U + 6U);  // header, the day's figures, the years
   EXPECT_TRUE(sheet.titleLines.front().startsWith(QStringLiteral("历史同期")));
+  EXPECT_TRUE(printsToPdf(folder / "printed.pdf",
+                          [this](QPrinter& printer) { return window->printClimate(printer); }));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFileDialog>
+#include <QPrinter>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -63,6 +64,15 @@ inline void exportEachPictureEnding(const std::filesystem::path& stem,
     exportChart();
     EXPECT_TRUE(testing::readBytes(path).starts_with(start)) << ending;
   }
+}
+
+// Prints with `print` to a PDF file at `path`: whether it printed one.
+inline bool printsToPdf(const std::filesystem::path& path,
+                        const std::function<bool(QPrinter&)>& print) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(path.string()));
+  return print(printer) && testing::readBytes(path).starts_with("%PDF");
 }
 
 }  // namespace skyrill::test

@@ -167,6 +167,8 @@ TEST_F(OverviewClimateTest, exportsCopiesAndPrintsThePeriod) {
   const PrintSheet sheet = window->overviewSheet();
   ASSERT_EQ(sheet.pictures.size(), 1U);
   EXPECT_EQ(sheet.tableRows.size(), 1U + 3U);
+  EXPECT_TRUE(printsToPdf(folder / "printed.pdf",
+                          [this](QPrinter& printer) { return window->printOverview(printer); }));
 }
 
 }  // namespace
