@@ -5,7 +5,6 @@
 // station the archive holds 3 650 files, with eleven 40 150.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -16,12 +15,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "archive/archive_names.h"
 #include "archive/history_archive.h"
-#include "store/observation_files.h"
+#include "bench/core/history_tree.h"
 #include "ui/overview_window.h"
-#include "weather_api.h"
 
 namespace skyrill {
 namespace {
@@ -43,52 +41,17 @@ int dateOf(sys_days day) {
 
 const Period kTenYears{dateOf(kFirstDay), dateOf(kFirstDay + std::chrono::days(kDays - 1))};
 
-// A History tree of the first `stations` stations, written once per run and
+// The trees of the first `stations` stations, written once per run and
 // removed at exit.
-class HistoryTree {
- public:
-  explicit HistoryTree(int stations) {
-    std::string pattern = (fs::temp_directory_path() / "skyrill-overview-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    root_ = pattern;
-    for (int s = 0; s < stations; ++s) {
-      for (int offset = 0; offset < kDays; ++offset)
-        saveDay(kStations[s], kFirstDay + std::chrono::days(offset));
-    }
-  }
-  HistoryTree(const HistoryTree&) = delete;
-  HistoryTree& operator=(const HistoryTree&) = delete;
-  ~HistoryTree() {
-    std::error_code error;
-    if (!root_.empty()) fs::remove_all(root_, error);
-  }
-
-  HistoryArchive archive() const { return HistoryArchive::inFolder(root_ / "History"); }
-
- private:
-  void saveDay(const char* station, sys_days day) {
-    const std::chrono::year_month_day date(day);
-    QueryRequest request;
-    request.stationNumber = station;
-    request.year = std::to_string(static_cast<int>(date.year()));
-    request.month = std::to_string(static_cast<unsigned>(date.month()));
-    request.day = std::to_string(static_cast<unsigned>(date.day()));
-    const auto reply = sample::answerWeatherQuery(
-        {}, {station, "history", "demo", request.year + "-" + request.month + "-" + request.day},
-        std::chrono::system_clock::now());
-    const fs::path folder = root_ / "History" / request.year;
-    ensureFolderPath(folder);
-    writeDayFile(folder / makeSuggestedFileName(request, {}), reply.body);
-  }
-
-  fs::path root_;
-};
-
-const HistoryTree& tree(int stations) {
-  static std::map<int, std::unique_ptr<HistoryTree>> trees;
+HistoryArchive archiveOf(int stations) {
+  static std::map<int, std::unique_ptr<bench::HistoryTree>> trees;
   auto& held = trees[stations];
-  if (!held) held = std::make_unique<HistoryTree>(stations);
-  return *held;
+  if (!held) {
+    held = std::make_unique<bench::HistoryTree>(
+        std::vector<std::string>(std::begin(kStations), std::begin(kStations) + stations),
+        kFirstDay, kDays);
+  }
+  return HistoryArchive::inFolder(held->history());
 }
 
 double milliseconds(const QElapsedTimer& clock) {
@@ -145,7 +108,7 @@ Opening openOverview(const HistoryArchive& archive, int days) {
 
 // Args: stations in the archive, days of the period.
 void OverviewFirstPaint(benchmark::State& state) {
-  const HistoryArchive archive = tree(static_cast<int>(state.range(0))).archive();
+  const HistoryArchive archive = archiveOf(static_cast<int>(state.range(0)));
   const int days = static_cast<int>(state.range(1));
   openOverview(archive, days);  // a warm cache
   double windowPainted = 0;
@@ -163,7 +126,7 @@ void OverviewFirstPaint(benchmark::State& state) {
 
 // A repaint of the whole chart, as the pointer moving to another day asks.
 void OverviewRepaint(benchmark::State& state) {
-  const HistoryArchive archive = tree(1).archive();
+  const HistoryArchive archive = archiveOf(1);
   OverviewWindow window(archive, QString::fromLatin1(kStations[0]), kTenYears.last, nullptr);
   window.resize(1200, 640);
   window.show();
