@@ -10,15 +10,14 @@
 #include <benchmark/benchmark.h>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTableWidget>
-#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 
 #include "archive/history_archive.h"
 #include "bench/core/history_tree.h"
+#include "bench/ui/gui_wait.h"
 #include "ui/climate_window.h"
 #include "ui/overview_window.h"
 
@@ -35,30 +34,6 @@ const Period kThirtyYears{19910101, 20201231};
 HistoryArchive thirtyYears() {
   static const bench::HistoryTree tree({kStation}, kFirstDay, kDays);
   return HistoryArchive::inFolder(tree.history());
-}
-
-double milliseconds(const QElapsedTimer& clock) {
-  return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
-
-// Runs the event loop until `sender` sends `signal`; gives the longest gap
-// between the ticks of a 1 ms timer meanwhile.
-template <typename Sender, typename Signal>
-double waitFor(Sender& sender, Signal signal, const QElapsedTimer& clock) {
-  QEventLoop loop;
-  QObject::connect(&sender, signal, &loop, &QEventLoop::quit);
-  double lastTick = milliseconds(clock);
-  double longestGap = 0;
-  QTimer ticker;
-  ticker.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    const double now = milliseconds(clock);
-    longestGap = std::max(longestGap, now - lastTick);
-    lastTick = now;
-  });
-  ticker.start(1);
-  loop.exec();
-  return std::max(longestGap, milliseconds(clock) - lastTick);
 }
 
 // What one opening took, in milliseconds.

@@ -19,6 +19,7 @@
 
 #include "archive/history_archive.h"
 #include "bench/core/history_tree.h"
+#include "bench/ui/gui_wait.h"
 #include "ui/overview_window.h"
 
 namespace skyrill {
@@ -54,29 +55,6 @@ HistoryArchive archiveOf(int stations) {
   return HistoryArchive::inFolder(held->history());
 }
 
-double milliseconds(const QElapsedTimer& clock) {
-  return static_cast<double>(clock.nsecsElapsed()) / 1e6;
-}
-
-// Runs the event loop until the window shows its days; gives the longest
-// gap between the ticks of a 1 ms timer meanwhile.
-double waitForDays(OverviewWindow& window, const QElapsedTimer& clock) {
-  QEventLoop loop;
-  QObject::connect(&window, &OverviewWindow::daysShown, &loop, &QEventLoop::quit);
-  double lastTick = milliseconds(clock);
-  double longestGap = 0;
-  QTimer ticker;
-  ticker.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    const double now = milliseconds(clock);
-    longestGap = std::max(longestGap, now - lastTick);
-    lastTick = now;
-  });
-  ticker.start(1);
-  loop.exec();
-  return std::max(longestGap, milliseconds(clock) - lastTick);
-}
-
 // What one opening took, in milliseconds.
 struct Opening {
   double windowPainted = 0;
@@ -98,7 +76,8 @@ Opening openOverview(const HistoryArchive& archive, int days) {
   opening.windowPainted = milliseconds(clock);
   // The period chosen in the open window.
   window.setPeriod({kTenYears.dateAt(kDays - days), kTenYears.last});
-  opening.longestAway = std::max(opening.windowPainted, waitForDays(window, clock));
+  opening.longestAway =
+      std::max(opening.windowPainted, waitFor(window, &OverviewWindow::daysShown, clock));
   const double before = milliseconds(clock);
   chart->repaint();
   opening.chartPainted = milliseconds(clock);
@@ -133,7 +112,7 @@ void OverviewRepaint(benchmark::State& state) {
   window.setPeriod({kTenYears.dateAt(kDays - static_cast<int>(state.range(0))), kTenYears.last});
   QElapsedTimer clock;
   clock.start();
-  waitForDays(window, clock);
+  waitFor(window, &OverviewWindow::daysShown, clock);
   QWidget* chart = window.findChild<QWidget*>(QStringLiteral("概览图"));
   for (auto _ : state) chart->repaint();
 }
