@@ -2,6 +2,7 @@
 // climate table, band of normals and record marks, months, presets, and what
 // it exports, copies and prints, checked against the summary tool's output.
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include <string>
 #include <vector>
@@ -169,6 +171,72 @@ TEST_F(OverviewClimateTest, exportsCopiesAndPrintsThePeriod) {
   EXPECT_EQ(sheet.tableRows.size(), 1U + 3U);
   EXPECT_TRUE(printsToPdf(folder / "printed.pdf",
                           [this](QPrinter& printer) { return window->printOverview(printer); }));
+}
+
+// A month as a chart for a report and as a CSV, by keys alone: the period
+// typed in the date fields, the days exported under the name offered with
+// its ending made .csv, then the chart under the name offered.
+TEST_F(OverviewClimateTest, aMonthAsChartAndCsvByKeysAlone) {
+  openOver({20180201, 20190131});
+  window->show();
+  QApplication::setActiveWindow(window);
+  const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : window.data(), key, modifiers);
+  };
+  const auto type = [](const char* keys) {
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(keys));
+  };
+  // In the export dialog, in the test's folder: `keys` typed in the name
+  // ('>' for End, '<' for Backspace), then Enter; a dialog that stays is
+  // closed.
+  const auto answerByKeys = [this](const char* keys) {
+    auto* timer = new QTimer(window);
+    QObject::connect(timer, &QTimer::timeout, [this, timer, keys] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      timer->stop();
+      dialog->setDirectory(QString::fromStdString(folder.path().string()));
+      QWidget* name = dialog->focusWidget();
+      EXPECT_EQ(name, dialog->findChild<QWidget*>(QStringLiteral("fileNameEdit")));
+      for (const char* key = keys; *key; ++key) {
+        if (*key == '<') {
+          QTest::keyClick(name, Qt::Key_Backspace);
+        } else if (*key == '>') {
+          QTest::keyClick(name, Qt::Key_End);
+        } else {
+          QTest::keyClick(name, *key);
+        }
+      }
+      QTest::keyClick(name, Qt::Key_Return);
+      if (dialog->isVisible()) dialog->reject();
+    });
+    timer->start(5);
+  };
+
+  // The window opens with the focus in 从: the shortcut does not move it
+  // and leaves the text as it is.
+  press(Qt::Key_F, Qt::AltModifier);
+  press(Qt::Key_A, Qt::ControlModifier);
+  type("20190101");
+  press(Qt::Key_Return);
+  press(Qt::Key_T, Qt::AltModifier);  // 到, its text selected
+  type("20190131");
+  press(Qt::Key_Return);
+  ASSERT_TRUE(waitFor([this] { return window->period() == Period{20190101, 20190131}; }));
+  ASSERT_TRUE(waitForAll());
+  answerByKeys("><<<csv");
+  press(Qt::Key_S, Qt::ControlModifier);
+  QApplication::setActiveWindow(window);  // as the window manager does once the dialog is gone
+  answerByKeys("");
+  press(Qt::Key_S, Qt::ControlModifier);
+
+  const fs::path stem = folder / "北京_54511_2019-01-01_2019-01-31";
+  EXPECT_TRUE(testing::readBytes(stem.string() + ".png").starts_with("\x89PNG"));
+#ifdef SKYRILL_SUMMARY_PROGRAM
+  EXPECT_EQ(testing::readBytes(stem.string() + ".csv"),
+            summary("--from 2019-01-01 --to 2019-01-31"));
+#endif
 }
 
 }  // namespace
