@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -124,7 +125,8 @@ ClimateWindow::ClimateWindow(const HistoryArchive& archive, ShownDay day, QWidge
   setAutoFillBackground(true);
   buildElements();
   addKeys();
-  resize(kSameDayChartWidth + 40, 760);
+  // Wide enough for the ranks' texts of all four elements side by side.
+  resize(kSameDayChartWidth * 4 / 3, 900);
   showHeading();
   showClimate();
   readPending_ = true;
@@ -302,8 +304,10 @@ void ClimateWindow::showClimate() {
   chart_->showClimate(shown ? &climate_ : nullptr, shown ? QString() : QStringLiteral("正在读取…"));
   showTextTable(*figuresTable_, dayInClimateHeader(),
                 shown ? dayInClimateRows(climate_) : TextRows{});
+  // Its six rows whole, with room for the scroll bar of a narrow window.
   figuresTable_->setFixedHeight(figuresTable_->horizontalHeader()->height() +
-                                6 * figuresTable_->verticalHeader()->defaultSectionSize() + 4);
+                                6 * figuresTable_->verticalHeader()->defaultSectionSize() +
+                                figuresTable_->horizontalScrollBar()->sizeHint().height() + 4);
   showTextTable(*yearsTable_, sameDayHeader(), shown ? sameDayRows(climate_.sameDay) : TextRows{});
   // The day's own year stands out.
   const auto& years = climate_.sameDay.days;

@@ -175,7 +175,8 @@ TEST_F(OverviewClimateTest, exportsCopiesAndPrintsThePeriod) {
 
 // A month as a chart for a report and as a CSV, by keys alone: the period
 // typed in the date fields, the days exported under the name offered with
-// its ending made .csv, then the chart under the name offered.
+// its ending made .csv, then the chart under the name offered; and a preset
+// chosen by keys.
 TEST_F(OverviewClimateTest, aMonthAsChartAndCsvByKeysAlone) {
   openOver({20180201, 20190131});
   window->show();
@@ -230,6 +231,14 @@ TEST_F(OverviewClimateTest, aMonthAsChartAndCsvByKeysAlone) {
   QApplication::setActiveWindow(window);  // as the window manager does once the dialog is gone
   answerByKeys("");
   press(Qt::Key_S, Qt::ControlModifier);
+
+  // A preset by keys: the first two of the list, counted from the day followed.
+  QApplication::setActiveWindow(window);
+  press(Qt::Key_P, Qt::AltModifier);
+  press(Qt::Key_Down);
+  ASSERT_TRUE(waitFor([this] { return window->period() == Period{20190102, 20190131}; }));
+  press(Qt::Key_Down);
+  ASSERT_TRUE(waitFor([this] { return window->period() == Period{20190101, 20190131}; }));
 
   const fs::path stem = folder / "北京_54511_2019-01-01_2019-01-31";
   EXPECT_TRUE(testing::readBytes(stem.string() + ".png").starts_with("\x89PNG"));
