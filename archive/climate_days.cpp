@@ -19,10 +19,13 @@ bool inSomeWindow(int date, int monthDay) {
   return false;
 }
 
-StationDays climateDaysOf(const std::vector<SummaryRow>& rows) {
+StationDays climateDaysOf(const std::vector<SummaryRow>& rows,
+                          const std::vector<SummaryRow>& moreRows = {}) {
   std::vector<ClimateDay> days;
-  days.reserve(rows.size());
-  for (const SummaryRow& row : rows) days.push_back(climateDayOf(row));
+  days.reserve(rows.size() + moreRows.size());
+  for (const auto* list : {&rows, &moreRows}) {
+    for (const SummaryRow& row : *list) days.push_back(climateDayOf(row));
+  }
   return StationDays(std::move(days));
 }
 
@@ -40,6 +43,14 @@ StationDays readStationDays(const HistoryArchive& archive, const std::string& st
                             const PeriodReadOptions& options) {
   const auto files = archive.daysWhere(station, [](int) { return true; });
   return climateDaysOf(readArchivedDays(files, {station, 0, 0}, options).rows);
+}
+
+StationDays readStationDaysBeyond(const HistoryArchive& archive, const PeriodDays& known,
+                                  const PeriodReadOptions& options) {
+  const Period period = known.period;
+  const auto files =
+      archive.daysWhere(known.station, [period](int day) { return !period.holds(day); });
+  return climateDaysOf(readArchivedDays(files, {known.station, 0, 0}, options).rows, known.days);
 }
 
 StationDays readDaysAround(const HistoryArchive& archive, const std::string& station, int date,

@@ -23,6 +23,11 @@ StationDays walkStationDays(const FoundFiles& files, const SummaryOptions& optio
 StationDays readStationDays(const HistoryArchive& archive, const std::string& station,
                             const PeriodReadOptions& options);
 
+// Every saved day of the station, those of a period read already taken from
+// `known` and only the others read.
+StationDays readStationDaysBeyond(const HistoryArchive& archive, const PeriodDays& known,
+                                  const PeriodReadOptions& options);
+
 // The station's saved days within the window of the date's calendar day in
 // every year the archive holds: all that dayInClimate needs, a few hundred
 // files where the archive holds thousands.

@@ -176,7 +176,7 @@ void addExtreme(std::vector<std::string>& cells, const ClimateExtreme& extreme) 
   cells.push_back(extreme.value ? dateText(extreme.date) : std::string());
 }
 
-std::string climateLine(const std::string& month, const ClimateRow& row) {
+std::vector<std::string> climateCells(const std::string& month, const ClimateRow& row) {
   std::vector<std::string> cells = {month};
   addNormal(cells, row.mean);
   addNormal(cells, row.highest);
@@ -186,7 +186,16 @@ std::string climateLine(const std::string& month, const ClimateRow& row) {
   addNormal(cells, row.precipitation);
   cells.push_back(numberCell(row.wetDays.value));
   addExtreme(cells, row.wettestDay);
-  return csvLine(cells);
+  return cells;
+}
+
+// The cells as CSV after the byte-order mark.
+std::string csvOf(const std::vector<std::string>& header,
+                  const std::vector<std::vector<std::string>>& rows) {
+  std::string csv(kUtf8ByteOrderMark);
+  csv += csvLine(header);
+  for (const auto& row : rows) csv += csvLine(row);
+  return csv;
 }
 
 std::string elementHeading(ClimateElement element) {
@@ -265,16 +274,35 @@ ClimateTable climateTable(const StationDays& days) {
   return table;
 }
 
-std::string climateCsv(const ClimateTable& table) {
-  std::string csv(kUtf8ByteOrderMark);
-  csv += csvLine({"月份", "平均气温 (℃)", "平均气温 年数", "平均最高气温 (℃)", "平均最高气温 年数",
-                  "平均最低气温 (℃)", "平均最低气温 年数", "极端最高气温 (℃)", "极端最高气温 日期",
-                  "极端最低气温 (℃)", "极端最低气温 日期", "降水量 (mm)", "降水量 年数", "降水日数",
-                  "日最大降水量 (mm)", "日最大降水量 日期"});
+std::vector<std::string> climateHeader() {
+  return {"月份",
+          "平均气温 (℃)",
+          "平均气温 年数",
+          "平均最高气温 (℃)",
+          "平均最高气温 年数",
+          "平均最低气温 (℃)",
+          "平均最低气温 年数",
+          "极端最高气温 (℃)",
+          "极端最高气温 日期",
+          "极端最低气温 (℃)",
+          "极端最低气温 日期",
+          "降水量 (mm)",
+          "降水量 年数",
+          "降水日数",
+          "日最大降水量 (mm)",
+          "日最大降水量 日期"};
+}
+
+std::vector<std::vector<std::string>> climateRows(const ClimateTable& table) {
+  std::vector<std::vector<std::string>> rows;
   for (std::size_t month = 0; month < table.months.size(); ++month)
-    csv += climateLine(std::to_string(month + 1), table.months[month]);
-  csv += climateLine("全年", table.year);
-  return csv;
+    rows.push_back(climateCells(std::to_string(month + 1), table.months[month]));
+  rows.push_back(climateCells("全年", table.year));
+  return rows;
+}
+
+std::string climateCsv(const ClimateTable& table) {
+  return csvOf(climateHeader(), climateRows(table));
 }
 
 SameDayTable sameDayTable(const StationDays& days, int monthDay) {
@@ -297,26 +325,33 @@ SameDayTable sameDayTable(const StationDays& days, int monthDay) {
   return table;
 }
 
-std::string sameDayCsv(const SameDayTable& table) {
-  std::string csv(kUtf8ByteOrderMark);
+std::vector<std::string> sameDayHeader() {
   std::vector<std::string> header = {"年份", "日期"};
   for (std::size_t element = 0; element < kClimateElementCount; ++element)
     header.push_back(elementHeading(static_cast<ClimateElement>(element)));
-  csv += csvLine(header);
+  return header;
+}
+
+std::vector<std::vector<std::string>> sameDayRows(const SameDayTable& table) {
+  std::vector<std::vector<std::string>> rows;
   for (const ClimateDay& day : table.days) {
     std::vector<std::string> cells = {std::to_string(yearOf(day.date)), dateText(day.date)};
     cells.insert(cells.end(), day.cells.begin(), day.cells.end());
-    csv += csvLine(cells);
+    rows.push_back(std::move(cells));
   }
-  const auto overYears = [&csv](const char* word, const auto& values) {
+  const auto overYears = [&rows](const char* word, const auto& values) {
     std::vector<std::string> cells = {word, ""};
     for (const auto& value : values) cells.push_back(numberCell(value));
-    csv += csvLine(cells);
+    rows.push_back(std::move(cells));
   };
   overYears("平均", table.mean);
   overYears("最高", table.highest);
   overYears("最低", table.lowest);
-  return csv;
+  return rows;
+}
+
+std::string sameDayCsv(const SameDayTable& table) {
+  return csvOf(sameDayHeader(), sameDayRows(table));
 }
 
 }  // namespace skyrill

@@ -97,10 +97,12 @@ struct ClimateTable {
 // years the fewest of the months.
 ClimateTable climateTable(const StationDays& days);
 
-// The table as CSV (UTF-8 with a byte-order mark, CR LF): a header, the
-// months 1 to 12, then 全年; numbers with one decimal rounded half away from
-// zero, the years as whole numbers, dates as YYYY-MM-DD, empty cells for
-// none.
+// The table as text cells: the header, then the months 1 to 12 and 全年;
+// numbers with one decimal rounded half away from zero, the years as whole
+// numbers, dates as YYYY-MM-DD, empty cells for none.
+std::vector<std::string> climateHeader();
+std::vector<std::vector<std::string>> climateRows(const ClimateTable& table);
+// The same as CSV (UTF-8 with a byte-order mark, CR LF).
 std::string climateCsv(const ClimateTable& table);
 
 // One calendar day in every saved year: the years' days, and the mean, the
@@ -116,8 +118,10 @@ struct SameDayTable {
 // The table of a calendar day (MMDD); 0229 has only leap years.
 SameDayTable sameDayTable(const StationDays& days, int monthDay);
 
-// The table as CSV: a header, one row per year with the day's value cells,
-// then 平均, 最高 and 最低 with one decimal.
+// The table as text cells: the header, one row per year with the day's
+// value cells, then 平均, 最高 and 最低 with one decimal; and as CSV.
+std::vector<std::string> sameDayHeader();
+std::vector<std::vector<std::string>> sameDayRows(const SameDayTable& table);
 std::string sameDayCsv(const SameDayTable& table);
 
 }  // namespace skyrill

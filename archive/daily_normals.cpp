@@ -130,6 +130,24 @@ bool holds(const std::optional<double>& value, const std::optional<double>& reco
   return value && years >= kLeastClimateYears && !beyond(*record, *value);
 }
 
+const std::string kDash = "—";
+
+std::string orDash(const std::string& text) {
+  return text.empty() ? kDash : text;
+}
+
+// "35.1（1997、2004）"; past three years, the first three and how many.
+std::string recordText(const std::optional<YearsRecord>& record) {
+  constexpr std::size_t kYearsNamed = 3;
+  if (!record) return kDash;
+  std::string years;
+  for (std::size_t i = 0; i < record->years.size() && i < kYearsNamed; ++i)
+    years += (i > 0 ? "、" : "") + std::to_string(record->years[i]);
+  if (record->years.size() > kYearsNamed)
+    years += " 等 " + std::to_string(record->years.size()) + " 年";
+  return roundedText(record->value, 1) + "（" + years + "）";
+}
+
 std::size_t calendarIndex(int date) {
   return static_cast<std::size_t>(date / 100 % 100 * 32 + date % 100);
 }
@@ -147,6 +165,12 @@ Period normalWindow(int year, int monthDay) {
   }
   return {dateOf(sys_days(centre) - days(kNormalWindowDays)),
           dateOf(sys_days(centre) + days(kNormalWindowDays))};
+}
+
+Period climateDownloadPeriod(int date, int latest) {
+  const int monthDay = date % 10000;
+  return {normalWindow(yearOf(date) - (kLeastClimateYears - 1), monthDay).first,
+          std::min(normalWindow(yearOf(date), monthDay).last, latest)};
 }
 
 std::array<DayNormal, kClimateElementCount> calendarDayNormals(const StationDays& days,
@@ -232,9 +256,35 @@ DayInClimate dayInClimate(const StationDays& days, int date,
   const ClimateDay* values = shown ? &*shown : saved;
   for (std::size_t element = 0; element < kClimateElementCount; ++element) {
     const std::optional<double> value = values ? values->values[element] : std::nullopt;
+    if (values) day.cells[element] = values->cells[element];
     day.elements[element] = elementInClimate(day, element, value, normals[element]);
   }
   return day;
+}
+
+std::vector<std::string> dayInClimateHeader() {
+  std::vector<std::string> header = sameDayHeader();
+  header.erase(header.begin(), header.begin() + 2);  // 年份, 日期
+  header.insert(header.begin(), "");
+  return header;
+}
+
+std::vector<std::vector<std::string>> dayInClimateRows(const DayInClimate& day) {
+  std::vector<std::vector<std::string>> rows = {
+      {"当日"}, {"常年值（前后 7 天）"}, {"距平"}, {"排位"}, {"同日最高"}, {"同日最低"}};
+  for (std::size_t element = 0; element < kClimateElementCount; ++element) {
+    const ElementInClimate& place = day.elements[element];
+    const DayNormal& normal = place.normal;
+    rows[0].push_back(orDash(day.cells[element]));
+    rows[1].push_back(normal.value ? roundedText(*normal.value, 1) + "（" +
+                                         std::to_string(normal.years) + " 年）"
+                                   : kDash);
+    rows[2].push_back(orDash(place.departure));
+    rows[3].push_back(orDash(place.rank));
+    rows[4].push_back(recordText(place.highest));
+    rows[5].push_back(isPrecipitation(element) ? kDash : recordText(place.lowest));
+  }
+  return rows;
 }
 
 }  // namespace skyrill

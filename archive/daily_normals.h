@@ -25,6 +25,11 @@ inline constexpr int kLeastClimateYears = 3;
 // 29th.
 Period normalWindow(int year, int monthDay);
 
+// The days a download brings for the climate of `date` (YYYYMMDD): the
+// windows of its calendar day in its year and the kLeastClimateYears - 1
+// years before, and the days between them, up to `latest` at most.
+Period climateDownloadPeriod(int date, int latest);
+
 // A calendar day's normal of one element: the mean of the element's values
 // on the days of its window in every year, and how many years gave one; the
 // value only when at least kLeastClimateYears did.
@@ -84,6 +89,7 @@ struct ElementInClimate {
 // A day in its climate, as the window shows it for the day on display.
 struct DayInClimate {
   int date = 0;
+  std::array<std::string, kClimateElementCount> cells;  // the day's values as its panels show them
   std::array<ElementInClimate, kClimateElementCount> elements;
   SameDayTable sameDay;  // the date in every saved year
   // The saved years of the date are fewer than kLeastClimateYears.
@@ -94,5 +100,13 @@ struct DayInClimate {
 // date when given (the day on display may not be saved, or be another fetch).
 DayInClimate dayInClimate(const StationDays& days, int date,
                           const std::optional<ClimateDay>& shown = std::nullopt);
+
+// The day in its climate as a table: a column per element (headed as in the
+// one-day table), a row each for the day's value, the normal with its
+// years, the departure, the rank and the date's highest and lowest record
+// with the years that hold it ("35.1（1997、2004）", "0.0（1991、1992、1993 等
+// 25 年）"; none for the least precipitation); "—" where there is nothing.
+std::vector<std::string> dayInClimateHeader();
+std::vector<std::vector<std::string>> dayInClimateRows(const DayInClimate& day);
 
 }  // namespace skyrill

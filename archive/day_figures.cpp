@@ -119,10 +119,7 @@ class DayReader {
     }
     const std::string& title = view_.title();
     row.stationName = title.substr(title.rfind('\n') + 1);
-    for (const StatusLine& line : view_.statusLines()) {
-      const std::size_t index = barOrderIndex(line);
-      row.statistics[index] = splitPanelText(line.text, index);
-    }
+    row.statistics = statisticRowOf(view_.statusLines());
     row.figures = figuresOf(row.statistics, state.series);
     return row;
   }
@@ -164,6 +161,15 @@ std::string statisticName(std::size_t index) {
 
 std::string_view statisticUnit(std::size_t index) {
   return kPanelUnits[index];
+}
+
+StatisticRow statisticRowOf(const std::array<StatusLine, kStatusLineCount>& lines) {
+  StatisticRow row;
+  for (const StatusLine& line : lines) {
+    const std::size_t index = barOrderIndex(line);
+    row[index] = splitPanelText(line.text, index);
+  }
+  return row;
 }
 
 std::optional<double> shownValue(const StatisticCells& cells) {

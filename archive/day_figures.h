@@ -50,6 +50,9 @@ std::string statisticName(std::size_t index);
 // The unit its panel writes after the value ("℃"); none for the fetch time.
 std::string_view statisticUnit(std::size_t index);
 
+// The panels' texts taken apart, each into the place of its panel.
+StatisticRow statisticRowOf(const std::array<StatusLine, kStatusLineCount>& lines);
+
 // The number of a value cell; nothing when the panel had no data.
 std::optional<double> shownValue(const StatisticCells& cells);
 

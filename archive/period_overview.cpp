@@ -48,6 +48,58 @@ Period yearEndingAt(int lastDay) {
   return {dateOf(dayOf(lastDay) - std::chrono::days(364)), lastDay};
 }
 
+std::string presetName(PeriodPreset preset) {
+  switch (preset) {
+    case PeriodPreset::Last30Days:
+      return "近30天";
+    case PeriodPreset::ThisMonth:
+      return "本月";
+    case PeriodPreset::LastMonth:
+      return "上月";
+    case PeriodPreset::ThisYear:
+      return "今年";
+    case PeriodPreset::LastYear:
+      return "去年";
+    case PeriodPreset::Last365Days:
+      return "近365天";
+    case PeriodPreset::All:
+      return "全部";
+  }
+  return {};
+}
+
+std::optional<Period> presetPeriod(PeriodPreset preset, int anchor, int today,
+                                   std::optional<Period> saved) {
+  using namespace std::chrono;
+  const year_month_day day = calendarDate(anchor);
+  const year_month month = day.year() / day.month();
+  // The anchor's own month or year goes no further than today, unless the
+  // anchor itself is later.
+  const auto soFar = [anchor, today](year_month_day end) {
+    return std::max(anchor, std::min(dateNumber(end), today));
+  };
+  switch (preset) {
+    case PeriodPreset::Last30Days:
+      return Period{dateOf(dayOf(anchor) - days(29)), anchor};
+    case PeriodPreset::ThisMonth:
+      return Period{dateNumber(month / 1), soFar(month / last)};
+    case PeriodPreset::LastMonth: {
+      const year_month before = month - months(1);
+      return Period{dateNumber(before / 1), dateNumber(year_month_day(before / last))};
+    }
+    case PeriodPreset::ThisYear:
+      return Period{dateNumber(day.year() / January / 1), soFar(day.year() / December / 31)};
+    case PeriodPreset::LastYear:
+      return Period{dateNumber((day.year() - years(1)) / January / 1),
+                    dateNumber((day.year() - years(1)) / December / 31)};
+    case PeriodPreset::Last365Days:
+      return yearEndingAt(anchor);
+    case PeriodPreset::All:
+      return saved;
+  }
+  return std::nullopt;
+}
+
 const SummaryRow* PeriodDays::dayOn(int date) const {
   const auto row = std::lower_bound(days.begin(), days.end(), date,
                                     [](const SummaryRow& day, int d) { return day.date < d; });
@@ -88,6 +140,12 @@ PeriodDays readPeriodDays(const HistoryArchive& archive, const std::string& stat
   SummaryTable table = readArchivedDays(archive.daysInPeriod(station, period.first, period.last),
                                         {station, period.first, period.last}, options);
   return {station, period, std::move(table.rows), std::move(table.skipped)};
+}
+
+std::optional<Period> savedPeriod(const HistoryArchive& archive, const std::string& station) {
+  const auto days = archive.daysWhere(station, [](int) { return true; });
+  if (days.empty()) return std::nullopt;
+  return Period{days.front().name.date, days.back().name.date};
 }
 
 std::string dayReadout(const PeriodDays& days, int date) {

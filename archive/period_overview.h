@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,23 @@ struct Period {
 
 // The 365 days that end at `lastDay`.
 Period yearEndingAt(int lastDay);
+
+// The periods the overview offers by name, counted from the day it follows.
+enum class PeriodPreset { Last30Days, ThisMonth, LastMonth, ThisYear, LastYear, Last365Days, All };
+inline constexpr std::array<PeriodPreset, 7> kPeriodPresets = {
+    PeriodPreset::Last30Days, PeriodPreset::ThisMonth, PeriodPreset::LastMonth,
+    PeriodPreset::ThisYear,   PeriodPreset::LastYear,  PeriodPreset::Last365Days,
+    PeriodPreset::All};
+
+// "近30天", "本月", "上月", "今年", "去年", "近365天", "全部".
+std::string presetName(PeriodPreset preset);
+
+// The period of a preset for the day `anchor` (YYYYMMDD): the 30 or 365 days
+// that end at it; its month or year, or the one before, whole, except that
+// its own month or year ends today when it is the current one; or `saved`,
+// the first to the last saved day, for 全部 (nothing without one).
+std::optional<Period> presetPeriod(PeriodPreset preset, int anchor, int today,
+                                   std::optional<Period> saved = std::nullopt);
 
 struct PeriodDays {
   std::string station;
@@ -64,6 +83,10 @@ SummaryTable readArchivedDays(const std::vector<ArchivedDay>& days, const Summar
 // main window would open it, several files at a time.
 PeriodDays readPeriodDays(const HistoryArchive& archive, const std::string& station, Period period,
                           const PeriodReadOptions& options);
+
+// The first to the last saved day of the station, by the archive's names;
+// nothing when it has none.
+std::optional<Period> savedPeriod(const HistoryArchive& archive, const std::string& station);
 
 // What the pointer over a day shows: "2024-01-20  最高 -12.0℃  最低 -25.3℃
 // 降水 0.4mm  能见度等级 3", "—" for a value the day lacks, or the date

@@ -7,7 +7,24 @@
 namespace skyrill {
 namespace {
 
-std::vector<std::string> csvHeader() {
+// Hands each cell of a row to `add`, in the header's order.
+template <typename Add>
+void forEachCell(const SummaryRow& row, Add add) {
+  // The CSV says it is UTF-8; a name that is not keeps its valid part.
+  add(sanitizeUtf8(row.file));
+  add(std::to_string(static_cast<int>(row.mode)));
+  add(row.station);
+  add(row.date > 0 ? dateText(row.date) : "");
+  for (const StatisticCells& statistic : row.statistics) {
+    add(statistic.value);
+    add(statistic.label);
+    add(statistic.mark);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> summaryHeader() {
   std::vector<std::string> header = {"文件", "模式", "站号", "日期"};
   for (std::size_t i = 0; i < kStatusLineCount; ++i) {
     const std::string name = statisticName(i);
@@ -18,6 +35,14 @@ std::vector<std::string> csvHeader() {
   }
   return header;
 }
+
+std::vector<std::string> summaryCells(const SummaryRow& row) {
+  std::vector<std::string> cells;
+  forEachCell(row, [&cells](std::string_view cell) { cells.emplace_back(cell); });
+  return cells;
+}
+
+namespace {
 
 // A line as csvLine() makes it of its cells, without a list of them: the
 // line is made once for each of many rows.
@@ -42,21 +67,12 @@ class CsvLineMaker {
 }  // namespace
 
 std::string summaryCsvHead() {
-  return std::string(kUtf8ByteOrderMark) + csvLine(csvHeader());
+  return std::string(kUtf8ByteOrderMark) + csvLine(summaryHeader());
 }
 
 std::string summaryCsvLine(const SummaryRow& row) {
   CsvLineMaker line;
-  // The CSV says it is UTF-8; a name that is not keeps its valid part.
-  line.add(sanitizeUtf8(row.file));
-  line.add(std::to_string(static_cast<int>(row.mode)));
-  line.add(row.station);
-  line.add(row.date > 0 ? dateText(row.date) : "");
-  for (const StatisticCells& statistic : row.statistics) {
-    line.add(statistic.value);
-    line.add(statistic.label);
-    line.add(statistic.mark);
-  }
+  forEachCell(row, [&line](std::string_view cell) { line.add(cell); });
   return line.end();
 }
 

@@ -12,6 +12,9 @@
 namespace skyrill {
 
 std::string summaryCsv(const std::vector<SummaryRow>& rows);
+// The header and a row's cells, as the CSV writes them.
+std::vector<std::string> summaryHeader();
+std::vector<std::string> summaryCells(const SummaryRow& row);
 // The same CSV a piece at a time: the byte-order mark with the header row,
 // then one line per row.
 std::string summaryCsvHead();

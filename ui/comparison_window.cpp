@@ -764,14 +764,12 @@ QString ComparisonWindow::exportBaseName() const {
 // The chart by the name's ending (PNG, JPEG, SVG, PDF), or the values as CSV.
 void ComparisonWindow::exportComparison() {
   if (!hasData_) return;
-  // Exports are the user's own files: not in among the archive's days.
-  const QString folder = exportFolder_.isEmpty() ? firstExportFolder(true) : exportFolder_;
+  const QStringList pictures = pictureExportFilters();
   const QString suggested =
-      exportBaseName() + QLatin1Char('.') + suffixOfFilter(kPictureExportFilters.constFirst());
-  const ExportChoice choice = askExportFile(this, folder, kPictureExportFilters + kCsvExportFilters,
-                                            suggested, std::nullopt);
+      exportBaseName() + QLatin1Char('.') + suffixOfFilter(pictures.constFirst());
+  const ExportChoice choice =
+      askExportFile(this, true, pictures + csvExportFilters(), suggested, std::nullopt);
   if (choice.path.isEmpty()) return;
-  exportFolder_ = QFileInfo(choice.path).absolutePath();
   const bool table = choice.path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
   if (!table && !pictureFormatOf(choice.path.toStdString())) {
     QMessageBox::warning(
@@ -783,9 +781,7 @@ void ComparisonWindow::exportComparison() {
   const bool written =
       table ? writeWholeFile(std::filesystem::path(choice.path.toStdString()), comparisonCsvText())
             : saveComparisonChart(plot_, choice.path);
-  if (!written)
-    QMessageBox::warning(this, QStringLiteral("导出"),
-                         QStringLiteral("文件导出失败：\n") + choice.path);
+  if (!written) tellExportFailed(this, choice.path);
 }
 
 PrintSheet ComparisonWindow::comparisonSheet() const {
@@ -814,7 +810,7 @@ bool ComparisonWindow::printComparison(QPrinter& printer) const {
 
 void ComparisonWindow::printComparison() {
   if (!hasData_) return;
-  printFromDialog(this, exportBaseName(),
+  printThroughDialog(this, exportBaseName(), false,
                   [this](QPrinter& printer) { return printComparison(printer); });
 }
 

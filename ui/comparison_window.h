@@ -181,8 +181,6 @@ class ComparisonWindow : public QWidget {
   std::set<std::string> fetchedStations_;  // of the run under way
   std::set<std::string> triedRanges_;      // comparisons whose gaps were asked for
 
-  QString exportFolder_;
-
   QComboBox* stationInput_ = nullptr;
   QPushButton* addButton_ = nullptr;
   QPushButton* displayedButton_ = nullptr;

@@ -311,6 +311,7 @@ void MainWindow::runFinished() {
   const bool saved = pipeline_ && autoSaveAction_->isChecked() && canSaveDay(pipeline_->state());
   updateOverview(saved);
   updateComparison(saved);
+  updateClimate(saved);
 }
 
 void MainWindow::refreshCommands() {

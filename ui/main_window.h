@@ -28,7 +28,10 @@ class Canvas;
 class BusyPanel;
 class CertificateTrust;
 class ComparisonWindow;
+class ClimateWindow;
 class OverviewWindow;
+class RangeDialog;
+struct ShownDay;
 class HistoryArchive;
 struct PrintSheet;
 class StationDirectory;
@@ -151,6 +154,11 @@ class MainWindow : public QMainWindow, public QueryView {
   void showOverview();
   // Opens the window that compares stations, or brings the open one to the front.
   void showComparison();
+  // Opens "历史同期", the day on display in its station's climate.
+  void showClimate();
+  // Opens the window that downloads many days, filled in with the station
+  // and the days (YYYYMMDD).
+  void downloadDaysOf(const QString& station, int first, int last);
   // The hour readout: marks the hour under the pointer and shows its texts.
   void onChartMouseMove(int x, int y);
   // The pointer moved over the chart, as the canvas tells it.
@@ -201,6 +209,12 @@ class MainWindow : public QMainWindow, public QueryView {
   // How the window asks the data service for many days: its key, proxy,
   // source and server.
   RangeRequest rangeSettings();
+  // The same for the open climate window (main_window_climate.cpp).
+  void updateClimate(bool daysSaved);
+  // The day on display as the climate window follows it.
+  ShownDay shownDay() const;
+  // The open download window, or a new one.
+  RangeDialog* openRangeDialog();
   // Left, Right, Home and End on the chart step the readout hour by hour.
   bool stepReadoutByKey(int key);
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -267,6 +281,7 @@ class MainWindow : public QMainWindow, public QueryView {
   QAction* nextDayAction_ = nullptr;
   QAction* overviewAction_ = nullptr;
   QAction* comparisonAction_ = nullptr;
+  QAction* climateAction_ = nullptr;
   QAction* quitAction_ = nullptr;
   QAction* aboutAction_ = nullptr;
   QMenu* windMenu_ = nullptr;
@@ -277,9 +292,9 @@ class MainWindow : public QMainWindow, public QueryView {
 
   QPointer<OverviewWindow> overview_;
   QPointer<ComparisonWindow> comparison_;
+  QPointer<ClimateWindow> climate_;
   QFileDialog* fileDialog_ = nullptr;
   QString dialogFolder_;
-  QString exportFolder_;          // the last export's folder, for this session
   bool captionPictures_ = false;  // the export dialog's caption box, for this session
 
   bool fetchHadFocus_ = false;      // the fetch button had the focus when a run began

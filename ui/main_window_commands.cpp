@@ -18,6 +18,7 @@
 #include "ui/busy_panel.h"
 #include "ui/comparison_window.h"
 #include "ui/date_numbers.h"
+#include "ui/climate_window.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/overview_window.h"
@@ -214,11 +215,15 @@ void MainWindow::showBusy(bool busy) {
 }
 
 void MainWindow::downloadDays() {
-  if (!archive_) return;
+  openRangeDialog();
+}
+
+RangeDialog* MainWindow::openRangeDialog() {
+  if (!archive_) return nullptr;
   if (auto* open = findChild<RangeDialog*>(QString(), Qt::FindDirectChildrenOnly)) {
     open->raise();
     open->activateWindow();
-    return;
+    return open;
   }
   auto* dialog =
       new RangeDialog(rangeSettings(), *archive_,
@@ -230,8 +235,10 @@ void MainWindow::downloadDays() {
   connect(dialog, &RangeDialog::daysSaved, this, [this](const QString& station) {
     if (overview_) overview_->daysAdded(station);
     if (comparison_) comparison_->daysAdded(station);
+    if (climate_) climate_->daysAdded(station);
   });
   dialog->show();
+  return dialog;
 }
 
 std::pair<QString, int> MainWindow::dayAroundDisplay() const {

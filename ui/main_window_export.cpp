@@ -1,8 +1,6 @@
 // The export items of the main window's data menu: the day on display as
 // CSV tables and as pictures, each written to a file the user names.
-#include <QFileInfo>
 #include <QMenu>
-#include <QMessageBox>
 
 #include <filesystem>
 #include <functional>
@@ -12,10 +10,8 @@
 #include "core/data_grid.h"
 #include "core/day_csv.h"
 #include "core/day_texts.h"
-#include "core/picture_format.h"
 #include "store/whole_file.h"
 #include "ui/export_dialog.h"
-#include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/picture_files.h"
 
@@ -64,27 +60,16 @@ void MainWindow::exportDay(ExportKind kind, const QString& nameEnding,
                            const std::function<bool(const QString&, bool)>& write) {
   if (!hasDayToExport()) return;
   const bool picture = kind == ExportKind::Picture;
-  const QStringList& filters = picture ? kPictureExportFilters : kCsvExportFilters;
+  const QStringList filters = picture ? pictureExportFilters() : csvExportFilters();
   const QString suggested =
       exportBaseName() + nameEnding + QLatin1Char('.') + suffixOfFilter(filters.constFirst());
-  // Exports are the user's own files: not in among the archive's days.
-  const QString folder = exportFolder_.isEmpty() ? firstExportFolder(picture) : exportFolder_;
   const ExportChoice choice =
-      askExportFile(this, folder, filters, suggested,
+      askExportFile(this, picture, filters, suggested,
                     picture ? std::optional<bool>(captionPictures_) : std::nullopt);
   if (choice.path.isEmpty()) return;
-  exportFolder_ = QFileInfo(choice.path).absolutePath();
   if (picture) captionPictures_ = choice.caption;
-  if (picture && !pictureFormatOf(choice.path.toStdString())) {
-    QMessageBox::warning(
-        this, QStringLiteral("导出"),
-        QStringLiteral("图片文件名须以 %1 结尾：\n%2")
-            .arg(QString::fromStdString(pictureEndingsText("、", " 或 ")), choice.path));
-    return;
-  }
-  if (write(choice.path, choice.caption)) return;
-  QMessageBox::warning(this, QStringLiteral("导出"),
-                       QStringLiteral("文件导出失败：\n") + choice.path);
+  if (picture && !acceptPictureName(this, choice.path)) return;
+  if (!write(choice.path, choice.caption)) tellExportFailed(this, choice.path);
 }
 
 QString MainWindow::pictureCaption() const {

@@ -61,6 +61,7 @@ void MainWindow::buildMenus() {
   previousDayAction_ = addItem(data, QStringLiteral("&B.前一天"), QKeySequence(Qt::Key_PageUp));
   nextDayAction_ = addItem(data, QStringLiteral("&N.后一天"), QKeySequence(Qt::Key_PageDown));
   overviewAction_ = addItem(data, QStringLiteral("&L.时段概览…"), QKeySequence(Qt::Key_F2));
+  climateAction_ = addItem(data, QStringLiteral("&Y.历史同期…"), QKeySequence(Qt::Key_F3));
   comparisonAction_ = addItem(data, QStringLiteral("&C.多站对比…"), QKeySequence(Qt::Key_F4));
   data->addSeparator();
   quitAction_ = addItem(data, QStringLiteral("&Q.退出"), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -96,6 +97,7 @@ void MainWindow::buildMenus() {
   connect(previousDayAction_, &QAction::triggered, this, &MainWindow::showPreviousDay);
   connect(nextDayAction_, &QAction::triggered, this, &MainWindow::showNextDay);
   connect(overviewAction_, &QAction::triggered, this, &MainWindow::showOverview);
+  connect(climateAction_, &QAction::triggered, this, &MainWindow::showClimate);
   connect(comparisonAction_, &QAction::triggered, this, &MainWindow::showComparison);
   connect(aboutAction_, &QAction::triggered, this, &MainWindow::showAbout);
   connect(cancelAction_, &QAction::triggered, this, &MainWindow::cancelFetch);

@@ -39,7 +39,8 @@ bool MainWindow::printDay(QPrinter& printer) const {
 
 void MainWindow::printDay() {
   if (!hasDayToExport()) return;
-  printFromDialog(this, exportBaseName(), [this](QPrinter& printer) { return printDay(printer); });
+  printThroughDialog(this, exportBaseName(), false,
+                     [this](QPrinter& printer) { return printDay(printer); });
 }
 
 }  // namespace skyrill

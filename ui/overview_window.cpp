@@ -1,22 +1,32 @@
 #include "ui/overview_window.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDate>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
+#include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <utility>
 
+#include "archive/climate_days.h"
 #include "archive/history_archive.h"
+#include "core/calendar_date.h"
 #include "core/cancel_flag.h"
 #include "ui/chart_colours.h"
 #include "ui/date_field.h"
 #include "ui/light_palette.h"
+#include "ui/owned_window.h"
 
 namespace skyrill {
 namespace {
@@ -31,15 +41,10 @@ constexpr double kPlotBottom = 412;
 
 constexpr int kInitialWidth = kSummaryChartWidth;
 constexpr int kInitialChartHeight = kSummaryChartHeight;
+constexpr int kInitialTablesHeight = 230;
 constexpr QRgb kMessageColour = 0xFF404040;
 constexpr QRgb kHoverFill = 0x20000080;
 constexpr QRgb kHoverLine = 0x90000080;
-
-// Resizable border with close and maximize boxes. A dialog, so that the
-// window manager keeps it above the main window (see TableWindow).
-constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
 QDate qDateOf(int date) {
   return QDate(date / 10000, date / 100 % 100, date % 100);
@@ -51,6 +56,10 @@ int dateNumberOf(QDate date) {
 
 QString fromUtf8(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+QString reading() {
+  return QStringLiteral("正在读取…");
 }
 
 QString emptyPeriodMessage() {
@@ -198,17 +207,58 @@ struct OverviewWindow::Reading {
   CancelFlag cancel;
   QSize pictureSize;  // the chart's, when the read began
   qreal pixelRatio = 1;
-  PeriodDays days;
+  std::shared_ptr<const StationDays> climate;  // for the band and records, when drawn
+  std::shared_ptr<const PeriodDays> days;
+  SummaryChartDays chart;
+  std::vector<MonthStatistics> months;
+  QImage picture;
+};
+
+// One read of the station's days of every year, those of the period on
+// display taken as they are, and the climate table they make.
+struct OverviewWindow::ClimateReading {
+  std::shared_ptr<const PeriodDays> known;
+  CancelFlag cancel;
+  std::shared_ptr<const StationDays> days;
+  TextRows rows;
+  std::string csv;
+};
+
+// The chart of the days on display drawn again, with or without the band
+// of normals and the records.
+struct OverviewWindow::Drawing {
+  std::shared_ptr<const PeriodDays> days;
+  std::shared_ptr<const StationDays> climate;  // none: without them
+  QSize pictureSize;
+  qreal pixelRatio = 1;
   SummaryChartDays chart;
   QImage picture;
 };
 
+namespace {
+
+// The chart's days, with the band of normals and the record marks when
+// `climate` is given.
+SummaryChartDays chartDaysOf(const PeriodDays& days, const StationDays* climate) {
+  SummaryChartDays chart{days.caption(), days.period.first, days.period.last, days.days};
+  if (climate) {
+    chart.normals = normalBand(*climate, days.period);
+    chart.records = recordDays(*climate, days.period);
+  }
+  return chart;
+}
+
+}  // namespace
+
 OverviewWindow::OverviewWindow(const HistoryArchive& archive, const QString& station, int date,
                                QWidget* owner)
-    : QWidget(owner, kWindowFlags),
+    : QWidget(owner, kOwnedWindowFlags),
       archiveRoot_(archive.root()),
       station_(station),
-      period_(yearEndingAt(date)) {
+      period_(yearEndingAt(date)),
+      anchor_(date),
+      today_([] { return QDate::currentDate(); }),
+      shown_(std::make_shared<PeriodDays>()) {
   setObjectName(QStringLiteral("概览窗口"));
   setAttribute(Qt::WA_DeleteOnClose);
   // The program's light look whatever the desktop theme: the chart's ground
@@ -218,16 +268,32 @@ OverviewWindow::OverviewWindow(const HistoryArchive& archive, const QString& sta
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buildTopRow());
-  chart_ = new OverviewChart(this);
+  auto* splitter = new QSplitter(Qt::Vertical, this);
+  splitter->setObjectName(QStringLiteral("概览分隔"));
+  splitter->setChildrenCollapsible(false);
+  auto* chartArea = new QWidget(splitter);
+  auto* chartLayout = new QVBoxLayout(chartArea);
+  chartLayout->setContentsMargins(0, 0, 0, 0);
+  chart_ = new OverviewChart(chartArea);
   chart_->onHover = [this](std::optional<int> hovered) { hoverDate(hovered); };
   chart_->onDoubleClick = [this](int chosen) { chooseDate(chosen); };
-  layout->addWidget(chart_, 1);
-  readout_ = new QLabel(this);
+  chartLayout->addWidget(chart_, 1);
+  readout_ = new QLabel(chartArea);
   readout_->setObjectName(QStringLiteral("概览读数"));
   readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  layout->addWidget(readout_);
+  chartLayout->addWidget(readout_);
+  splitter->addWidget(chartArea);
+  splitter->addWidget(buildTables());
+  splitter->setStretchFactor(0, 1);
+  layout->addWidget(splitter, 1);
+  addKeys();
 
-  resize(kInitialWidth, kInitialChartHeight + 80);
+  // As large as the chart's own drawing with the tables under it, where the
+  // screen has room for that.
+  QSize size(kInitialWidth, kInitialChartHeight + kInitialTablesHeight + 100);
+  if (const QScreen* screen = this->screen()) size = size.boundedTo(screen->availableSize());
+  resize(size);
+  splitter->setSizes({size.height() - kInitialTablesHeight, kInitialTablesHeight});
   showPeriodInChoosers();
   showReadingIfNew();
   readPending_ = true;
@@ -241,6 +307,7 @@ OverviewWindow::OverviewWindow(const HistoryArchive& archive, const QString& sta
 
 OverviewWindow::~OverviewWindow() {
   if (reading_) reading_->cancel.cancel();
+  if (climateReading_) climateReading_->cancel.cancel();
 }
 
 QHBoxLayout* OverviewWindow::buildTopRow() {
@@ -261,11 +328,83 @@ QHBoxLayout* OverviewWindow::buildTopRow() {
       addChooser(QStringLiteral("&F.从"), QStringLiteral("起始日期"), QStringLiteral("起始日期"));
   toChooser_ =
       addChooser(QStringLiteral("&T.到"), QStringLiteral("结束日期"), QStringLiteral("结束日期"));
+
+  auto* presetLabel = new QLabel(QStringLiteral("&P.时段："), this);
+  presetChooser_ = new QComboBox(this);
+  presetChooser_->setObjectName(QStringLiteral("时段预设"));
+  presetChooser_->setAccessibleName(QStringLiteral("时段预设"));
+  presetChooser_->setPlaceholderText(QStringLiteral("自定"));
+  for (const PeriodPreset preset : kPeriodPresets)
+    presetChooser_->addItem(fromUtf8(presetName(preset)), static_cast<int>(preset));
+  presetChooser_->setCurrentIndex(-1);
+  presetLabel->setBuddy(presetChooser_);
+  connect(presetChooser_, &QComboBox::activated, this, [this](int index) {
+    choosePreset(static_cast<PeriodPreset>(presetChooser_->itemData(index).toInt()));
+  });
+  row->addSpacing(12);
+  row->addWidget(presetLabel);
+  row->addWidget(presetChooser_);
+
+  climateBox_ = new QCheckBox(QStringLiteral("&N.常年值和纪录"), this);
+  climateBox_->setObjectName(QStringLiteral("常年值和纪录"));
+  climateBox_->setChecked(true);
+  connect(climateBox_, &QCheckBox::toggled, this, [this] {
+    if (!shown_->days.empty()) startDrawing();
+  });
+  row->addSpacing(12);
+  row->addWidget(climateBox_);
   row->addStretch(1);
+
+  const auto addButton = [this, row](const QString& caption, const QString& name,
+                                     void (OverviewWindow::*command)()) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, command);
+    row->addWidget(button);
+  };
+  addButton(QStringLiteral("&E.导出…"), QStringLiteral("导出"), &OverviewWindow::exportOverview);
+  addButton(QStringLiteral("&I.打印…"), QStringLiteral("打印"),
+            qOverload<>(&OverviewWindow::printOverview));
   return row;
 }
 
+QWidget* OverviewWindow::buildTables() {
+  tables_ = new QTabWidget(this);
+  tables_->setObjectName(QStringLiteral("概览表格"));
+  monthTable_ = makeTextTable(QStringLiteral("月统计"), tables_);
+  tables_->addTab(monthTable_, QStringLiteral("&M.月统计"));
+
+  auto* climatePage = new QWidget(tables_);
+  auto* climateLayout = new QVBoxLayout(climatePage);
+  climateLayout->setContentsMargins(0, 0, 0, 0);
+  auto* noteRow = new QHBoxLayout;
+  climateNote_ = new QLabel(climatePage);
+  climateNote_->setObjectName(QStringLiteral("气候表说明"));
+  climateNote_->setWordWrap(true);
+  auto* exportClimate = new QPushButton(QStringLiteral("&X.导出气候表…"), climatePage);
+  exportClimate->setObjectName(QStringLiteral("导出气候表"));
+  exportClimate->setAutoDefault(false);
+  connect(exportClimate, &QPushButton::clicked, this, &OverviewWindow::exportClimateTable);
+  noteRow->addWidget(climateNote_, 1);
+  noteRow->addWidget(exportClimate);
+  climateLayout->addLayout(noteRow);
+  climateTable_ = makeTextTable(QStringLiteral("气候表"), climatePage);
+  climateLayout->addWidget(climateTable_, 1);
+  tables_->addTab(climatePage, QStringLiteral("&K.气候表"));
+  showClimateTable();
+  return tables_;
+}
+
+// The window's own keys, whichever of its parts has the focus.
+void OverviewWindow::addKeys() {
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_S), [this] { exportOverview(); });
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_C), [this] { copyOverview(); });
+  addWindowKey(*this, QKeySequence(Qt::CTRL | Qt::Key_P), [this] { printOverview(); });
+}
+
 void OverviewWindow::showDay(const QString& station, int date) {
+  anchor_ = date;
   if (station == station_ && period_.holds(date)) return;
   station_ = station;
   setPeriod(yearEndingAt(date));
@@ -273,8 +412,35 @@ void OverviewWindow::showDay(const QString& station, int date) {
 
 void OverviewWindow::setPeriod(Period period) {
   period_ = period;
+  presetChooser_->setCurrentIndex(-1);
   showPeriodInChoosers();
   startReading();
+}
+
+void OverviewWindow::choosePreset(PeriodPreset preset) {
+  if (preset == PeriodPreset::All) return chooseAllDays();
+  const QDate today = today_();
+  const auto period = presetPeriod(preset, anchor_, dateNumberOf(today));
+  if (!period) return;
+  setPeriod(*period);
+  presetChooser_->setCurrentIndex(presetChooser_->findData(static_cast<int>(preset)));
+}
+
+// The station's first to last saved day, found by the files' names off the
+// GUI thread.
+void OverviewWindow::chooseAllDays() {
+  auto found = std::make_shared<std::optional<Period>>();
+  const std::string station = station_.toStdString();
+  runner_.run(
+      [found, station, root = archiveRoot_] {
+        *found = savedPeriod(HistoryArchive::inFolder(root), station);
+      },
+      [this, found, station] {
+        if (!*found || station != station_.toStdString()) return;
+        setPeriod(**found);
+        presetChooser_->setCurrentIndex(
+            presetChooser_->findData(static_cast<int>(PeriodPreset::All)));
+      });
 }
 
 void OverviewWindow::setFileReader(
@@ -288,6 +454,8 @@ bool OverviewWindow::isReading() const {
 }
 
 void OverviewWindow::refresh() {
+  // Days saved since make the climate read before out of date.
+  forgetClimate();
   if (reading_) {
     readAgain_ = true;
   } else if (!readPending_) {
@@ -304,6 +472,7 @@ void OverviewWindow::choosePeriodFromChoosers() {
   const int from = dateNumberOf(fromChooser_->date());
   const int to = dateNumberOf(toChooser_->date());
   period_ = {std::min(from, to), std::max(from, to)};
+  presetChooser_->setCurrentIndex(-1);
   startReading();
 }
 
@@ -314,9 +483,28 @@ void OverviewWindow::showPeriodInChoosers() {
   toChooser_->setDate(qDateOf(period_.last));
 }
 
+bool OverviewWindow::holdsClimate() const {
+  return climate_ && climateStation_ == station_.toStdString();
+}
+
+bool OverviewWindow::drawsClimate() const {
+  return climateBox_->isChecked();
+}
+
+void OverviewWindow::forgetClimate() {
+  if (climateReading_) climateReading_->cancel.cancel();
+  climateReading_.reset();
+  climate_.reset();
+  climateStation_.clear();
+  climateRows_.clear();
+  climateCsv_.clear();
+  showClimateTable();
+}
+
 // A read of another station or period makes the one under way moot.
 void OverviewWindow::startReading() {
   if (reading_) reading_->cancel.cancel();
+  if (!holdsClimate() && !climateStation_.empty()) forgetClimate();
   readPending_ = false;
   readAgain_ = false;
   auto reading = std::make_shared<Reading>();
@@ -324,18 +512,21 @@ void OverviewWindow::startReading() {
   reading->period = period_;
   reading->pictureSize = chart_->size();
   reading->pixelRatio = chart_->devicePixelRatioF();
+  if (holdsClimate() && drawsClimate()) reading->climate = climate_;
   reading_ = reading;
   runner_.run(
       [reading, root = archiveRoot_, readFile = readFile_] {
         PeriodReadOptions options;
         options.readFile = readFile;
         options.stopped = [reading] { return reading->cancel.isCancelled(); };
-        reading->days = readPeriodDays(HistoryArchive::inFolder(root), reading->station,
-                                       reading->period, options);
-        // The chart's copy and drawing are made here too, off the GUI thread.
-        reading->chart = {reading->days.caption(), reading->period.first, reading->period.last,
-                          reading->days.days};
-        if (!reading->days.days.empty() && !reading->cancel.isCancelled())
+        reading->days = std::make_shared<const PeriodDays>(readPeriodDays(
+            HistoryArchive::inFolder(root), reading->station, reading->period, options));
+        if (reading->cancel.isCancelled()) return;
+        // The chart's copy, its drawing and the months are made here too,
+        // off the GUI thread.
+        reading->chart = chartDaysOf(*reading->days, reading->climate.get());
+        reading->months = monthStatistics(reading->days->days, reading->period);
+        if (!reading->days->days.empty())
           reading->picture =
               chartPicture(reading->chart, reading->pictureSize, reading->pixelRatio);
       },
@@ -346,11 +537,13 @@ void OverviewWindow::startReading() {
 // The days on display stay while their own station and period is read again.
 void OverviewWindow::showReadingIfNew() {
   const std::string station = station_.toStdString();
-  if (shown_.station != station || !(shown_.period == period_)) {
-    shown_ = {station, period_, {}, {}};
+  if (shown_->station != station || !(shown_->period == period_)) {
+    shown_ = std::make_shared<const PeriodDays>(PeriodDays{station, period_, {}, {}});
     chartDays_ = {};
-    chart_->showDays(nullptr, period_, QStringLiteral("正在读取…"));
+    months_.clear();
+    chart_->showDays(nullptr, period_, reading());
     readout_->clear();
+    showMonths();
   }
   showTitle();
 }
@@ -358,30 +551,126 @@ void OverviewWindow::showReadingIfNew() {
 void OverviewWindow::finishReading(const std::shared_ptr<Reading>& reading) {
   if (reading != reading_) return;  // a newer read took over
   reading_.reset();
-  shown_ = std::move(reading->days);
+  shown_ = reading->days;
   chartDays_ = std::move(reading->chart);
-  chart_->showDays(&chartDays_, shown_.period,
-                   shown_.days.empty() ? emptyPeriodMessage() : QString(),
+  months_ = std::move(reading->months);
+  chart_->showDays(&chartDays_, shown_->period,
+                   shown_->days.empty() ? emptyPeriodMessage() : QString(),
                    std::move(reading->picture));
-  readout_->setText(shown_.days.empty() ? QString() : fromUtf8(coverageText(shown_)));
+  readout_->setText(shown_->days.empty() ? QString() : fromUtf8(coverageText(*shown_)));
+  showMonths();
   showTitle();
   emit daysShown();
-  if (readAgain_) startReading();
+  if (readAgain_) {
+    startReading();
+  } else if (!holdsClimate()) {
+    startClimateReading();
+  } else if (drawsClimate() && !reading->climate) {
+    startDrawing();  // the climate came in during the read
+  } else {
+    emit climateShown();
+  }
+}
+
+// The station's days beyond the period on display, read once for the
+// station: a read under way for it goes on.
+void OverviewWindow::startClimateReading() {
+  if (climateReading_) return;
+  auto reading = std::make_shared<ClimateReading>();
+  reading->known = shown_;
+  climateReading_ = reading;
+  climateStation_ = shown_->station;
+  showClimateTable();
+  runner_.run(
+      [reading, root = archiveRoot_, readFile = readFile_] {
+        PeriodReadOptions options;
+        options.readFile = readFile;
+        options.stopped = [reading] { return reading->cancel.isCancelled(); };
+        reading->days = std::make_shared<const StationDays>(
+            readStationDaysBeyond(HistoryArchive::inFolder(root), *reading->known, options));
+        if (reading->cancel.isCancelled()) return;
+        const ClimateTable table = climateTable(*reading->days);
+        reading->rows = climateRows(table);
+        reading->csv = climateCsv(table);
+      },
+      [this, reading] { finishClimateReading(reading); });
+}
+
+void OverviewWindow::finishClimateReading(const std::shared_ptr<ClimateReading>& reading) {
+  if (reading != climateReading_) return;  // the station changed or days came meanwhile
+  climateReading_.reset();
+  climate_ = reading->days;
+  climateRows_ = std::move(reading->rows);
+  climateCsv_ = std::move(reading->csv);
+  showClimateTable();
+  if (drawsClimate() && !reading_ && !shown_->days.empty()) {
+    startDrawing();
+  } else if (!reading_) {
+    emit climateShown();
+  }
+}
+
+// The chart of the days on display again, with the climate as the box says.
+void OverviewWindow::startDrawing() {
+  auto drawing = std::make_shared<Drawing>();
+  drawing->days = shown_;
+  if (holdsClimate() && drawsClimate()) drawing->climate = climate_;
+  drawing->pictureSize = chart_->size();
+  drawing->pixelRatio = chart_->devicePixelRatioF();
+  drawing_ = drawing;
+  runner_.run(
+      [drawing] {
+        drawing->chart = chartDaysOf(*drawing->days, drawing->climate.get());
+        drawing->picture = chartPicture(drawing->chart, drawing->pictureSize, drawing->pixelRatio);
+      },
+      [this, drawing] { finishDrawing(drawing); });
+}
+
+void OverviewWindow::finishDrawing(const std::shared_ptr<Drawing>& drawing) {
+  if (drawing != drawing_) return;
+  drawing_.reset();
+  if (drawing->days != shown_ || reading_) return;  // other days since
+  chartDays_ = std::move(drawing->chart);
+  chart_->showDays(&chartDays_, shown_->period, QString(), std::move(drawing->picture));
+  if (holdsClimate()) emit climateShown();
+}
+
+void OverviewWindow::showMonths() {
+  showTextTable(*monthTable_, monthStatisticsHeader(), monthStatisticsRows(months_));
+}
+
+void OverviewWindow::showClimateTable() {
+  if (!climateTable_) return;
+  if (!holdsClimate()) {
+    climateNote_->setText(climateReading_ ? QStringLiteral("正在读取本站历年保存的日子…")
+                                          : QString());
+    showTextTable(*climateTable_, climateHeader(), {});
+    return;
+  }
+  const auto& days = climate_->all();
+  climateNote_->setText(
+      days.empty()
+          ? QStringLiteral("本站没有保存的日子。")
+          : QStringLiteral(
+                "本站 %1 至 %2 保存的 %3 天；月值按 WMO“3/5 规则”取舍，“年数”为计入的年数。")
+                .arg(fromUtf8(dateText(days.front().date)), fromUtf8(dateText(days.back().date)))
+                .arg(days.size()));
+  showTextTable(*climateTable_, climateHeader(), climateRows_);
 }
 
 void OverviewWindow::showTitle() {
   const std::string caption =
-      shown_.station == station_.toStdString() ? shown_.caption() : station_.toStdString();
+      shown_->station == station_.toStdString() ? shown_->caption() : station_.toStdString();
   setWindowTitle(QStringLiteral("时段概览 — ") + fromUtf8(caption));
 }
 
 void OverviewWindow::hoverDate(std::optional<int> date) {
-  if (shown_.days.empty()) return;
-  readout_->setText(fromUtf8(date ? dayReadout(shown_, *date) : coverageText(shown_)));
+  if (shown_->days.empty()) return;
+  readout_->setText(fromUtf8(date ? dayReadout(*shown_, *date) : coverageText(*shown_)));
 }
 
 void OverviewWindow::chooseDate(int date) {
-  if (const SummaryRow* day = shown_.dayOn(date)) emit dayChosen(fromUtf8(day->file));
+  if (const SummaryRow* day = shown_->dayOn(date)) emit dayChosen(fromUtf8(day->file));
 }
 
 QString OverviewWindow::chartMessage() const {

@@ -229,11 +229,12 @@ bool printSheet(QPrinter& printer, const PrintSheet& sheet) {
   return painter.end();
 }
 
-void printFromDialog(QWidget* owner, const QString& documentName,
-                     const std::function<bool(QPrinter&)>& print) {
+void printThroughDialog(QWidget* owner, const QString& documentName, bool landscape,
+                        const std::function<bool(QPrinter&)>& print) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(documentName);
   printer.setCreator(QStringLiteral("Skyrill"));
+  if (landscape) printer.setPageOrientation(QPageLayout::Landscape);
   QPrintDialog dialog(&printer, owner);
   dialog.setObjectName(QStringLiteral("打印对话框"));
   dialog.setWindowTitle(QStringLiteral("打印"));

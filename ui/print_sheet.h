@@ -59,10 +59,10 @@ void paintSheet(QPainter& painter, const PrintSheet& sheet, const std::vector<Sh
 // printed (no printer to start, a file that cannot be written).
 bool printSheet(QPrinter& printer, const PrintSheet& sheet);
 
-// "打印…" of a window: asks with the print dialog, owned by `owner`, where
-// to print the document named `documentName`, prints there with `print`, and
-// says so when nothing could be printed.
-void printFromDialog(QWidget* owner, const QString& documentName,
-                     const std::function<bool(QPrinter&)>& print);
+// "打印…" of a window: the print dialog, owned by `owner`, for a document
+// of that name on pages of that lie (landscape or not); once accepted,
+// `print` prints on the printer as set up, and a print that fails is told.
+void printThroughDialog(QWidget* owner, const QString& documentName, bool landscape,
+                        const std::function<bool(QPrinter&)>& print);
 
 }  // namespace skyrill

@@ -230,6 +230,13 @@ QWidget* RangeDialog::buildButtons() {
   return buttons;
 }
 
+void RangeDialog::setStationAndDays(const QString& station, const QDate& first, const QDate& last) {
+  if (running()) return;
+  stationField_->setText(station);
+  firstDayEdit_->setDate(first);
+  lastDayEdit_->setDate(last);
+}
+
 void RangeDialog::pickStation() {
   if (!directory_) return;
   StationPicker picker(*directory_, this);

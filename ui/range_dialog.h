@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 
 #include <memory>
@@ -35,6 +36,8 @@ class RangeDialog : public QDialog {
   ~RangeDialog() override;
 
   bool running() const { return run_ != nullptr; }
+  // Fills in the station and the days to fetch, unless a run is under way.
+  void setStationAndDays(const QString& station, const QDate& first, const QDate& last);
 
  signals:
   // "打开最后一天": the file of the latest day now in the archive.

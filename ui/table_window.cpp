@@ -12,20 +12,13 @@
 
 #include "core/data_grid.h"
 #include "ui/light_palette.h"
+#include "ui/owned_window.h"
 
 namespace skyrill {
 
 namespace {
 
 constexpr int kDefaultColumnWidth = 80;
-
-// Resizable border with close and maximize boxes, no minimize box. A dialog,
-// not a plain window: on X11 Qt writes WM_TRANSIENT_FOR only for dialogs and
-// tools, and without it the window manager neither keeps the grid above the
-// main window nor minimises it with it.
-constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
 QString fromUtf8(const std::string& text) {
   return QString::fromStdString(text);
@@ -137,7 +130,7 @@ QString selectionText(const QTableWidget& grid) {
   return tabSeparatedText(lines);
 }
 
-TableWindow::TableWindow(QWidget* owner) : QWidget(owner, kWindowFlags) {
+TableWindow::TableWindow(QWidget* owner) : QWidget(owner, kOwnedWindowFlags) {
   setObjectName(QStringLiteral("表格窗口"));
   setAttribute(Qt::WA_DeleteOnClose);
   // The program's light look whatever the desktop theme, so that the header

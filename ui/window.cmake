@@ -10,6 +10,8 @@ add_library(skyrill_ui STATIC
   comparison_view.h
   comparison_window.cpp
   comparison_window.h
+  climate_window.cpp
+  climate_window.h
   date_field.cpp
   date_field.h
   date_lists.cpp
@@ -26,12 +28,16 @@ add_library(skyrill_ui STATIC
   main_window.cpp
   main_window.h
   main_window_about.cpp
+  main_window_climate.cpp
   main_window_commands.cpp
   main_window_export.cpp
   main_window_menu.cpp
   main_window_print.cpp
   main_window_table.cpp
+  owned_window.cpp
+  owned_window.h
   main_window_trust.cpp
+  overview_export.cpp
   overview_window.cpp
   overview_window.h
   place_keys.h
@@ -41,6 +47,8 @@ add_library(skyrill_ui STATIC
   range_dialog.h
   range_run.cpp
   range_run.h
+  same_day_chart.cpp
+  same_day_chart.h
   search_box.cpp
   search_box.h
   server_dialog.cpp
@@ -55,6 +63,8 @@ add_library(skyrill_ui STATIC
   sunken_line_edit.h
   table_window.cpp
   table_window.h
+  text_table.cpp
+  text_table.h
   thread_runner.cpp
   thread_runner.h
   window_placement.cpp

@@ -24,6 +24,7 @@ namespace skyrill {
 namespace {
 
 using bench::milliseconds;
+using bench::waitFor;
 using std::chrono::sys_days;
 
 constexpr int kDays = 3650;
@@ -40,7 +41,7 @@ int dateOf(sys_days day) {
 
 const Period kTenYears{dateOf(kFirstDay), dateOf(kFirstDay + std::chrono::days(kDays - 1))};
 
-// A History tree of the first `stations` stations, written once per run and
+// The trees of the first `stations` stations, written once per run and
 // removed at exit.
 const bench::HistoryTree& tree(int stations) {
   static std::map<int, std::unique_ptr<bench::HistoryTree>> trees;
@@ -55,12 +56,6 @@ const bench::HistoryTree& tree(int stations) {
 
 HistoryArchive archiveOf(int stations) {
   return HistoryArchive::inFolder(tree(stations).history());
-}
-
-// Runs the event loop until the window shows its days; gives the longest
-// gap between the ticks of a 1 ms timer meanwhile.
-double waitForDays(OverviewWindow& window, const QElapsedTimer& clock) {
-  return bench::longestGapUntil(window, &OverviewWindow::daysShown, clock, [] {});
 }
 
 // What one opening took, in milliseconds.
@@ -84,7 +79,8 @@ Opening openOverview(const HistoryArchive& archive, int days) {
   opening.windowPainted = milliseconds(clock);
   // The period chosen in the open window.
   window.setPeriod({kTenYears.dateAt(kDays - days), kTenYears.last});
-  opening.longestAway = std::max(opening.windowPainted, waitForDays(window, clock));
+  opening.longestAway =
+      std::max(opening.windowPainted, waitFor(window, &OverviewWindow::daysShown, clock));
   const double before = milliseconds(clock);
   chart->repaint();
   opening.chartPainted = milliseconds(clock);
@@ -119,7 +115,7 @@ void OverviewRepaint(benchmark::State& state) {
   window.setPeriod({kTenYears.dateAt(kDays - static_cast<int>(state.range(0))), kTenYears.last});
   QElapsedTimer clock;
   clock.start();
-  waitForDays(window, clock);
+  waitFor(window, &OverviewWindow::daysShown, clock);
   QWidget* chart = window.findChild<QWidget*>(QStringLiteral("概览图"));
   for (auto _ : state) chart->repaint();
 }

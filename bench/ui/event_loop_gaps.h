@@ -37,4 +37,10 @@ double longestGapUntil(Sender& sender, Signal signal, const QElapsedTimer& clock
   return std::max(longestGap, milliseconds(clock) - lastTick);
 }
 
+// Runs the event loop until `sender` sends `signal`; the longest gap as above.
+template <typename Sender, typename Signal>
+double waitFor(Sender& sender, Signal signal, const QElapsedTimer& clock) {
+  return longestGapUntil(sender, signal, clock, [] {});
+}
+
 }  // namespace skyrill::bench

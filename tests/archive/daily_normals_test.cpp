@@ -48,6 +48,23 @@ TEST(NormalWindow, takesSevenCalendarDaysEitherSideAcrossTheNewYear) {
   }
 }
 
+// Three years of the date's window, the last one cut at the latest day asked.
+TEST(ClimateDownloadPeriod, windowsOfThreeYearsUpToTheLatestDay) {
+  const struct {
+    int date;
+    int latest;
+    Period period;
+  } cases[] = {
+      {20240705, 20250101, {20220628, 20240712}},
+      {20240105, 20250101, {20211229, 20240112}},
+      {20240705, 20240708, {20220628, 20240708}},
+      {20240229, 20250101, {20220222, 20240307}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(climateDownloadPeriod(c.date, c.latest), c.period) << c.date;
+  }
+}
+
 // The normal is the mean of every day of the windows, whichever year holds
 // more of them; a year counts with one day in its window, even one of the
 // December before; fewer than three years give no normal.
@@ -135,6 +152,28 @@ TEST(DayInClimate, theDayOnDisplayStandsForItsYear) {
 // A day holds a record when no year's same date went beyond it: set alone
 // or equal to another year's, which then holds it too; three years at least,
 // and a wet record needs 0.1 mm.
+// The window's table of the day: the panels' texts, the normal with its
+// years, departure, rank, and the records with the years that hold them.
+TEST(DayInClimate, asRowsOfTextsPerElement) {
+  ClimateDay shown = day(20060705, 33, 18, 27.555, 0);
+  shown.cells = {"33.0", "18.0", "27.56", "0.0"};
+  std::vector<ClimateDay> days = fiveJulyFifths().all();
+  days.push_back(day(20070705, 20, 18, 25, 0));
+  const auto rows = dayInClimateRows(dayInClimate(StationDays(days), 20060705, shown));
+  EXPECT_EQ(dayInClimateHeader(), (std::vector<std::string>{"", "最高气温 (℃)", "最低气温 (℃)",
+                                                            "平均气温 (℃)", "降水量 (mm)"}));
+  const std::vector<std::vector<std::string>> expected = {
+      {"当日", "33.0", "18.0", "27.56", "0.0"},
+      {"常年值（前后 7 天）", "29.2（6 年）", "19.0（3 年）", "25.0（6 年）", "1.2（6 年）"},
+      {"距平", "偏高 3.8℃", "偏低 1.0℃", "偏高 2.6℃", "偏少 1.2mm"},
+      {"排位", "2001 年以来同日第 1 高（共 7 年）", "2001 年以来同日第 1 低（共 4 年）",
+       "2001 年以来同日第 1 高（共 7 年）", "2001 年以来同日第 1 少（共 7 年）"},
+      {"同日最高", "33.0（2002、2004、2006）", "20.0（2001）", "27.6（2006）", "5.0（2002）"},
+      {"同日最低", "20.0（2007）", "18.0（2006、2007）", "25.0（2001、2002、2003 等 6 年）", "—"},
+  };
+  EXPECT_EQ(rows, expected);
+}
+
 TEST(RecordDays, holdersOfTheRecordsOfTheirCalendarDays) {
   const StationDays days(std::vector<ClimateDay>{
       day(20010301, 10, -5, 0, 0),
@@ -209,6 +248,16 @@ TEST(ReadDaysAround, readsTheWindowsFilesAlone) {
 
   const StationDays all = readStationDays(archive, "57083", {});
   EXPECT_EQ(all.all().size(), 3u * 365);
+
+  // With a period read already, only the days beyond it are read, and the
+  // period's days are those given.
+  PeriodDays known = readPeriodDays(archive, "57083", {20220101, 20220131}, {});
+  known.days.front().statistics[kHighestTemperatureStat].value = "99.0";
+  reads = 0;
+  const StationDays beyond = readStationDaysBeyond(archive, known, options);
+  EXPECT_EQ(reads, 3 * 365 - 31);
+  EXPECT_EQ(beyond.all().size(), 3u * 365);
+  EXPECT_EQ(beyond.on(20220101)->value(ClimateElement::Highest), 99.0);
   const DayInClimate fromAround = dayInClimate(around, 20220105);
   const DayInClimate fromAll = dayInClimate(all, 20220105);
   for (std::size_t e = 0; e < kClimateElementCount; ++e) {

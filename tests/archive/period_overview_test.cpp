@@ -10,6 +10,12 @@
 #include "tests/store/temp_folder.h"
 
 namespace skyrill {
+
+// Readable failures.
+void PrintTo(const Period& period, std::ostream* out) {
+  *out << period.first << "-" << period.last;
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -91,6 +97,42 @@ TEST(Period, aYearEndsAtTheDayAndHolds365Days) {
     EXPECT_EQ(year, (Period{c.first, c.last})) << c.last;
     EXPECT_EQ(year.length(), 365) << c.last;
   }
+}
+
+// Counted from the day the overview follows (the anchor), on fixed dates.
+TEST(PeriodPreset, periodsCountedFromTheAnchor) {
+  const Period saved{20130101, 20240120};
+  const struct {
+    PeriodPreset preset;
+    int anchor;
+    int today;
+    std::optional<Period> period;
+  } cases[] = {
+      {PeriodPreset::Last30Days, 20240120, 20250601, Period{20231222, 20240120}},
+      {PeriodPreset::Last30Days, 20240301, 20250601, Period{20240201, 20240301}},
+      {PeriodPreset::ThisMonth, 20240120, 20250601, Period{20240101, 20240131}},
+      {PeriodPreset::ThisMonth, 20240210, 20250601, Period{20240201, 20240229}},
+      {PeriodPreset::ThisMonth, 20250520, 20250524, Period{20250501, 20250524}},  // so far
+      {PeriodPreset::ThisMonth, 20250620, 20250524, Period{20250601, 20250620}},  // a later day
+      {PeriodPreset::LastMonth, 20240120, 20250601, Period{20231201, 20231231}},
+      {PeriodPreset::LastMonth, 20240331, 20250601, Period{20240201, 20240229}},
+      {PeriodPreset::ThisYear, 20240120, 20250601, Period{20240101, 20241231}},
+      {PeriodPreset::ThisYear, 20250120, 20250524, Period{20250101, 20250524}},
+      {PeriodPreset::LastYear, 20240229, 20250601, Period{20230101, 20231231}},
+      {PeriodPreset::Last365Days, 20240120, 20250601, Period{20230121, 20240120}},
+      {PeriodPreset::All, 20240120, 20250601, saved},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(presetPeriod(c.preset, c.anchor, c.today, saved), c.period)
+        << presetName(c.preset) << " " << c.anchor;
+  }
+  EXPECT_EQ(presetPeriod(PeriodPreset::All, 20240120, 20250601), std::nullopt);
+}
+
+TEST_F(PeriodOverviewTest, savedPeriodRunsFromTheFirstToTheLastSavedDay) {
+  EXPECT_EQ(savedPeriod(archive, "54511"), (Period{20231231, 20240105}));
+  EXPECT_EQ(savedPeriod(archive, "59287"), (Period{20240103, 20240103}));
+  EXPECT_EQ(savedPeriod(archive, "50953"), std::nullopt);
 }
 
 TEST_F(PeriodOverviewTest, holdsTheStationsSavedDaysOfThePeriodWithGaps) {

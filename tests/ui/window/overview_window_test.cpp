@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWindow>
 #include "date_typing.h"
+#include "read_gate.h"
 #include "ui/date_field.h"
 
 #include <condition_variable>
@@ -34,46 +35,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kDayFile = fs::path(SKYRILL_TEST_DATA_DIR) / "day" / "0_54511_0_20240120.json";
-
-// Holds back the reads of files that `holds` picks until it is opened;
-// going away, it opens.
-class ReadGate {
- public:
-  explicit ReadGate(std::function<bool(const fs::path&)> holds) : holds_(std::move(holds)) {}
-  ~ReadGate() { open(); }
-
-  void open() {
-    const std::lock_guard lock(mutex_);
-    open_ = true;
-    opened_.notify_all();
-  }
-  void close() {
-    const std::lock_guard lock(mutex_);
-    open_ = false;
-  }
-
-  std::string read(const fs::path& path) {
-    if (holds_(path)) {
-      std::unique_lock lock(mutex_);
-      ++waiting_;
-      opened_.wait(lock, [this] { return open_; });
-      --waiting_;
-    }
-    return testing::readBytes(path);
-  }
-
-  bool hasWaiting() {
-    const std::lock_guard lock(mutex_);
-    return waiting_ > 0;
-  }
-
- private:
-  std::function<bool(const fs::path&)> holds_;
-  std::mutex mutex_;
-  std::condition_variable opened_;
-  bool open_ = false;
-  int waiting_ = 0;
-};
 
 bool isOf2024(const fs::path& path) {
   return path.filename().string().find("_2024") != std::string::npos;

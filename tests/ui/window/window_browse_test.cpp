@@ -12,7 +12,10 @@
 #include "archive/history_archive.h"
 #include "tests/store/temp_folder.h"
 #include "ui/canvas.h"
+#include "ui/climate_window.h"
+#include "ui/date_field.h"
 #include "ui/overview_window.h"
+#include "ui/range_dialog.h"
 #include "window_fixture.h"
 
 namespace skyrill::test {
@@ -170,6 +173,42 @@ TEST_F(BrowseTest, OverviewFollowsTheDayOnDisplayAndShowsAChosenDay) {
   // The same command brings the open overview forward.
   item(QStringLiteral("&L.时段概览…"))->trigger();
   EXPECT_EQ(window.findChildren<OverviewWindow*>().size(), 1);
+}
+
+// F3 opens the day on display in its climate, with the values its panels
+// show; the window follows the day shown, and its download of the years
+// missing opens the download window filled in.
+TEST_F(BrowseTest, ClimateFollowsTheDayOnDisplayAndAsksForTheYearsMissing) {
+  window.show();
+  QApplication::setActiveWindow(&window);
+  keep("0_58453_0_20240305.json", dayAt("2024-03-05", "5"));
+  keep("0_58453_0_20240306.json", dayAt("2024-03-06", "6"));
+  press(child(QStringLiteral("组合框3")), Qt::Key_PageUp);  // 03-07 to 03-06, from its file
+  EXPECT_EQ(item(QStringLiteral("&Y.历史同期…"))->shortcut(), QKeySequence(Qt::Key_F3));
+  item(QStringLiteral("&Y.历史同期…"))->trigger();
+  auto* climate = window.findChild<ClimateWindow*>();
+  ASSERT_NE(climate, nullptr);
+  EXPECT_EQ(climate->day().station, QStringLiteral("58453"));
+  EXPECT_EQ(climate->day().caption, QStringLiteral("杭州 58453"));
+  EXPECT_EQ(climate->day().date, 20240306);
+  ASSERT_TRUE(climate->day().values.has_value());
+  EXPECT_EQ(climate->day().values->cells[0], "6.0");
+
+  press(child(QStringLiteral("组合框3")), Qt::Key_PageUp);
+  EXPECT_EQ(climate->day().date, 20240305);
+  EXPECT_EQ(climate->day().values->cells[0], "5.0");
+  item(QStringLiteral("&Y.历史同期…"))->trigger();
+  EXPECT_EQ(window.findChildren<ClimateWindow*>().size(), 1);
+
+  emit climate->downloadRequested(QStringLiteral("58453"), 20220226, 20240312);
+  auto* dialog = window.findChild<RangeDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("stationField"))->text(),
+            QStringLiteral("58453"));
+  EXPECT_EQ(dialog->findChild<DateField*>(QStringLiteral("firstDayEdit"))->date(),
+            QDate(2022, 2, 26));
+  EXPECT_EQ(dialog->findChild<DateField*>(QStringLiteral("lastDayEdit"))->date(),
+            QDate(2024, 3, 12));
 }
 
 // A screen reader hears what each box holds, and once an hour shows, its

@@ -174,6 +174,7 @@ TEST_F(WindowLayoutTest, MenuTreeWithCaptionsAndShortcuts) {
       "  &B.前一天 [PgUp]",
       "  &N.后一天 [PgDown]",
       "  &L.时段概览… [F2]",
+      "  &Y.历史同期… [F3]",
       "  &C.多站对比… [F4]",
       "  -",
       "  &Q.退出 [Ctrl+Q]",
