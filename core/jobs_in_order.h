@@ -20,11 +20,12 @@ class JobsInOrder {
   JobsInOrder(std::size_t jobs, std::size_t ahead)
       : jobs_(jobs), waiting_(std::clamp<std::size_t>(jobs, 1, ahead)) {}
 
-  // `work(job)` gives a job's result, `hand(result)` takes it on.
+  // `work(job)` gives a job's result, `hand(result)` takes it on; the
+  // caller's thread is always one of the `threads`.
   template <typename Work, typename Hand>
   void run(unsigned threads, const Work& work, const Hand& hand) {
     runWithHelpers(
-        threads - 1,
+        std::max(threads, 1u) - 1,
         [&](bool onCaller) {
           if (onCaller) {
             lead(work, hand);

@@ -120,11 +120,11 @@ struct ComparisonWindow::Reading {
   QImage picture;
 };
 
-ComparisonWindow::ComparisonWindow(const HistoryArchive& archive, const RangeRequest& fetchSettings,
+ComparisonWindow::ComparisonWindow(const HistoryArchive& archive, FetchSettings fetchSettings,
                                    int date, QWidget* owner)
     : QWidget(owner, kWindowFlags),
       archive_(HistoryArchive::inFolder(archive.root())),
-      fetchSettings_(fetchSettings),
+      fetchSettings_(std::move(fetchSettings)),
       // A day that is not over yet is not compared: its day before is.
       date_(date != 0 && date < today() ? date : previousDay(today())),
       period_(yearEndingAt(date_)) {
@@ -663,7 +663,9 @@ std::string ComparisonWindow::comparisonKey() const {
 // for once a comparison; not when the day is today or later, nor over a
 // range longer than a fetch may be.
 std::optional<RangeRequest> ComparisonWindow::missingDaysRequest() {
-  if (isFetching() || fetchSettings_.server.empty()) return std::nullopt;
+  if (isFetching() || !fetchSettings_) return std::nullopt;
+  const RangeRequest settings = fetchSettings_();
+  if (settings.server.empty()) return std::nullopt;
   const bool missing = shownMode_ == Mode::Day
                            ? std::any_of(dayData_.begin(), dayData_.end(),
                                          [](const ComparedDay& d) { return !d.day; })
@@ -671,8 +673,7 @@ std::optional<RangeRequest> ComparisonWindow::missingDaysRequest() {
   if (!missing || !triedRanges_.insert(comparisonKey()).second) return std::nullopt;
   const Period period =
       shownMode_ == Mode::Day ? Period{shownDate_, shownDate_} : periodData_.period;
-  auto request =
-      pastDaysRequest(fetchSettings_, choices_.stations(), period.first, period.last, today());
+  auto request = pastDaysRequest(settings, choices_.stations(), period.first, period.last, today());
   if (!request) return std::nullopt;
   switch (checkRange(*request, today())) {
     case RangeProblem::None:
@@ -811,7 +812,7 @@ bool ComparisonWindow::printComparison(QPrinter& printer) const {
 void ComparisonWindow::printComparison() {
   if (!hasData_) return;
   printThroughDialog(this, exportBaseName(), false,
-                  [this](QPrinter& printer) { return printComparison(printer); });
+                     [this](QPrinter& printer) { return printComparison(printer); });
 }
 
 }  // namespace skyrill

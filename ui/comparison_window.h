@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -51,10 +52,13 @@ class ComparisonWindow : public QWidget {
  public:
   enum class Mode { Day, Period };
 
-  // `fetchSettings` say how to ask the data service for missing days (key,
-  // proxy, server, source, bounds); the stations and days come from the
-  // window. The first comparison is of `date` (YYYYMMDD).
-  ComparisonWindow(const HistoryArchive& archive, const RangeRequest& fetchSettings, int date,
+  // How to ask the data service for missing days (key, proxy, server,
+  // source, bounds), asked at each fetch so that a change made in the owner
+  // meanwhile counts; the stations and days come from the window.
+  using FetchSettings = std::function<RangeRequest()>;
+
+  // The first comparison is of `date` (YYYYMMDD).
+  ComparisonWindow(const HistoryArchive& archive, FetchSettings fetchSettings, int date,
                    QWidget* owner);
   ~ComparisonWindow() override;
 
@@ -155,7 +159,7 @@ class ComparisonWindow : public QWidget {
   QString exportBaseName() const;
 
   HistoryArchive archive_;
-  RangeRequest fetchSettings_;
+  FetchSettings fetchSettings_;
   DayVariants variants_;
   StationDirectory* directory_ = nullptr;
   StationChoices choices_;

@@ -331,6 +331,8 @@ void MainWindow::showMessage(const UserMessage& message) {
   const QString title = message.title.empty() ? QStringLiteral("信息：") : fromUtf8(message.title);
   QMessageBox box(boxIcon(message.icon), title, withLineBreaks(message.text), QMessageBox::Ok,
                   this);
+  // A detail line may carry a server's own words: never read as markup.
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

@@ -16,9 +16,9 @@
 #include "core/calendar_date.h"
 #include "store/observation_files.h"
 #include "ui/busy_panel.h"
+#include "ui/climate_window.h"
 #include "ui/comparison_window.h"
 #include "ui/date_numbers.h"
-#include "ui/climate_window.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/overview_window.h"
@@ -298,7 +298,8 @@ void MainWindow::showComparison() {
     comparison_->activateWindow();
     return;
   }
-  comparison_ = new ComparisonWindow(*archive_, rangeSettings(), dayAroundDisplay().second, this);
+  comparison_ = new ComparisonWindow(
+      *archive_, [this] { return rangeSettings(); }, dayAroundDisplay().second, this);
   comparison_->setStationDirectory(stationDirectory_);
   connect(comparison_, &ComparisonWindow::dayChosen, this, [this](const QString& path) {
     if (pipeline_ && !pipeline_->state().busy) openDayFile(path);

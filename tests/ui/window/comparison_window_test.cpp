@@ -66,15 +66,15 @@ class ComparisonWindowTest : public ::testing::Test {
 
   // A window comparing 2024-01-03, fetching from `server` when given.
   ComparisonWindow* open(const std::string& server = {}) {
-    RangeRequest settings;
-    settings.apiKey = "demo";
-    settings.server = server;
-    settings.rate = 0;
+    fetchSettings.apiKey = "demo";
+    fetchSettings.server = server;
+    fetchSettings.rate = 0;
     // Far beyond the service's stall: only a stop ends a stalled request.
-    settings.limits.stallTimeout = std::chrono::seconds(60);
-    settings.limits.totalTimeout = std::chrono::seconds(60);
-    settings.retryPauses = {};
-    window = new ComparisonWindow(archive, settings, 20240103, &owner);
+    fetchSettings.limits.stallTimeout = std::chrono::seconds(60);
+    fetchSettings.limits.totalTimeout = std::chrono::seconds(60);
+    fetchSettings.retryPauses = {};
+    window = new ComparisonWindow(
+        archive, [this] { return fetchSettings; }, 20240103, &owner);
     window->show();
     return window;
   }
@@ -115,6 +115,7 @@ class ComparisonWindowTest : public ::testing::Test {
 
   testing::TempFolder folder;
   HistoryArchive archive;
+  RangeRequest fetchSettings;  // as the owner has them now
   QWidget owner;
   QPointer<ComparisonWindow> window;
 };
@@ -279,6 +280,18 @@ TEST_F(ComparisonWindowTest, fetchesTheMissingDaysAndReadsThemAgain) {
   ASSERT_TRUE(waitForComparison());
   EXPECT_FALSE(window->isFetching());
   EXPECT_EQ(fetched.count(), 1);
+}
+
+// A server set in the owner while the window is open is the one asked.
+TEST_F(ComparisonWindowTest, fetchesFromTheServerSetAfterItOpened) {
+  open();
+  const Service service(sample::Fault::None);
+  fetchSettings.server = service.address();
+  QSignalSpy fetched(window.data(), &ComparisonWindow::fetchFinished);
+  window->addStation(QStringLiteral("50953"));
+  window->addStation(QStringLiteral("54511"));
+  ASSERT_TRUE(waitFor([&] { return fetched.count() == 1; }));
+  EXPECT_TRUE(archive.holdsPastDay("50953", 20240103, false));
 }
 
 // Against a service that never answers, Esc stops the fetch at once and
