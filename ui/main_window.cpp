@@ -15,6 +15,7 @@
 #include "store/observation_files.h"
 #include "ui/busy_panel.h"
 #include "ui/canvas.h"
+#include "ui/date_numbers.h"
 #include "ui/day_chart.h"
 #include "ui/light_palette.h"
 #include "ui/place_keys.h"
@@ -492,8 +493,7 @@ void MainWindow::showNextDay() {
 void MainWindow::stepDay(int days) {
   if (!pipeline_ || pipeline_->state().busy || realtimeBox_->isChecked()) return;
   if (!dateLists_->stepDate(days)) return;
-  const QDate date = dateLists_->selectedDate();
-  const int dateNumber = date.year() * 10000 + date.month() * 100 + date.day();
+  const int dateNumber = dateNumberOf(dateLists_->selectedDate());
   const QueryRequest request = readRequest();
   if (archive_ &&
       archive_->holdsPastDay(request.stationNumber, dateNumber, request.advancedSource)) {

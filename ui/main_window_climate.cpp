@@ -6,18 +6,11 @@
 #include "archive/day_figures.h"
 #include "core/calendar_date.h"
 #include "ui/climate_window.h"
+#include "ui/date_numbers.h"
 #include "ui/main_window.h"
 #include "ui/range_dialog.h"
 
 namespace skyrill {
-
-namespace {
-
-QDate qDateOf(int date) {
-  return QDate(date / 10000, date / 100 % 100, date % 100);
-}
-
-}  // namespace
 
 ShownDay MainWindow::shownDay() const {
   ShownDay day;

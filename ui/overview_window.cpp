@@ -25,6 +25,7 @@
 #include "core/cancel_flag.h"
 #include "ui/chart_colours.h"
 #include "ui/date_field.h"
+#include "ui/date_numbers.h"
 #include "ui/light_palette.h"
 #include "ui/owned_window.h"
 
@@ -45,14 +46,6 @@ constexpr int kInitialTablesHeight = 230;
 constexpr QRgb kMessageColour = 0xFF404040;
 constexpr QRgb kHoverFill = 0x20000080;
 constexpr QRgb kHoverLine = 0x90000080;
-
-QDate qDateOf(int date) {
-  return QDate(date / 10000, date / 100 % 100, date % 100);
-}
-
-int dateNumberOf(QDate date) {
-  return date.year() * 10000 + date.month() * 100 + date.day();
-}
 
 QString fromUtf8(const std::string& text) {
   return QString::fromStdString(text);

@@ -13,6 +13,7 @@
 #include "archive/history_archive.h"
 #include "stations/station_directory.h"
 #include "ui/date_field.h"
+#include "ui/date_numbers.h"
 #include "ui/light_palette.h"
 #include "ui/range_run.h"
 #include "ui/station_field.h"
@@ -27,12 +28,8 @@ constexpr qsizetype kProblemLineLength = 120;
 const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
 const QColor kProblemRed(0xB0, 0x00, 0x00);
 
-int dateNumber(const QDate& date) {
-  return date.year() * 10000 + date.month() * 100 + date.day();
-}
-
 QString dateText(int date) {
-  return QDate(date / 10000, date / 100 % 100, date % 100).toString(kDateFormat);
+  return qDateOf(date).toString(kDateFormat);
 }
 
 QString problemText(RangeProblem problem) {
@@ -248,8 +245,8 @@ RangeRequest RangeDialog::requestFromInputs() const {
   const QString station = stationField_->text().trimmed();
   request.stations.clear();
   if (!station.isEmpty()) request.stations.push_back(station.toStdString());
-  request.firstDay = dateNumber(firstDayEdit_->date());
-  request.lastDay = dateNumber(lastDayEdit_->date());
+  request.firstDay = dateNumberOf(firstDayEdit_->date());
+  request.lastDay = dateNumberOf(lastDayEdit_->date());
   return request;
 }
 
