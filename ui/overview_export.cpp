@@ -2,6 +2,7 @@
 // and printed.
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTableWidget>
@@ -65,11 +66,19 @@ QString OverviewWindow::exportBaseName() const {
 }
 
 bool OverviewWindow::writeDaysCsv(const QString& path) {
+  // The dialog asked about the days' file only: the months' file beside it
+  // is the user's to keep too.
+  const QString months = monthsFileBeside(path);
+  if (QFileInfo::exists(months) &&
+      QMessageBox::question(
+          this, QStringLiteral("导出"),
+          QStringLiteral("%1 已存在。\n要替换它吗？").arg(QFileInfo(months).fileName()),
+          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    return false;
   if (!writeText(path, summaryCsv(shownDays().days))) {
     tellExportFailed(this, path);
     return false;
   }
-  const QString months = monthsFileBeside(path);
   if (writeText(months, monthStatisticsCsv(months_))) return true;
   tellExportFailed(this, months);
   return false;

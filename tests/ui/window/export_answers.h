@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QTableWidget>
 #include <QTimer>
@@ -48,6 +49,19 @@ inline void answerExportDialog(const QString& path, const QString& filter = {}) 
     if (!filter.isEmpty()) dialog->selectNameFilter(filter);
     dialog->selectFile(path);
     static_cast<QDialog*>(dialog)->accept();
+  });
+  timer->start(5);
+}
+
+// Answers the next message box with `button`.
+inline void answerNextQuestion(QMessageBox::StandardButton button) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, button] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    timer->stop();
+    timer->deleteLater();
+    box->button(button)->click();
   });
   timer->start(5);
 }

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
@@ -157,6 +158,18 @@ TEST_F(OverviewClimateTest, exportsCopiesAndPrintsThePeriod) {
   EXPECT_EQ(testing::readBytes(days), summary("--from 2017-02-15 --to 2017-04-10"));
 #endif
   EXPECT_EQ(testing::readBytes(folder / "p_月统计.csv"), monthStatisticsCsv(window->months()));
+
+  // A months' file already there is replaced only when the user says so.
+  const fs::path others = folder / "q_月统计.csv";
+  testing::writeBytes(others, "mine");
+  for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+    answerExportDialog(QString::fromStdString((folder / "q.csv").string()));
+    answerNextQuestion(answer);
+    window->exportOverview();
+    const bool replaced = answer == QMessageBox::Yes;
+    EXPECT_EQ(fs::exists(folder / "q.csv"), replaced);
+    EXPECT_EQ(testing::readBytes(others) == "mine", !replaced);
+  }
 
   window->copyOverview();
   const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
