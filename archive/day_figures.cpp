@@ -6,18 +6,15 @@
 #include "core/calendar_date.h"
 #include "core/classifications.h"
 #include "core/csv_text.h"
-#include "core/headless_view.h"
 #include "core/numeric_text.h"
+#include "core/query_pipeline.h"
+#include "json/json_document.h"
 
 namespace skyrill {
 namespace {
 
 constexpr std::string_view kNoData = "无数据";
 constexpr std::string_view kMark = "*";
-
-// The unit each panel writes after its value, in bar order.
-constexpr std::array<std::string_view, kStatusLineCount> kPanelUnits = {
-    "℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
 
 // The panels in bar order, with the captions their texts start with.
 const std::array<StatusLine, kStatusLineCount>& panelCaptions() {
@@ -40,7 +37,7 @@ StatisticCells splitPanelText(std::string_view text, std::size_t index) {
   if (text.starts_with(caption)) text.remove_prefix(caption.size());
   StatisticCells cells;
   if (text == kNoData) return cells;
-  const std::string_view unit = kPanelUnits[index];
+  const std::string_view unit = panelUnit(index);
   const std::size_t unitAt = unit.empty() ? std::string_view::npos : text.find(unit);
   if (unitAt == std::string_view::npos) {
     cells.value = text;
@@ -70,7 +67,9 @@ std::optional<double> meanHumidity(const DaySeries& series) {
   return roundHalfAway(sum / count, 1);
 }
 
-DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
+}  // namespace
+
+DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series) {
   DayFigures figures;
   figures.highestTemperature = shownValue(statistics[kHighestTemperatureStat]);
   figures.lowestTemperature = shownValue(statistics[kLowestTemperatureStat]);
@@ -92,51 +91,76 @@ DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
   return figures;
 }
 
-// The window's display path for one file at a time; one per thread.
+namespace {
+
+// A panel's cells from its figure, as splitting its text would give them.
+StatisticCells cellsOf(const PanelFigure& figure) {
+  if (!figure.present) return {};
+  return {figure.value, labelWithoutBrackets(figure.label), figure.incomplete ? "*" : ""};
+}
+
+// The station name as the title's last line shows it: the name and the
+// WMO number, after the last line break they hold.
+std::string stationNameOf(const JsonDocument& document) {
+  const std::string shown = document.getText("res[0].name") + " " + document.getText("wmo");
+  const std::size_t lastBreak = shown.rfind('\n');
+  return lastBreak == std::string::npos ? shown : shown.substr(lastBreak + 1);
+}
+
+// Reads days as the window opens a file, but builds only what the summary
+// keeps: no title, no panel texts, no messages but a refusal's text. One
+// per thread.
 class DayReader {
  public:
-  explicit DayReader(DayVariants variants)
-      : view_(requestWith(variants)), pipeline_(view_, nullptr, nullptr) {}
+  explicit DayReader(DayVariants variants) : variants_(variants) {}
 
   std::optional<SummaryRow> read(std::string_view bytes, const std::string& pathText,
                                  std::string& message, FileProblem problem = FileProblem::None) {
     const std::string name = fileNameOfPath(pathText);
-    if (!pipeline_.openDayText(bytes, name, false, problem)) {
-      message = view_.lastMessage() ? view_.lastMessage()->text : std::string();
+    problem = openedFileProblem(bytes, problem);
+    text_ = decodeAnswer(bytes);
+    const std::optional<QueryMode> mode = openedFileMode(name, false);
+    if (!mode) {
+      message = kUnknownModeMessage;
       return std::nullopt;
     }
-    const QueryState& state = pipeline_.state();
+    const CheckedAnswer check = parseAndCheckAnswer(text_, document_, *mode);
+    if (check.outcome != AnswerCheck::Ok) {
+      // A file is opened without an API key, so there is none to mask.
+      message = refusalText(check, fileFailureNote(name, problem, check.outcome, text_), {});
+      return std::nullopt;
+    }
+    const DayNumbers numbers =
+        extractDaySeries(document_, *mode, variants_.wind, variants_.visibility, series_);
+    attachPrecipitationLabels(series_, numbers);
+    const DailySummary summary = computeDailySummary(series_, numbers);
+    const auto panels = composePanelFigures(summary, series_.maxVisibilityClass, kLocalFileLabel);
+
     SummaryRow row;
     row.file = pathText;
-    row.mode = state.displayedMode;
+    row.mode = *mode;
     if (const auto parts = readObservationName(name)) {
       row.station = parts->station;
       row.date = parts->date;
       row.fetchTime = parts->fetchTime;
     } else {
-      row.station = state.document.getText("wmo");
-      row.date = readDateNumber(state.document.getText("date")).value_or(0);
+      row.station = document_.getText("wmo");
+      row.date = readDateNumber(document_.getText("date")).value_or(0);
     }
-    const std::string& title = view_.title();
-    row.stationName = title.substr(title.rfind('\n') + 1);
-    row.statistics = statisticRowOf(view_.statusLines());
-    row.figures = figuresOf(row.statistics, state.series);
+    row.stationName = stationNameOf(document_);
+    for (std::size_t i = 0; i < panels.size(); ++i) row.statistics[i] = cellsOf(panels[i]);
+    row.figures = dayFiguresOf(row.statistics, series_);
     return row;
   }
 
   // The hour slots of the day read last.
-  const DaySeries& series() const { return pipeline_.state().series; }
+  const DaySeries& series() const { return series_; }
 
  private:
-  static QueryRequest requestWith(DayVariants variants) {
-    QueryRequest request;
-    request.windVariant = variants.wind;
-    request.visibilityVariant = variants.visibility;
-    return request;
-  }
-
-  HeadlessView view_;
-  QueryPipeline pipeline_;
+  DayVariants variants_;
+  std::string text_;
+  JsonDocument document_;
+  DaySeries series_;
 };
 
 // One reader a thread for each pair of variants, made when first asked for.
@@ -160,7 +184,7 @@ std::string statisticName(std::size_t index) {
 }
 
 std::string_view statisticUnit(std::size_t index) {
-  return kPanelUnits[index];
+  return panelUnit(index);
 }
 
 StatisticRow statisticRowOf(const std::array<StatusLine, kStatusLineCount>& lines) {

@@ -67,6 +67,10 @@ struct DayFigures {
   std::optional<double> meanHumidity;        // %, one decimal; over the hours that have one
 };
 
+// A day's figures from its panels' cells and its hour slots (precipitation
+// labels attached).
+DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series);
+
 // One saved day: where it was found, what its name or answer says it is,
 // its panels and its figures.
 struct SummaryRow {
