@@ -55,12 +55,13 @@ StatisticCells splitPanelText(std::string_view text, std::size_t index) {
 
 // The mean of the hours' relative humidity, as the readout would show it
 // with one decimal; nothing when no hour has one.
-std::optional<double> meanHumidity(const DaySeries& series) {
+std::optional<double> meanHumidity(const DaySeries& series, const DayNumbers& numbers) {
   double sum = 0;
   int count = 0;
-  for (const HourlyRecord& hour : series.hours) {
-    if (!hasSlotText(hour.humidity)) continue;
-    sum += slotNumber(hour.humidity);
+  for (std::size_t i = 0; i < series.hours.size(); ++i) {
+    const auto humidity = cellValue(numbers[i].humidity, series.hours[i].humidity);
+    if (!humidity) continue;
+    sum += *humidity;
     ++count;
   }
   if (count == 0) return std::nullopt;
@@ -69,7 +70,8 @@ std::optional<double> meanHumidity(const DaySeries& series) {
 
 }  // namespace
 
-DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series) {
+DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series,
+                        const DayNumbers& numbers) {
   DayFigures figures;
   figures.highestTemperature = shownValue(statistics[kHighestTemperatureStat]);
   figures.lowestTemperature = shownValue(statistics[kLowestTemperatureStat]);
@@ -77,17 +79,16 @@ DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series)
   figures.precipitationTotal = shownValue(statistics[kPrecipitationStat]);
   // Each hour's amount in its own phase, by the rule the day chart colours
   // its bars with.
-  for (const HourlyRecord& hour : series.hours) {
-    const std::string amountText = cleanSlotText(hour.precipitation);
-    if (amountText.empty()) continue;
-    const double amount = numericValue(amountText);
-    if (!isGreater(amount, 0)) continue;
-    const auto phase = precipitationPhase(cleanSlotText(hour.temperature));
-    figures.precipitation[static_cast<std::size_t>(phase)] += amount;
+  for (std::size_t i = 0; i < series.hours.size(); ++i) {
+    const HourlyRecord& hour = series.hours[i];
+    const auto amount = cellValue(numbers[i].precipitation, hour.precipitation);
+    if (!amount || !isGreater(*amount, 0)) continue;
+    const auto phase = precipitationPhase(cellValue(numbers[i].temperature, hour.temperature));
+    figures.precipitation[static_cast<std::size_t>(phase)] += *amount;
   }
   if (!statistics[kLowestVisibilityStat].value.empty())
     figures.visibilityClass = series.maxVisibilityClass;
-  figures.meanHumidity = meanHumidity(series);
+  figures.meanHumidity = meanHumidity(series, numbers);
   return figures;
 }
 
@@ -108,11 +109,11 @@ std::string stationNameOf(const JsonDocument& document) {
 }
 
 // Reads days as the window opens a file, but builds only what the summary
-// keeps: no title, no panel texts, no messages but a refusal's text. One
-// per thread.
+// keeps: no title, no panel texts, no messages but a refusal's text, and
+// of the hour slots what `texts` asks for. One per thread.
 class DayReader {
  public:
-  explicit DayReader(DayVariants variants) : variants_(variants) {}
+  DayReader(DayVariants variants, SlotTexts texts) : variants_(variants), texts_(texts) {}
 
   std::optional<SummaryRow> read(std::string_view bytes, const std::string& pathText,
                                  std::string& message, FileProblem problem = FileProblem::None) {
@@ -131,7 +132,7 @@ class DayReader {
       return std::nullopt;
     }
     const DayNumbers numbers =
-        extractDaySeries(document_, *mode, variants_.wind, variants_.visibility, series_);
+        extractDaySeries(document_, *mode, variants_.wind, variants_.visibility, series_, texts_);
     attachPrecipitationLabels(series_, numbers);
     const DailySummary summary = computeDailySummary(series_, numbers);
     const auto panels = composePanelFigures(summary, series_.maxVisibilityClass, kLocalFileLabel);
@@ -149,7 +150,7 @@ class DayReader {
     }
     row.stationName = stationNameOf(document_);
     for (std::size_t i = 0; i < panels.size(); ++i) row.statistics[i] = cellsOf(panels[i]);
-    row.figures = dayFiguresOf(row.statistics, series_);
+    row.figures = dayFiguresOf(row.statistics, series_, numbers);
     return row;
   }
 
@@ -158,20 +159,25 @@ class DayReader {
 
  private:
   DayVariants variants_;
+  SlotTexts texts_;
   std::string text_;
   JsonDocument document_;
   DaySeries series_;
 };
 
-// One reader a thread for each pair of variants, made when first asked for.
-DayReader& threadReader(DayVariants variants) {
+// One reader a thread for each pair of variants and each kind of slot
+// texts, made when first asked for.
+DayReader& threadReader(DayVariants variants, SlotTexts texts) {
   constexpr std::size_t kVisibilityVariants = 2;
-  thread_local std::array<std::unique_ptr<DayReader>, 3 * kVisibilityVariants> readers;
+  constexpr std::size_t kTextKinds = 2;
+  thread_local std::array<std::unique_ptr<DayReader>, 3 * kVisibilityVariants * kTextKinds> readers;
   const auto index =
-      static_cast<std::size_t>(static_cast<int>(variants.wind) - 1) * kVisibilityVariants +
-      static_cast<std::size_t>(static_cast<int>(variants.visibility) - 1);
+      (static_cast<std::size_t>(static_cast<int>(variants.wind) - 1) * kVisibilityVariants +
+       static_cast<std::size_t>(static_cast<int>(variants.visibility) - 1)) *
+          kTextKinds +
+      (texts == SlotTexts::Shown ? 1 : 0);
   auto& reader = readers.at(index);
-  if (!reader) reader = std::make_unique<DayReader>(variants);
+  if (!reader) reader = std::make_unique<DayReader>(variants, texts);
   return *reader;
 }
 
@@ -203,17 +209,18 @@ std::optional<double> shownValue(const StatisticCells& cells) {
 
 std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
                                        std::string& message, DayVariants variants) {
-  return threadReader(variants).read(bytes, path.string(), message);
+  return threadReader(variants, SlotTexts::NumbersOnly).read(bytes, path.string(), message);
 }
 
 std::optional<SummaryRow> summariseDayFile(const DayFileBytes& day, const std::string& pathText,
                                            std::string& message, DayVariants variants) {
-  return threadReader(variants).read(day.bytes, pathText, message, day.problem);
+  return threadReader(variants, SlotTexts::NumbersOnly)
+      .read(day.bytes, pathText, message, day.problem);
 }
 
 std::optional<DayWithHours> readDayWithHours(const DayFileBytes& day, const std::string& pathText,
                                              std::string& message, DayVariants variants) {
-  DayReader& reader = threadReader(variants);
+  DayReader& reader = threadReader(variants, SlotTexts::Shown);
   auto row = reader.read(day.bytes, pathText, message, day.problem);
   if (!row) return std::nullopt;
   return DayWithHours{std::move(*row), reader.series()};

@@ -68,8 +68,9 @@ struct DayFigures {
 };
 
 // A day's figures from its panels' cells and its hour slots (precipitation
-// labels attached).
-DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series);
+// labels attached), with the numbers the extraction kept, if any.
+DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series,
+                        const DayNumbers& numbers = {});
 
 // One saved day: where it was found, what its name or answer says it is,
 // its panels and its figures.

@@ -126,6 +126,9 @@ std::vector<Input> editedSamples() {
       {R"j("WS0mMAX1h":3.0)j", R"j("WS0mMAX1h":"17.2 m/s")j"},
       {R"j("T":18.8)j", R"j("T":null)j"},
       {R"j("V10m":11.146)j", R"j("V10m":"")j"},
+      {R"j("T":18.2,"P":1001.8,"RH":84)j", R"j("T":2.5e0,"P":1.0018e3,"RH":-0.0)j"},
+      {R"j("WS0mMAX1h":4.6)j", R"j("WS0mMAX1h":4.6,"acc":{"WS0mMAX1h":"gust","R1h":"x"})j"},
+      {R"j("R1h":0,"V10m":10.309)j", R"j("R1h":1e-9,"V10m":12345678901234567890)j"},
   };
   std::vector<Input> inputs;
   for (const auto& edit : edits) {
