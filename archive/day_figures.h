@@ -13,9 +13,10 @@
 #include "store/observation_files.h"
 
 // One saved day as every view over many days takes it: the observation file
-// read as the window opens it, its eleven status panels taken apart into
-// cells, and the numbers drawn from them. The summary, its chart, the period
-// overview and the climate all read a day here, so that they agree.
+// read by the window's rules, its eleven status panels as cells, and the
+// numbers drawn from them. The summary, its chart, the period overview and
+// the climate all read a day here, so that they agree; only what they keep
+// is built (no title, no panel texts, no hour texts a figure does not read).
 namespace skyrill {
 
 // One status panel taken apart: its value without the unit, its class label
@@ -94,7 +95,8 @@ struct DayVariants {
 };
 
 // Reads one observation file's bytes as the window opens a file (mode from
-// the name, no realtime tick) and sums its day up. Station and date come
+// the name, no realtime tick) and sums its day up: the cells are those the
+// window's panel texts would split into. Station and date come
 // from the name, or from the answer when the name is not made the usual way.
 // On failure, the message the window would show.
 std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
