@@ -6,18 +6,15 @@
 #include "core/calendar_date.h"
 #include "core/classifications.h"
 #include "core/csv_text.h"
-#include "core/headless_view.h"
 #include "core/numeric_text.h"
+#include "core/query_pipeline.h"
+#include "json/json_document.h"
 
 namespace skyrill {
 namespace {
 
 constexpr std::string_view kNoData = "无数据";
 constexpr std::string_view kMark = "*";
-
-// The unit each panel writes after its value, in bar order.
-constexpr std::array<std::string_view, kStatusLineCount> kPanelUnits = {
-    "℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
 
 // The panels in bar order, with the captions their texts start with.
 const std::array<StatusLine, kStatusLineCount>& panelCaptions() {
@@ -40,7 +37,7 @@ StatisticCells splitPanelText(std::string_view text, std::size_t index) {
   if (text.starts_with(caption)) text.remove_prefix(caption.size());
   StatisticCells cells;
   if (text == kNoData) return cells;
-  const std::string_view unit = kPanelUnits[index];
+  const std::string_view unit = panelUnit(index);
   const std::size_t unitAt = unit.empty() ? std::string_view::npos : text.find(unit);
   if (unitAt == std::string_view::npos) {
     cells.value = text;
@@ -58,19 +55,23 @@ StatisticCells splitPanelText(std::string_view text, std::size_t index) {
 
 // The mean of the hours' relative humidity, as the readout would show it
 // with one decimal; nothing when no hour has one.
-std::optional<double> meanHumidity(const DaySeries& series) {
+std::optional<double> meanHumidity(const DaySeries& series, const DayNumbers& numbers) {
   double sum = 0;
   int count = 0;
-  for (const HourlyRecord& hour : series.hours) {
-    if (!hasSlotText(hour.humidity)) continue;
-    sum += slotNumber(hour.humidity);
+  for (std::size_t i = 0; i < series.hours.size(); ++i) {
+    const auto humidity = cellValue(numbers[i].humidity, series.hours[i].humidity);
+    if (!humidity) continue;
+    sum += *humidity;
     ++count;
   }
   if (count == 0) return std::nullopt;
   return roundHalfAway(sum / count, 1);
 }
 
-DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
+}  // namespace
+
+DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series,
+                        const DayNumbers& numbers) {
   DayFigures figures;
   figures.highestTemperature = shownValue(statistics[kHighestTemperatureStat]);
   figures.lowestTemperature = shownValue(statistics[kLowestTemperatureStat]);
@@ -78,76 +79,105 @@ DayFigures figuresOf(const StatisticRow& statistics, const DaySeries& series) {
   figures.precipitationTotal = shownValue(statistics[kPrecipitationStat]);
   // Each hour's amount in its own phase, by the rule the day chart colours
   // its bars with.
-  for (const HourlyRecord& hour : series.hours) {
-    const std::string amountText = cleanSlotText(hour.precipitation);
-    if (amountText.empty()) continue;
-    const double amount = numericValue(amountText);
-    if (!isGreater(amount, 0)) continue;
-    const auto phase = precipitationPhase(cleanSlotText(hour.temperature));
-    figures.precipitation[static_cast<std::size_t>(phase)] += amount;
+  for (std::size_t i = 0; i < series.hours.size(); ++i) {
+    const HourlyRecord& hour = series.hours[i];
+    const auto amount = cellValue(numbers[i].precipitation, hour.precipitation);
+    if (!amount || !isGreater(*amount, 0)) continue;
+    const auto phase = precipitationPhase(cellValue(numbers[i].temperature, hour.temperature));
+    figures.precipitation[static_cast<std::size_t>(phase)] += *amount;
   }
   if (!statistics[kLowestVisibilityStat].value.empty())
     figures.visibilityClass = series.maxVisibilityClass;
-  figures.meanHumidity = meanHumidity(series);
+  figures.meanHumidity = meanHumidity(series, numbers);
   return figures;
 }
 
-// The window's display path for one file at a time; one per thread.
+namespace {
+
+// A panel's cells from its figure, as splitting its text would give them.
+StatisticCells cellsOf(const PanelFigure& figure) {
+  if (!figure.present) return {};
+  return {figure.value, labelWithoutBrackets(figure.label), figure.incomplete ? "*" : ""};
+}
+
+// The station name as the title's last line shows it: the name and the
+// WMO number, after the last line break they hold.
+std::string stationNameOf(const JsonDocument& document) {
+  const std::string shown = document.getText("res[0].name") + " " + document.getText("wmo");
+  const std::size_t lastBreak = shown.rfind('\n');
+  return lastBreak == std::string::npos ? shown : shown.substr(lastBreak + 1);
+}
+
+// Reads days as the window opens a file, but builds only what the summary
+// keeps: no title, no panel texts, no messages but a refusal's text, and
+// of the hour slots what `texts` asks for. One per thread.
 class DayReader {
  public:
-  explicit DayReader(DayVariants variants)
-      : view_(requestWith(variants)), pipeline_(view_, nullptr, nullptr) {}
+  DayReader(DayVariants variants, SlotTexts texts) : variants_(variants), texts_(texts) {}
 
   std::optional<SummaryRow> read(std::string_view bytes, const std::string& pathText,
                                  std::string& message, FileProblem problem = FileProblem::None) {
     const std::string name = fileNameOfPath(pathText);
-    if (!pipeline_.openDayText(bytes, name, false, problem)) {
-      message = view_.lastMessage() ? view_.lastMessage()->text : std::string();
+    problem = openedFileProblem(bytes, problem);
+    text_ = decodeAnswer(bytes);
+    const std::optional<QueryMode> mode = openedFileMode(name, false);
+    if (!mode) {
+      message = kUnknownModeMessage;
       return std::nullopt;
     }
-    const QueryState& state = pipeline_.state();
+    const CheckedAnswer check = parseAndCheckAnswer(text_, document_, *mode);
+    if (check.outcome != AnswerCheck::Ok) {
+      // A file is opened without an API key, so there is none to mask.
+      message = refusalText(check, fileFailureNote(name, problem, check.outcome, text_), {});
+      return std::nullopt;
+    }
+    const DayNumbers numbers =
+        extractDaySeries(document_, *mode, variants_.wind, variants_.visibility, series_, texts_);
+    attachPrecipitationLabels(series_, numbers);
+    const DailySummary summary = computeDailySummary(series_, numbers);
+    const auto panels = composePanelFigures(summary, series_.maxVisibilityClass, kLocalFileLabel);
+
     SummaryRow row;
     row.file = pathText;
-    row.mode = state.displayedMode;
+    row.mode = *mode;
     if (const auto parts = readObservationName(name)) {
       row.station = parts->station;
       row.date = parts->date;
       row.fetchTime = parts->fetchTime;
     } else {
-      row.station = state.document.getText("wmo");
-      row.date = readDateNumber(state.document.getText("date")).value_or(0);
+      row.station = document_.getText("wmo");
+      row.date = readDateNumber(document_.getText("date")).value_or(0);
     }
-    const std::string& title = view_.title();
-    row.stationName = title.substr(title.rfind('\n') + 1);
-    row.statistics = statisticRowOf(view_.statusLines());
-    row.figures = figuresOf(row.statistics, state.series);
+    row.stationName = stationNameOf(document_);
+    for (std::size_t i = 0; i < panels.size(); ++i) row.statistics[i] = cellsOf(panels[i]);
+    row.figures = dayFiguresOf(row.statistics, series_, numbers);
     return row;
   }
 
   // The hour slots of the day read last.
-  const DaySeries& series() const { return pipeline_.state().series; }
+  const DaySeries& series() const { return series_; }
 
  private:
-  static QueryRequest requestWith(DayVariants variants) {
-    QueryRequest request;
-    request.windVariant = variants.wind;
-    request.visibilityVariant = variants.visibility;
-    return request;
-  }
-
-  HeadlessView view_;
-  QueryPipeline pipeline_;
+  DayVariants variants_;
+  SlotTexts texts_;
+  std::string text_;
+  JsonDocument document_;
+  DaySeries series_;
 };
 
-// One reader a thread for each pair of variants, made when first asked for.
-DayReader& threadReader(DayVariants variants) {
+// One reader a thread for each pair of variants and each kind of slot
+// texts, made when first asked for.
+DayReader& threadReader(DayVariants variants, SlotTexts texts) {
   constexpr std::size_t kVisibilityVariants = 2;
-  thread_local std::array<std::unique_ptr<DayReader>, 3 * kVisibilityVariants> readers;
+  constexpr std::size_t kTextKinds = 2;
+  thread_local std::array<std::unique_ptr<DayReader>, 3 * kVisibilityVariants * kTextKinds> readers;
   const auto index =
-      static_cast<std::size_t>(static_cast<int>(variants.wind) - 1) * kVisibilityVariants +
-      static_cast<std::size_t>(static_cast<int>(variants.visibility) - 1);
+      (static_cast<std::size_t>(static_cast<int>(variants.wind) - 1) * kVisibilityVariants +
+       static_cast<std::size_t>(static_cast<int>(variants.visibility) - 1)) *
+          kTextKinds +
+      (texts == SlotTexts::Shown ? 1 : 0);
   auto& reader = readers.at(index);
-  if (!reader) reader = std::make_unique<DayReader>(variants);
+  if (!reader) reader = std::make_unique<DayReader>(variants, texts);
   return *reader;
 }
 
@@ -160,7 +190,7 @@ std::string statisticName(std::size_t index) {
 }
 
 std::string_view statisticUnit(std::size_t index) {
-  return kPanelUnits[index];
+  return panelUnit(index);
 }
 
 StatisticRow statisticRowOf(const std::array<StatusLine, kStatusLineCount>& lines) {
@@ -179,17 +209,18 @@ std::optional<double> shownValue(const StatisticCells& cells) {
 
 std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,
                                        std::string& message, DayVariants variants) {
-  return threadReader(variants).read(bytes, path.string(), message);
+  return threadReader(variants, SlotTexts::NumbersOnly).read(bytes, path.string(), message);
 }
 
 std::optional<SummaryRow> summariseDayFile(const DayFileBytes& day, const std::string& pathText,
                                            std::string& message, DayVariants variants) {
-  return threadReader(variants).read(day.bytes, pathText, message, day.problem);
+  return threadReader(variants, SlotTexts::NumbersOnly)
+      .read(day.bytes, pathText, message, day.problem);
 }
 
 std::optional<DayWithHours> readDayWithHours(const DayFileBytes& day, const std::string& pathText,
                                              std::string& message, DayVariants variants) {
-  DayReader& reader = threadReader(variants);
+  DayReader& reader = threadReader(variants, SlotTexts::Shown);
   auto row = reader.read(day.bytes, pathText, message, day.problem);
   if (!row) return std::nullopt;
   return DayWithHours{std::move(*row), reader.series()};

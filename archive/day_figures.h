@@ -13,9 +13,10 @@
 #include "store/observation_files.h"
 
 // One saved day as every view over many days takes it: the observation file
-// read as the window opens it, its eleven status panels taken apart into
-// cells, and the numbers drawn from them. The summary, its chart, the period
-// overview and the climate all read a day here, so that they agree.
+// read by the window's rules, its eleven status panels as cells, and the
+// numbers drawn from them. The summary, its chart, the period overview and
+// the climate all read a day here, so that they agree; only what they keep
+// is built (no title, no panel texts, no hour texts a figure does not read).
 namespace skyrill {
 
 // One status panel taken apart: its value without the unit, its class label
@@ -67,6 +68,11 @@ struct DayFigures {
   std::optional<double> meanHumidity;        // %, one decimal; over the hours that have one
 };
 
+// A day's figures from its panels' cells and its hour slots (precipitation
+// labels attached), with the numbers the extraction kept, if any.
+DayFigures dayFiguresOf(const StatisticRow& statistics, const DaySeries& series,
+                        const DayNumbers& numbers = {});
+
 // One saved day: where it was found, what its name or answer says it is,
 // its panels and its figures.
 struct SummaryRow {
@@ -89,7 +95,8 @@ struct DayVariants {
 };
 
 // Reads one observation file's bytes as the window opens a file (mode from
-// the name, no realtime tick) and sums its day up. Station and date come
+// the name, no realtime tick) and sums its day up: the cells are those the
+// window's panel texts would split into. Station and date come
 // from the name, or from the answer when the name is not made the usual way.
 // On failure, the message the window would show.
 std::optional<SummaryRow> summariseDay(std::string_view bytes, const std::filesystem::path& path,

@@ -132,9 +132,13 @@ std::string_view dailyPrecipitationLabel(double totalMm, double wetMeanTemperatu
 
 PrecipitationPhase precipitationPhase(std::string_view temperatureText) {
   if (temperatureText.empty()) return PrecipitationPhase::Rain;
-  const double temperature = numericValue(temperatureText);
-  if (isGreater(temperature, 3.0)) return PrecipitationPhase::Rain;
-  if (isGreater(temperature, 1.5)) return PrecipitationPhase::Sleet;
+  return precipitationPhase(numericValue(temperatureText));
+}
+
+PrecipitationPhase precipitationPhase(std::optional<double> temperatureC) {
+  if (!temperatureC) return PrecipitationPhase::Rain;
+  if (isGreater(*temperatureC, 3.0)) return PrecipitationPhase::Rain;
+  if (isGreater(*temperatureC, 1.5)) return PrecipitationPhase::Sleet;
   return PrecipitationPhase::Snow;
 }
 

@@ -32,5 +32,7 @@ std::string_view dailyPrecipitationLabel(double totalMm, double wetMeanTemperatu
 // Rain when the temperature text is empty or above 3.0, Sleet above 1.5,
 // Snow otherwise.
 PrecipitationPhase precipitationPhase(std::string_view temperatureText);
+// The same with the temperature read: Rain when there is none.
+PrecipitationPhase precipitationPhase(std::optional<double> temperatureC);
 
 }  // namespace skyrill

@@ -83,6 +83,17 @@ class RecordReader {
     const std::string acc = accValues_[key - kFirstCellKey].text();
     if (!acc.empty()) out.append(" {").append(acc).append("}");
   }
+  // The number alone when the value is a plain number (`out` emptied),
+  // else as readCell.
+  void readNumberOrCell(RecordKey key, std::string& out, std::optional<double>& number) const {
+    double read;
+    if (values_[key].plainNumber(read)) {
+      number = read;
+      out.clear();
+      return;
+    }
+    readCell(key, out, number);
+  }
   // The same for a cell whose number is not kept.
   void readCell(RecordKey key, std::string& out) const {
     std::optional<double> number;
@@ -238,28 +249,39 @@ const RecordKeys& recordKeys(WindVariant windVariant, VisibilityVariant visibili
 // Fills a slot with the record's texts and their labels, every field
 // written over, and its numbers; raises the day's largest visibility class
 // when the record has a visibility.
+// A text only a shown slot has is left empty (the slot was cleared) when
+// only numbers are asked for.
 void readRecord(const RecordReader& reader, LocalSeconds shownTime, HourlyRecord& record,
-                SlotNumbers& numbers, int& maxVisibilityClass) {
-  assignShownTime(shownTime, record.timeText);
-  reader.readCell(kTemperatureKey, record.temperature, numbers.temperature);
-  reader.readCell(kPressureKey, record.pressure, numbers.pressure);
-  reader.readCell(kHumidityKey, record.humidity, numbers.humidity);
-  reader.readCell(kWindDirectionKey, record.windDirection);
-  reader.readCell(kWindSpeedKey, record.windSpeed, numbers.windSpeed);
+                SlotNumbers& numbers, int& maxVisibilityClass, SlotTexts texts) {
+  const bool shown = texts == SlotTexts::Shown;
+  const auto readCell = [&reader, shown](RecordKey key, std::string& out,
+                                         std::optional<double>& number) {
+    if (shown) {
+      reader.readCell(key, out, number);
+    } else {
+      reader.readNumberOrCell(key, out, number);
+    }
+  };
+  if (shown) assignShownTime(shownTime, record.timeText);
+  readCell(kTemperatureKey, record.temperature, numbers.temperature);
+  readCell(kPressureKey, record.pressure, numbers.pressure);
+  readCell(kHumidityKey, record.humidity, numbers.humidity);
+  if (shown) reader.readCell(kWindDirectionKey, record.windDirection);
+  readCell(kWindSpeedKey, record.windSpeed, numbers.windSpeed);
   if (!record.windSpeed.empty()) {
     record.windSpeed += windForceLabel(cellNumber(numbers.windSpeed, record.windSpeed));
   }
-  reader.readCell(kPrecipitationKey, record.precipitation, numbers.precipitation);
-  reader.readCell(kVisibilityKey, record.visibility, numbers.visibility);
-  if (!record.visibility.empty()) {
+  readCell(kPrecipitationKey, record.precipitation, numbers.precipitation);
+  readCell(kVisibilityKey, record.visibility, numbers.visibility);
+  if (numbers.visibility || !record.visibility.empty()) {
     const long long humidity =
         numbers.humidity ? truncatedInteger(*numbers.humidity) : integerValue(record.humidity);
     const int visibility =
         visibilityClass(cellNumber(numbers.visibility, record.visibility), humidity);
-    record.visibility += visibilityClassLabel(visibility);
+    if (!record.visibility.empty()) record.visibility += visibilityClassLabel(visibility);
     maxVisibilityClass = std::max(maxVisibilityClass, visibility);
   }
-  reader.readCell(kSnowDepthKey, record.snowDepth);
+  if (shown) reader.readCell(kSnowDepthKey, record.snowDepth);
 }
 
 }  // namespace
@@ -274,6 +296,14 @@ double cellSlotNumber(const std::optional<double>& known, std::string_view text)
 
 bool cellPresent(const std::optional<double>& known, std::string_view text) {
   return known || hasSlotText(text);
+}
+
+std::optional<double> cellValue(const std::optional<double>& known, std::string_view text) {
+  if (known) return known;
+  std::string room;
+  const std::string_view cleaned = cleanSlotText(text, room);
+  if (cleaned.empty()) return std::nullopt;
+  return numericValue(cleaned);
 }
 
 void HourlyRecord::clear() {
@@ -337,7 +367,8 @@ void assignShownTime(LocalSeconds time, std::string& text) {
 }
 
 DayNumbers extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
-                            VisibilityVariant visibilityVariant, DaySeries& series) {
+                            VisibilityVariant visibilityVariant, DaySeries& series,
+                            SlotTexts texts) {
   series.clear();
   DayNumbers numbers{};
   const std::string_view prefix = recordPrefix(mode);
@@ -363,23 +394,19 @@ DayNumbers extractDaySeries(const JsonDocument& document, QueryMode mode, WindVa
     slot = static_cast<int>(target);
     previous = time;
     const auto place = static_cast<std::size_t>(slot - 1);
-    readRecord(reader, *time, series.hours[place], numbers[place], series.maxVisibilityClass);
+    readRecord(reader, *time, series.hours[place], numbers[place], series.maxVisibilityClass,
+               texts);
   }
   return numbers;
 }
 
 void attachPrecipitationLabels(DaySeries& series, const DayNumbers& numbers) {
-  std::string room;
   for (std::size_t i = 0; i < series.hours.size(); ++i) {
     HourlyRecord& hour = series.hours[i];
     const SlotNumbers& known = numbers[i];
-    std::optional<double> temperature = known.temperature;
-    if (!temperature) {
-      const std::string_view cleaned = cleanSlotText(hour.temperature, room);
-      if (!cleaned.empty()) temperature = numericValue(cleaned);
-    }
     hour.precipitation +=
-        hourlyPrecipitationLabel(cellNumber(known.precipitation, hour.precipitation), temperature);
+        hourlyPrecipitationLabel(cellNumber(known.precipitation, hour.precipitation),
+                                 cellValue(known.temperature, hour.temperature));
   }
 }
 

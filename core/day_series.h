@@ -64,6 +64,9 @@ double cellNumber(const std::optional<double>& known, std::string_view text);
 double cellSlotNumber(const std::optional<double>& known, std::string_view text);
 // Whether the cell has its element (hasSlotText).
 bool cellPresent(const std::optional<double>& known, std::string_view text);
+// The cell's number as its cleaned text reads; nothing when the cell lacks
+// its element.
+std::optional<double> cellValue(const std::optional<double>& known, std::string_view text);
 
 using LocalSeconds = std::chrono::local_seconds;
 
@@ -85,13 +88,21 @@ std::string formatShownTime(LocalSeconds time);
 // The same written over `text`, whose room is reused.
 void assignShownTime(LocalSeconds time, std::string& text);
 
+// What the extraction writes of each slot.
+enum class SlotTexts {
+  Shown,        // every text as the window shows it
+  NumbersOnly,  // what the day's figures read: no time, wind direction or
+                // snow depth, and no text for a cell whose number is kept
+};
+
 // Rebuilds the series from the first 24 records of the mode's array: History
 // fills from slot 1 upwards, Today from slot 24 downwards, gaps in whole
 // hours. A record whose slot would fall outside 1..24 is skipped like one
 // without a time: the next gap is measured from the last record placed.
 // Gives the numbers of the cells whose values were plain numbers.
 DayNumbers extractDaySeries(const JsonDocument& document, QueryMode mode, WindVariant windVariant,
-                            VisibilityVariant visibilityVariant, DaySeries& series);
+                            VisibilityVariant visibilityVariant, DaySeries& series,
+                            SlotTexts texts = SlotTexts::Shown);
 
 // Appends to each slot's precipitation text the hourly intensity label of its
 // amount, by the slot's temperature (done once per display, before drawing).

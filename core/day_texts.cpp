@@ -39,26 +39,35 @@ double meanOf(double sum, int count) {
   return count > 0 ? sum / count : 0;
 }
 
-// Builds the panel lines of one element: each is the caption, value, unit,
-// "*" when some hour lacked the element, and a label; or the no-data text.
-class ElementLines {
- public:
-  explicit ElementLines(const ElementCoverage& coverage) : coverage_(coverage) {}
+// The panels in bar order.
+constexpr std::array<Panel, kStatusLineCount> kPanelsInBarOrder = {
+    kHighestTemperature, kLowestTemperature, kPrecipitationTotal, kLargestHourly,
+    kMeanTemperature,    kHighestWind,       kHighestPressure,    kLowestPressure,
+    kMeanPressure,       kLowestVisibility,  kFetchTime};
+// The unit each panel writes after its value, in bar order.
+constexpr std::array<std::string_view, kStatusLineCount> kPanelUnits = {
+    "℃", "℃", "mm", "mm", "℃", "m/s", "hPa", "hPa", "hPa", "km", ""};
+// The bar-order index of each panel in the order the panels are written.
+constexpr std::array<std::size_t, kStatusLineCount> kWritingOrder = {0, 1, 4, 6, 7, 8,
+                                                                     2, 3, 5, 9, 10};
 
-  StatusLine line(const Panel& panel, const std::string& value, const char* unit,
-                  std::string_view label = {}) const {
-    std::string text = panel.caption;
-    if (!coverage_.present) return {panel.bar, panel.panel, text + kNoData};
-    text += value;
-    text += unit;
-    if (coverage_.incomplete) text += "*";
-    text += label;
-    return {panel.bar, panel.panel, text};
-  }
+// A panel's figure from its element's coverage.
+PanelFigure figure(const ElementCoverage& coverage, std::string value,
+                   std::string_view label = {}) {
+  if (!coverage.present) return {false, false, {}, {}};
+  return {true, coverage.incomplete, std::move(value), std::string(label)};
+}
 
- private:
-  const ElementCoverage& coverage_;
-};
+StatusLine panelLine(std::size_t barIndex, const PanelFigure& figure) {
+  const Panel& panel = kPanelsInBarOrder[barIndex];
+  std::string text = panel.caption;
+  if (!figure.present) return {panel.bar, panel.panel, text + kNoData};
+  text += figure.value;
+  text += kPanelUnits[barIndex];
+  if (figure.incomplete) text += "*";
+  text += figure.label;
+  return {panel.bar, panel.panel, text};
+}
 
 std::string dayKind(QueryMode mode) {
   return mode == QueryMode::Today ? "天气实况" : "历史天气";
@@ -82,45 +91,55 @@ std::string composePictureCaption(QueryMode mode, const JsonDocument& document,
          "来源：" + source;
 }
 
-std::array<StatusLine, kStatusLineCount> composeStatusLines(const DailySummary& summary,
-                                                            int maxVisibilityClass,
-                                                            std::string_view sourceLabel) {
-  const ElementLines temperature(summary.temperatureCoverage);
-  const ElementLines pressure(summary.pressureCoverage);
-  const ElementLines precipitation(summary.precipitationCoverage);
-  const ElementLines wind(summary.windSpeedCoverage);
-  const ElementLines visibility(summary.visibilityCoverage);
+std::array<PanelFigure, kStatusLineCount> composePanelFigures(const DailySummary& summary,
+                                                              int maxVisibilityClass,
+                                                              std::string_view sourceLabel) {
+  const ElementCoverage& temperature = summary.temperatureCoverage;
+  const ElementCoverage& pressure = summary.pressureCoverage;
+  const ElementCoverage& precipitation = summary.precipitationCoverage;
   const double meanTemperature = meanOf(summary.temperatureSum, summary.temperatureCount);
   const double meanPressure = meanOf(summary.pressureSum, summary.pressureCount);
   constexpr int kNoRounding = -1;
   return {
-      temperature.line(kHighestTemperature, statisticText(summary.maxTemperature, 1, 1), "℃"),
-      temperature.line(kLowestTemperature, statisticText(summary.minTemperature, 1, 1), "℃"),
-      temperature.line(kMeanTemperature, statisticText(meanTemperature, 2, 2), "℃"),
-      pressure.line(kHighestPressure, statisticText(summary.maxPressure, kNoRounding, 1), "hPa"),
-      pressure.line(kLowestPressure, statisticText(summary.minPressure, kNoRounding, 1), "hPa"),
-      pressure.line(kMeanPressure, statisticText(meanPressure, 1, 1), "hPa"),
-      precipitation.line(kPrecipitationTotal, statisticText(summary.totalPrecipitation, 1, 1), "mm",
-                         summary.dayPrecipitationLabel),
-      precipitation.line(kLargestHourly, statisticText(summary.maxHourlyPrecipitation, 1, 1), "mm",
-                         summary.maxHourlyLabel),
-      wind.line(kHighestWind, statisticText(summary.maxWindSpeed, kNoRounding, 1), "m/s",
-                summary.maxWindForceLabel),
-      visibility.line(kLowestVisibility, statisticText(summary.minVisibility, kNoRounding, 3), "km",
-                      visibilityClassLabel(maxVisibilityClass)),
-      StatusLine{kFetchTime.bar, kFetchTime.panel,
-                 std::string(kFetchTime.caption) + std::string(sourceLabel)},
+      figure(temperature, statisticText(summary.maxTemperature, 1, 1)),
+      figure(temperature, statisticText(summary.minTemperature, 1, 1)),
+      figure(precipitation, statisticText(summary.totalPrecipitation, 1, 1),
+             summary.dayPrecipitationLabel),
+      figure(precipitation, statisticText(summary.maxHourlyPrecipitation, 1, 1),
+             summary.maxHourlyLabel),
+      figure(temperature, statisticText(meanTemperature, 2, 2)),
+      figure(summary.windSpeedCoverage, statisticText(summary.maxWindSpeed, kNoRounding, 1),
+             summary.maxWindForceLabel),
+      figure(pressure, statisticText(summary.maxPressure, kNoRounding, 1)),
+      figure(pressure, statisticText(summary.minPressure, kNoRounding, 1)),
+      figure(pressure, statisticText(meanPressure, 1, 1)),
+      figure(summary.visibilityCoverage, statisticText(summary.minVisibility, kNoRounding, 3),
+             visibilityClassLabel(maxVisibilityClass)),
+      PanelFigure{true, false, std::string(sourceLabel), {}},
   };
+}
+
+std::array<StatusLine, kStatusLineCount> composeStatusLines(const DailySummary& summary,
+                                                            int maxVisibilityClass,
+                                                            std::string_view sourceLabel) {
+  const auto figures = composePanelFigures(summary, maxVisibilityClass, sourceLabel);
+  std::array<StatusLine, kStatusLineCount> lines;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::size_t barIndex = kWritingOrder[i];
+    lines[i] = panelLine(barIndex, figures[barIndex]);
+  }
+  return lines;
+}
+
+std::string_view panelUnit(std::size_t barIndex) {
+  return kPanelUnits[barIndex];
 }
 
 std::array<StatusLine, kStatusLineCount> initialStatusLines() {
   std::array<StatusLine, kStatusLineCount> lines;
-  const std::array<Panel, kStatusLineCount> inBarOrder = {
-      kHighestTemperature, kLowestTemperature, kPrecipitationTotal, kLargestHourly,
-      kMeanTemperature,    kHighestWind,       kHighestPressure,    kLowestPressure,
-      kMeanPressure,       kLowestVisibility,  kFetchTime};
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    lines[i] = {inBarOrder[i].bar, inBarOrder[i].panel, inBarOrder[i].caption};
+    const Panel& panel = kPanelsInBarOrder[i];
+    lines[i] = {panel.bar, panel.panel, panel.caption};
   }
   return lines;
 }

@@ -38,6 +38,26 @@ std::array<StatusLine, kStatusLineCount> composeStatusLines(const DailySummary& 
                                                             int maxVisibilityClass,
                                                             std::string_view sourceLabel);
 
+// What one panel shows of a summed-up day: the value as written, the class
+// label and whether some hour lacked the element; `present` is false when
+// the panel says there is no data. The panel text is its caption, then the
+// value, unit, "*" when incomplete and the label, or the no-data text.
+struct PanelFigure {
+  bool present = true;
+  bool incomplete = false;
+  std::string value;
+  std::string label;
+};
+
+// The eleven panels' figures, in bar order (that of initialStatusLines()).
+std::array<PanelFigure, kStatusLineCount> composePanelFigures(const DailySummary& summary,
+                                                              int maxVisibilityClass,
+                                                              std::string_view sourceLabel);
+
+// The unit the panel at `barIndex` writes after its value ("℃"); none for
+// the fetch time.
+std::string_view panelUnit(std::size_t barIndex);
+
 // The panel captions shown before the first day, in bar order.
 std::array<StatusLine, kStatusLineCount> initialStatusLines();
 

@@ -10,14 +10,33 @@
 namespace skyrill {
 namespace {
 
-constexpr std::string_view kUnknownModeMessage = "无法识别文件名中的数据模式，未打开该文件。";
 constexpr std::string_view kOpenFileTitle = "打开文件";
 
-bool isKnownMode(int modeNumber) {
-  return modeNumber == 0 || modeNumber == 1;
+}  // namespace
+
+std::optional<QueryMode> openedFileMode(std::string_view fileName, bool realtimeTicked) {
+  const int modeNumber = modeNumberFromFileName(fileName, realtimeTicked);
+  if (modeNumber != 0 && modeNumber != 1) return std::nullopt;
+  return static_cast<QueryMode>(modeNumber);
 }
 
-}  // namespace
+FileProblem openedFileProblem(std::string_view fileBytes, FileProblem problem) {
+  return problem == FileProblem::None && fileBytes.empty() ? FileProblem::Empty : problem;
+}
+
+CheckedAnswer parseAndCheckAnswer(std::string_view text, JsonDocument& answer, QueryMode mode) {
+  try {
+    const bool parsed = answer.parse(text);
+    return checkAnswer(text, parsed, answer, recordPrefix(mode));
+  } catch (const std::bad_alloc&) {
+    return outOfMemoryAnswer();
+  }
+}
+
+std::string refusalText(const CheckedAnswer& check, std::string_view note,
+                        std::string_view apiKey) {
+  return maskedText(withNote(check.message, note), apiKey);
+}
 
 std::string formatLocalTime(std::chrono::system_clock::time_point time, const char* format) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
@@ -61,15 +80,6 @@ bool QueryPipeline::runQuery(QueryMode mode, bool rememberMode, bool displayOnly
   lastRunShown_ = false;
   startFetch(request, previousMode);
   return lastRunShown_;  // still false while the request runs in the background
-}
-
-CheckedAnswer QueryPipeline::checkHeldAnswer(JsonDocument& answer, QueryMode mode) const {
-  try {
-    const bool parsed = answer.parse(state_.responseText);
-    return checkAnswer(state_.responseText, parsed, answer, recordPrefix(mode));
-  } catch (const std::bad_alloc&) {
-    return outOfMemoryAnswer();
-  }
 }
 
 QueryRequest QueryPipeline::beginRun(QueryMode mode) {
@@ -132,14 +142,13 @@ bool QueryPipeline::showAnswer(QueryRequest request, QueryMode mode, bool fetche
   // A refused answer must not replace the document of the day still on
   // display: a data grid opened after the failure reads it.
   JsonDocument answer;
-  const CheckedAnswer check = checkHeldAnswer(answer, mode);
+  const CheckedAnswer check = parseAndCheckAnswer(state_.responseText, answer, mode);
   lastOutcome_ = check.outcome;
   if (check.outcome != AnswerCheck::Ok) {
     const std::string note = explain ? explain(check.outcome) : std::string();
     // What came back may echo the request's address, key and all.
-    return failRun({maskedText(withNote(check.message, note), request.apiKey),
-                    std::string(kFailureTitle), MessageIcon::Warning,
-                    maskedText(check.detail, request.apiKey)});
+    return failRun({refusalText(check, note, request.apiKey), std::string(kFailureTitle),
+                    MessageIcon::Warning, maskedText(check.detail, request.apiKey)});
   }
   state_.document = std::move(answer);
 
@@ -196,18 +205,18 @@ void QueryPipeline::redisplay() {
 bool QueryPipeline::openDayText(std::string_view fileBytes, std::string_view fileName,
                                 bool realtimeTicked, FileProblem problem) {
   if (state_.busy) return false;
-  if (problem == FileProblem::None && fileBytes.empty()) problem = FileProblem::Empty;
+  problem = openedFileProblem(fileBytes, problem);
   state_.responseText = decodeAnswer(fileBytes);
   state_.sourceLabel = kLocalFileLabel;
-  const int modeNumber = modeNumberFromFileName(fileName, realtimeTicked);
-  if (!isKnownMode(modeNumber)) {
+  const std::optional<QueryMode> opened = openedFileMode(fileName, realtimeTicked);
+  if (!opened) {
     // No request and no record prefix exist for such a mode.
     state_.busy = true;
     view_.setFetchEnabled(false);
     return failRun(
         {std::string(kUnknownModeMessage), std::string(kOpenFileTitle), MessageIcon::Warning, {}});
   }
-  const auto mode = static_cast<QueryMode>(modeNumber);
+  const QueryMode mode = *opened;
   const std::string name(fileName);
   QueryRequest request = beginRun(mode);
   state_.heldTextKey = request.apiKey;

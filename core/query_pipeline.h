@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/answer_check.h"
 #include "core/cancel_flag.h"
 #include "core/day_series.h"
 #include "core/day_texts.h"
@@ -148,8 +149,6 @@ class QueryPipeline {
   QueryRequest beginRun(QueryMode mode);
   void startFetch(const QueryRequest& request, QueryMode previousMode);
   void endFetch(PendingFetch& fetch);
-  // Parses the held text into the answer and checks it.
-  CheckedAnswer checkHeldAnswer(JsonDocument& answer, QueryMode mode) const;
   // Steps from the parse on; `fetched` when the text was just fetched.
   bool showAnswer(QueryRequest request, QueryMode mode, bool fetched, const Explanation& explain);
   bool failRun(const UserMessage& message);
@@ -167,6 +166,23 @@ class QueryPipeline {
   bool lastRunShown_ = false;
   AnswerCheck lastOutcome_ = AnswerCheck::Ok;
 };
+
+// The message an opened file gets when its name carries a mode other than
+// 0 or 1.
+inline constexpr std::string_view kUnknownModeMessage =
+    "无法识别文件名中的数据模式，未打开该文件。";
+
+// The mode an opened file's name gives; nothing for a mode number no
+// request exists for.
+std::optional<QueryMode> openedFileMode(std::string_view fileName, bool realtimeTicked);
+// What was wrong with an opened file: no bytes at all is a problem of its
+// own when nothing else was.
+FileProblem openedFileProblem(std::string_view fileBytes, FileProblem problem);
+// Parses an answer text into `answer` and checks it for the mode's records.
+CheckedAnswer parseAndCheckAnswer(std::string_view text, JsonDocument& answer, QueryMode mode);
+// The text of a refused answer's message: the check's message and the note,
+// with the API key masked out.
+std::string refusalText(const CheckedAnswer& check, std::string_view note, std::string_view apiKey);
 
 // Local time in a strftime format; by default YYYY/MM/DD HH:MM:SS.
 std::string formatLocalTime(std::chrono::system_clock::time_point time,

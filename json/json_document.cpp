@@ -35,19 +35,24 @@ bool isPlainNumber(double number) {
 // The text getText hands out for a value, written over `text`; true when
 // the value is a plain number, which is then written to `number`, minus
 // zero as 0.
+// The number of a number value whose text has no exponent, minus zero as 0.
+bool plainNumberOf(const Word* value, double& number) {
+  const double read = JsonTree::number(value);
+  if (!isPlainNumber(read)) return false;
+  number = read + 0.0;
+  return true;
+}
+
 bool assignValueText(const JsonTree& tree, const Word* value, std::string& text, double& number) {
   // Numbers and strings, nearly every read, go straight into the result.
   const ValueKind kind = JsonTree::kind(value);
   if (kind == ValueKind::Number) {
-    const double read = JsonTree::number(value);
     if (json_detail::tape::kindOf(*value) == json_detail::tape::kInt64) {
       json_detail::assignJsonInteger(static_cast<std::int64_t>(value[1]), text);
     } else {
-      json_detail::assignJsonNumber(read, text);
+      json_detail::assignJsonNumber(JsonTree::number(value), text);
     }
-    if (!isPlainNumber(read)) return false;
-    number = read + 0.0;
-    return true;
+    return plainNumberOf(value, number);
   }
   if (kind == ValueKind::String) {
     json_detail::overwrite(text, tree.text(value));
@@ -189,6 +194,11 @@ bool JsonValue::assignText(std::string& out, double& number) const {
   if (word_ != nullptr) return assignValueText(*tree_, word_, out, number);
   out.clear();
   return false;
+}
+
+bool JsonValue::plainNumber(double& number) const {
+  return word_ != nullptr && JsonTree::kind(word_) == ValueKind::Number &&
+         plainNumberOf(word_, number);
 }
 
 int JsonValue::count() const {

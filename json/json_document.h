@@ -174,6 +174,8 @@ class JsonValue {
   // `number`: that text reads back as the number with any decimal reader
   // (minus zero as 0, which `number` then is too).
   bool assignText(std::string& out, double& number) const;
+  // The number alone, when assignText would give one; no text is made.
+  bool plainNumber(double& number) const;
   int count() const;
 
  private:
