@@ -245,7 +245,8 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
     if (!waitForTurn()) return result;
     WebResponse response = service.exchange(query, &worker.cancel, &worker.session);
     if (response.failure == WebFailure::Cancelled) return result;
-    // No day is refused for it: the run ends as the tools end on it.
+    // No day is refused for memory that ran out, here or reading the answer:
+    // the run ends as the tools end on it.
     if (response.failure == WebFailure::OutOfMemory) throw std::bad_alloc();
     // What came back may echo the request's address, key and all.
     const std::string note = maskedText(DataService::noteOn(query, response), query.apiKey);
@@ -255,6 +256,7 @@ std::optional<DayResult> RangeFetcher::fetchDay(Worker& worker, const Day& day) 
     JsonDocument document;
     const bool parsed = document.parse(text);
     const CheckedAnswer check = checkAnswer(text, parsed, document, recordPrefix(query.mode));
+    if (check.outcome == AnswerCheck::OutOfMemory) throw std::bad_alloc();
     const bool passing = isPassingFailure(response);
     if (check.outcome == AnswerCheck::Ok && !passing) {
       result.outcome = DayOutcome::Fetched;

@@ -1,12 +1,10 @@
 #include "net/peer_check.h"
-
-#include <arpa/inet.h>
-
 #include <cstring>
 #include <ctime>
 #include <string_view>
 
 #include "net/openssl_library.h"
+#include "net/url_parts.h"
 
 namespace skyrill {
 namespace {
@@ -15,16 +13,10 @@ const OpenSslLibrary& ssl() {
   return *openSslLibrary();
 }
 
-bool isAddress(const std::string& host) {
-  unsigned char address[sizeof(in6_addr)];
-  return ::inet_pton(AF_INET, host.c_str(), address) == 1 ||
-         ::inet_pton(AF_INET6, host.c_str(), address) == 1;
-}
-
 // Whether the certificate is issued for the host: its name (a wildcard
 // standing for one whole label at most) or its address.
 bool namesHost(X509* certificate, const std::string& host) {
-  if (isAddress(host)) return ssl().check_ip_asc(certificate, host.c_str(), 0) == 1;
+  if (isAddressLiteral(host)) return ssl().check_ip_asc(certificate, host.c_str(), 0) == 1;
   return ssl().check_host(certificate, host.data(), host.size(),
                           X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS, nullptr) == 1;
 }

@@ -1,5 +1,7 @@
 #include "net/url_parts.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 
 #include "net/ascii_text.h"
@@ -58,6 +60,12 @@ UrlParts analyzeUrl(std::string_view url) {
   parts.port = portOf(url, hostAndPort);
   parts.path = pathOf(url);
   return parts;
+}
+
+bool isAddressLiteral(const std::string& host) {
+  unsigned char address[sizeof(in6_addr)];
+  return ::inet_pton(AF_INET, host.c_str(), address) == 1 ||
+         ::inet_pton(AF_INET6, host.c_str(), address) == 1;
 }
 
 }  // namespace skyrill

@@ -16,4 +16,7 @@ struct UrlParts {
 
 UrlParts analyzeUrl(std::string_view url);
 
+// Whether a host is written as an IPv4 or IPv6 address rather than a name.
+bool isAddressLiteral(const std::string& host);
+
 }  // namespace skyrill

@@ -445,11 +445,13 @@ bool failedAtProxy(CURLcode code, CURL* curl) {
   return code == CURLE_OPERATION_TIMEDOUT && connected == 0;
 }
 
-// Whether curl's words for a failure say that memory ran out where its
-// code says something else: a name resolved on a thread of its own fails as
-// a name not found when no thread can be had.
-bool lacksMemory(std::string_view errorText) {
-  return errorText.find("thread failed to start") != std::string_view::npos;
+// Whether memory ran out where curl's code says something else: a name
+// resolved on a thread of its own fails as a name not found when no thread
+// can be had, and an address, which needs no lookup, "cannot be resolved"
+// only when curl could not allocate what it keeps of it.
+bool lacksMemory(CURLcode code, std::string_view errorText, const std::string& host) {
+  return errorText.find("thread failed to start") != std::string_view::npos ||
+         (code == CURLE_COULDNT_RESOLVE_HOST && isAddressLiteral(host));
 }
 
 // What the finished transfer of one hop tells about the exchange.
@@ -566,7 +568,7 @@ WebResponse WebClient::exchange(std::string_view url, const WebRequest& options,
     const CURLcode code = performTransfer(easy, handles.multi.get(), cancel);
     lib().easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
     noteOutcome(code, easy, body, headerCount, peer, response);
-    if (lacksMemory(errorText)) response.failure = WebFailure::OutOfMemory;
+    if (lacksMemory(code, errorText, parts.host)) response.failure = WebFailure::OutOfMemory;
     // An answer that would not end is refused whole, like one that never came.
     if (response.failure == WebFailure::HeadersTooLarge || response.failure == WebFailure::TooLarge)
       body.bytes = {};
